@@ -1,0 +1,33 @@
+// The ten analytic path curves: y = f(x) for I = 1..4, polar r = f(β) for I = 11..16.
+#pragma once
+
+namespace agv {
+
+struct AgvContext;
+struct CurveParams;
+
+/// True for the ten valid curve numbers (1-4, 11-16).
+bool isCurveNumber(int curveNumber);
+
+/// True when the constants of curve I give a usable path (no division by zero,
+/// r not identically zero). Negative constants are judged by the dialogue, not here.
+bool curveMakesPath(const CurveParams& params, int curveNumber);
+
+/// Fills pt = (x, y); returns y (I = 1..4) or r (I = 11..16).
+double curvePoint(const AgvContext& ctx, double p, int curveNumber, double pt[2]);
+/// Fills d = (dx/dp, dy/dp, tangent angle); returns dy/dx or dr/dβ.
+double curveTangent(const AgvContext& ctx, double p, int curveNumber, double d[3]);
+/// Fills dd = (d²x/dp², d²y/dp²); returns d²y/dx² or d²r/dβ².
+double curveSecondDerivative(const AgvContext& ctx, double p, int curveNumber, double dd[2]);
+/// Signed curvature [1/m], positive turning left.
+double curveCurvature(const AgvContext& ctx, double p, int curveNumber);
+/// ds/dp at p.
+double curveSpeed(const AgvContext& ctx, double p, int curveNumber);
+/// dκ/ds [1/m²] at p.
+double curvatureRate(const AgvContext& ctx, double p, int curveNumber);
+
+/// Recomputes curve I's derived constants and fills its start pose, end parameter
+/// and end pose (not the length).
+void prepareCurve(AgvContext& ctx, int curveNumber);
+
+}  // namespace agv

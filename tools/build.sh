@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Configures and builds agvsim into ${BUILD_DIR:-build}. Warnings are errors under CI,
+# and AGV_SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${BUILD_DIR:-build}
+options=(-DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo})
+[ -n "${CI:-}" ] && options+=(-DAGV_WERROR=ON)
+[ "${AGV_SANITIZE:-0}" = 1 ] && options+=(-DAGV_SANITIZE=ON)
+cmake -S . -B "$build_dir" "${options[@]}" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)" "$@"

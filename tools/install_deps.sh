@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what agvsim needs on Debian 12 (run as root). Idempotent and quiet when
+# everything is already there.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  freeglut3-dev libglu1-mesa-dev libpng-dev
+  xvfb xauth xdotool x11-utils imagemagick
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "agvsim: missing packages: ${missing[*]} (run as root to install them)" >&2
+  exit 1
+fi
+echo "agvsim: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq >/dev/null
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
