@@ -43,7 +43,8 @@ bool readRandomTable(const std::string& path, int band, RandomTable& table, std:
 
 /// Loads the five tables (working directory first, then the project's data
 /// directory) and prints the completion line. On failure returns false with a
-/// message naming the file and the fault; the tables are then unusable.
+/// message naming the file and the fault; the context's tables are then left as
+/// they were.
 bool loadRandomTables(AgvContext& ctx, std::string& error);
 
 /// Table conversion of one number u in [-0.5, 0.5].

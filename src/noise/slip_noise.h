@@ -15,6 +15,9 @@ inline constexpr double kSlipTau = 1.0;
 int drawUniform15(AgvContext& ctx);
 /// One normally distributed value (table conversion of a centred uniform number).
 double randomNormal(AgvContext& ctx);
+/// One Runge-Kutta-Gill step of length h [s] of the slip filter dy/dt = w - y / kSlipTau,
+/// with the input w held during the step.
+double slipFilterStep(double y, double w, double h);
 /// Fills out[0..n-1] with filtered noise normalised to mean 0 and population sd 1.
 void makeSlipNoise(AgvContext& ctx, int n, double* out);
 
