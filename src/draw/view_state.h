@@ -11,6 +11,16 @@ struct AgvContext;
 inline constexpr double kViewScaleInitial = 0.2;
 /// Half height of each plot panel [window units].
 inline constexpr double kPanelHalfHeight = 0.3;
+/// Metres added to world x and y before scaling, so that (1.5 m, 0.5 m) is the centre [m].
+inline constexpr double kViewShiftX = -1.5;
+inline constexpr double kViewShiftY = -0.5;
+/// Left end of the time axis of each plot panel (x(t), y(t), dd/dth) [window units].
+inline constexpr double kPanelOriginX = 0.4;
+inline constexpr double kXPanelOriginY = 0.68;
+inline constexpr double kYPanelOriginY = 0.0;
+inline constexpr double kErrPanelOriginY = -0.68;
+/// Length of each plot panel's time axis [window units].
+inline constexpr double kPanelWidth = 0.5;
 
 /// Plot scaling of one vehicle type [m].
 struct PlotRange {
@@ -25,16 +35,16 @@ struct ViewState {
     /// Shift of the trajectory view [window units].
     double viewOffsetX = 0.0, viewOffsetY = 0.0;
     /// Metres added to world coordinates before scaling [m].
-    double viewShiftX = -1.5, viewShiftY = -0.5;
+    double viewShiftX = kViewShiftX, viewShiftY = kViewShiftY;
     /// Index of the record the animation stands at.
     int motionIndex = 0;
     PlotRange plotRange[3];
     /// Left ends of the time axes of the x(t), y(t) and dd/dth panels [window units].
-    double xPanelOrigin[2] = {0.4, 0.68};
-    double yPanelOrigin[2] = {0.4, 0.0};
-    double errPanelOrigin[2] = {0.4, -0.68};
+    double xPanelOrigin[2] = {kPanelOriginX, kXPanelOriginY};
+    double yPanelOrigin[2] = {kPanelOriginX, kYPanelOriginY};
+    double errPanelOrigin[2] = {kPanelOriginX, kErrPanelOriginY};
     /// Length of each time axis [window units].
-    double panelWidth = 0.5;
+    double panelWidth = kPanelWidth;
 };
 
 /// Start-up defaults of the shifts and the plot panel geometry.

@@ -26,6 +26,11 @@ double curveSpeed(const AgvContext& ctx, double p, int curveNumber);
 /// dκ/ds [1/m²] at p.
 double curvatureRate(const AgvContext& ctx, double p, int curveNumber);
 
+/// Composite Simpson integral of ds/dp over `panels` panels of two half-steps `halfStep`
+/// each, starting at p0: the arc length from p0 to p0 + 2·panels·halfStep.
+double speedIntegral(const AgvContext& ctx, double p0, double halfStep, int panels,
+                     int curveNumber);
+
 /// Recomputes curve I's derived constants and fills its start pose, end parameter
 /// and end pose (not the length).
 void prepareCurve(AgvContext& ctx, int curveNumber);
