@@ -9,6 +9,28 @@ namespace agv {
 
 struct AgvContext;
 
+/// Residual tolerance of the reference point search [m].
+inline constexpr double kReferenceTolerance = 1e-8;
+/// The search starts this far behind the previous reference parameter.
+inline constexpr double kReferenceBackoff = 0.1;
+/// The search steps pEnd / kSearchDivisions along the parameter ...
+inline constexpr double kSearchDivisions = 100.0;
+/// ... unless that exceeds kSearchStepCap, when it steps kSearchStepLong instead.
+inline constexpr double kSearchStepCap = 0.05;
+inline constexpr double kSearchStepLong = 0.02;
+/// Smallest search step, so a path of (almost) zero length cannot stall the search.
+inline constexpr double kSearchStepMin = 1e-4;
+/// The search gives up beyond pEnd + kSearchOvershoot and takes the path end.
+inline constexpr double kSearchOvershoot = 1.0;
+/// Bound on the secant iterations of the search.
+inline constexpr int kSecantIterations = 100;
+
+/// Largest speed correction of the FBC vehicle [m/s]. Far beyond any usable correction,
+/// it keeps a design that the 4 ms step cannot follow (fn of several Hz, ζ < 0) finite.
+inline constexpr double kSpeedCorrectionMax = 1000.0;
+/// Largest heading-rate correction of the type 1 FBC vehicle [rad/s], for the same reason.
+inline constexpr double kHeadingRateCorrectionMax = 1000.0;
+
 /// Designs omegaN2, twoZetaOmegaN and the nine gains from omegaN, zeta, Vw and tread.
 void designGains(AgvContext& ctx);
 
@@ -18,17 +40,18 @@ double headingNormalResidual(const AgvContext& ctx, int curveNumber, double a, d
 
 /// Finds where the path crosses the line through (x, y) perpendicular to θ, searching
 /// from pStart; updates ref in place and returns the signed lateral offset dd [m].
-double findReferencePoint(const AgvContext& ctx, int curveNumber, double x, double y,
-                          double theta, double pStart, ReferencePoint& ref);
+double findReferencePoint(const AgvContext& ctx, int curveNumber, double x, double y, double theta,
+                          double pStart, ReferencePoint& ref);
 
 /// Recomputes dsFbc, ddNoFbc, ddFbc, dthNoFbc, dthFbc, dphiFbc from the state and the
 /// two reference points (refs[0] without FBC, refs[1] with FBC).
 void updateErrorMeasures(AgvContext& ctx, int curveNumber, const MotionState& state,
                          ReferencePoint refs[2]);
 
-/// Along-path correction u_s of the FBC vehicle's speed [m/s].
+/// Along-path correction u_s of the FBC vehicle's speed [m/s], within ±kSpeedCorrectionMax.
 double speedCorrection(const AgvContext& ctx);
-/// Heading-rate correction u_ω of the type 1 FBC vehicle [rad/s].
+/// Heading-rate correction u_ω of the type 1 FBC vehicle [rad/s], within
+/// ±kHeadingRateCorrectionMax.
 double headingRateCorrection(const AgvContext& ctx);
 /// Steering-rate correction u_φ of the type 2 or 3 FBC vehicle [rad/s].
 double steerRateCorrection(const AgvContext& ctx, int vehicleType);

@@ -26,6 +26,8 @@ enum StateSlot : int {
 
 /// Offsets within one vehicle's pose.
 enum PoseField : int { kPoseS = 0, kPoseTheta = 1, kPoseX = 2, kPoseY = 3, kPosePhi = 4 };
+/// Values in one vehicle's pose.
+inline constexpr int kPoseFields = 5;
 
 using MotionState = std::array<double, kStateSlots>;
 
@@ -57,9 +59,19 @@ struct ErrorSignals {
 /// Intermediate values of one evaluation point of the vehicle rates, computed for
 /// earlier slots and used by later ones.
 struct RateScratch {
-    double V = 0.0, phiDotCmd = 0.0, omegaD = 0.0;
+    /// Commanded speed [m/s] and steering rate [rad/s] of the theoretical vehicle.
+    double V = 0.0, phiDotCmd = 0.0;
+    /// Speed [m/s] and heading rate [rad/s] of the theoretical vehicle.
+    double vD = 0.0, omegaD = 0.0;
+    /// Actual left and right rear wheel speeds of the erroneous vehicles [m/s].
+    double vLeft = 0.0, vRight = 0.0;
+    /// Vehicle without FBC: speed, actual front-wheel speed [m/s], heading rate [rad/s].
     double vC = 0.0, vFront = 0.0, omegaC = 0.0;
+    /// FBC vehicle: corrected front-wheel speed, speed [m/s], heading rate [rad/s].
     double vFA = 0.0, vA = 0.0, omegaA = 0.0;
+    /// Sines that an earlier slot computed together with its cosine.
+    double sinPhiD = 0.0, sinPhiC = 0.0, sinPhiA = 0.0;
+    double sinThetaD = 0.0, sinThetaC = 0.0, sinThetaA = 0.0;
 };
 
 /// One recorded pose (s, θ, x, y, φ); slots 5 and 6 stay unused.

@@ -1,0 +1,256 @@
+#include "sim/caltraj.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "noise/random_tables.h"
+#include "noise/slip_noise.h"
+#include "sim_test_support.h"
+
+namespace {
+
+using simtest::SimContext;
+
+constexpr double kDt = 0.02;
+
+/// A computation on curve I with the given error setting; returns caltraj's result.
+struct Computation : SimContext {
+    int result = 0;
+    using SimContext::SimContext;
+    Computation& compute(int curve) {
+        prepare(curve);
+        result = agv::caltraj(ctx, curve);
+        return *this;
+    }
+    const agv::TrajectoryStore& store() const { return *ctx.store; }
+};
+
+bool sameRecords(const agv::PoseRecord* a, const agv::PoseRecord* b, int count) {
+    return std::memcmp(a, b, sizeof(agv::PoseRecord) * count) == 0;
+}
+
+TEST(Caltraj, DefaultCosine) {
+    Computation run;
+    run.compute(1);
+    const agv::TrajectoryStore& st = run.store();
+    const double sf = run.ctx.path.pathEnd[1].sf;
+
+    // Type 1 drives at Vw: one record per 2 cm, the end record within the last interval.
+    EXPECT_EQ(st.recordCount[0], 147);
+    EXPECT_GT(st.endTime[0], (st.recordCount[0] - 1) * kDt);
+    EXPECT_LE(st.endTime[0], st.recordCount[0] * kDt);
+    // Type 2 slows down where its steering rate is limited; its final step is several
+    // sub-steps long, so it ends after recordCount·dt.
+    EXPECT_EQ(st.recordCount[1], 275);
+    EXPECT_NEAR(st.endTime[1], 5.5157, 1e-4);
+    EXPECT_EQ(run.result, st.recordCount[2]);
+
+    for (int k = 0; k < 3; ++k) {
+        const int last = st.recordCount[k];
+        // Type 2 arrives at the path end only up to the linear interpolation of the
+        // final step, because its speed changes during it.
+        EXPECT_NEAR(st.theoryTraj[k][last][agv::kPoseS], sf, k == 1 ? 1e-5 : 1e-9);
+        EXPECT_NEAR(st.theoryTraj[k][last][agv::kPoseX], 2.0, k == 1 ? 1e-5 : 1e-6);
+        // Record 0 is the start pose with no errors.
+        EXPECT_EQ(st.fbcTraj[k][0][agv::kPoseX], 0.0);
+        EXPECT_EQ(st.fbcErr[k][0][0], 0.0);
+        EXPECT_NEAR(st.theoryTraj[k][0][agv::kPosePhi], std::atan(4.934802), 1e-6);
+        // The FBC vehicle stays on the path.
+        for (int n = 0; n <= last; ++n)
+            EXPECT_LT(std::fabs(st.fbcErr[k][n][0]), 1e-3);
+    }
+    EXPECT_EQ(run.console.str(),
+              "\n      2DW1C 計算終わり\n      1FDW1FS 計算終わり\n      1RDW1FS 計算終わり");
+}
+
+TEST(Caltraj, WithoutErrorTheBlueVehicleIsTheRedOne) {
+    for (const int curve : {1, 11}) {
+        Computation run;
+        run.compute(curve);
+        const agv::TrajectoryStore& st = run.store();
+        for (int k = 0; k < 3; ++k) {
+            for (int n = 0; n <= st.recordCount[k]; ++n) {
+                for (int j = 0; j < agv::kPoseFields; ++j) {
+                    // Type 1 splits its speed into two wheel speeds and back: rounding only.
+                    if (k == 0) {
+                        EXPECT_NEAR(st.noFbcDiff[k][n][j], 0.0, 1e-12);
+                    } else {
+                        EXPECT_EQ(st.noFbcDiff[k][n][j], 0.0);
+                    }
+                }
+            }
+        }
+        // Type 1 never changes speed.
+        for (int n = 1; n < st.recordCount[0]; ++n)
+            EXPECT_NEAR(st.theoryTraj[0][n][agv::kPoseS], n * kDt, 1e-8);
+    }
+}
+
+TEST(Caltraj, ErrorsOfOtherMechanismsChangeNothing) {
+    Computation none;
+    none.compute(1);
+    struct Case {
+        char error;
+        int type;
+    };
+    for (const Case c : {Case{'2', 1}, Case{'2', 3}, Case{'3', 1}}) {
+        Computation run(c.error);
+        if (c.error == '2') run.ctx.settings.frontWheelErr = 0.2;
+        if (c.error == '3') run.ctx.settings.steerDrift = 0.1;
+        run.compute(1);
+        const int k = c.type - 1;
+        const int count = run.store().recordCount[k] + 1;
+        ASSERT_EQ(count, none.store().recordCount[k] + 1);
+        EXPECT_TRUE(sameRecords(run.store().noFbcTraj[k], none.store().noFbcTraj[k], count))
+            << "error " << c.error << " type " << c.type;
+        EXPECT_TRUE(sameRecords(run.store().fbcTraj[k], none.store().fbcTraj[k], count))
+            << "error " << c.error << " type " << c.type;
+    }
+}
+
+TEST(Caltraj, FbcSteeringStaysWithinItsLimits) {
+    Computation run('3');
+    run.ctx.settings.steerDrift = 20.0 * agv::kRadPerDeg;
+    run.compute(1);
+    const agv::TrajectoryStore& st = run.store();
+    for (int k = 1; k < 3; ++k) {
+        double fastest = 0.0;
+        for (int n = 1; n <= st.recordCount[k]; ++n) {
+            const double dt = n < st.recordCount[k] ? kDt : st.endTime[k] - (n - 1) * kDt;
+            const double phi = st.fbcTraj[k][n][agv::kPosePhi];
+            const double rate = std::fabs(phi - st.fbcTraj[k][n - 1][agv::kPosePhi]) / dt;
+            EXPECT_LE(rate, 3.0 + 1e-9) << "type " << k + 1 << " record " << n;
+            EXPECT_LE(std::fabs(phi), 1.55);
+            fastest = std::fmax(fastest, rate);
+        }
+        EXPECT_GT(fastest, 2.9) << "the drift should drive the steering into its rate limit";
+    }
+}
+
+TEST(Caltraj, TooManyRecordsStopTheComputation) {
+    struct Case {
+        double R, n;
+        int failingType;
+    };
+    // 62 m: type 1 itself runs out. 59.69 m: type 1 fits, type 2 is slower and does
+    // not. 59.995 m: type 1 fills record 2999 and its end record would be one past.
+    for (const Case c :
+         {Case{4.7, 2.1, 1}, Case{5.0, 1.9, 2}, Case{5.0, 59.995 / 10.0 / agv::kPi, 1}}) {
+        Computation run;
+        run.ctx.settings.curve.circleR = c.R;
+        run.ctx.settings.curve.circleN = c.n;
+        run.compute(15);
+        EXPECT_EQ(run.result, 3000);
+        const std::string expected = "\ncaltraj() I=15 AGV=" + std::to_string(c.failingType) +
+                                     " 刻み数NN=3000>=3000=MAX 経路長長過ぎる．経路設定し直し";
+        const std::string out = run.console.str();
+        ASSERT_GE(out.size(), expected.size());
+        EXPECT_EQ(out.substr(out.size() - expected.size()), expected) << "R=" << c.R;
+        if (c.failingType == 2) {
+            EXPECT_EQ(run.store().recordCount[0], 2985);
+        }
+    }
+}
+
+TEST(Caltraj, ZeroLengthPaths) {
+    Computation cosine;
+    cosine.ctx.settings.curve.cosineN = 0.0;
+    cosine.compute(1);
+    Computation circle;
+    circle.ctx.settings.curve.circleN = 0.0;
+    circle.compute(15);
+    for (const Computation* run : {&cosine, &circle}) {
+        EXPECT_EQ(run->result, 1);
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(run->store().recordCount[k], 1);
+            EXPECT_EQ(run->store().endTime[k], 0.0);
+            EXPECT_TRUE(sameRecords(run->store().theoryTraj[k], run->store().theoryTraj[k] + 1, 1));
+        }
+    }
+}
+
+TEST(Caltraj, SlipNoiseIsDrawnForBothSequences) {
+    Computation run('5');
+    std::string error;
+    ASSERT_TRUE(agv::loadRandomTables(run.ctx, error)) << error;
+    run.ctx.settings.SLIP = 0.05;
+    agv::AgvContext twin;
+    twin.out = run.ctx.out;
+    twin.noise = run.ctx.noise;
+    run.compute(1);
+    std::vector<double> first(agv::kSlipNoiseLength), second(agv::kSlipNoiseLength);
+    agv::makeSlipNoise(twin, agv::kSlipNoiseLength, first.data());
+    agv::makeSlipNoise(twin, agv::kSlipNoiseLength, second.data());
+    EXPECT_EQ(run.ctx.noise.slipNoise1, first);
+    EXPECT_EQ(run.ctx.noise.slipNoise2, second);
+    // The slip acted through the wheel errors, the front wheel with the left one.
+    const agv::SimulationSettings& set = run.ctx.settings;
+    EXPECT_EQ(set.frontWheelErr, set.rearWheelErrL);
+    EXPECT_NE(set.rearWheelErrL, 0.0);
+    EXPECT_NE(set.rearWheelErrL, set.rearWheelErrR);
+    EXPECT_NE(run.store().noFbcDiff[0][run.store().recordCount[0]][agv::kPoseX], 0.0);
+}
+
+TEST(Caltraj, ExtremeSettingsGiveFiniteRecords) {
+    struct Case {
+        const char* name;
+        char error;
+        double v1, v2, fn, zeta;
+    };
+    const Case cases[] = {
+        {"wheels 50/-50 %", '1', 0.5, -0.5, 1, 1},
+        {"wheels stopped", '1', -1, -1, 1, 1},
+        {"front -300 %", '2', -3, 0, 1, 1},
+        {"drift 180 deg", '3', agv::kPi, 0, 1, 1},
+        {"geometry -99 %", '4', -0.99, -0.99, 1, 1},
+        {"geometry -150 %", '4', -1.5, -1.5, 1, 1},
+        {"slip 50 %", '5', 0.5, 0, 1, 1},
+        {"zeta -1", '1', 0.05, -0.03, 1, -1},
+        {"zeta -100", '1', 0.05, -0.03, 1, -100},
+        {"fn 10", '1', 0.05, -0.03, 10, 1},
+        {"fn 0.01", '1', 0.05, -0.03, 0.01, 1},
+    };
+    for (const Case& c : cases) {
+        Computation run(c.error);
+        agv::SimulationSettings& set = run.ctx.settings;
+        set.SLIP = 0.0;
+        if (c.error == '1') {
+            set.rearWheelErrL = c.v1;
+            set.rearWheelErrR = c.v2;
+        }
+        if (c.error == '2') set.frontWheelErr = c.v1;
+        if (c.error == '3') set.steerDrift = c.v1;
+        if (c.error == '4') {
+            set.wheelBaseActual = (1.0 + c.v1) * set.wheelBase;
+            set.treadActual = (1.0 + c.v2) * set.tread;
+        }
+        if (c.error == '5') {
+            std::string error;
+            ASSERT_TRUE(agv::loadRandomTables(run.ctx, error)) << error;
+            set.SLIP = c.v1;
+        }
+        run.design(c.fn, c.zeta);
+        run.compute(1);
+        const agv::TrajectoryStore& st = run.store();
+        for (int k = 0; k < 3; ++k) {
+            for (int n = 0; n <= st.recordCount[k]; ++n) {
+                bool finite = true;
+                for (int j = 0; j < agv::kPoseFields; ++j) {
+                    for (const auto* array : {st.theoryTraj, st.noFbcTraj, st.fbcTraj,
+                                              st.fbcRefTraj, st.noFbcDiff, st.fbcDiff})
+                        finite = finite && std::isfinite(array[k][n][j]);
+                }
+                for (int j = 0; j < 2; ++j)
+                    finite = finite && std::isfinite(st.noFbcErr[k][n][j]) &&
+                             std::isfinite(st.fbcErr[k][n][j]);
+                ASSERT_TRUE(finite) << c.name << ": type " << k + 1 << " record " << n;
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+#include "sim/feedback.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "sim_test_support.h"
+
+namespace {
+
+using simtest::referenceAt;
+using simtest::SimContext;
+
+TEST(GainDesign, DefaultAndDegenerateDesigns) {
+    SimContext s;
+    s.prepare(1);
+    const agv::FeedbackGains& g = s.ctx.gains;
+    EXPECT_NEAR(g.omegaN2, 39.4784, 1e-4);
+    EXPECT_NEAR(g.twoZetaOmegaN, 12.5664, 1e-4);
+    EXPECT_NEAR(g.Kd1, 29.6088, 1e-4);
+    EXPECT_NEAR(g.Kth1, 14.1372, 1e-4);
+    EXPECT_NEAR(g.KI1, 2.0944, 1e-4);
+    EXPECT_NEAR(g.Kd2, 248.0502, 1e-4);
+    EXPECT_NEAR(g.Kth2, 118.4353, 1e-4);
+    EXPECT_NEAR(g.Kfi2, 18.8496, 1e-4);
+    EXPECT_EQ(g.Kd3, g.Kd2);
+    EXPECT_EQ(g.Kth3, g.Kth2);
+    EXPECT_EQ(g.Kfi3, g.Kfi2);
+
+    // ζ = 0 moves the type 1 pole to ωn; fn = 0 designs no feedback at all.
+    for (const auto& [fn, zeta] :
+         {std::pair{1.0, 0.0}, std::pair{0.0, 1.0}, std::pair{1.0, -1.0}, std::pair{100.0, 1.0}}) {
+        s.design(fn, zeta);
+        for (double v : {g.Kd1, g.Kth1, g.KI1, g.Kd2, g.Kth2, g.Kfi2})
+            EXPECT_TRUE(std::isfinite(v)) << "fn=" << fn << " zeta=" << zeta;
+    }
+    s.design(1.0, 0.0);
+    EXPECT_DOUBLE_EQ(g.Kth1, s.ctx.settings.omegaN);
+}
+
+TEST(ReferencePoint, VehicleOnThePath) {
+    SimContext s;
+    s.prepare(1);
+    const agv::ReferencePoint on = referenceAt(s.ctx, 1, 0.7);
+    agv::ReferencePoint ref = referenceAt(s.ctx, 1, 0.65);
+    const double dd = agv::findReferencePoint(s.ctx, 1, on.x, on.y, on.theta, ref.p - 0.1, ref);
+    EXPECT_NEAR(dd, 0.0, 1e-8);
+    EXPECT_NEAR(ref.p, 0.7, 1e-8);
+    EXPECT_NEAR(ref.s, on.s, 1e-8);
+    EXPECT_NEAR(ref.theta, on.theta, 1e-7);
+    EXPECT_NEAR(ref.kappa, on.kappa, 1e-6);
+}
+
+TEST(ReferencePoint, LateralOffsetIsPositiveToTheLeft) {
+    SimContext s;
+    s.ctx.settings.curve.cosineA = 0.0;  // a straight path along the x axis
+    s.prepare(1);
+    for (const double offset : {0.1, -0.1}) {
+        agv::ReferencePoint ref = referenceAt(s.ctx, 1, 0.95);
+        EXPECT_NEAR(agv::findReferencePoint(s.ctx, 1, 1.0, offset, 0.0, 0.85, ref), offset, 1e-12);
+        EXPECT_NEAR(ref.p, 1.0, 1e-8);
+    }
+    // Behind the search start the search steps backwards.
+    agv::ReferencePoint ref = referenceAt(s.ctx, 1, 1.5);
+    EXPECT_NEAR(agv::findReferencePoint(s.ctx, 1, 0.5, 0.2, 0.0, 1.4, ref), 0.2, 1e-12);
+    EXPECT_NEAR(ref.s, 0.5, 1e-8);
+    // Behind the path start it stops at the first step with p + 2h < 0 (h = 0.02).
+    ref = referenceAt(s.ctx, 1, 0.0);
+    EXPECT_NEAR(agv::findReferencePoint(s.ctx, 1, -0.5, 0.05, 0.0, -0.1, ref), 0.05, 1e-12);
+    EXPECT_NEAR(ref.p, -0.12, 1e-12);
+
+    // Heading along y the offset is measured in x: the unit circle, counter-clockwise.
+    SimContext c;
+    c.prepare(15);
+    for (const auto& [x, expected] : {std::pair{0.9, 0.1}, std::pair{1.2, -0.2}}) {
+        ref = referenceAt(c.ctx, 15, 0.0);
+        EXPECT_NEAR(agv::findReferencePoint(c.ctx, 15, x, 0.0, agv::kHalfPi, -0.1, ref), expected,
+                    1e-12);
+    }
+}
+
+TEST(ReferencePoint, BeyondThePathEndTakesTheEndRecord) {
+    SimContext s;
+    s.prepare(1);
+    const double pEnd = s.ctx.path.pathEndParam[1];
+    const agv::ReferencePoint& end = s.ctx.path.pathEndReference[1];
+    auto expectEnd = [&](const agv::ReferencePoint& ref) {
+        for (const auto field :
+             {&agv::ReferencePoint::s, &agv::ReferencePoint::theta, &agv::ReferencePoint::x,
+              &agv::ReferencePoint::y, &agv::ReferencePoint::phi, &agv::ReferencePoint::kappa,
+              &agv::ReferencePoint::p})
+            EXPECT_EQ(ref.*field, end.*field);
+    };
+    // Starting at pEnd + 1 nothing is searched: the end record and the distance to it.
+    agv::ReferencePoint ref = referenceAt(s.ctx, 1, 0.3);
+    EXPECT_DOUBLE_EQ(agv::findReferencePoint(s.ctx, 1, 3.0, 4.0, 0.0, pEnd + 1.0, ref),
+                     std::sqrt(17.0));
+    expectEnd(ref);
+    // Stepping forward past pEnd + 1 ends the same way.
+    ref = referenceAt(s.ctx, 1, 1.9);
+    EXPECT_DOUBLE_EQ(agv::findReferencePoint(s.ctx, 1, 5.0, 0.0, 0.0, 1.8, ref), 3.0);
+    expectEnd(ref);
+    // A start that is no number ends there too; a position that is no number ends the
+    // search behind the path start instead of looping.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    ref = referenceAt(s.ctx, 1, 1.0);
+    agv::findReferencePoint(s.ctx, 1, 1.0, 0.5, 0.0, nan, ref);
+    expectEnd(ref);
+    ref = referenceAt(s.ctx, 1, 1.0);
+    agv::findReferencePoint(s.ctx, 1, nan, 0.5, 0.0, 0.9, ref);
+    EXPECT_LT(ref.p, 0.0);
+}
+
+TEST(ErrorMeasures, HeadingErrorIsNotWrapped) {
+    SimContext s;
+    s.prepare(1);
+    agv::MotionState state = simtest::stateOnPath(s.ctx, 1, 0.7);
+    state[agv::kSlotFbc + agv::kPoseTheta] += agv::kTwoPi;
+    state[agv::kSlotFbc + agv::kPoseS] += 0.25;
+    state[agv::kSlotFbc + agv::kPosePhi] += 0.125;
+    agv::ReferencePoint refs[2] = {referenceAt(s.ctx, 1, 0.68), referenceAt(s.ctx, 1, 0.68)};
+    agv::updateErrorMeasures(s.ctx, 1, state, refs);
+    const agv::ErrorSignals& e = s.ctx.errors;
+    EXPECT_NEAR(e.dthFbc, agv::kTwoPi, 1e-7);
+    EXPECT_NEAR(e.dthNoFbc, 0.0, 1e-7);
+    EXPECT_NEAR(e.ddFbc, 0.0, 1e-8);
+    EXPECT_NEAR(e.ddNoFbc, 0.0, 1e-8);
+    EXPECT_DOUBLE_EQ(e.dsFbc, 0.25);
+    EXPECT_NEAR(e.dphiFbc, 0.125, 1e-7);
+}
+
+TEST(Corrections, WeightsAndLimits) {
+    SimContext s;
+    s.prepare(1);
+    agv::ErrorSignals& e = s.ctx.errors;
+    // ωn² weighs the distance difference, 2ζωn its integral.
+    e.dsFbc = 1.0;
+    e.intDsFbc = 0.5;
+    EXPECT_DOUBLE_EQ(agv::speedCorrection(s.ctx),
+                     s.ctx.gains.omegaN2 + 0.5 * s.ctx.gains.twoZetaOmegaN);
+    // Runaway errors of an unstable design saturate instead of overflowing.
+    e.dsFbc = -1e300;
+    e.dthFbc = 1e300;
+    EXPECT_EQ(agv::speedCorrection(s.ctx), -agv::kSpeedCorrectionMax);
+    EXPECT_EQ(agv::headingRateCorrection(s.ctx), agv::kHeadingRateCorrectionMax);
+}
+
+}  // namespace
