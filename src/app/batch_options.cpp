@@ -1,0 +1,344 @@
+#include "app/batch_options.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "path/path_dialogue.h"
+
+namespace agv {
+namespace {
+
+/// Highest error number the dialogue offers.
+constexpr int kMaxErrorNumber = 5;
+/// Bound on the key presses a picture request may replay (0.9^1000 is still a usable scale).
+constexpr int kMaxKeyPresses = 1000;
+
+/// Names of the constants of each curve, in the order the path dialogue reads them.
+const char* curveConstantNames(int curveNumber) {
+    switch (curveNumber) {
+        case 1:
+            return "A,L,n";
+        case 2:
+        case 3:
+        case 4:
+            return "A,L";
+        case 11:
+            return "A,B";
+        case 13:
+            return "A";
+        case 15:
+            return "R,n";
+        default:
+            return "A,n";
+    }
+}
+
+/// Values each error number reads: two for the pairs 1 and 4, none for 0, one otherwise.
+int errorValueCount(int errorNumber) {
+    if (errorNumber == 0) return 0;
+    if (errorNumber == 1 || errorNumber == 4) return 2;
+    return 1;
+}
+
+std::string quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+/// A real number that uses the whole text and is finite.
+bool parseReal(const std::string& flag, const std::string& text, double& value,
+               std::string& error) {
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) {
+        error = flag + ": " + quoted(text) + " is not a number";
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const double parsed = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size()) {
+        error = flag + ": " + quoted(text) + " is not a number";
+        return false;
+    }
+    if (!std::isfinite(parsed)) {
+        error = flag + ": " + quoted(text) + " is not a finite number";
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+/// A whole number that uses the whole text and fits an int.
+bool parseInteger(const std::string& flag, const std::string& text, int& value,
+                  std::string& error) {
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) {
+        error = flag + ": " + quoted(text) + " is not a whole number";
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const long parsed = std::strtol(text.c_str(), &end, 10);
+    if (end != text.c_str() + text.size()) {
+        error = flag + ": " + quoted(text) + " is not a whole number";
+        return false;
+    }
+    if (errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) {
+        error = flag + ": " + quoted(text) + " is out of range";
+        return false;
+    }
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+/// Comma-separated list of at most maxCount texts, none of them empty.
+bool splitList(const std::string& flag, const std::string& text, std::size_t maxCount,
+               std::vector<std::string>& items, std::string& error) {
+    items.clear();
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        items.push_back(text.substr(start, comma == std::string::npos ? comma : comma - start));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    for (const std::string& item : items) {
+        if (item.empty()) {
+            error = flag + ": empty value in " + quoted(text);
+            return false;
+        }
+    }
+    if (items.size() > maxCount) {
+        error = flag + ": at most " + std::to_string(maxCount) + " values, got " +
+                std::to_string(items.size());
+        return false;
+    }
+    return true;
+}
+
+bool parseRealList(const std::string& flag, const std::string& text, std::size_t maxCount,
+                   std::vector<double>& values, std::string& error) {
+    std::vector<std::string> items;
+    if (!splitList(flag, text, maxCount, items, error)) return false;
+    values.clear();
+    for (const std::string& item : items) {
+        double value = 0.0;
+        if (!parseReal(flag, item, value, error)) return false;
+        values.push_back(value);
+    }
+    return true;
+}
+
+bool parseBoundedKeyPresses(const std::string& flag, const std::string& text, int& value,
+                            std::string& error) {
+    if (!parseInteger(flag, text, value, error)) return false;
+    if (value < -kMaxKeyPresses || value > kMaxKeyPresses) {
+        error = flag + " must lie between " + std::to_string(-kMaxKeyPresses) + " and " +
+                std::to_string(kMaxKeyPresses);
+        return false;
+    }
+    return true;
+}
+
+/// Applies one option with its value; false with a message when the value is bad.
+bool applyOption(const std::string& flag, const std::string& value, BatchOptions& options,
+                 bool& errorValuesGiven, std::vector<double>& errorValues, std::string& error) {
+    if (flag == "--error") {
+        if (!parseInteger(flag, value, options.errorNumber, error)) return false;
+        if (options.errorNumber < 0 || options.errorNumber > kMaxErrorNumber) {
+            error = "--error must be 0 to 5, not " + value;
+            return false;
+        }
+    } else if (flag == "--error-values") {
+        if (!parseRealList(flag, value, 2, errorValues, error)) return false;
+        errorValuesGiven = true;
+    } else if (flag == "--curve") {
+        if (!parseInteger(flag, value, options.curveNumber, error)) return false;
+        if (curveConstantCount(options.curveNumber) == 0) {
+            error = "--curve: " + value + " is not a curve number (1-4, 11-16)";
+            return false;
+        }
+        options.pathChanged = true;
+    } else if (flag == "--curve-params") {
+        if (!parseRealList(flag, value, 3, options.curveParams, error)) return false;
+        options.pathChanged = true;
+    } else if (flag == "--fn" || flag == "--zeta") {
+        // Zero and other unusable designs are refused by the dialogue's own check.
+        return parseReal(flag, value, flag == "--fn" ? options.fn : options.zeta, error);
+    } else if (flag == "--csv") {
+        if (value.empty()) {
+            error = "--csv needs a file name or '-'";
+            return false;
+        }
+        options.csvPath = value;
+    } else if (flag == "--png" || flag == "--frames") {
+        if (value.empty()) {
+            error = flag + " needs a path";
+            return false;
+        }
+        (flag == "--png" ? options.pngPath : options.framesDir) = value;
+    } else if (flag == "--type") {
+        if (!parseInteger(flag, value, options.vehicleType, error)) return false;
+        if (options.vehicleType < 1 || options.vehicleType > 3) {
+            error = "--type must be 1, 2 or 3, not " + value;
+            return false;
+        }
+    } else if (flag == "--index") {
+        if (value == "end") {
+            options.motionIndex = -1;
+        } else if (!parseInteger(flag, value, options.motionIndex, error) ||
+                   options.motionIndex < 0) {
+            error = "--index must be a record index (0 or more) or 'end', not " + quoted(value);
+            return false;
+        }
+    } else if (flag == "--zoom") {
+        return parseBoundedKeyPresses(flag, value, options.zoomSteps, error);
+    } else if (flag == "--shift") {
+        std::vector<std::string> items;
+        if (!splitList(flag, value, 2, items, error)) return false;
+        if (items.size() != 2) {
+            error = "--shift takes two whole numbers DX,DY";
+            return false;
+        }
+        return parseBoundedKeyPresses(flag, items[0], options.shiftX, error) &&
+               parseBoundedKeyPresses(flag, items[1], options.shiftY, error);
+    } else if (flag == "--every") {
+        if (!parseInteger(flag, value, options.frameEvery, error)) return false;
+        if (options.frameEvery < 1) {
+            error = "--every must be at least 1, not " + value;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isValueOption(const std::string& flag) {
+    static const char* const kValueOptions[] = {
+        "--error", "--error-values", "--curve", "--curve-params", "--fn",    "--zeta", "--csv",
+        "--png",   "--frames",       "--every", "--type",         "--index", "--zoom", "--shift"};
+    for (const char* name : kValueOptions) {
+        if (flag == name) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
+                       std::string& error) {
+    options = BatchOptions{};
+    bool errorValuesGiven = false;
+    std::vector<double> errorValues;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "-h") {
+            options.help = true;
+            return true;
+        }
+        if (argument.rfind("--", 0) != 0 || argument.size() == 2) {
+            error = "unexpected argument " + quoted(argument);
+            return false;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string flag = argument.substr(0, equals);
+        if (flag == "--help" || flag == "--summary") {
+            if (equals != std::string::npos) {
+                error = flag + " takes no value";
+                return false;
+            }
+            if (flag == "--help") {
+                options.help = true;
+                return true;
+            }
+            options.summary = true;
+            continue;
+        }
+        if (!isValueOption(flag)) {
+            error = "unknown option " + flag;
+            return false;
+        }
+        std::string value;
+        if (equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+        } else if (i + 1 < argc && std::string(argv[i + 1]).rfind("--", 0) != 0) {
+            // The next word is the value, also when it starts with a minus sign.
+            value = argv[++i];
+        } else {
+            error = "missing value for " + flag;
+            return false;
+        }
+        if (!applyOption(flag, value, options, errorValuesGiven, errorValues, error)) {
+            return false;
+        }
+    }
+
+    const int wantedErrorValues = errorValueCount(options.errorNumber);
+    if (errorValuesGiven && static_cast<int>(errorValues.size()) != wantedErrorValues) {
+        error = "--error-values: error " + std::to_string(options.errorNumber) + " takes " +
+                (wantedErrorValues == 0 ? std::string("no values")
+                                        : std::to_string(wantedErrorValues) + " value" +
+                                              (wantedErrorValues == 1 ? "" : "s")) +
+                ", got " + std::to_string(errorValues.size());
+        return false;
+    }
+    if (errorValues.size() > 0) options.errorValue1 = errorValues[0];
+    if (errorValues.size() > 1) options.errorValue2 = errorValues[1];
+
+    const int wantedParams = curveConstantCount(options.curveNumber);
+    if (!options.curveParams.empty() &&
+        static_cast<int>(options.curveParams.size()) != wantedParams) {
+        error = "--curve-params: curve " + std::to_string(options.curveNumber) + " takes " +
+                std::to_string(wantedParams) + " value" + (wantedParams == 1 ? "" : "s") + " (" +
+                curveConstantNames(options.curveNumber) + "), got " +
+                std::to_string(options.curveParams.size());
+        return false;
+    }
+    return true;
+}
+
+std::string batchUsage() {
+    return R"(usage: agvsim-batch [options]
+
+Runs one computation of the AGV simulator without the console dialogue: the start-up
+defaults, then the mechanism error, the path and the feedback design given below, then the
+trajectories of all three vehicle types. The computation's own messages go to standard error.
+
+Conditions (the console's units):
+  --error N              mechanism error 0-5 (default 0: none)
+                         1 rear wheel radii, 2 front wheel radius, 3 steering drift,
+                         4 WheelBase and Tread, 5 random drive-wheel slip
+  --error-values V1[,V2] its size in percent (degrees for error 3): two values for errors
+                         1 and 4 (left,right and WBerr,TRerr), one for 2, 3 and 5, none for 0;
+                         when omitted the values are 0
+  --curve I              path curve 1-4 or 11-16 (default 1)
+  --curve-params P,...   its constants in the dialogue's order; when omitted the curve keeps
+                         its start-up constants
+                         1: A,L,n  2, 3, 4: A,L  11: A,B  12: A,n  13: A  14: A,n  15: R,n
+                         16: A,n
+  --fn F                 natural frequency of the feedback system in Hz (default 1)
+  --zeta Z               damping ratio (default 1); neither may be 0
+
+Output:
+  --csv PATH             every recorded sample of the three types as CSV ('-': standard
+                         output); written only when the whole run succeeds
+  --summary              record count, end time, final poses and largest errors per type
+                         (on standard output; on standard error with --csv -)
+  --png PATH             picture of the window as a PNG file (needs an X display)
+  --frames DIR           animation frames as PNG files in DIR (needs an X display)
+  --every N              one frame every N records (default 1)
+  --type K               vehicle type of the pictures, 1-3 (default 1)
+  --index N              record index of the picture, or 'end' (default 0)
+  --zoom N               N presses of 'w' (negative: of 'W'), -1000 to 1000 (default 0)
+  --shift DX,DY          presses of 'X' and 'Y' (negative: of 'x' and 'y')
+  --help                 this text
+
+Options take their value as '--flag value' or '--flag=value'.
+Exit status: 0 done; 1 random tables unreadable or an output file not writable; 2 bad
+arguments or no X display for pictures; 3 path too long (refused by the length check, or
+the computation ran out of its 3000 records).
+)";
+}
+
+}  // namespace agv

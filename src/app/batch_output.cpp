@@ -1,0 +1,178 @@
+#include "app/batch_output.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace agv {
+
+const char* const kTrajectoryCsvHeader =
+    "type,record,t,theory_s,theory_theta,theory_x,theory_y,theory_phi,nofbc_s,nofbc_theta,"
+    "nofbc_x,nofbc_y,nofbc_phi,fbc_s,fbc_theta,fbc_x,fbc_y,fbc_phi,ref_s,ref_theta,ref_x,ref_y,"
+    "ref_phi,nofbc_dd,nofbc_dth,fbc_dd,fbc_dth";
+
+namespace {
+
+/// Pose slots written per trajectory (s, θ, x, y, φ).
+constexpr int kPoseValues = 5;
+/// Enough for "%.17g" of any double plus the comma.
+constexpr int kNumberBuffer = 40;
+
+const char* const kTypeNames[3] = {"2DW1C", "1FDW1FS", "1RDW1FS"};
+
+void appendNumber(std::string& line, double value) {
+    char buffer[kNumberBuffer];
+    std::snprintf(buffer, sizeof buffer, ",%.17g", value);
+    line += buffer;
+}
+
+void appendPose(std::string& line, const PoseRecord& pose) {
+    for (int slot = 0; slot < kPoseValues; ++slot)
+        appendNumber(line, pose[slot]);
+}
+
+/// The larger of a running maximum and |value|; a NaN anywhere stays visible.
+double largerMagnitude(double current, double value) {
+    if (std::isnan(current) || std::isnan(value)) return std::nan("");
+    return std::fmax(current, std::fabs(value));
+}
+
+/// Gives the temporary file the permissions a freshly created file would get.
+void applyDefaultPermissions(int fd) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, static_cast<mode_t>(0666) & ~mask);
+}
+
+}  // namespace
+
+void writeTrajectoryCsv(std::ostream& out, const TrajectoryStore& store, double dt) {
+    out << kTrajectoryCsvHeader << '\n';
+    std::string line;
+    for (int k = 0; k < 3; ++k) {
+        const int last = store.recordCount[k];
+        for (int n = 0; n <= last; ++n) {
+            line = std::to_string(k + 1) + ',' + std::to_string(n);
+            appendNumber(line, n == last ? store.endTime[k] : n * dt);
+            appendPose(line, store.theoryTraj[k][n]);
+            appendPose(line, store.noFbcTraj[k][n]);
+            appendPose(line, store.fbcTraj[k][n]);
+            appendPose(line, store.fbcRefTraj[k][n]);
+            appendNumber(line, store.noFbcErr[k][n][0]);
+            appendNumber(line, store.noFbcErr[k][n][1]);
+            appendNumber(line, store.fbcErr[k][n][0]);
+            appendNumber(line, store.fbcErr[k][n][1]);
+            line += '\n';
+            out << line;
+        }
+    }
+}
+
+bool writeTrajectoryCsvFile(const std::string& path, const TrajectoryStore& store, double dt,
+                            std::string& error) {
+    if (path == "-") {
+        writeTrajectoryCsv(std::cout, store, dt);
+        std::cout.flush();
+        if (!std::cout) {
+            error = "cannot write the CSV to standard output";
+            return false;
+        }
+        return true;
+    }
+
+    // A temporary file beside the target, so that the rename stays on one file system.
+    std::vector<char> tempName(path.begin(), path.end());
+    const char suffix[] = ".tmp-XXXXXX";
+    tempName.insert(tempName.end(), suffix, suffix + sizeof suffix);
+    const int fd = ::mkstemp(tempName.data());
+    if (fd < 0) {
+        error = "cannot create a file beside " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    applyDefaultPermissions(fd);
+    ::close(fd);
+    const std::string temp(tempName.data());
+
+    {
+        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
+        if (file) writeTrajectoryCsv(file, store, dt);
+        file.close();
+        if (!file) {
+            std::remove(temp.c_str());
+            error = "cannot write " + temp;
+            return false;
+        }
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        error = "cannot rename " + temp + " to " + path + ": " + std::strerror(errno);
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::array<TypeSummary, 3> summariseTrajectories(const TrajectoryStore& store) {
+    std::array<TypeSummary, 3> summary{};
+    for (int k = 0; k < 3; ++k) {
+        TypeSummary& type = summary[k];
+        const int last = store.recordCount[k];
+        type.lastRecord = last;
+        type.endTime = store.endTime[k];
+        type.finalTheory = store.theoryTraj[k][last];
+        type.finalNoFbc = store.noFbcTraj[k][last];
+        type.finalFbc = store.fbcTraj[k][last];
+        for (int n = 0; n <= last; ++n) {
+            type.maxDdNoFbc = largerMagnitude(type.maxDdNoFbc, store.noFbcErr[k][n][0]);
+            type.maxDthNoFbc = largerMagnitude(type.maxDthNoFbc, store.noFbcErr[k][n][1]);
+            type.maxDdFbc = largerMagnitude(type.maxDdFbc, store.fbcErr[k][n][0]);
+            type.maxDthFbc = largerMagnitude(type.maxDthFbc, store.fbcErr[k][n][1]);
+        }
+    }
+    return summary;
+}
+
+namespace {
+
+void printPoseRow(std::ostream& out, const char* vehicle, const PoseRecord& pose,
+                  const double* maxDd, const double* maxDth) {
+    char buffer[200];
+    std::snprintf(buffer, sizeof buffer, "  %-14s%11.6f%11.6f%11.6f%13.6f%13.6f", vehicle,
+                  pose[kPoseS], pose[kPoseX], pose[kPoseY], pose[kPoseTheta], pose[kPosePhi]);
+    out << buffer;
+    if (maxDd != nullptr) {
+        std::snprintf(buffer, sizeof buffer, "%14.6f%16.6f", *maxDd, *maxDth);
+        out << buffer;
+    }
+    out << '\n';
+}
+
+}  // namespace
+
+void writeSummary(std::ostream& out, const std::array<TypeSummary, 3>& summary) {
+    char buffer[200];
+    for (int k = 0; k < 3; ++k) {
+        const TypeSummary& type = summary[k];
+        std::snprintf(buffer, sizeof buffer, "type %d (%s): %d records, end time %.4f s\n", k + 1,
+                      kTypeNames[k], type.lastRecord + 1, type.endTime);
+        out << buffer;
+        std::snprintf(buffer, sizeof buffer, "  %-14s%11s%11s%11s%13s%13s%14s%16s\n", "vehicle",
+                      "s [m]", "x [m]", "y [m]", "theta [rad]", "phi [rad]", "max|dd| [m]",
+                      "max|dth| [rad]");
+        out << buffer;
+        printPoseRow(out, "theory (red)", type.finalTheory, nullptr, nullptr);
+        printPoseRow(out, "no FBC (blue)", type.finalNoFbc, &type.maxDdNoFbc, &type.maxDthNoFbc);
+        printPoseRow(out, "FBC (green)", type.finalFbc, &type.maxDdFbc, &type.maxDthFbc);
+        if (k < 2) out << '\n';
+    }
+}
+
+}  // namespace agv

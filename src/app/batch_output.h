@@ -1,0 +1,45 @@
+// Output of a scripted run: the trajectory store as CSV and a per-type summary table.
+#pragma once
+
+#include <array>
+#include <ostream>
+#include <string>
+
+#include "sim/sim_types.h"
+
+namespace agv {
+
+/// Header line of the trajectory CSV (without the line break).
+extern const char* const kTrajectoryCsvHeader;
+
+/// Writes the header and one row per record 0..recordCount of types 1, 2 and 3. t is
+/// n·dt, and endTime on the last record of a type; every number is written with 17
+/// significant digits, so that the file reads back bit for bit. dt in seconds.
+void writeTrajectoryCsv(std::ostream& out, const TrajectoryStore& store, double dt);
+
+/// Writes the CSV to path ("-": standard output). A file is written under a temporary
+/// name and renamed into place only when complete. On failure returns false with a
+/// message in error and leaves no file behind.
+bool writeTrajectoryCsvFile(const std::string& path, const TrajectoryStore& store, double dt,
+                            std::string& error);
+
+/// Key figures of one vehicle type of a computation.
+struct TypeSummary {
+    /// Records 0..lastRecord are valid.
+    int lastRecord = 0;
+    /// Time at which the theoretical vehicle reaches the path end [s].
+    double endTime = 0.0;
+    /// Final poses (s, θ, x, y, φ) of the theoretical, no-FBC and FBC vehicles.
+    PoseRecord finalTheory{}, finalNoFbc{}, finalFbc{};
+    /// Largest |dd| [m] and |dth| [rad] over all records, without and with FBC.
+    double maxDdNoFbc = 0.0, maxDthNoFbc = 0.0;
+    double maxDdFbc = 0.0, maxDthFbc = 0.0;
+};
+
+/// Figures of the three types, indexed by type - 1.
+std::array<TypeSummary, 3> summariseTrajectories(const TrajectoryStore& store);
+
+/// Prints the figures as an aligned table, one block per type.
+void writeSummary(std::ostream& out, const std::array<TypeSummary, 3>& summary);
+
+}  // namespace agv

@@ -1,0 +1,30 @@
+// agvsim: the AGV trajectory error simulator. Start-up, the first console dialogue, then
+// the window.
+#include <memory>
+#include <string>
+
+#include "app/console.h"
+#include "app/context.h"
+#include "app/dialogue.h"
+#include "app/startup.h"
+#include "app/window.h"
+#include "noise/random_tables.h"
+
+int main(int argc, char** argv) {
+    agv::Console& console = agv::Console::standard();
+    // One context for the whole run (its trajectory store is large, so it lives on the heap).
+    auto ctx = std::make_unique<agv::AgvContext>();
+    ctx->out = &console.out();
+
+    std::string error;
+    if (!agv::loadRandomTables(*ctx, error)) {
+        console.print("\n%s\n", error.c_str());
+        console.out().flush();
+        return 1;
+    }
+    agv::initialiseRun(*ctx);
+    agv::runDialogue(*ctx, console);
+    console.print("\n");
+    console.out().flush();
+    return agv::startWindow(*ctx, console, argc, argv);
+}

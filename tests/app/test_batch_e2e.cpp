@@ -1,0 +1,217 @@
+// Runs the real agvsim-batch executable and checks its exit status, output and files.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/batch_output.h"
+#include "app/context.h"
+#include "app/dialogue.h"
+#include "app/startup.h"
+#include "noise/random_tables.h"
+#include "path/arc_length.h"
+#include "path/path_dialogue.h"
+#include "path/path_length.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kBatchBinary = AGV_BINARY_DIR "/src/agvsim-batch";
+
+struct RunResult {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+class BatchRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::exists(kBatchBinary)) << kBatchBinary;
+        char pattern[] = "/tmp/agv_batch_e2e_XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    /// Runs the tool in the temporary folder; withoutDisplay unsets DISPLAY in the child.
+    RunResult run(const std::vector<std::string>& args, bool withoutDisplay = false) {
+        const fs::path outPath = dir_ / "stdout.txt";
+        const fs::path errPath = dir_ / "stderr.txt";
+        std::vector<char*> argv{const_cast<char*>(kBatchBinary)};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+                ::chdir(dir_.c_str()) != 0) {
+                ::_exit(127);
+            }
+            if (withoutDisplay) ::unsetenv("DISPLAY");
+            ::execv(kBatchBinary, argv.data());
+            ::_exit(127);
+        }
+        RunResult result;
+        int status = 0;
+        if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+            result.status = WEXITSTATUS(status);
+        }
+        result.out = readFile(outPath);
+        result.err = readFile(errPath);
+        fs::remove(outPath);
+        fs::remove(errPath);
+        return result;
+    }
+
+    /// Files the run left in its folder.
+    std::vector<std::string> leftFiles() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    fs::path dir_;
+};
+
+/// The same conditions computed in this process through the console's steps.
+struct Conditions {
+    char errorNumber = '0';
+    double errorValue1 = 0.0, errorValue2 = 0.0;
+    int curve = 0;  // 0: keep the start-up path
+    std::vector<double> params;
+    double fn = 1.0, zeta = 1.0;
+};
+
+std::string expectedCsv(const Conditions& c) {
+    agv::AgvContext ctx;
+    std::ostringstream messages;
+    ctx.out = &messages;
+    std::string error;
+    if (!agv::loadRandomTables(ctx, error)) return "tables: " + error;
+    agv::initialiseRun(ctx);
+    agv::applyErrorChoice(ctx, c.errorNumber, c.errorValue1, c.errorValue2);
+    if (c.curve != 0) {
+        ctx.settings.curveNumber = c.curve;
+        agv::storeCurveConstants(ctx, c.curve, c.params.data());
+        if (!agv::checkCurveConstants(ctx, c.curve)) return "refused constants";
+        agv::setupPath(ctx, c.curve);
+        if (agv::checkPathLength(ctx, c.curve) == 0) return "path too long";
+    }
+    agv::applyFeedbackDesign(ctx, c.fn, c.zeta);
+    if (agv::computeTrajectories(ctx) >= agv::kMaxRecords) return "out of records";
+    std::ostringstream csv;
+    agv::writeTrajectoryCsv(csv, *ctx.store, ctx.settings.dt);
+    return csv.str();
+}
+
+TEST_F(BatchRun, DefaultRunWritesTheConsoleComputationAsCsv) {
+    const RunResult result = run({"--csv", "run.csv", "--summary"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string csv = readFile(dir_ / "run.csv");
+    EXPECT_EQ(csv, expectedCsv(Conditions{}));
+    EXPECT_EQ(csv.rfind(std::string(agv::kTrajectoryCsvHeader) + "\n", 0), 0u);
+    EXPECT_NE(result.out.find("type 1 (2DW1C): "), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("type 3 (1RDW1FS): "), std::string::npos) << result.out;
+    // The computation's own messages go to standard error.
+    EXPECT_NE(result.err.find("1RDW1FS 計算終わり"), std::string::npos) << result.err;
+    EXPECT_EQ(leftFiles(), std::vector<std::string>{"run.csv"});
+}
+
+TEST_F(BatchRun, OptionsReachTheComputationAsTheDialogueWouldSetThem) {
+    Conditions c;
+    c.errorNumber = '4';
+    c.errorValue1 = -3.0;
+    c.errorValue2 = 2.0;
+    c.curve = 12;
+    c.params = {1.0, 1.5};
+    c.fn = 2.0;
+    c.zeta = 0.7;
+    const RunResult result =
+        run({"--error=4", "--error-values", "-3,2", "--curve", "12", "--curve-params=1,1.5", "--fn",
+             "2", "--zeta=0.7", "--csv", "-", "--summary"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    // With --csv - the CSV alone is on standard output and the summary moves to standard error.
+    EXPECT_EQ(result.out, expectedCsv(c));
+    EXPECT_NE(result.err.find("type 2 (1FDW1FS): "), std::string::npos) << result.err;
+}
+
+TEST_F(BatchRun, BadArgumentsExitWithStatus2AndWriteNothing) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {{"--csv", "run.csv", "--frobnicate"}, "agvsim-batch: unknown option --frobnicate"},
+        {{"--csv", "run.csv", "--error", "7"}, "agvsim-batch: --error must be 0 to 5"},
+        // Refused by the path dialogue's own test of the constants.
+        {{"--csv", "run.csv", "--curve-params", "0.5,-2,1"}, "L=-2.00 < 0"},
+        {{"--csv", "run.csv", "--zeta", "0"}, "ζ= 0.000 = 0"},
+        {{"--csv", "run.csv", "--error", "4", "--error-values", "-100,5"}, "WBerr=-100.00%"},
+        {{"--csv", "run.csv", "--index", "100000"}, "--index 100000 is past the last record"},
+    };
+    for (const Case& c : cases) {
+        const RunResult result = run(c.args);
+        EXPECT_EQ(result.status, 2) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("usage: agvsim-batch"), std::string::npos) << result.err;
+        EXPECT_TRUE(leftFiles().empty()) << c.message;
+    }
+
+    const RunResult help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: agvsim-batch", 0), 0u) << help.out;
+}
+
+TEST_F(BatchRun, TooLongPathsExitWithStatus3AndWriteNothing) {
+    // sf = 62.8319 m is longer than the 60 m the store can hold.
+    RunResult result = run({"--curve", "15", "--curve-params", "5,2", "--csv", "run.csv"});
+    EXPECT_EQ(result.status, 3) << result.err;
+    EXPECT_NE(result.err.find("sf=62.8319>60.0000=smax"), std::string::npos) << result.err;
+    EXPECT_TRUE(leftFiles().empty());
+
+    // sf = 59.6903 m passes the length check, but type 2 slows down in the bends and runs out
+    // of records.
+    result = run({"--curve=15", "--curve-params=5,1.9", "--csv=run.csv", "--summary"});
+    EXPECT_EQ(result.status, 3) << result.err;
+    EXPECT_NE(result.err.find("caltraj() I=15 AGV=2"), std::string::npos) << result.err;
+    EXPECT_TRUE(result.out.empty()) << result.out;
+    EXPECT_TRUE(leftFiles().empty());
+}
+
+TEST_F(BatchRun, PicturesWithoutDisplayExitWithStatus2AndWriteNothing) {
+    const RunResult result = run({"--png", "view.png", "--csv", "run.csv"}, true);
+    EXPECT_EQ(result.status, 2) << result.err;
+    EXPECT_FALSE(result.err.empty());
+    EXPECT_TRUE(leftFiles().empty());
+}
+
+TEST_F(BatchRun, WritesAPictureWhenADisplayIsThere) {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+    const RunResult result =
+        run({"--png", "view.png", "--type", "2", "--index", "end", "--zoom", "-2"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string png = readFile(dir_ / "view.png");
+    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+}
+
+}  // namespace
