@@ -1,0 +1,79 @@
+// Time to draw one window frame of the longest path (circle R = 4.7 m, n = 1.9 turns,
+// about 56 m) at the end of its motion, with every trajectory and series complete.
+// Needs an X display: run under xvfb-run.
+#include <GL/freeglut.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+
+#include "app/context.h"
+#include "app/dialogue.h"
+#include "app/startup.h"
+#include "draw/frame.h"
+#include "draw/gl_window.h"
+#include "path/arc_length.h"
+#include "path/path_dialogue.h"
+#include "path/path_length.h"
+
+namespace {
+
+constexpr int kCircleCurve = 15;
+
+std::unique_ptr<agv::AgvContext> longestRun() {
+    auto ctx = std::make_unique<agv::AgvContext>();
+    std::ostringstream discard;
+    ctx->out = &discard;
+    agv::initialiseRun(*ctx);
+    agv::applyErrorChoice(*ctx, '2', 2.0, 0.0);
+    const double circle[2] = {4.7, 1.9};
+    agv::storeCurveConstants(*ctx, kCircleCurve, circle);
+    ctx->settings.curveNumber = kCircleCurve;
+    agv::setupPath(*ctx, kCircleCurve);
+    if (agv::checkPathLength(*ctx, kCircleCurve) != 1 ||
+        agv::computeTrajectories(*ctx) >= agv::kMaxRecords) {
+        std::fprintf(stderr, "the longest path could not be computed\n");
+        std::exit(1);
+    }
+    ctx->out = &std::cout;
+    return ctx;
+}
+
+struct Session {
+    Session() : ctx(longestRun()) {
+        char name[] = "agv_bench";
+        char* argv[] = {name, nullptr};
+        int argc = 1;
+        if (!agv::initGlut(argc, argv)) {
+            std::fprintf(stderr, "bench_frame needs an X display (run it under xvfb-run)\n");
+            std::exit(1);
+        }
+        agv::createDrawingWindow();
+    }
+    std::unique_ptr<agv::AgvContext> ctx;
+};
+
+Session& session() {
+    static Session s;
+    return s;
+}
+
+void BM_FrameLongestPath(benchmark::State& state) {
+    agv::AgvContext& ctx = *session().ctx;
+    ctx.settings.vehicleType = static_cast<int>(state.range(0));
+    ctx.view.motionIndex = ctx.store->recordCount[ctx.settings.vehicleType - 1];
+    for (auto _ : state) {
+        agv::drawFrame(ctx);
+        glFinish();
+    }
+    state.counters["records"] = ctx.view.motionIndex;
+}
+BENCHMARK(BM_FrameLongestPath)
+    ->DenseRange(1, 3)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,149 @@
+#include "draw/captions.h"
+
+#include <cmath>
+
+#include "app/context.h"
+#include "app/settings.h"
+#include "draw/number_text.h"
+#include "draw/primitives.h"
+
+namespace agv {
+
+namespace {
+
+/// Radians added to the drift before conversion, so that an entry of 5° shows 05.
+constexpr double kDriftBias = 0.01;
+/// Last curve number the label templates cover.
+constexpr int kLastLabelledCurve = 20;
+
+constexpr float kTitleX = -0.99f;
+constexpr float kTitleY = 0.95f;
+constexpr float kTypeY = 0.9f;
+constexpr float kErrorY = 0.85f;
+constexpr float kCurveY = 0.8f;
+/// Indent of the curve and legend lines from kCaptionX.
+constexpr float kIndent = 0.05f;
+/// Offset of the curve label from kCaptionX.
+constexpr float kCurveLabelOffset = 0.3f;
+
+// Sign character, then the digits of the tens a and the units b.
+std::string signedTwoDigits(bool negative, double a, double b) {
+    std::string text(1, negative ? '-' : ' ');
+    text += wholeNumberText(a);
+    text += digitChar(b);
+    return text;
+}
+
+}  // namespace
+
+std::string percentDigits(double v, bool withSign) {
+    const bool negative = withSign && v < 0.0;
+    const double magnitude = std::fabs(v);
+    if (!std::isfinite(magnitude)) return std::string(1, negative ? '-' : ' ') + "--";
+    const double tens = std::trunc(magnitude * 10.0);
+    const double units = std::trunc(magnitude * 100.0 - 10.0 * tens);
+    return signedTwoDigits(negative, tens, units);
+}
+
+std::string percentPairText(double v1, double v2) {
+    return "(" + percentDigits(v1, true) + "," + percentDigits(v2, true) + ")%";
+}
+
+std::string percentText(double v, bool withSign) {
+    return percentDigits(v, withSign) + "%";
+}
+
+std::string driftText(double radians) {
+    const bool negative = radians < 0.0;
+    const double degrees = (std::fabs(radians) + kDriftBias) * kDegPerRad;
+    if (!std::isfinite(degrees)) return std::string(1, negative ? '-' : ' ') + "--[deg]";
+    const double tens = std::trunc(degrees / 10.0);
+    const double units = std::trunc(degrees - 10.0 * tens);
+    return signedTwoDigits(negative, tens, units) + "[deg]";
+}
+
+std::string curveLabel(int curveNumber) {
+    if (curveNumber < 0 || curveNumber > kLastLabelledCurve) return {};
+    return "I=" + wholeNumberText(curveNumber);
+}
+
+const char* vehicleTypeCaption(int vehicleType) {
+    switch (vehicleType) {
+        case k2DW1C:
+            return "(1) 2DW1C AGV";
+        case k1FDW1FS:
+            return "(2) 1FDW1FS AGV";
+        case k1RDW1FS:
+            return "(3) 1RDW1FS AGV";
+        default:
+            return nullptr;
+    }
+}
+
+bool errorCaption(const SimulationSettings& s, ErrorCaption& out) {
+    out = ErrorCaption{};
+    switch (s.errorNumber) {
+        case '0':
+            out.caption = "(0) No AGV Error";
+            return true;
+        case '1':
+            out.caption = "(1) Rear Wheel Radius Error(L,R)=";
+            out.value = percentPairText(s.rearWheelErrL, s.rearWheelErrR);
+            out.valueX = kCaptionX + 0.7f;
+            return true;
+        case '2':
+            out.caption = "(2) Front Wheel Radius Error=";
+            out.value = percentText(s.frontWheelErr, true);
+            out.valueX = kCaptionX + 0.61f;
+            return true;
+        case '3':
+            out.caption = "(3) Steering Angle Drift Error=";
+            out.value = driftText(s.steerDrift);
+            out.valueX = kCaptionX + 0.62f;
+            return true;
+        case '4':
+            out.caption = "(4) WheelBase and Tread Error=";
+            out.value = percentPairText(s.WBerr, s.TRerr);
+            out.valueX = kCaptionX + 0.65f;
+            return true;
+        case '5':
+            out.caption = "(5) Drive Wheel Slip Error=";
+            out.value = percentText(s.SLIP, false);
+            out.valueX = kCaptionX + 0.61f;
+            return true;
+        default:
+            return false;
+    }
+}
+
+void drawTitle() {
+    drawText(kTitleX, kTitleY, Font::kHelvetica18, "AGV Error and AGV Motion Error");
+}
+
+void drawConditions(const AgvContext& ctx) {
+    const SimulationSettings& s = ctx.settings;
+    if (const char* type = vehicleTypeCaption(s.vehicleType)) {
+        drawText(kCaptionX, kTypeY, Font::kHelvetica18, type);
+    }
+    ErrorCaption error;
+    if (errorCaption(s, error)) {
+        drawText(kCaptionX, kErrorY, Font::kHelvetica18, error.caption);
+        if (!error.value.empty()) {
+            drawText(error.valueX, kErrorY, Font::kHelvetica18, error.value.c_str());
+        }
+    }
+    drawText(kCaptionX + kIndent, kCurveY, Font::kHelvetica18, "CP motion");
+    const std::string label = curveLabel(s.curveNumber);
+    if (!label.empty()) {
+        drawText(kCaptionX + kCurveLabelOffset, kCurveY, Font::kHelvetica18, label.c_str());
+    }
+    const float legendX = kCaptionX + kIndent;
+    drawText(legendX, 0.75f, Font::kHelvetica18, "Red  Curve   : Theoretical Trajectory");
+    drawText(legendX, 0.70f, Font::kHelvetica18,
+             "Blue Curve   : Trajectory with AGV Error, No FBC");
+    drawText(legendX, 0.65f, Font::kHelvetica18,
+             "Green Curve : Trajectory with AGV Error, with FBC");
+    drawText(legendX, 0.60f, Font::kHelvetica18, "1 grid=(1.0, 1.0)[m]");
+}
+
+}  // namespace agv

@@ -1,0 +1,44 @@
+// Captions of the top left corner: title, vehicle type, mechanism error with its size,
+// curve number, colour legend and grid size. Numbers are written digit by digit into
+// fixed templates such as " 01%".
+#pragma once
+
+#include <string>
+
+namespace agv {
+
+struct AgvContext;
+struct SimulationSettings;
+
+/// Left edge of the condition captions [window units].
+inline constexpr float kCaptionX = -0.95f;
+
+/// Sign, tens and units of a ratio read as percent (" 05" for 0.05, "-12" for −0.12):
+/// the first two decimals of |v|, truncated. A percentage of 100 or more gets all the
+/// digits it needs; a value that is not finite shows "--".
+std::string percentDigits(double v, bool withSign);
+
+/// The template "( 01, 01)%" filled with two ratios.
+std::string percentPairText(double v1, double v2);
+/// The template " 01%" filled with a ratio; without sign the sign position stays blank.
+std::string percentText(double v, bool withSign);
+/// The template " 01[deg]" filled with a steering drift given in radians.
+std::string driftText(double radians);
+/// "I=2" or "I=13" filled with the curve number; empty for a number outside 0..20.
+std::string curveLabel(int curveNumber);
+/// "(1) 2DW1C AGV" and so on; nullptr for an unknown type.
+const char* vehicleTypeCaption(int vehicleType);
+
+/// The mechanism error line: caption, filled template (may be empty) and its x.
+struct ErrorCaption {
+    const char* caption = nullptr;
+    std::string value;
+    float valueX = 0.0f;
+};
+/// False when errorNumber names no error ('\0' before the first dialogue).
+bool errorCaption(const SimulationSettings& settings, ErrorCaption& out);
+
+void drawTitle();
+void drawConditions(const AgvContext& ctx);
+
+}  // namespace agv

@@ -1,0 +1,95 @@
+#include "draw/picture_export.h"
+
+#include <GL/freeglut.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/context.h"
+#include "draw/frame.h"
+#include "draw/gl_window.h"
+#include "draw/png_file.h"
+#include "draw/window_keys.h"
+
+namespace agv {
+
+namespace {
+
+/// Width of the frame number in the file names (frame_00000.png).
+constexpr int kFrameDigits = 5;
+
+// Brings the view to the requested state through the same key effects as the window.
+void applyRequest(AgvContext& ctx, const PictureRequest& request) {
+    const int type = std::clamp(request.vehicleType, 1, kVehicleTypeCount);
+    applyWindowKey(ctx, static_cast<unsigned char>('0' + type));
+    const auto press = [&](int count, unsigned char up, unsigned char down) {
+        const unsigned char key = count >= 0 ? up : down;
+        for (int i = 0; i < std::abs(count); ++i)
+            applyWindowKey(ctx, key);
+    };
+    press(request.zoomSteps, 'w', 'W');
+    press(request.shiftX, 'X', 'x');
+    press(request.shiftY, 'Y', 'y');
+    const int last = ctx.store->recordCount[type - 1];
+    ctx.view.motionIndex = request.motionIndex < 0 ? last : std::min(request.motionIndex, last);
+}
+
+bool renderTo(const AgvContext& ctx, const std::string& path, std::string& error) {
+    drawFrame(ctx);
+    return writePng(path, kWindowSize, kWindowSize, readBackBuffer(kWindowSize, kWindowSize),
+                    error);
+}
+
+std::string frameName(int frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%0*d.png", kFrameDigits, frame);
+    return name;
+}
+
+bool renderFrames(AgvContext& ctx, const PictureRequest& request, std::string& error) {
+    std::error_code ec;
+    std::filesystem::create_directories(request.framesDir, ec);
+    if (ec) {
+        error = "cannot create " + request.framesDir + ": " + ec.message();
+        return false;
+    }
+    const int last = ctx.store->recordCount[ctx.settings.vehicleType - 1];
+    const int every = std::max(request.frameEvery, 1);
+    int frame = 0;
+    for (int index = 0;; index = std::min(index + every, last)) {
+        ctx.view.motionIndex = index;
+        const std::filesystem::path file =
+            std::filesystem::path(request.framesDir) / frameName(frame++);
+        if (!renderTo(ctx, file.string(), error)) return false;
+        if (index >= last) return true;
+    }
+}
+
+}  // namespace
+
+int exportPictures(AgvContext& ctx, const PictureRequest& request, std::string& error) {
+    char name[] = "agvsim";
+    char* argv[] = {name, nullptr};
+    int argc = 1;
+    if (!initGlut(argc, argv)) {
+        std::fprintf(stderr, "no X display (is DISPLAY set?): pictures cannot be drawn\n");
+        return 2;
+    }
+    const int window = createDrawingWindow();
+    // Drawn off screen: the picture is read from the back buffer, never shown.
+    glutHideWindow();
+    glutMainLoopEvent();
+
+    applyRequest(ctx, request);
+    bool ok = true;
+    if (!request.pngPath.empty()) ok = renderTo(ctx, request.pngPath, error);
+    if (ok && !request.framesDir.empty()) ok = renderFrames(ctx, request, error);
+
+    glutDestroyWindow(window);
+    // The window goes away when GLUT next handles its events.
+    glutMainLoopEvent();
+    return ok ? 0 : 1;
+}
+
+}  // namespace agv

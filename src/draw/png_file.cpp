@@ -1,0 +1,32 @@
+#include "draw/png_file.h"
+
+#include <png.h>
+
+#include <cstring>
+
+namespace agv {
+
+bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,
+              std::string& error) {
+    constexpr int kRgbBytes = 3;
+    if (width <= 0 || height <= 0 ||
+        rgb.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * kRgbBytes) {
+        error = "picture size does not match its pixels";
+        return false;
+    }
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    if (png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), width * kRgbBytes, nullptr) ==
+        0) {
+        error = "cannot write " + path + ": " + image.message;
+        png_image_free(&image);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace agv

@@ -1,0 +1,15 @@
+// Writing an RGB picture to a PNG file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace agv {
+
+/// Writes width × height RGB pixels (top row first) to path; on failure returns false
+/// with the reason in error.
+bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,
+              std::string& error);
+
+}  // namespace agv

@@ -1,0 +1,62 @@
+#include "draw/window_keys.h"
+
+#include <algorithm>
+
+#include "app/context.h"
+
+namespace agv {
+
+KeyAction applyWindowKey(AgvContext& ctx, unsigned char key) {
+    ctx.run.lastKey = static_cast<char>(key);
+    ViewState& view = ctx.view;
+    switch (key) {
+        case '1':
+        case '2':
+        case '3':
+            ctx.settings.vehicleType = key - '0';
+            view.motionIndex = 0;
+            return KeyAction::kRedraw;
+        case 's': {
+            view.motionIndex += kMotionStep;
+            const int type = ctx.settings.vehicleType;
+            if (type >= 1 && type <= kVehicleTypeCount) {
+                const int last = ctx.store->recordCount[type - 1];
+                if (view.motionIndex > last) view.motionIndex = last;
+            }
+            view.motionIndex = std::max(view.motionIndex, 0);
+            return KeyAction::kRedraw;
+        }
+        case '0':
+            view.motionIndex = 0;
+            return KeyAction::kRedraw;
+        case 'x':
+            view.viewOffsetX -= kShiftStep;
+            return KeyAction::kRedraw;
+        case 'X':
+            view.viewOffsetX += kShiftStep;
+            return KeyAction::kRedraw;
+        case 'y':
+            view.viewOffsetY -= kShiftStep;
+            return KeyAction::kRedraw;
+        case 'Y':
+            view.viewOffsetY += kShiftStep;
+            return KeyAction::kRedraw;
+        case 'w':
+            view.viewScale *= kZoomStep;
+            return KeyAction::kRedraw;
+        case 'W':
+            view.viewScale /= kZoomStep;
+            return KeyAction::kRedraw;
+        case 'c':
+        case 'e':
+        case 'f':
+            view.motionIndex = 0;
+            return KeyAction::kDialogue;
+        case kEscapeKey:
+            return KeyAction::kExit;
+        default:
+            return KeyAction::kNone;
+    }
+}
+
+}  // namespace agv

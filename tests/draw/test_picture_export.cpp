@@ -1,0 +1,111 @@
+// Picture export: the written PNG files hold exactly the window's picture of the
+// requested view, animation frames run from record 0 to the last, and the export
+// refuses cleanly without a display or a writable file.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "draw/picture_export.h"
+#include "draw/render_support.h"
+#include "draw/window_keys.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace agvtest;
+
+class PictureExport : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("agv_export_" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // The picture of file, which must be 800 × 800.
+    Picture picture(const fs::path& file) {
+        int w = 0, h = 0;
+        auto rgb = readPngFile(file.string(), w, h);
+        EXPECT_EQ(w, 800);
+        EXPECT_EQ(h, 800);
+        return Picture(std::move(rgb));
+    }
+    fs::path dir_;
+};
+
+TEST_F(PictureExport, PngHoldsTheWindowPictureOfTheRequestedView) {
+    auto ctx = computedContext('3', 4.0, 0.0);
+    agv::PictureRequest request;
+    request.vehicleType = 2;
+    request.motionIndex = -1;
+    request.zoomSteps = 2;
+    request.shiftX = 3;
+    request.shiftY = -1;
+    request.pngPath = (dir_ / "view.png").string();
+    std::string error;
+    ASSERT_EQ(agv::exportPictures(*ctx, request, error), 0) << error;
+
+    // The same view reached with the window's keys.
+    auto keyed = computedContext('3', 4.0, 0.0);
+    for (unsigned char key : {'2', 'w', 'w', 'X', 'X', 'X', 'y'})
+        agv::applyWindowKey(*keyed, key);
+    keyed->view.motionIndex = keyed->store->recordCount[1];
+    const Picture expected = renderFrame(*keyed);
+    const Picture written = picture(request.pngPath);
+    EXPECT_EQ(written.hash(), expected.hash());
+    // Orientation: the title is at the top.
+    EXPECT_GT(written.count(kBlack, -0.99, 0.95, -0.4, 0.99), 300);
+}
+
+TEST_F(PictureExport, FramesRunFromTheFirstRecordToTheLast) {
+    auto ctx = computedContext('0', 0.0, 0.0);
+    const int last = ctx->store->recordCount[0];
+    ASSERT_GT(last % 40, 0);  // the last frame is not on the regular spacing
+    agv::PictureRequest request;
+    request.framesDir = (dir_ / "frames").string();
+    request.frameEvery = 40;
+    std::string error;
+    ASSERT_EQ(agv::exportPictures(*ctx, request, error), 0) << error;
+
+    const int expectedFrames = last / 40 + 2;
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(request.framesDir)) {
+        ++files;
+        EXPECT_EQ(entry.path().extension(), ".png");
+    }
+    EXPECT_EQ(files, expectedFrames);
+    const auto frame = [&](int k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%05d.png", k);
+        return picture(fs::path(request.framesDir) / name);
+    };
+    auto keyed = computedContext('0', 0.0, 0.0);
+    EXPECT_EQ(frame(0).hash(), renderFrame(*keyed).hash());
+    keyed->view.motionIndex = 40;
+    EXPECT_EQ(frame(1).hash(), renderFrame(*keyed).hash());
+    keyed->view.motionIndex = last;
+    EXPECT_EQ(frame(expectedFrames - 1).hash(), renderFrame(*keyed).hash());
+}
+
+TEST_F(PictureExport, RefusesWithoutDisplayOrWritableFile) {
+    auto ctx = computedContext('0', 0.0, 0.0);
+    agv::PictureRequest request;
+    request.pngPath = (dir_ / "no" / "such" / "folder" / "x.png").string();
+    std::string error;
+    EXPECT_EQ(agv::exportPictures(*ctx, request, error), 1);
+    EXPECT_NE(error.find("x.png"), std::string::npos);
+
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display != nullptr ? display : "";
+    unsetenv("DISPLAY");
+    request.pngPath = (dir_ / "x.png").string();
+    EXPECT_EQ(agv::exportPictures(*ctx, request, error), 2);
+    if (!saved.empty()) setenv("DISPLAY", saved.c_str(), 1);
+    EXPECT_FALSE(fs::exists(request.pngPath));
+}
+
+}  // namespace
