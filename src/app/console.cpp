@@ -1,5 +1,7 @@
 #include "app/console.h"
 
+#include "app/text_output.h"
+
 #include <termios.h>
 #include <unistd.h>
 
@@ -120,21 +122,10 @@ Console& Console::standard() {
 }
 
 void Console::print(const char* format, ...) {
-    char small[512];
     va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int length = std::vsnprintf(small, sizeof small, format, args);
+    printTextV(out_, format, args);
     va_end(args);
-    if (length >= 0 && static_cast<std::size_t>(length) < sizeof small) {
-        out_.write(small, length);
-    } else if (length >= 0) {
-        std::vector<char> large(static_cast<std::size_t>(length) + 1);
-        std::vsnprintf(large.data(), large.size(), format, again);
-        out_.write(large.data(), length);
-    }
-    va_end(again);
 }
 
 int Console::nextChar() {

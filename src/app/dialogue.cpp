@@ -174,15 +174,7 @@ bool gainsAreFinite(const FeedbackGains& g) {
 void applyErrorChoice(AgvContext& ctx, char errorNumber, double value1, double value2) {
     SimulationSettings& s = ctx.settings;
     s.errorNumber = errorNumber;
-    s.SLIP = 0.0;
-    s.TRerr = 0.0;
-    s.WBerr = 0.0;
-    s.steerDrift = 0.0;
-    s.frontWheelErr = 0.0;
-    s.rearWheelErrR = 0.0;
-    s.rearWheelErrL = 0.0;
-    s.treadActual = s.tread;
-    s.wheelBaseActual = s.wheelBase;
+    clearMechanismErrors(s);
     switch (errorNumber) {
         case '1':
             s.rearWheelErrL = value1 * kPercentToRatio;

@@ -108,6 +108,20 @@ struct SimulationSettings {
     CurveParams curve;
 };
 
+/// Clears every mechanism error value and gives the erroneous vehicles the nominal
+/// WheelBase and Tread again.
+inline void clearMechanismErrors(SimulationSettings& s) {
+    s.SLIP = 0.0;
+    s.TRerr = 0.0;
+    s.WBerr = 0.0;
+    s.steerDrift = 0.0;
+    s.frontWheelErr = 0.0;
+    s.rearWheelErrR = 0.0;
+    s.rearWheelErrL = 0.0;
+    s.treadActual = s.tread;
+    s.wheelBaseActual = s.wheelBase;
+}
+
 /// Run state kept beside the settings.
 struct RunState {
     /// Computations the console dialogue has completed.

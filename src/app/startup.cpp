@@ -27,15 +27,9 @@ void initialiseRun(AgvContext& ctx) {
     s.curve.ellipseBSquared = s.curve.ellipseB * s.curve.ellipseB;
     s.curve.spiralRate = s.curve.spiralA / kTwoPi;
 
+    // Only the random slip starts with an error value (5 %).
+    clearMechanismErrors(s);
     s.SLIP = defaults.SLIP;
-    s.TRerr = 0.0;
-    s.WBerr = 0.0;
-    s.steerDrift = 0.0;
-    s.frontWheelErr = 0.0;
-    s.rearWheelErrR = 0.0;
-    s.rearWheelErrL = 0.0;
-    s.treadActual = s.tread;
-    s.wheelBaseActual = s.wheelBase;
 
     s.curveNumber = kStartCurve;
     setupPath(ctx, kStartCurve);

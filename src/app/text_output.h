@@ -1,6 +1,7 @@
 // Formatted text output shared by the core's messages and the console layer.
 #pragma once
 
+#include <cstdarg>
 #include <ostream>
 
 namespace agv {
@@ -10,5 +11,8 @@ namespace agv {
 __attribute__((format(printf, 2, 3)))
 #endif
 void printText(std::ostream& out, const char* format, ...);
+
+/// The same with an argument list, for other printf-style front ends.
+void printTextV(std::ostream& out, const char* format, va_list args);
 
 }  // namespace agv
