@@ -29,7 +29,8 @@ WindowSession* session = nullptr;
 
 int startWindow(AgvContext& ctx, Console& console, int& argc, char** argv) {
     if (!initGlut(argc, argv)) {
-        std::fprintf(stderr, "no X display (is DISPLAY set?): the window cannot be opened\n");
+        std::fprintf(stderr,
+                     "agvsim: no X display (is DISPLAY set?): the window cannot be opened\n");
         return kNoDisplayStatus;
     }
     // Lives until the program ends, as the window does.

@@ -73,7 +73,8 @@ int exportPictures(AgvContext& ctx, const PictureRequest& request, std::string& 
     char* argv[] = {name, nullptr};
     int argc = 1;
     if (!initGlut(argc, argv)) {
-        std::fprintf(stderr, "no X display (is DISPLAY set?): pictures cannot be drawn\n");
+        std::fprintf(stderr,
+                     "agvsim-batch: no X display (is DISPLAY set?): pictures cannot be drawn\n");
         return 2;
     }
     const int window = createDrawingWindow();

@@ -173,22 +173,32 @@ inline void polarCurvatureTerms(const Radial& q, double& Q, double& N) {
     N = q.r * q.r + 2.0 * (q.r1 * q.r1) - q.r * q.r2;
 }
 
+/// κ of a graph curve from y', y''.
+inline double graphCurvature(const Graph& g) {
+    const double w = 1.0 + g.y1 * g.y1;
+    return g.y2 / (w * std::sqrt(w));
+}
+
+/// κ of polar curve I at β from r, r', r'' at β.
+template <int I>
+double polarCurvature(const CurveParams& c, double b, const Radial& q) {
+    double Q = 0.0;
+    double N = 0.0;
+    polarCurvatureTerms(q, Q, N);
+    if (std::fabs(Q) > kOriginQ) return N / (Q * std::sqrt(Q));
+    // r and r' both vanish (a cusp at the origin): take the curvature just after it.
+    polarCurvatureTerms(radialAt<I, true>(c, b + kOriginOffset), Q, N);
+    double kappa = N / (Q * std::sqrt(Q));
+    if (kappa > kCurvatureLimit) kappa = kCurvatureLimit * N / std::fabs(N);
+    return kappa;
+}
+
 template <int I>
 double curvatureAt(const CurveParams& c, double p) {
     if constexpr (I <= 4) {
-        const Graph g = graphAt<I, true>(c, p);
-        const double w = 1.0 + g.y1 * g.y1;
-        return g.y2 / (w * std::sqrt(w));
+        return graphCurvature(graphAt<I, true>(c, p));
     } else {
-        double Q = 0.0;
-        double N = 0.0;
-        polarCurvatureTerms(radialAt<I, true>(c, p), Q, N);
-        if (std::fabs(Q) > kOriginQ) return N / (Q * std::sqrt(Q));
-        // r and r' both vanish (a cusp at the origin): take the curvature just after it.
-        polarCurvatureTerms(radialAt<I, true>(c, p + kOriginOffset), Q, N);
-        double kappa = N / (Q * std::sqrt(Q));
-        if (kappa > kCurvatureLimit) kappa = kCurvatureLimit * N / std::fabs(N);
-        return kappa;
+        return polarCurvature<I>(c, p, radialAt<I, true>(c, p));
     }
 }
 
@@ -313,6 +323,63 @@ Graph graph(const CurveParams& c, double x, int I, bool second) {
     }
 }
 
+template <int I>
+struct PointSlopeOp {
+    static double run(const CurveParams& c, double p, double pt[2], double slope[2]) {
+        if constexpr (I <= 4) {
+            const Graph g = graphAt<I, false>(c, p);
+            pt[0] = p;
+            pt[1] = g.y;
+            slope[0] = 1.0;
+            slope[1] = g.y1;
+            return g.y;
+        } else {
+            const Radial q = radialAt<I, false>(c, p);
+            const double cb = std::cos(p);
+            const double sb = std::sin(p);
+            pt[0] = q.r * cb;
+            pt[1] = q.r * sb;
+            slope[0] = q.r1 * cb - q.r * sb;
+            slope[1] = q.r1 * sb + q.r * cb;
+            return q.r;
+        }
+    }
+    static double none() { return 0.0; }
+};
+
+template <int I>
+struct HeadingCurvatureOp {
+    static bool run(const CurveParams& c, double p, double& theta, double& kappa) {
+        if constexpr (I <= 4) {
+            const Graph g = graphAt<I, true>(c, p);
+            theta = std::atan2(g.y1, 1.0);
+            kappa = graphCurvature(g);
+        } else {
+            const Radial q = radialAt<I, true>(c, p);
+            theta = p + radiusToTangent(c, p, I, q);
+            kappa = polarCurvature<I>(c, p, q);
+        }
+        return true;
+    }
+    static bool none() { return false; }
+};
+
+/// Makes a bound generous: the bounds are computed in floating point themselves.
+constexpr double kBoundMargin = 1.001;
+
+/// Derivative bounds of a graph curve from bounds of |y|, |y'|, |y''|.
+CurveBounds graphBounds(double pAbs, double yMax, double y1Max, double y2Max, double terms) {
+    return CurveBounds{kBoundMargin * (1.0 + y1Max), kBoundMargin * y2Max,
+                       kBoundMargin * (pAbs + yMax + terms)};
+}
+
+/// Derivative bounds of a polar curve from bounds of |r|, |r'|, |r''|: the point is
+/// r·(cos β, sin β), its tangent r'·(cos, sin) + r·(-sin, cos) and its second derivative
+/// (r'' - r)·(cos, sin) + 2r'·(-sin, cos).
+CurveBounds polarBounds(double rMax, double r1Max, double r2Max, double terms) {
+    return CurveBounds{kBoundMargin * (rMax + r1Max), kBoundMargin * (r2Max + rMax + 2.0 * r1Max),
+                       kBoundMargin * (2.0 * rMax + terms)};
+}
 /// Rose preparation: whole n, end angle βf and end heading θf.
 void prepareRose(CurveParams& c, double& betaEnd, double& thetaEnd) {
     const double n = c.roseN;
@@ -455,6 +522,91 @@ double curvatureRate(const AgvContext& ctx, double p, int curveNumber) {
 double speedIntegral(const AgvContext& ctx, double p0, double halfStep, int panels,
                      int curveNumber) {
     return dispatch<SimpsonOp>(curveNumber, ctx.settings.curve, p0, halfStep, panels);
+}
+
+double curvePointSlope(const AgvContext& ctx, double p, int curveNumber, double pt[2],
+                       double slope[2]) {
+    if (!isCurveNumber(curveNumber)) {
+        pt[0] = pt[1] = slope[0] = slope[1] = 0.0;
+        return 0.0;
+    }
+    return dispatch<PointSlopeOp>(curveNumber, ctx.settings.curve, p, pt, slope);
+}
+
+void curveHeadingCurvature(const AgvContext& ctx, double p, int curveNumber, double& theta,
+                           double& kappa) {
+    if (!dispatch<HeadingCurvatureOp>(curveNumber, ctx.settings.curve, p, theta, kappa)) {
+        theta = 0.0;
+        kappa = 0.0;
+    }
+}
+
+CurveBounds curveDerivativeBounds(const AgvContext& ctx, double p0, double p1, int curveNumber) {
+    const CurveParams& c = ctx.settings.curve;
+    const double pAbs = std::fmax(std::fabs(p0), std::fabs(p1));
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    if (!std::isfinite(pAbs)) return CurveBounds{inf, inf, inf};
+    switch (curveNumber) {
+        case 1: {
+            const double A = std::fabs(c.cosineA);
+            const double k = std::fabs(c.cosineK);
+            return graphBounds(pAbs, 2.0 * A, A * k, A * (k * k), A);
+        }
+        case 2: {
+            const double A = std::fabs(c.cycloidA);
+            const double L = std::fabs(c.cycloidL);
+            const double k = std::fabs(c.cycloidK);
+            const double yMax = A * (pAbs / L + 1.0);
+            return graphBounds(pAbs, yMax, 2.0 * A / L, A * k / L, yMax);
+        }
+        case 3: {
+            const double A = std::fabs(c.quadraticA);
+            const double L = std::fabs(c.quadraticL);
+            const double q = pAbs / L;
+            return graphBounds(pAbs, A * (q * q), 2.0 * A / L * q, 2.0 * A / (L * L), 0.0);
+        }
+        case 4: {
+            const double A = std::fabs(c.cubicA);
+            const double L = std::fabs(c.cubicL);
+            const double q = pAbs / L;
+            return graphBounds(pAbs, A * (q * q * q), 3.0 * A / L * (q * q),
+                               6.0 * A / (L * L) * q, 0.0);
+        }
+        case 11: {
+            // D = A²·sin²β + B²·cos²β never falls below the smaller of A², B².
+            const double AB = std::fabs(c.ellipseAB);
+            const double diff = std::fmax(std::fabs(c.ellipseSqDiff),
+                                          std::fabs(c.ellipseASquared - c.ellipseBSquared));
+            const double dMin = std::fmin(std::fabs(c.ellipseASquared), std::fabs(c.ellipseBSquared));
+            const double dPow = dMin * std::sqrt(dMin);
+            const double rMax = AB / std::sqrt(dMin);
+            const double r1Max = 0.5 * AB * diff / dPow;
+            const double r2Max = AB * diff / dPow * (1.0 + 0.75 * diff / dMin);
+            return polarBounds(rMax, r1Max, r2Max, 0.0);
+        }
+        case 12: {
+            const double k = std::fabs(c.spiralRate);
+            return polarBounds(k * pAbs, k, 0.0, 0.0);
+        }
+        case 13: {
+            const double A = std::fabs(c.cardioidA);
+            return polarBounds(A * (std::fabs(c.cardioidB) + 1.0), A, A, 0.0);
+        }
+        case 14: {
+            const double A = std::fabs(c.roseA);
+            const double n = std::fabs(c.roseN);
+            return polarBounds(A, A * n, A * (n * n), 0.0);
+        }
+        case 15:
+            return polarBounds(std::fabs(c.circleR), 0.0, 0.0, 0.0);
+        case 16: {
+            const double A = std::fabs(c.wavyA);
+            const double n = std::fabs(c.wavyN);
+            return polarBounds(std::fabs(c.wavyR) + A, A * n, A * (n * n), 0.0);
+        }
+        default:
+            return CurveBounds{inf, inf, inf};
+    }
 }
 
 void prepareCurve(AgvContext& ctx, int curveNumber) {

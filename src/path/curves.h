@@ -26,6 +26,27 @@ double curveSpeed(const AgvContext& ctx, double p, int curveNumber);
 /// dκ/ds [1/m²] at p.
 double curvatureRate(const AgvContext& ctx, double p, int curveNumber);
 
+/// The point of curvePoint (pt, same values) and, from the same evaluation, the tangent
+/// vector slope = (dX/dp, dY/dp). Returns what curvePoint returns.
+double curvePointSlope(const AgvContext& ctx, double p, int curveNumber, double pt[2],
+                       double slope[2]);
+/// The tangent angle of curveTangent and the curvature of curveCurvature at p (same
+/// values), from one evaluation of the curve.
+void curveHeadingCurvature(const AgvContext& ctx, double p, int curveNumber, double& theta,
+                           double& kappa);
+
+/// Upper bounds of the curve's derivatives for parameters between p0 and p1 (either order),
+/// each generous by a small factor; infinite where none is known.
+struct CurveBounds {
+    /// |(dX/dp, dY/dp)|, the speed ds/dp [m per parameter unit].
+    double speed;
+    /// |(d²X/dp², d²Y/dp²)| [m per parameter unit²].
+    double bend;
+    /// Magnitude of the coordinates and of the constant terms they are computed from [m].
+    double size;
+};
+CurveBounds curveDerivativeBounds(const AgvContext& ctx, double p0, double p1, int curveNumber);
+
 /// Composite Simpson integral of ds/dp over `panels` panels of two half-steps `halfStep`
 /// each, starting at p0: the arc length from p0 to p0 + 2·panels·halfStep.
 double speedIntegral(const AgvContext& ctx, double p0, double halfStep, int panels,

@@ -1,6 +1,9 @@
 #include "sim/feedback.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 
 #include "app/context.h"
 #include "path/arc_length.h"
@@ -54,6 +57,187 @@ Probe secant(const AgvContext& ctx, int curveNumber, const NormalLine& line, Pro
         }
     }
     return last;
+}
+
+// The stepping only looks at the signs of the residuals on its way and at the exact values
+// of the last pair, so a step whose sign is certain need not be evaluated. The residual
+// between two points is bounded by Taylor's theorem: its slope at an evaluated point is known
+// from the tangent of the curve, its second derivative is at most the curve's bend. A bounded
+// residual counts only when it clears the tolerance with a wide margin for rounding.
+
+/// Absolute part of the allowance for the rounding of one residual [m].
+constexpr double kRoundingAbsolute = 1e-10;
+/// Relative part of that allowance, about a thousand units in the last place.
+constexpr double kRoundingRelative = 1e-13;
+/// A bounded residual must clear the tolerance by this factor.
+constexpr double kCertainFactor = 2.0;
+/// Evaluated points kept to bound others.
+constexpr int kMaxAnchors = 4;
+/// The first evaluation, at the previous reference point, lies at most this many steps
+/// beyond the start of the search.
+constexpr double kMaxLeadSteps = 64.0;
+
+/// A point of the stepping: either evaluated, or with its residual only bounded.
+struct GridPoint {
+    Probe probe;
+    bool exact = false;
+    /// Bounds of the residual when it is not evaluated; both of one sign.
+    double lo = 0.0, hi = 0.0;
+};
+
+/// Residuals along the stepping: evaluated on demand, bounded where possible.
+class ResidualGrid {
+  public:
+    ResidualGrid(const AgvContext& ctx, int curveNumber, const NormalLine& line, double pLow,
+                 double pHigh)
+        : ctx_(ctx), curveNumber_(curveNumber), line_(line) {
+        const CurveBounds b = curveDerivativeBounds(ctx, pLow, pHigh, curveNumber);
+        speed_ = b.speed;
+        bend_ = b.bend;
+        size_ = b.size + std::fabs(line.c);
+    }
+
+    /// Evaluates the residual at p and keeps it to bound others.
+    GridPoint evaluate(double p) {
+        double pt[2];
+        double slope[2];
+        curvePointSlope(ctx_, p, curveNumber_, pt, slope);
+        GridPoint point;
+        point.probe = Probe{p, residual(line_, pt[0], pt[1]), pt[0], pt[1]};
+        point.exact = true;
+        Anchor& a = anchors_[next_];
+        next_ = (next_ + 1) % kMaxAnchors;
+        if (count_ < kMaxAnchors) ++count_;
+        a.p = p;
+        a.g = point.probe.g;
+        a.dg = line_.b * slope[0] - line_.a * slope[1];
+        a.point = point.probe;
+        return point;
+    }
+
+    /// The point at p: evaluated already, bounded clear of the tolerance, or evaluated now.
+    GridPoint at(double p) {
+        GridPoint point;
+        if (find(p, point)) return point;
+        point.probe.p = p;
+        if (bound(p, point.lo, point.hi)) return point;
+        return evaluate(p);
+    }
+
+    /// Makes sure the point is evaluated.
+    void settle(GridPoint& point) {
+        if (!point.exact) point = evaluate(point.probe.p);
+    }
+
+  private:
+    struct Anchor {
+        double p = 0.0, g = 0.0, dg = 0.0;
+        Probe point;
+    };
+
+    bool find(double p, GridPoint& point) const {
+        for (int i = 0; i < count_; ++i) {
+            if (sameBits(anchors_[i].p, p)) {
+                point.probe = anchors_[i].point;
+                point.exact = true;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    static bool sameBits(double u, double v) {
+        std::uint64_t a = 0;
+        std::uint64_t b = 0;
+        std::memcpy(&a, &u, sizeof a);
+        std::memcpy(&b, &v, sizeof b);
+        return a == b;
+    }
+
+    /// Allowance for the rounding of the residual evaluated at p.
+    double rounding(double p) const {
+        return kRoundingAbsolute + kRoundingRelative * (size_ + (1.0 + std::fabs(p)) * speed_);
+    }
+
+    /// Bounds of the residual at p; true when they fix its sign clear of the tolerance.
+    bool bound(double p, double& lo, double& hi) const {
+        if (count_ == 0) return false;
+        lo = -std::numeric_limits<double>::infinity();
+        hi = std::numeric_limits<double>::infinity();
+        const double pRounding = rounding(p);
+        for (int i = 0; i < count_; ++i) {
+            const Anchor& a = anchors_[i];
+            const double dp = p - a.p;
+            const double adp = std::fabs(dp);
+            const double linear = a.dg * dp;
+            const double centre = a.g + linear;
+            const double radius =
+                0.5 * bend_ * (dp * dp) * (1.0 + kRoundingRelative * 1e7) +
+                kRoundingRelative * (size_ + speed_ + (1.0 + std::fabs(a.p)) * bend_) * adp +
+                rounding(a.p) + pRounding + kRoundingRelative * (std::fabs(a.g) + std::fabs(linear));
+            // Comparisons written so that a bound that is no number tightens nothing.
+            if (centre - radius > lo) lo = centre - radius;
+            if (centre + radius < hi) hi = centre + radius;
+        }
+        const double clear = kCertainFactor * kReferenceTolerance;
+        if (!(lo <= hi)) return false;
+        return lo > clear || hi < -clear;
+    }
+
+    const AgvContext& ctx_;
+    int curveNumber_;
+    NormalLine line_;
+    double speed_ = 0.0, bend_ = 0.0, size_ = 0.0;
+    Anchor anchors_[kMaxAnchors];
+    int count_ = 0;
+    int next_ = 0;
+};
+
+/// True when the residual is evaluated, finite and not within the tolerance, or bounded.
+bool clearOfZero(const GridPoint& point) {
+    if (!point.exact) return true;
+    const double m = std::fabs(point.probe.g);
+    return m >= kReferenceTolerance && m <= std::numeric_limits<double>::max();
+}
+
+/// Sign of a residual that is clear of zero.
+bool isNegative(const GridPoint& point) {
+    return point.exact ? point.probe.g < 0.0 : point.hi < 0.0;
+}
+
+/// ga·gb < 0 for the two points, evaluating them only where their signs cannot tell.
+bool signsDiffer(ResidualGrid& grid, GridPoint& a, GridPoint& b) {
+    if (!(a.exact && b.exact) && clearOfZero(a) && clearOfZero(b)) {
+        // Both at least the tolerance in size: the product neither underflows nor loses its sign.
+        return isNegative(a) != isNegative(b);
+    }
+    grid.settle(a);
+    grid.settle(b);
+    return a.probe.g * b.probe.g < 0.0;
+}
+
+/// Bounds of |g| at a point clear of zero.
+void magnitudeBounds(const GridPoint& point, double& lo, double& hi) {
+    if (point.exact) {
+        lo = hi = std::fabs(point.probe.g);
+    } else {
+        lo = std::fmin(std::fabs(point.lo), std::fabs(point.hi));
+        hi = std::fmax(std::fabs(point.lo), std::fabs(point.hi));
+    }
+}
+
+/// |gb| < |ga|, evaluating the points only where their bounds cannot tell.
+bool isNearer(ResidualGrid& grid, GridPoint& a, GridPoint& b) {
+    if (!(a.exact && b.exact)) {
+        double aLo = 0.0, aHi = 0.0, bLo = 0.0, bHi = 0.0;
+        magnitudeBounds(a, aLo, aHi);
+        magnitudeBounds(b, bLo, bHi);
+        if (bHi < aLo) return true;
+        if (bLo > aHi) return false;
+        grid.settle(a);
+        grid.settle(b);
+    }
+    return std::fabs(b.probe.g) < std::fabs(a.probe.g);
 }
 
 /// Limits a correction to ±limit; a correction that is no number (an overflow of the
@@ -134,38 +318,63 @@ double findReferencePoint(const AgvContext& ctx, int curveNumber, double x, doub
     const double sinTheta = std::sin(theta);
     const NormalLine line{sinTheta, -cosTheta, x * cosTheta + y * sinTheta};
 
+    ResidualGrid grid(ctx, curveNumber, line, pStart, pLimit);
+    // The answer usually lies next to the previous reference point: evaluating there first
+    // bounds the steps before it without evaluating them.
+    const double lead = (ref.p - pStart) / h;
+    if (lead >= 0.0 && lead < kMaxLeadSteps) {
+        const long leadSteps = std::lround(lead);
+        double p = pStart;
+        for (long j = 0; j < leadSteps; ++j)
+            p = p + h;
+        if (p < pLimit) grid.evaluate(p);
+    }
+
     Probe found;
-    Probe pa = probe(ctx, curveNumber, line, pStart);
-    if (std::fabs(pa.g) < kReferenceTolerance) {
-        found = pa;
+    GridPoint pa = grid.at(pStart);
+    if (pa.exact && std::fabs(pa.probe.g) < kReferenceTolerance) {
+        found = pa.probe;
     } else {
-        Probe pb = probe(ctx, curveNumber, line, pa.p + h);
-        if (pa.g * pb.g < 0.0) {
-            found = secant(ctx, curveNumber, line, pa, pb);
+        GridPoint pb = grid.at(pa.probe.p + h);
+        if (signsDiffer(grid, pa, pb)) {
+            grid.settle(pa);
+            grid.settle(pb);
+            found = secant(ctx, curveNumber, line, pa.probe, pb.probe);
         } else {
             double step = -h;
-            if (std::fabs(pb.g) < std::fabs(pa.g)) {
+            if (isNearer(grid, pa, pb)) {
                 step = h;
                 pa = pb;
             }
+            // Backward the residuals are all evaluated, as the stepping there is rare.
+            const bool forward = step > 0.0;
+            if (!forward) grid.settle(pa);
             // Forward the stepping ends at pLimit, backward just before parameter 0;
             // the bound only matters for inputs that are not numbers.
-            double span = (pLimit - pa.p + 2.0 * h + std::fabs(pa.p)) / h + 3.0;
+            double span = (pLimit - pa.probe.p + 2.0 * h + std::fabs(pa.probe.p)) / h + 3.0;
             if (!(span < kMaxSearchSteps)) span = kMaxSearchSteps;
             const long maxSteps = static_cast<long>(span);
-            found = pb;
+            GridPoint last = pb;
+            bool secantDone = false;
             for (long i = 0; i < maxSteps; ++i) {
-                const double p = pa.p + step;
+                const double p = pa.probe.p + step;
                 if (p >= pLimit) return takePathEnd(ctx, curveNumber, x, y, ref);
-                pb = probe(ctx, curveNumber, line, p);
-                found = pb;
-                if (std::fabs(pb.g) < kReferenceTolerance) break;
-                if (pa.g * pb.g < 0.0) {
-                    found = secant(ctx, curveNumber, line, pa, pb);
+                pb = forward ? grid.at(p) : grid.evaluate(p);
+                last = pb;
+                if (pb.exact && std::fabs(pb.probe.g) < kReferenceTolerance) break;
+                if (signsDiffer(grid, pa, pb)) {
+                    grid.settle(pa);
+                    grid.settle(pb);
+                    found = secant(ctx, curveNumber, line, pa.probe, pb.probe);
+                    secantDone = true;
                     break;
                 }
-                if (step < 0.0 && pb.p + 2.0 * h < 0.0) break;
+                if (step < 0.0 && pb.probe.p + 2.0 * h < 0.0) break;
                 pa = pb;
+            }
+            if (!secantDone) {
+                grid.settle(last);
+                found = last.probe;
             }
         }
     }
@@ -175,12 +384,13 @@ double findReferencePoint(const AgvContext& ctx, int curveNumber, double x, doub
     const double dd = std::fabs(cosTheta) > kSteepHeadingCosine ? (found.Y - y) / (-cosTheta)
                                                                 : (found.X - x) / sinTheta;
     ref.s = ref.s + arcLength(ctx, ref.p, found.p, curveNumber);
-    double d[3];
-    curveTangent(ctx, found.p, curveNumber, d);
-    ref.theta = d[2];
+    double heading = 0.0;
+    double kappa = 0.0;
+    curveHeadingCurvature(ctx, found.p, curveNumber, heading, kappa);
+    ref.theta = heading;
     ref.x = found.X;
     ref.y = found.Y;
-    ref.kappa = curveCurvature(ctx, found.p, curveNumber);
+    ref.kappa = kappa;
     ref.phi = std::atan(ctx.settings.tread * ref.kappa);
     ref.p = found.p;
     return dd;
