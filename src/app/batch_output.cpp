@@ -161,8 +161,8 @@ void writeSummary(std::ostream& out, const std::array<TypeSummary, 3>& summary) 
     char buffer[200];
     for (int k = 0; k < 3; ++k) {
         const TypeSummary& type = summary[k];
-        std::snprintf(buffer, sizeof buffer, "type %d (%s): %d records, end time %.4f s\n", k + 1,
-                      kTypeNames[k], type.lastRecord + 1, type.endTime);
+        std::snprintf(buffer, sizeof buffer, "type %d (%s): records 0..%d, end time %.4f s\n",
+                      k + 1, kTypeNames[k], type.lastRecord, type.endTime);
         out << buffer;
         std::snprintf(buffer, sizeof buffer, "  %-14s%11s%11s%11s%13s%13s%14s%16s\n", "vehicle",
                       "s [m]", "x [m]", "y [m]", "theta [rad]", "phi [rad]", "max|dd| [m]",

@@ -69,17 +69,21 @@ Probe secant(const AgvContext& ctx, int curveNumber, const NormalLine& line, Pro
 constexpr double kRoundingAbsolute = 1e-10;
 /// Relative part of that allowance, about a thousand units in the last place.
 constexpr double kRoundingRelative = 1e-13;
+/// Widens the second-order term for the rounding of the bound itself.
+constexpr double kBendMargin = 1.000001;
 /// A bounded residual must clear the tolerance by this factor.
 constexpr double kCertainFactor = 2.0;
 /// Evaluated points kept to bound others.
 constexpr int kMaxAnchors = 4;
 /// The first evaluation, at the previous reference point, lies at most this many steps
 /// beyond the start of the search.
-constexpr double kMaxLeadSteps = 64.0;
+constexpr int kMaxLeadSteps = 64;
 
-/// A point of the stepping: either evaluated, or with its residual only bounded.
+/// A point of the stepping, numbered from the start of the search: either evaluated, or
+/// with its residual only bounded.
 struct GridPoint {
     Probe probe;
+    long j = 0;
     bool exact = false;
     /// Bounds of the residual when it is not evaluated; both of one sign.
     double lo = 0.0, hi = 0.0;
@@ -92,92 +96,99 @@ class ResidualGrid {
                  double pHigh)
         : ctx_(ctx), curveNumber_(curveNumber), line_(line) {
         const CurveBounds b = curveDerivativeBounds(ctx, pLow, pHigh, curveNumber);
-        speed_ = b.speed;
+        const double size = b.size + std::fabs(line.c);
+        const double pAbs = std::fmax(std::fabs(pLow), std::fabs(pHigh));
         bend_ = b.bend;
-        size_ = b.size + std::fabs(line.c);
+        halfBend_ = 0.0 * b.bend * kBendMargin;
+        slopeRounding_ = kRoundingRelative * (size + b.speed + (1.0 + pAbs) * b.bend);
+        pointRounding_ = kRoundingAbsolute + kRoundingRelative * (size + (1.0 + pAbs) * b.speed);
     }
 
-    /// Evaluates the residual at p and keeps it to bound others.
-    GridPoint evaluate(double p) {
+    /// Evaluates point j at p and keeps it to bound others.
+    GridPoint evaluate(long j, double p) {
         double pt[2];
         double slope[2];
         curvePointSlope(ctx_, p, curveNumber_, pt, slope);
         GridPoint point;
         point.probe = Probe{p, residual(line_, pt[0], pt[1]), pt[0], pt[1]};
+        point.j = j;
         point.exact = true;
         Anchor& a = anchors_[next_];
-        next_ = (next_ + 1) % kMaxAnchors;
+        next_ = next_ + 1 < kMaxAnchors ? next_ + 1 : 0;
         if (count_ < kMaxAnchors) ++count_;
-        a.p = p;
-        a.g = point.probe.g;
-        a.dg = line_.b * slope[0] - line_.a * slope[1];
         a.point = point.probe;
+        a.j = j;
+        a.dg = line_.b * slope[0] - line_.a * slope[1];
+        a.linear = slopeRounding_ + kRoundingRelative * std::fabs(a.dg);
+        a.fixed = 2.0 * pointRounding_ + kRoundingRelative * std::fabs(point.probe.g);
         return point;
     }
 
-    /// The point at p: evaluated already, bounded clear of the tolerance, or evaluated now.
-    GridPoint at(double p) {
+    /// Point j at p: evaluated already, bounded clear of the tolerance, or evaluated now.
+    GridPoint at(long j, double p) {
         GridPoint point;
-        if (find(p, point)) return point;
+        point.j = j;
+        for (int i = 0; i < count_; ++i) {
+            if (anchors_[i].j == j) {
+                point.probe = anchors_[i].point;
+                point.exact = true;
+                return point;
+            }
+        }
         point.probe.p = p;
         if (bound(p, point.lo, point.hi)) return point;
-        return evaluate(p);
+        return evaluate(j, p);
     }
 
     /// Makes sure the point is evaluated.
     void settle(GridPoint& point) {
-        if (!point.exact) point = evaluate(point.probe.p);
+        if (!point.exact) point = evaluate(point.j, point.probe.p);
     }
+
+    /// True when the residual at every point from pFirst to pLast, all on one side of the
+    /// first evaluated point, has the given sign and clears the tolerance. The lower bound
+    /// is concave and the upper bound convex on each side, so the two ends decide.
+    bool boundRun(double pFirst, double pLast, bool negative) const {
+        if (count_ == 0) return false;
+        const Anchor& a = anchors_[0];
+        double lo = 0.0, hi = 0.0, lo2 = 0.0, hi2 = 0.0;
+        bounds(a, pFirst, lo, hi);
+        bounds(a, pLast, lo2, hi2);
+        const double clear = kCertainFactor * kReferenceTolerance;
+        if (negative) return hi < -clear && hi2 < -clear;
+        return lo > clear && lo2 > clear;
+    }
+
+    /// Index of the first evaluated point, or -1.
+    long firstIndex() const { return count_ > 0 ? anchors_[0].j : -1; }
 
   private:
     struct Anchor {
-        double p = 0.0, g = 0.0, dg = 0.0;
         Probe point;
+        long j = 0;
+        /// Slope of the residual, and the allowances that grow with |dp| and that do not.
+        double dg = 0.0, linear = 0.0, fixed = 0.0;
     };
 
-    bool find(double p, GridPoint& point) const {
-        for (int i = 0; i < count_; ++i) {
-            if (sameBits(anchors_[i].p, p)) {
-                point.probe = anchors_[i].point;
-                point.exact = true;
-                return true;
-            }
-        }
-        return false;
+    void bounds(const Anchor& a, double p, double& lo, double& hi) const {
+        const double dp = p - a.point.p;
+        const double adp = std::fabs(dp);
+        const double centre = a.point.g + a.dg * dp;
+        const double radius = (halfBend_ * adp + a.linear) * adp + a.fixed;
+        lo = centre - radius;
+        hi = centre + radius;
     }
 
-    static bool sameBits(double u, double v) {
-        std::uint64_t a = 0;
-        std::uint64_t b = 0;
-        std::memcpy(&a, &u, sizeof a);
-        std::memcpy(&b, &v, sizeof b);
-        return a == b;
-    }
-
-    /// Allowance for the rounding of the residual evaluated at p.
-    double rounding(double p) const {
-        return kRoundingAbsolute + kRoundingRelative * (size_ + (1.0 + std::fabs(p)) * speed_);
-    }
-
-    /// Bounds of the residual at p; true when they fix its sign clear of the tolerance.
+    /// Bounds of the residual at p from every evaluated point; true when they fix its sign
+    /// clear of the tolerance. A bound that is no number fixes nothing.
     bool bound(double p, double& lo, double& hi) const {
-        if (count_ == 0) return false;
-        lo = -std::numeric_limits<double>::infinity();
-        hi = std::numeric_limits<double>::infinity();
-        const double pRounding = rounding(p);
-        for (int i = 0; i < count_; ++i) {
-            const Anchor& a = anchors_[i];
-            const double dp = p - a.p;
-            const double adp = std::fabs(dp);
-            const double linear = a.dg * dp;
-            const double centre = a.g + linear;
-            const double radius =
-                0.5 * bend_ * (dp * dp) * (1.0 + kRoundingRelative * 1e7) +
-                kRoundingRelative * (size_ + speed_ + (1.0 + std::fabs(a.p)) * bend_) * adp +
-                rounding(a.p) + pRounding + kRoundingRelative * (std::fabs(a.g) + std::fabs(linear));
-            // Comparisons written so that a bound that is no number tightens nothing.
-            if (centre - radius > lo) lo = centre - radius;
-            if (centre + radius < hi) hi = centre + radius;
+        if (count_ == 0 || !(bend_ < std::numeric_limits<double>::infinity())) return false;
+        bounds(anchors_[0], p, lo, hi);
+        for (int i = 1; i < count_; ++i) {
+            double l = 0.0, u = 0.0;
+            bounds(anchors_[i], p, l, u);
+            if (l > lo) lo = l;
+            if (u < hi) hi = u;
         }
         const double clear = kCertainFactor * kReferenceTolerance;
         if (!(lo <= hi)) return false;
@@ -187,7 +198,7 @@ class ResidualGrid {
     const AgvContext& ctx_;
     int curveNumber_;
     NormalLine line_;
-    double speed_ = 0.0, bend_ = 0.0, size_ = 0.0;
+    double bend_ = 0.0, halfBend_ = 0.0, slopeRounding_ = 0.0, pointRounding_ = 0.0;
     Anchor anchors_[kMaxAnchors];
     int count_ = 0;
     int next_ = 0;
@@ -208,7 +219,8 @@ bool isNegative(const GridPoint& point) {
 /// ga·gb < 0 for the two points, evaluating them only where their signs cannot tell.
 bool signsDiffer(ResidualGrid& grid, GridPoint& a, GridPoint& b) {
     if (!(a.exact && b.exact) && clearOfZero(a) && clearOfZero(b)) {
-        // Both at least the tolerance in size: the product neither underflows nor loses its sign.
+        // Both at least the tolerance in size: the product neither underflows nor loses its
+        // sign.
         return isNegative(a) != isNegative(b);
     }
     grid.settle(a);
@@ -320,30 +332,35 @@ double findReferencePoint(const AgvContext& ctx, int curveNumber, double x, doub
 
     ResidualGrid grid(ctx, curveNumber, line, pStart, pLimit);
     // The answer usually lies next to the previous reference point: evaluating there first
-    // bounds the steps before it without evaluating them.
+    // bounds the steps before it without evaluating them. Parameters of the steps come from
+    // the same repeated additions as the stepping makes.
+    double stepParam[kMaxLeadSteps + 1];
+    stepParam[0] = pStart;
+    long leadSteps = 0;
     const double lead = (ref.p - pStart) / h;
-    if (lead >= 0.0 && lead < kMaxLeadSteps) {
-        const long leadSteps = std::lround(lead);
-        double p = pStart;
+    if (lead >= 0.0 && lead < static_cast<double>(kMaxLeadSteps)) {
+        leadSteps = static_cast<long>(lead + 0.5);
         for (long j = 0; j < leadSteps; ++j)
-            p = p + h;
-        if (p < pLimit) grid.evaluate(p);
+            stepParam[j + 1] = stepParam[j] + h;
+        if (stepParam[leadSteps] < pLimit) grid.evaluate(leadSteps, stepParam[leadSteps]);
     }
 
     Probe found;
-    GridPoint pa = grid.at(pStart);
+    GridPoint pa = grid.at(0, pStart);
     if (pa.exact && std::fabs(pa.probe.g) < kReferenceTolerance) {
         found = pa.probe;
     } else {
-        GridPoint pb = grid.at(pa.probe.p + h);
+        GridPoint pb = grid.at(1, pa.probe.p + h);
         if (signsDiffer(grid, pa, pb)) {
             grid.settle(pa);
             grid.settle(pb);
             found = secant(ctx, curveNumber, line, pa.probe, pb.probe);
         } else {
             double step = -h;
+            long dj = -1;
             if (isNearer(grid, pa, pb)) {
                 step = h;
+                dj = 1;
                 pa = pb;
             }
             // Backward the residuals are all evaluated, as the stepping there is rare.
@@ -356,10 +373,28 @@ double findReferencePoint(const AgvContext& ctx, int curveNumber, double x, doub
             const long maxSteps = static_cast<long>(span);
             GridPoint last = pb;
             bool secantDone = false;
-            for (long i = 0; i < maxSteps; ++i) {
+            long skipped = 0;
+            // The steps up to the first evaluated point, when all of one sign, are passed at once.
+            const long first = grid.firstIndex();
+            if (forward && first > pa.j + 1 && first <= leadSteps && clearOfZero(pa)) {
+                const long skip = first - 1 - pa.j;
+                if (skip <= maxSteps &&
+                    grid.boundRun(stepParam[pa.j + 1], stepParam[first - 1], isNegative(pa))) {
+                    GridPoint certain;
+                    certain.probe.p = stepParam[first - 1];
+                    certain.j = first - 1;
+                    const double clear = kCertainFactor * kReferenceTolerance;
+                    certain.lo = isNegative(pa) ? -std::numeric_limits<double>::infinity() : clear;
+                    certain.hi = isNegative(pa) ? -clear : std::numeric_limits<double>::infinity();
+                    pa = certain;
+                    last = certain;
+                    skipped = skip;
+                }
+            }
+            for (long i = skipped; i < maxSteps; ++i) {
                 const double p = pa.probe.p + step;
                 if (p >= pLimit) return takePathEnd(ctx, curveNumber, x, y, ref);
-                pb = forward ? grid.at(p) : grid.evaluate(p);
+                pb = forward ? grid.at(pa.j + dj, p) : grid.evaluate(pa.j + dj, p);
                 last = pb;
                 if (pb.exact && std::fabs(pb.probe.g) < kReferenceTolerance) break;
                 if (signsDiffer(grid, pa, pb)) {
