@@ -63,6 +63,9 @@ void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
             runDialogue(*session->ctx, *session->console);
             break;
         case KeyAction::kExit:
+            // End the console's last line so that the shell prompt starts on its own.
+            session->console->print("\n");
+            session->console->out().flush();
             restoreTerminal();
             std::fflush(stdout);
             std::exit(0);
