@@ -10,14 +10,6 @@ namespace agv {
 
 namespace {
 
-/// Lengths below this are not split at all (parameter units).
-constexpr double kMinSplitLength = 0.0001;
-/// Added to a length before it is divided into steps (parameter units).
-constexpr double kSplitRoundUp = 0.0001;
-/// Intervals shorter than this have no arc length (parameter units).
-constexpr double kMinArcInterval = 1e-8;
-/// Shortest Simpson panel (parameter units).
-constexpr double kSimpsonPanel = 0.002;
 /// Tolerance of the inverse mapping [m of arc length, and parameter units].
 constexpr double kArcTolerance = 1e-7;
 /// The table continues beyond the path end up to this multiple of the end parameter.
@@ -31,44 +23,14 @@ constexpr double kSearchMargin = 1.0;
 
 }  // namespace
 
-void splitInterval(double length, double hmax, double& h, int& n) {
-    const double size = std::fabs(length);
-    if (size < kMinSplitLength) {
-        h = 0.0;
-        n = 0;
-        return;
-    }
-    const double steps = std::trunc((size + kSplitRoundUp) / hmax);
-    // A count that is not a number or does not fit an int (an infinite or absurdly long
-    // interval) is limited, so that the conversion stays defined.
-    if (!(steps == steps) || steps < 1.0) {
-        n = 0;
-    } else if (steps >= static_cast<double>(std::numeric_limits<int>::max())) {
-        n = std::numeric_limits<int>::max();
-    } else {
-        n = static_cast<int>(steps);
-    }
-    if (n == 0) {
-        h = length;
-        n = 1;
-    } else {
-        h = length / n;
-    }
-}
-
 double arcLength(const AgvContext& ctx, double p0, double p1, int curveNumber) {
     const double length = p1 - p0;
-    if (std::fabs(length) < kMinArcInterval) return 0.0;
-    // An interval without finite ends has no finite length to sum panel by panel.
-    if (!std::isfinite(length)) return isCurveNumber(curveNumber) ? length : 0.0;
     double h = 0.0;
     int n = 0;
-    splitInterval(length, kSimpsonPanel, h, n);
-    if (n == 0) {
-        h = length;
-        n = 1;
+    if (!arcLengthPanels(length, h, n)) {
+        if (std::isfinite(length)) return 0.0;
+        return isCurveNumber(curveNumber) ? length : 0.0;
     }
-    h = h / 2.0;
     return speedIntegral(ctx, p0, h, n, curveNumber);
 }
 
@@ -141,11 +103,7 @@ double paramAtArcLength(const AgvContext& ctx, double pGuess, double s, int curv
     if (!isCurveNumber(curveNumber)) return 0.0;
     const int I = curveNumber;
     const PathTables& t = ctx.path;
-    if (I == 15) {
-        // A circle of radius zero is a single point: parameter 0 for every s.
-        const double R = ctx.settings.curve.circleR;
-        return R != 0.0 ? s / R : 0.0;
-    }
+    if (I == 15) return circleParamAtArcLength(ctx.settings.curve, s);
     if (s == 0.0) return 0.0;
     const double pEnd = t.pathEndParam[I];
     if (s >= t.pathEnd[I].sf - kArcTolerance) return pEnd;

@@ -1,6 +1,8 @@
 // The ten analytic path curves: y = f(x) for I = 1..4, polar r = f(β) for I = 11..16.
 #pragma once
 
+#include "path/curve_kernels.h"
+
 namespace agv {
 
 struct AgvContext;
@@ -35,16 +37,10 @@ double curvePointSlope(const AgvContext& ctx, double p, int curveNumber, double 
 void curveHeadingCurvature(const AgvContext& ctx, double p, int curveNumber, double& theta,
                            double& kappa);
 
+using kernels::CurveBounds;
+
 /// Upper bounds of the curve's derivatives for parameters between p0 and p1 (either order),
 /// each generous by a small factor; infinite where none is known.
-struct CurveBounds {
-    /// |(dX/dp, dY/dp)|, the speed ds/dp [m per parameter unit].
-    double speed;
-    /// |(d²X/dp², d²Y/dp²)| [m per parameter unit²].
-    double bend;
-    /// Magnitude of the coordinates and of the constant terms they are computed from [m].
-    double size;
-};
 CurveBounds curveDerivativeBounds(const AgvContext& ctx, double p0, double p1, int curveNumber);
 
 /// Composite Simpson integral of ds/dp over `panels` panels of two half-steps `halfStep`

@@ -2,6 +2,7 @@
 
 #include "app/context.h"
 #include "path/arc_length.h"
+#include "path/curve_kernels.h"
 #include "path/curves.h"
 #include "sim/feedback.h"
 #include "sim/vehicle_model.h"
@@ -38,6 +39,78 @@ void rkgUpdate(int stage, double h, double c, double& y, double e, double& q) {
     q = q + 3.0 * r - c * k;
 }
 
+namespace {
+
+/// Integrates the fifteen slots of one stage from y into to with the given rates.
+template <int Stage>
+void gillStage(double h, const double* rates, const MotionState& y, MotionState& to, double* q) {
+    constexpr double c = kGill[Stage - 1];
+    for (int i = 0; i < kIntegratedSlots; ++i) {
+        const double k = h * rates[i];
+        const double r = Stage == kStages ? c * (k - 2.0 * q[i]) : c * (k - q[i]);
+        to[i] = y[i] + r;
+        q[i] = q[i] + 3.0 * r - c * k;
+    }
+}
+
+/// What follows the integration of a stage into to (from y): caster angles or the steering
+/// limit, the theoretical vehicle's path position, the error measures and their integrals,
+/// and unless it is the last stage the rates at to for the next stage. The path position
+/// does not depend on the error measures and comes first.
+template <int I, int Stage>
+void finishStage(AgvContext& ctx, double h, int vehicleType, MotionState& y, MotionState& to,
+                 ReferencePoint refs[2], double qErr[3], double* nextRates) {
+    ErrorSignals& err = ctx.errors;
+    constexpr double c = kGill[Stage - 1];
+    if (vehicleType == k2DW1C) {
+        for (const int slot : kCasterSlots)
+            to[slot] = y[slot];
+    } else {
+        to[kSlotFbc + kPosePhi] = clampSteerAngle(to[kSlotFbc + kPosePhi]);
+    }
+
+    const CurveParams& curve = ctx.settings.curve;
+    if constexpr (I == kernels::kUniformCurve) {
+        // The circle: no table search, and the same curvature everywhere.
+        to[kSlotParam] = circleParamAtArcLength(curve, to[kSlotTheory + kPoseS]);
+        to[kSlotKappa] = ctx.rates.circleCurvature.get(
+            curve.circleR, [&](double) { return kernels::uniformCurvature(curve); });
+    } else {
+        to[kSlotParam] =
+            paramAtArcLength(ctx, y[kSlotParam] - kReferenceBackoff, to[kSlotTheory + kPoseS], I);
+        to[kSlotKappa] = kernels::curvatureAt<I>(curve, to[kSlotParam]);
+    }
+
+    updateErrorMeasures(ctx, I, to, refs);
+    rkgUpdate(Stage, h, c, err.intDsFbc, err.dsFbc, qErr[0]);
+    rkgUpdate(Stage, h, c, err.intDdFbc, err.ddFbc, qErr[1]);
+    rkgUpdate(Stage, h, c, err.intDthFbc, err.dthFbc, qErr[2]);
+    if constexpr (Stage < kStages) motionRatesAll(ctx, I, vehicleType, to, nextRates);
+}
+
+/// One step of all fifteen slots on curve I.
+template <int I>
+void stepOn(AgvContext& ctx, double h, int vehicleType, MotionState& state, MotionState& newState,
+            ReferencePoint refs[2]) {
+    // Slots 15-19 and 22-24 of the stage vectors are never read.
+    MotionState y1, y2, y3;
+    double q[kIntegratedSlots] = {};
+    double qErr[3] = {0.0, 0.0, 0.0};
+    double rates[kIntegratedSlots];
+
+    motionRatesAll(ctx, I, vehicleType, state, rates);
+    gillStage<1>(h, rates, state, y1, q);
+    finishStage<I, 1>(ctx, h, vehicleType, state, y1, refs, qErr, rates);
+    gillStage<2>(h, rates, y1, y2, q);
+    finishStage<I, 2>(ctx, h, vehicleType, y1, y2, refs, qErr, rates);
+    gillStage<3>(h, rates, y2, y3, q);
+    finishStage<I, 3>(ctx, h, vehicleType, y2, y3, refs, qErr, rates);
+    gillStage<4>(h, rates, y3, newState, q);
+    finishStage<I, 4>(ctx, h, vehicleType, y3, newState, refs, qErr, rates);
+}
+
+}  // namespace
+
 void rkgStep(AgvContext& ctx, double t, double h, int curveNumber, int vehicleType,
              MotionState& state, MotionState& newState, ReferencePoint refs[2], int slotCount) {
     (void)t;  // the rates do not depend on time
@@ -55,6 +128,34 @@ void rkgStep(AgvContext& ctx, double t, double h, int curveNumber, int vehicleTy
         set.rearWheelErrR = -set.SLIP * (1.0 - state[kSlotNoise2]);
     }
 
+    if (integrated == kIntegratedSlots) {
+        switch (curveNumber) {
+            case 1:
+                return stepOn<1>(ctx, h, vehicleType, state, newState, refs);
+            case 2:
+                return stepOn<2>(ctx, h, vehicleType, state, newState, refs);
+            case 3:
+                return stepOn<3>(ctx, h, vehicleType, state, newState, refs);
+            case 4:
+                return stepOn<4>(ctx, h, vehicleType, state, newState, refs);
+            case 11:
+                return stepOn<11>(ctx, h, vehicleType, state, newState, refs);
+            case 12:
+                return stepOn<12>(ctx, h, vehicleType, state, newState, refs);
+            case 13:
+                return stepOn<13>(ctx, h, vehicleType, state, newState, refs);
+            case 14:
+                return stepOn<14>(ctx, h, vehicleType, state, newState, refs);
+            case 15:
+                return stepOn<15>(ctx, h, vehicleType, state, newState, refs);
+            case 16:
+                return stepOn<16>(ctx, h, vehicleType, state, newState, refs);
+            default:
+                break;
+        }
+    }
+
+    // Fewer integrated slots (or a curve number outside the ten): slot by slot.
     MotionState stages[kStages - 1]{};
     double q[kIntegratedSlots] = {};
     double qDs = 0.0, qDd = 0.0, qDth = 0.0;

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "sim/trig_memo.h"
+
 namespace agv {
 
 /// Records per vehicle type in the trajectory store.
@@ -72,6 +74,18 @@ struct RateScratch {
     /// Sines that an earlier slot computed together with its cosine.
     double sinPhiD = 0.0, sinPhiC = 0.0, sinPhiA = 0.0;
     double sinThetaD = 0.0, sinThetaC = 0.0, sinThetaA = 0.0;
+
+    /// sin and cos of the recent vehicle headings, shared with the error measures.
+    SinCosCache headings;
+    /// Functions of the steering angles (D: theoretical, C: without FBC, A: with FBC,
+    /// the last two with the drift), of the curvature and of the caster angles.
+    SinCosMemo phiD, phiC, phiA;
+    ScalarMemo tanPhiD, tanPhiC, tanPhiA;
+    ScalarMemo atanKappaD, casterC, casterA;
+    /// atan(tread·κ) of the reference points.
+    ScalarMemo atanReference;
+    /// Curvature and curvature rate of the circle arc, by its radius.
+    ScalarMemo circleCurvature, circleCurvatureRate;
 };
 
 /// One recorded pose (s, θ, x, y, φ); slots 5 and 6 stay unused.

@@ -25,4 +25,9 @@ Command feedForwardCommand(const AgvContext& ctx, int curveNumber, int vehicleTy
 /// For type 1, slots 4, 9 and 14 receive the caster angle and the rate is 0.
 double motionRates(AgvContext& ctx, int i, int curveNumber, int vehicleType, MotionState& state);
 
+/// The rates of slots 0-14 at one evaluation point, as motionRates gives them called for
+/// i = 0, 1, ..., 14 in turn (with the same intermediates and caster angles left behind).
+void motionRatesAll(AgvContext& ctx, int curveNumber, int vehicleType, MotionState& state,
+                    double rates[kIntegratedSlots]);
+
 }  // namespace agv

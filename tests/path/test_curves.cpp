@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -178,6 +179,75 @@ TEST(CurveDerivatives, AgreeWithDifferences) {
             EXPECT_NEAR(curvatureRate(ctx, p, I), rate, 1e-4 * (1 + std::fabs(rate)));
         }
     }
+}
+
+/// Bits of a double, so that comparisons tell -0 from 0.
+std::uint64_t bits(double v) {
+    std::uint64_t b = 0;
+    std::memcpy(&b, &v, sizeof b);
+    return b;
+}
+
+// The combined evaluations give the values of the single routines, bit for bit, and the
+// derivative bounds hold wherever the curve is sampled, also for steep and many-turn curves.
+TEST(CurveEvaluation, CombinedValuesAndBoundsAgreeWithTheCurve) {
+    struct Variant {
+        int I;
+        void (*adjust)(CurveParams&);
+    };
+    const Variant variants[] = {
+        {1, [](CurveParams&) {}},
+        {1, [](CurveParams& c) { c.cosineA = 5.0, c.cosineL = 0.5, c.cosineN = 3.5; }},
+        {2, [](CurveParams&) {}},
+        {3, [](CurveParams&) {}},
+        {4, [](CurveParams& c) { c.cubicA = 3.0; }},
+        {11, [](CurveParams& c) { c.ellipseA = 3.0, c.ellipseB = 0.5; }},
+        {12, [](CurveParams& c) { c.spiralN = 4.0; }},
+        {13, [](CurveParams& c) { c.cardioidB = 1.0; }},
+        {14, [](CurveParams& c) { c.roseN = 0.5; }},
+        {14, [](CurveParams& c) { c.roseA = 20.0, c.roseN = 7.0; }},
+        {15, [](CurveParams& c) { c.circleR = 4.7, c.circleN = 1.9; }},
+        {16, [](CurveParams& c) { c.wavyN = 3.5; }},
+    };
+    for (const Variant& v : variants) {
+        AgvContext ctx;
+        v.adjust(ctx.settings.curve);
+        setupPath(ctx, v.I);
+        const double pEnd = ctx.path.pathEndParam[v.I];
+        const double p0 = -0.3;
+        const double p1 = pEnd + 1.2;
+        const CurveBounds b = curveDerivativeBounds(ctx, p0, p1, v.I);
+        const double step = (p1 - p0) / 997.0;
+        for (double p = p0; p <= p1; p += step) {
+            SCOPED_TRACE(testing::Message() << "I=" << v.I << " p=" << p);
+            double pt[2], slope[2], ref[2], d[3], dd[2];
+            const double r = curvePointSlope(ctx, p, v.I, pt, slope);
+            EXPECT_EQ(bits(r), bits(curvePoint(ctx, p, v.I, ref)));
+            EXPECT_EQ(bits(pt[0]), bits(ref[0]));
+            EXPECT_EQ(bits(pt[1]), bits(ref[1]));
+            curveTangent(ctx, p, v.I, d);
+            EXPECT_EQ(bits(slope[0]), bits(d[0]));
+            EXPECT_EQ(bits(slope[1]), bits(d[1]));
+            double theta = 0.0, kappa = 0.0;
+            curveHeadingCurvature(ctx, p, v.I, theta, kappa);
+            EXPECT_EQ(bits(theta), bits(d[2]));
+            EXPECT_EQ(bits(kappa), bits(curveCurvature(ctx, p, v.I)));
+
+            curveSecondDerivative(ctx, p, v.I, dd);
+            EXPECT_LE(std::hypot(d[0], d[1]), b.speed);
+            EXPECT_LE(std::hypot(dd[0], dd[1]), b.bend);
+            EXPECT_LE(std::fabs(pt[0]) + std::fabs(pt[1]), b.size);
+        }
+        // A wider interval never gives smaller bounds.
+        const CurveBounds wide = curveDerivativeBounds(ctx, p0 - 5.0, p1 + 5.0, v.I);
+        EXPECT_GE(wide.speed, b.speed);
+        EXPECT_GE(wide.bend, b.bend);
+    }
+    // Constants that give no bound give no finite one.
+    AgvContext ctx;
+    ctx.settings.curve.cubicL = 0.0;
+    EXPECT_FALSE(curveDerivativeBounds(ctx, 0.0, 1.0, 4).bend < 1e300);
+    EXPECT_FALSE(curveDerivativeBounds(ctx, 0.0, std::nan(""), 15).bend < 1e300);
 }
 
 TEST(CurveNumbers, ValidNumbersAndPathMakingConstants) {

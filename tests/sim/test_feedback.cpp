@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <utility>
 
 #include "sim_test_support.h"
@@ -78,6 +80,141 @@ TEST(ReferencePoint, LateralOffsetIsPositiveToTheLeft) {
         ref = referenceAt(c.ctx, 15, 0.0);
         EXPECT_NEAR(agv::findReferencePoint(c.ctx, 15, x, 0.0, agv::kHalfPi, -0.1, ref), expected,
                     1e-12);
+    }
+}
+
+/// The search as its steps are written, every step evaluated: the oracle for the search,
+/// which evaluates only the steps whose sign it cannot bound.
+struct PlainSearch {
+    const agv::AgvContext& ctx;
+    int I;
+    double a, b, c;
+
+    struct Probe {
+        double p, g, X, Y;
+    };
+    Probe at(double p) const {
+        double pt[2];
+        agv::curvePoint(ctx, p, I, pt);
+        return {p, b * pt[0] - a * pt[1] + c, pt[0], pt[1]};
+    }
+    Probe secant(Probe pa, Probe pb) const {
+        Probe last = std::fabs(pb.g) < std::fabs(pa.g) ? pb : pa;
+        for (int k = 0; k < agv::kSecantIterations && pb.g != pa.g; ++k) {
+            last = at(pa.p - pa.g * (pb.p - pa.p) / (pb.g - pa.g));
+            if (std::fabs(last.g) < agv::kReferenceTolerance) break;
+            (std::fabs(pb.g) > std::fabs(pa.g) ? pb : pa) = last;
+        }
+        return last;
+    }
+    /// The answer's probe, or nothing when the search ends at the path end.
+    bool find(double pStart, double pLimit, double h, Probe& found) const {
+        if (!(pStart < pLimit) || !std::isfinite(pStart)) return false;
+        Probe pa = at(pStart);
+        if (std::fabs(pa.g) < agv::kReferenceTolerance) return found = pa, true;
+        Probe pb = at(pa.p + h);
+        if (pa.g * pb.g < 0.0) return found = secant(pa, pb), true;
+        double step = -h;
+        if (std::fabs(pb.g) < std::fabs(pa.g)) step = h, pa = pb;
+        double span = (pLimit - pa.p + 2.0 * h + std::fabs(pa.p)) / h + 3.0;
+        if (!(span < 1e7)) span = 1e7;
+        found = pb;
+        for (long i = 0; i < static_cast<long>(span); ++i) {
+            const double p = pa.p + step;
+            if (p >= pLimit) return false;
+            found = pb = at(p);
+            if (std::fabs(pb.g) < agv::kReferenceTolerance) break;
+            if (pa.g * pb.g < 0.0) return found = secant(pa, pb), true;
+            if (step < 0.0 && pb.p + 2.0 * h < 0.0) break;
+            pa = pb;
+        }
+        return true;
+    }
+};
+
+double plainReferencePoint(const agv::AgvContext& ctx, int I, double x, double y, double theta,
+                           double pStart, agv::ReferencePoint& ref) {
+    const double pEnd = ctx.path.pathEndParam[I];
+    const double pLimit = pEnd + 1.0;
+    double h = pEnd / 100.0;
+    if (h > 0.05) h = 0.02;
+    if (!(h >= agv::kSearchStepMin)) h = agv::kSearchStepMin;
+    const double cs = std::cos(theta);
+    const double sn = std::sin(theta);
+    const PlainSearch search{ctx, I, sn, -cs, x * cs + y * sn};
+    PlainSearch::Probe f{};
+    if (!search.find(pStart, pLimit, h, f) || !(f.p < pLimit)) {
+        const agv::PathEnd& end = ctx.path.pathEnd[I];
+        ref = ctx.path.pathEndReference[I];
+        const double dx = x - end.x;
+        const double dy = y - end.y;
+        return std::sqrt(dx * dx + dy * dy);
+    }
+    const double dd = std::fabs(cs) > 0.1 ? (f.Y - y) / (-cs) : (f.X - x) / sn;
+    double d[3];
+    agv::curveTangent(ctx, f.p, I, d);
+    ref.s = ref.s + agv::arcLength(ctx, ref.p, f.p, I);
+    ref.theta = d[2];
+    ref.x = f.X;
+    ref.y = f.Y;
+    ref.kappa = agv::curveCurvature(ctx, f.p, I);
+    ref.phi = std::atan(ctx.settings.tread * ref.kappa);
+    ref.p = f.p;
+    return dd;
+}
+
+bool sameBits(const void* a, const void* b, std::size_t n) {
+    return std::memcmp(a, b, n) == 0;
+}
+
+// Vehicles near and far from every curve, on, beside and across it, with reference points
+// where the integrator leaves them and elsewhere: the search and the pair of searches of
+// the error measures give what the plain stepping gives, to the last bit.
+TEST(ReferencePoint, AsThePlainSteppingToTheLastBit) {
+    std::mt19937_64 random(2024);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (const int I : {1, 2, 3, 4, 11, 12, 13, 14, 15, 16}) {
+        SimContext s;
+        if (I == 15) s.ctx.settings.curve.circleR = 4.7, s.ctx.settings.curve.circleN = 1.9;
+        s.prepare(I);
+        const double pEnd = s.ctx.path.pathEndParam[I];
+        for (int k = 0; k < 1500; ++k) {
+            const double pRef = -0.3 + unit(random) * (pEnd + 1.6);
+            const double spread[] = {0.0, 1e-6, 0.01, 0.5};
+            const double pVehicle = pRef + (unit(random) - 0.5) * spread[k % 4];
+            const agv::ReferencePoint on = referenceAt(s.ctx, I, pVehicle);
+            const double offset = (unit(random) - 0.5) * (k % 3 == 0 ? 1e-8 : 0.5);
+            const double x = on.x - std::sin(on.theta) * offset;
+            const double y = on.y + std::cos(on.theta) * offset;
+            const double theta = on.theta + (k % 5 == 0 ? 6.0 : 0.3) * (unit(random) - 0.5);
+            agv::ReferencePoint start = referenceAt(s.ctx, I, pRef);
+            const double pStart = k % 7 == 0 ? pRef - unit(random) : pRef - 0.1;
+            SCOPED_TRACE(testing::Message() << "I=" << I << " k=" << k);
+
+            agv::ReferencePoint expected = start;
+            agv::ReferencePoint got = start;
+            const double ddExpected = plainReferencePoint(s.ctx, I, x, y, theta, pStart, expected);
+            const double ddGot = agv::findReferencePoint(s.ctx, I, x, y, theta, pStart, got);
+            ASSERT_TRUE(sameBits(&ddExpected, &ddGot, sizeof ddGot));
+            ASSERT_TRUE(sameBits(&expected, &got, sizeof got));
+
+            agv::MotionState state = simtest::stateOnPath(s.ctx, I, pRef);
+            state[agv::kSlotNoFbc + agv::kPoseX] = x;
+            state[agv::kSlotNoFbc + agv::kPoseY] = y;
+            state[agv::kSlotNoFbc + agv::kPoseTheta] = theta;
+            state[agv::kSlotFbc + agv::kPoseX] = y;
+            state[agv::kSlotFbc + agv::kPoseY] = x;
+            agv::ReferencePoint pair[2] = {start, start};
+            agv::ReferencePoint single[2] = {start, start};
+            agv::updateErrorMeasures(s.ctx, I, state, pair);
+            const double dd[2] = {
+                plainReferencePoint(s.ctx, I, x, y, theta, start.p - 0.1, single[0]),
+                plainReferencePoint(s.ctx, I, y, x, state[agv::kSlotFbc + agv::kPoseTheta],
+                                    start.p - 0.1, single[1])};
+            ASSERT_TRUE(sameBits(&dd[0], &s.ctx.errors.ddNoFbc, sizeof dd[0]));
+            ASSERT_TRUE(sameBits(&dd[1], &s.ctx.errors.ddFbc, sizeof dd[1]));
+            ASSERT_TRUE(sameBits(single, pair, sizeof pair));
+        }
     }
 }
 

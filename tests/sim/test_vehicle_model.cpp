@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "sim_test_support.h"
 
@@ -123,6 +124,55 @@ TEST(MotionRates, Type1CasterAnglesAreSetNotIntegrated) {
     allRates(c.ctx, 15, agv::k2DW1C, state);
     EXPECT_EQ(c.ctx.rates.vC, 0.0);
     EXPECT_EQ(state[agv::kSlotNoFbc + agv::kPosePhi], agv::kHalfPi);
+}
+
+// The integrator takes the fifteen rates of an evaluation point in one call: the same rates,
+// intermediates and caster angles as slot by slot, for every mechanism, error and path,
+// also when the steering angles repeat from one point to the next.
+TEST(MotionRates, AllSlotsAtOnceAsSlotBySlot) {
+    for (const int curve : {1, 12, 15}) {
+        for (const char error : {'0', '1', '2', '3', '4'}) {
+            SimContext a(error);
+            SimContext b(error);
+            for (SimContext* s : {&a, &b}) {
+                agv::SimulationSettings& set = s->ctx.settings;
+                set.rearWheelErrL = 0.02;
+                set.rearWheelErrR = -0.01;
+                set.frontWheelErr = 0.03;
+                set.steerDrift = 0.035;
+                set.treadActual = 0.95;
+                set.wheelBaseActual = 1.1;
+                s->prepare(curve);
+                s->ctx.errors.ddFbc = 0.01;
+                s->ctx.errors.dthFbc = -0.02;
+                s->ctx.errors.dphiFbc = 0.03;
+                s->ctx.errors.dsFbc = 0.004;
+            }
+            for (const int type : {agv::k2DW1C, agv::k1FDW1FS, agv::k1RDW1FS}) {
+                for (const double p : {0.3, 0.3, 0.9}) {
+                    SCOPED_TRACE(testing::Message() << "curve " << curve << " error " << error
+                                                    << " type " << type << " p " << p);
+                    agv::MotionState one = stateOnPath(a.ctx, curve, p);
+                    one[agv::kSlotFbc + agv::kPoseX] += 0.01;
+                    one[agv::kSlotFbc + agv::kPosePhi] += 0.05;
+                    agv::MotionState all = one;
+                    const Rates expected = allRates(a.ctx, curve, type, one);
+                    Rates got{};
+                    agv::motionRatesAll(b.ctx, curve, type, all, got.data());
+                    EXPECT_EQ(std::memcmp(expected.data(), got.data(), sizeof got), 0);
+                    EXPECT_EQ(std::memcmp(one.data(), all.data(), sizeof one), 0);
+                    const agv::RateScratch& ra = a.ctx.rates;
+                    const agv::RateScratch& rb = b.ctx.rates;
+                    for (const auto field :
+                         {&agv::RateScratch::V, &agv::RateScratch::phiDotCmd, &agv::RateScratch::vD,
+                          &agv::RateScratch::omegaD, &agv::RateScratch::vC,
+                          &agv::RateScratch::omegaC, &agv::RateScratch::vFA, &agv::RateScratch::vA,
+                          &agv::RateScratch::omegaA})
+                        EXPECT_EQ(ra.*field, rb.*field);
+                }
+            }
+        }
+    }
 }
 
 TEST(MotionRates, FbcSteeringRateIsLimited) {

@@ -1,0 +1,207 @@
+// Prints 64-bit FNV-1a digests of the trajectory store after caltraj, over every
+// curve at its default constants plus a 56.1 m circle, every error number and two
+// feedback designs. Two builds (or two versions of the core) that print the same
+// digests computed the same trajectories to the last bit.
+//
+// Usage: agv_store_digest [-v]   (-v: one line per case as well)
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <ostream>
+#include <streambuf>
+#include <string>
+
+#include "app/context.h"
+#include "noise/random_tables.h"
+#include "path/arc_length.h"
+#include "sim/caltraj.h"
+#include "sim/feedback.h"
+
+namespace {
+
+/// Swallows the core's messages.
+class NullBuffer : public std::streambuf {
+  protected:
+    int overflow(int c) override { return c; }
+};
+
+NullBuffer nullBuffer;
+std::ostream nullStream(&nullBuffer);
+
+constexpr std::uint64_t kFnvOffset = 1469598103934665603ULL;
+constexpr std::uint64_t kFnvPrime = 1099511628211ULL;
+
+/// Percent to ratio and degrees to radians, as the console dialogue converts them.
+constexpr double kPercent = 0.01;
+constexpr double kRadPerDeg = 0.0174532925;
+
+struct Digest {
+    std::uint64_t h = kFnvOffset;
+    void add(const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i) {
+            h ^= bytes[i];
+            h *= kFnvPrime;
+        }
+    }
+    template <typename T>
+    void add(const T& value) {
+        add(&value, sizeof(T));
+    }
+};
+
+/// A path case: curve number and the constants that differ from the start-up values.
+struct PathCase {
+    const char* name;
+    int curveNumber;
+    void (*adjust)(agv::CurveParams&);
+};
+
+void keep(agv::CurveParams&) {}
+void circle56(agv::CurveParams& c) {
+    c.circleR = 4.7;
+    c.circleN = 1.9;
+}
+void rose3(agv::CurveParams& c) {
+    c.roseN = 3.0;
+}
+void roseHalf(agv::CurveParams& c) {
+    c.roseN = 0.5;
+}
+void cosineLong(agv::CurveParams& c) {
+    c.cosineA = 0.3;
+    c.cosineN = 2.5;
+}
+void spiral4(agv::CurveParams& c) {
+    c.spiralN = 4.0;
+}
+void ellipseFlat(agv::CurveParams& c) {
+    c.ellipseA = 3.0;
+    c.ellipseB = 0.5;
+}
+void wavyOdd(agv::CurveParams& c) {
+    c.wavyN = 3.5;
+}
+void cubicSteep(agv::CurveParams& c) {
+    c.cubicA = 3.0;
+}
+
+const PathCase kMainCases[] = {
+    {"cosine", 1, keep},   {"cycloid", 2, keep}, {"quadratic", 3, keep},     {"cubic", 4, keep},
+    {"ellipse", 11, keep}, {"spiral", 12, keep}, {"cardioid", 13, keep},     {"rose", 14, keep},
+    {"circle", 15, keep},  {"wavy", 16, keep},   {"circle56", 15, circle56},
+};
+
+const PathCase kExtraCases[] = {
+    {"rose3", 14, rose3},          {"roseHalf", 14, roseHalf},       {"cosineLong", 1, cosineLong},
+    {"spiral4", 12, spiral4},      {"ellipseFlat", 11, ellipseFlat}, {"wavyOdd", 16, wavyOdd},
+    {"cubicSteep", 4, cubicSteep},
+};
+
+struct Design {
+    double fn, zeta;
+};
+const Design kDesigns[] = {{1.0, 1.0}, {2.0, 0.7}};
+
+void setError(agv::SimulationSettings& s, char errorNumber) {
+    s.errorNumber = errorNumber;
+    switch (errorNumber) {
+        case '1':
+            s.rearWheelErrL = 2.0 * kPercent;
+            s.rearWheelErrR = -1.0 * kPercent;
+            break;
+        case '2':
+            s.frontWheelErr = 3.0 * kPercent;
+            break;
+        case '3':
+            s.steerDrift = 2.0 * kRadPerDeg;
+            break;
+        case '4':
+            s.WBerr = 10.0 * kPercent;
+            s.TRerr = -5.0 * kPercent;
+            s.treadActual = (1.0 + s.TRerr) * s.tread;
+            s.wheelBaseActual = (1.0 + s.WBerr) * s.wheelBase;
+            break;
+        case '5':
+            s.SLIP = 5.0 * kPercent;
+            break;
+        default:
+            break;
+    }
+}
+
+/// Runs one case in a fresh context and digests its result and the valid records.
+bool runCase(const PathCase& pc, char errorNumber, const Design& design, Digest& digest,
+             int& result) {
+    agv::AgvContext ctx;
+    ctx.out = &nullStream;
+    agv::SimulationSettings& s = ctx.settings;
+    s.SLIP = 0.0;
+    if (errorNumber == '5') {
+        std::string error;
+        if (!agv::loadRandomTables(ctx, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return false;
+        }
+    }
+    setError(s, errorNumber);
+    pc.adjust(s.curve);
+    s.curveNumber = pc.curveNumber;
+    s.fn = design.fn;
+    s.zeta = design.zeta;
+    s.omegaN = agv::kTwoPi * design.fn;
+    agv::setupPath(ctx, pc.curveNumber);
+    agv::designGains(ctx);
+    agv::buildArcTable(ctx, pc.curveNumber);
+    result = agv::caltraj(ctx, pc.curveNumber);
+
+    const agv::TrajectoryStore& st = *ctx.store;
+    digest.add(result);
+    for (int k = 0; k < agv::kVehicleTypeCount; ++k) {
+        const int count = st.recordCount[k];
+        digest.add(count);
+        digest.add(st.endTime[k]);
+        for (int n = 0; n <= count && n < agv::kMaxRecords; ++n) {
+            digest.add(st.theoryTraj[k][n]);
+            digest.add(st.noFbcTraj[k][n]);
+            digest.add(st.fbcTraj[k][n]);
+            digest.add(st.fbcRefTraj[k][n]);
+            digest.add(st.noFbcDiff[k][n]);
+            digest.add(st.fbcDiff[k][n]);
+            digest.add(st.noFbcErr[k][n]);
+            digest.add(st.fbcErr[k][n]);
+        }
+    }
+    return true;
+}
+
+template <std::size_t N>
+bool runGroup(const char* group, const PathCase (&cases)[N], bool verbose) {
+    Digest total;
+    for (const PathCase& pc : cases) {
+        for (char e = '0'; e <= '5'; ++e) {
+            for (const Design& d : kDesigns) {
+                Digest one;
+                int result = 0;
+                if (!runCase(pc, e, d, one, result)) return false;
+                total.add(one.h);
+                if (verbose) {
+                    std::printf("%-11s err %c fn %.1f zeta %.1f result %4d  %016llx\n", pc.name, e,
+                                d.fn, d.zeta, result, static_cast<unsigned long long>(one.h));
+                }
+            }
+        }
+    }
+    std::printf("%s digest %016llx\n", group, static_cast<unsigned long long>(total.h));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool verbose = argc > 1 && std::strcmp(argv[1], "-v") == 0;
+    if (!runGroup("main", kMainCases, verbose)) return 1;
+    if (!runGroup("extra", kExtraCases, verbose)) return 1;
+    return 0;
+}
