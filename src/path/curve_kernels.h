@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "app/settings.h"
 
@@ -402,6 +403,47 @@ inline CurveBounds derivativeBoundsAt(const CurveParams& c, double p0, double p1
         const double A = std::fabs(c.wavyA);
         const double n = std::fabs(c.wavyN);
         return polarBounds(std::fabs(c.wavyR) + A, A * n, A * (n * n), 0.0);
+    }
+}
+
+/// Calls f with the curve number as a compile-time constant (a std::integral_constant), so
+/// that one generic caller runs the inline formulas of that curve. Returns false, without
+/// calling f, for a number outside the ten curves.
+template <class F>
+bool withCurve(int I, F&& f) {
+    switch (I) {
+        case 1:
+            f(std::integral_constant<int, 1>{});
+            return true;
+        case 2:
+            f(std::integral_constant<int, 2>{});
+            return true;
+        case 3:
+            f(std::integral_constant<int, 3>{});
+            return true;
+        case 4:
+            f(std::integral_constant<int, 4>{});
+            return true;
+        case 11:
+            f(std::integral_constant<int, 11>{});
+            return true;
+        case 12:
+            f(std::integral_constant<int, 12>{});
+            return true;
+        case 13:
+            f(std::integral_constant<int, 13>{});
+            return true;
+        case 14:
+            f(std::integral_constant<int, 14>{});
+            return true;
+        case 15:
+            f(std::integral_constant<int, 15>{});
+            return true;
+        case 16:
+            f(std::integral_constant<int, 16>{});
+            return true;
+        default:
+            return false;
     }
 }
 

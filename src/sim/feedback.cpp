@@ -72,41 +72,13 @@ namespace {
 void searchReferences(const AgvContext& ctx, int curveNumber, search::SearchLane* lanes, int n,
                       SinCosCache& headings, ScalarMemo& atanReference,
                       ScalarMemo& circleCurvature) {
-    switch (curveNumber) {
-        case 1:
-            return search::findReferences<1>(ctx, lanes, n, headings, atanReference,
-                                             circleCurvature);
-        case 2:
-            return search::findReferences<2>(ctx, lanes, n, headings, atanReference,
-                                             circleCurvature);
-        case 3:
-            return search::findReferences<3>(ctx, lanes, n, headings, atanReference,
-                                             circleCurvature);
-        case 4:
-            return search::findReferences<4>(ctx, lanes, n, headings, atanReference,
-                                             circleCurvature);
-        case 11:
-            return search::findReferences<11>(ctx, lanes, n, headings, atanReference,
-                                              circleCurvature);
-        case 12:
-            return search::findReferences<12>(ctx, lanes, n, headings, atanReference,
-                                              circleCurvature);
-        case 13:
-            return search::findReferences<13>(ctx, lanes, n, headings, atanReference,
-                                              circleCurvature);
-        case 14:
-            return search::findReferences<14>(ctx, lanes, n, headings, atanReference,
-                                              circleCurvature);
-        case 15:
-            return search::findReferences<15>(ctx, lanes, n, headings, atanReference,
-                                              circleCurvature);
-        case 16:
-            return search::findReferences<16>(ctx, lanes, n, headings, atanReference,
-                                              circleCurvature);
-        default:
-            for (int k = 0; k < n; ++k)
-                lanes[k].dd = 0.0;
-            return;
+    const bool onCurve = kernels::withCurve(curveNumber, [&](auto curve) {
+        search::findReferences<decltype(curve)::value>(ctx, lanes, n, headings, atanReference,
+                                                       circleCurvature);
+    });
+    if (!onCurve) {
+        for (int k = 0; k < n; ++k)
+            lanes[k].dd = 0.0;
     }
 }
 

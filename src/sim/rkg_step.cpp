@@ -128,31 +128,10 @@ void rkgStep(AgvContext& ctx, double t, double h, int curveNumber, int vehicleTy
         set.rearWheelErrR = -set.SLIP * (1.0 - state[kSlotNoise2]);
     }
 
-    if (integrated == kIntegratedSlots) {
-        switch (curveNumber) {
-            case 1:
-                return stepOn<1>(ctx, h, vehicleType, state, newState, refs);
-            case 2:
-                return stepOn<2>(ctx, h, vehicleType, state, newState, refs);
-            case 3:
-                return stepOn<3>(ctx, h, vehicleType, state, newState, refs);
-            case 4:
-                return stepOn<4>(ctx, h, vehicleType, state, newState, refs);
-            case 11:
-                return stepOn<11>(ctx, h, vehicleType, state, newState, refs);
-            case 12:
-                return stepOn<12>(ctx, h, vehicleType, state, newState, refs);
-            case 13:
-                return stepOn<13>(ctx, h, vehicleType, state, newState, refs);
-            case 14:
-                return stepOn<14>(ctx, h, vehicleType, state, newState, refs);
-            case 15:
-                return stepOn<15>(ctx, h, vehicleType, state, newState, refs);
-            case 16:
-                return stepOn<16>(ctx, h, vehicleType, state, newState, refs);
-            default:
-                break;
-        }
+    if (integrated == kIntegratedSlots && kernels::withCurve(curveNumber, [&](auto curve) {
+            stepOn<decltype(curve)::value>(ctx, h, vehicleType, state, newState, refs);
+        })) {
+        return;
     }
 
     // Fewer integrated slots (or a curve number outside the ten): slot by slot.
