@@ -2,10 +2,10 @@
 #include <benchmark/benchmark.h>
 
 #include <ostream>
-#include <streambuf>
 #include <string>
 
 #include "app/context.h"
+#include "app/text_output.h"
 #include "noise/random_tables.h"
 #include "path/arc_length.h"
 #include "sim/caltraj.h"
@@ -14,18 +14,9 @@
 
 namespace {
 
-/// Swallows the core's messages.
-class NullBuffer : public std::streambuf {
-  protected:
-    int overflow(int c) override { return c; }
-};
-
-NullBuffer nullBuffer;
-std::ostream nullStream(&nullBuffer);
-
 /// A context set up for a computation on curve I, as the dialogue leaves it.
 void prepare(agv::AgvContext& ctx, int curveNumber, char errorNumber) {
-    ctx.out = &nullStream;
+    ctx.out = &agv::discardedText();
     ctx.settings.errorNumber = errorNumber;
     ctx.settings.curveNumber = curveNumber;
     agv::setupPath(ctx, curveNumber);
@@ -61,7 +52,7 @@ BENCHMARK(BM_CaltrajCircle56m)->Unit(benchmark::kMillisecond);
 
 void BM_CaltrajCosineSlip(benchmark::State& bench) {
     agv::AgvContext ctx;
-    ctx.out = &nullStream;
+    ctx.out = &agv::discardedText();
     std::string error;
     if (!agv::loadRandomTables(ctx, error)) {
         bench.SkipWithError(error.c_str());

@@ -9,25 +9,16 @@
 #include <cstdio>
 #include <cstring>
 #include <ostream>
-#include <streambuf>
 #include <string>
 
 #include "app/context.h"
+#include "app/text_output.h"
 #include "noise/random_tables.h"
 #include "path/arc_length.h"
 #include "sim/caltraj.h"
 #include "sim/feedback.h"
 
 namespace {
-
-/// Swallows the core's messages.
-class NullBuffer : public std::streambuf {
-  protected:
-    int overflow(int c) override { return c; }
-};
-
-NullBuffer nullBuffer;
-std::ostream nullStream(&nullBuffer);
 
 constexpr std::uint64_t kFnvOffset = 1469598103934665603ULL;
 constexpr std::uint64_t kFnvPrime = 1099511628211ULL;
@@ -135,7 +126,7 @@ void setError(agv::SimulationSettings& s, char errorNumber) {
 bool runCase(const PathCase& pc, char errorNumber, const Design& design, Digest& digest,
              int& result) {
     agv::AgvContext ctx;
-    ctx.out = &nullStream;
+    ctx.out = &agv::discardedText();
     agv::SimulationSettings& s = ctx.settings;
     s.SLIP = 0.0;
     if (errorNumber == '5') {

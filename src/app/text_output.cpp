@@ -1,6 +1,7 @@
 #include "app/text_output.h"
 
 #include <cstdio>
+#include <streambuf>
 #include <vector>
 
 namespace agv {
@@ -19,6 +20,15 @@ void printTextV(std::ostream& out, const char* format, va_list args) {
         out.write(large.data(), length);
     }
     va_end(again);
+}
+
+std::ostream& discardedText() {
+    struct Discard : std::streambuf {
+        int overflow(int c) override { return c; }
+    };
+    static Discard buffer;
+    static std::ostream stream(&buffer);
+    return stream;
 }
 
 void printText(std::ostream& out, const char* format, ...) {

@@ -12,6 +12,9 @@ __attribute__((format(printf, 2, 3)))
 #endif
 void printText(std::ostream& out, const char* format, ...);
 
+/// A stream that discards what is written to it, for runs whose messages nobody reads.
+std::ostream& discardedText();
+
 /// The same with an argument list, for other printf-style front ends.
 void printTextV(std::ostream& out, const char* format, va_list args);
 
