@@ -11,11 +11,11 @@
 
 #include "app/context.h"
 #include "app/dialogue.h"
+#include "app/path_dialogue.h"
 #include "app/startup.h"
 #include "draw/frame.h"
 #include "draw/gl_window.h"
 #include "path/arc_length.h"
-#include "path/path_dialogue.h"
 #include "path/path_length.h"
 
 namespace {
@@ -27,13 +27,13 @@ std::unique_ptr<agv::AgvContext> longestRun() {
     std::ostringstream discard;
     ctx->out = &discard;
     agv::initialiseRun(*ctx);
-    agv::applyErrorChoice(*ctx, '2', 2.0, 0.0);
+    agv::applyErrorChoice(*ctx, agv::MechanismError::kFrontWheel, 2.0, 0.0);
     const double circle[2] = {4.7, 1.9};
     agv::storeCurveConstants(*ctx, kCircleCurve, circle);
-    ctx->settings.curveNumber = kCircleCurve;
-    agv::setupPath(*ctx, kCircleCurve);
-    if (agv::checkPathLength(*ctx, kCircleCurve) != 1 ||
-        agv::computeTrajectories(*ctx) >= agv::kMaxRecords) {
+    ctx->model.settings.curveNumber = kCircleCurve;
+    agv::setupPath(ctx->model, kCircleCurve);
+    if (!agv::checkPathLength(ctx->model, kCircleCurve).done() ||
+        !agv::computeTrajectories(*ctx).done()) {
         std::fprintf(stderr, "the longest path could not be computed\n");
         std::exit(1);
     }
@@ -62,10 +62,10 @@ Session& session() {
 
 void BM_FrameLongestPath(benchmark::State& state) {
     agv::AgvContext& ctx = *session().ctx;
-    ctx.settings.vehicleType = static_cast<int>(state.range(0));
-    ctx.view.motionIndex = ctx.store->recordCount[ctx.settings.vehicleType - 1];
+    ctx.model.settings.vehicleType = static_cast<int>(state.range(0));
+    ctx.view.motionIndex = ctx.data.store->recordCount[ctx.model.settings.vehicleType - 1];
     for (auto _ : state) {
-        agv::drawFrame(ctx);
+        agv::drawFrame(agv::sceneOf(ctx));
         glFinish();
     }
     state.counters["records"] = ctx.view.motionIndex;

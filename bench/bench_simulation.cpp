@@ -1,12 +1,11 @@
-// Speed of the trajectory computation: whole runs of caltraj and one integration step.
+// Speed of the trajectory computation: whole runs of caltraj, one integration step, and
+// the reference point search in its fast and its plain form.
 #include <benchmark/benchmark.h>
 
-#include <ostream>
+#include <cmath>
 #include <string>
 
-#include "app/context.h"
-#include "app/text_output.h"
-#include "noise/random_tables.h"
+#include "app/random_table_file.h"
 #include "path/arc_length.h"
 #include "sim/caltraj.h"
 #include "sim/feedback.h"
@@ -14,84 +13,116 @@
 
 namespace {
 
-/// A context set up for a computation on curve I, as the dialogue leaves it.
-void prepare(agv::AgvContext& ctx, int curveNumber, char errorNumber) {
-    ctx.out = &agv::discardedText();
-    ctx.settings.errorNumber = errorNumber;
-    ctx.settings.curveNumber = curveNumber;
-    agv::setupPath(ctx, curveNumber);
-    agv::designGains(ctx);
-    agv::buildArcTable(ctx, curveNumber);
+/// A model set up for a computation on curve I, as the dialogue leaves it.
+void prepare(agv::Model& model, int curveNumber, agv::MechanismError error) {
+    model.settings.errorNumber = error;
+    model.settings.curveNumber = curveNumber;
+    agv::setupPath(model, curveNumber);
+    agv::designGains(model);
+    agv::buildArcTable(model, curveNumber);
 }
 
-void runCaltraj(benchmark::State& bench, agv::AgvContext& ctx, int curveNumber) {
+void runCaltraj(benchmark::State& bench, const agv::Model& model, agv::RunData& data) {
     int records = 0;
     for (auto _ : bench) {
-        const int result = agv::caltraj(ctx, curveNumber);
-        benchmark::DoNotOptimize(result);
-        records = ctx.store->recordCount[0] + ctx.store->recordCount[1] + ctx.store->recordCount[2];
+        const agv::RunOutcome outcome = agv::caltraj(model, data);
+        benchmark::DoNotOptimize(outcome);
+        const agv::TrajectoryStore& store = *data.store;
+        records = store.recordCount[0] + store.recordCount[1] + store.recordCount[2];
     }
     bench.counters["records"] = records;
 }
 
 void BM_CaltrajDefaultCosine(benchmark::State& bench) {
-    agv::AgvContext ctx;
-    prepare(ctx, 1, '0');
-    runCaltraj(bench, ctx, 1);
+    agv::Model model;
+    agv::RunData data;
+    prepare(model, 1, agv::MechanismError::kNone);
+    runCaltraj(bench, model, data);
 }
 BENCHMARK(BM_CaltrajDefaultCosine)->Unit(benchmark::kMillisecond);
 
 void BM_CaltrajCircle56m(benchmark::State& bench) {
-    agv::AgvContext ctx;
-    ctx.settings.curve.circleR = 4.7;
-    ctx.settings.curve.circleN = 1.9;
-    prepare(ctx, 15, '0');
-    runCaltraj(bench, ctx, 15);
+    agv::Model model;
+    agv::RunData data;
+    model.settings.curve.circleR = 4.7;
+    model.settings.curve.circleN = 1.9;
+    prepare(model, 15, agv::MechanismError::kNone);
+    runCaltraj(bench, model, data);
 }
 BENCHMARK(BM_CaltrajCircle56m)->Unit(benchmark::kMillisecond);
 
 void BM_CaltrajCosineSlip(benchmark::State& bench) {
-    agv::AgvContext ctx;
-    ctx.out = &agv::discardedText();
+    agv::Model model;
+    agv::RunData data;
     std::string error;
-    if (!agv::loadRandomTables(ctx, error)) {
+    if (!agv::loadRandomTables(model.tables, error)) {
         bench.SkipWithError(error.c_str());
         return;
     }
-    ctx.settings.SLIP = 0.05;
-    prepare(ctx, 1, '5');
-    runCaltraj(bench, ctx, 1);
+    model.settings.SLIP = 0.05;
+    prepare(model, 1, agv::MechanismError::kSlip);
+    runCaltraj(bench, model, data);
 }
 BENCHMARK(BM_CaltrajCosineSlip)->Unit(benchmark::kMillisecond);
 
-/// One sub-step of type 2 in the middle of the default cosine, with error 0.
-void BM_RkgStep(benchmark::State& bench) {
-    agv::AgvContext ctx;
-    prepare(ctx, 1, '0');
-    agv::caltraj(ctx, 1);
-    const int k = 1;
-    const int n = ctx.store->recordCount[k] / 2;
-    agv::MotionState start{};
-    const agv::PoseRecord& pose = ctx.store->theoryTraj[k][n];
-    for (const int base : {agv::kSlotTheory, agv::kSlotNoFbc, agv::kSlotFbc}) {
-        for (int j = 0; j < agv::kPoseFields; ++j)
-            start[base + j] = pose[j];
+/// The state of type 2 halfway along the default cosine, with error 0.
+struct MidRun {
+    agv::Model model;
+    agv::RunData data;
+    agv::MotionState start;
+    agv::ReferencePoint refs[2];
+
+    MidRun() {
+        prepare(model, 1, agv::MechanismError::kNone);
+        agv::caltraj(model, data);
+        const int k = 1;
+        const agv::TrajectoryStore& store = *data.store;
+        const int n = store.recordCount[k] / 2;
+        const agv::PoseRecord& pose = store.theoryTraj[k][n];
+        const agv::Pose p{pose[0], pose[1], pose[2], pose[3], pose[4]};
+        start.theory = start.noFbc = start.fbc = p;
+        start.p = pose[agv::kPoseX];  // x is the parameter of the cosine
+        const agv::PoseRecord& ref = store.fbcRefTraj[k][n];
+        refs[0] = refs[1] =
+            agv::ReferencePoint{ref[0], ref[1], ref[2], ref[3], ref[4], 0.0, pose[agv::kPoseX]};
     }
-    const agv::PoseRecord& ref = ctx.store->fbcRefTraj[k][n];
-    const agv::ReferencePoint startRef{ref[0], ref[1], ref[2], ref[3], ref[4], 0.0, 0.0};
-    agv::ReferencePoint refs[2] = {startRef, startRef};
-    start[agv::kSlotParam] = pose[agv::kPoseX];  // x is the parameter of the cosine
-    refs[0].p = refs[1].p = pose[agv::kPoseX];
-    const double h = ctx.settings.dt / 5.0;
+};
+
+/// One sub-step of type 2 in the middle of the default cosine.
+void BM_RkgStep(benchmark::State& bench) {
+    MidRun mid;
+    agv::MechanismRun& run = mid.data.mechanism[1];
+    run.vehicleType = 2;
+    const double h = mid.model.settings.dt / 5.0;
     for (auto _ : bench) {
-        agv::MotionState state = start;
-        agv::MotionState next{};
-        agv::ReferencePoint work[2] = {refs[0], refs[1]};
-        ctx.errors = agv::ErrorSignals{};
-        agv::rkgStep(ctx, 0.0, h, 1, 2, state, next, work, agv::kStateSlots);
+        agv::MotionState state = mid.start;
+        agv::MotionState next;
+        run.refs[0] = mid.refs[0];
+        run.refs[1] = mid.refs[1];
+        run.errors = agv::ErrorSignals{};
+        agv::rkgStep(mid.model, run, h, state, next);
         benchmark::DoNotOptimize(next);
     }
 }
 BENCHMARK(BM_RkgStep);
+
+/// One reference point search of a vehicle 1 cm beside the path, from 0.1 behind: the fast
+/// search (range 0) and the plain stepping (range 1).
+void BM_ReferenceSearch(benchmark::State& bench) {
+    MidRun mid;
+    const bool plain = bench.range(0) == 1;
+    const agv::Pose& p = mid.start.fbc;
+    const double x = p.x - 0.01 * std::sin(p.theta);
+    const double y = p.y + 0.01 * std::cos(p.theta);
+    for (auto _ : bench) {
+        agv::ReferencePoint ref = mid.refs[1];
+        const double pStart = ref.p - agv::kReferenceBackoff;
+        const double dd =
+            plain ? agv::findReferencePointByStepping(mid.model, 1, x, y, p.theta, pStart, ref)
+                  : agv::findReferencePoint(mid.model, 1, x, y, p.theta, pStart, ref);
+        benchmark::DoNotOptimize(dd);
+    }
+}
+BENCHMARK(BM_ReferenceSearch)->Arg(0)->Arg(1);
 
 }  // namespace

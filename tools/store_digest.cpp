@@ -11,9 +11,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/context.h"
-#include "app/text_output.h"
-#include "noise/random_tables.h"
+#include "app/random_table_file.h"
 #include "path/arc_length.h"
 #include "sim/caltraj.h"
 #include "sim/feedback.h"
@@ -96,7 +94,7 @@ struct Design {
 const Design kDesigns[] = {{1.0, 1.0}, {2.0, 0.7}};
 
 void setError(agv::SimulationSettings& s, char errorNumber) {
-    s.errorNumber = errorNumber;
+    s.errorNumber = agv::mechanismErrorOf(errorNumber - '0');
     switch (errorNumber) {
         case '1':
             s.rearWheelErrL = 2.0 * kPercent;
@@ -125,13 +123,13 @@ void setError(agv::SimulationSettings& s, char errorNumber) {
 /// Runs one case in a fresh context and digests its result and the valid records.
 bool runCase(const PathCase& pc, char errorNumber, const Design& design, Digest& digest,
              int& result) {
-    agv::AgvContext ctx;
-    ctx.out = &agv::discardedText();
-    agv::SimulationSettings& s = ctx.settings;
+    agv::Model model;
+    agv::RunData data;
+    agv::SimulationSettings& s = model.settings;
     s.SLIP = 0.0;
     if (errorNumber == '5') {
         std::string error;
-        if (!agv::loadRandomTables(ctx, error)) {
+        if (!agv::loadRandomTables(model.tables, error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return false;
         }
@@ -142,12 +140,16 @@ bool runCase(const PathCase& pc, char errorNumber, const Design& design, Digest&
     s.fn = design.fn;
     s.zeta = design.zeta;
     s.omegaN = agv::kTwoPi * design.fn;
-    agv::setupPath(ctx, pc.curveNumber);
-    agv::designGains(ctx);
-    agv::buildArcTable(ctx, pc.curveNumber);
-    result = agv::caltraj(ctx, pc.curveNumber);
+    agv::setupPath(model, pc.curveNumber);
+    agv::designGains(model);
+    agv::buildArcTable(model, pc.curveNumber);
+    const agv::RunOutcome outcome = agv::caltraj(model, data);
 
-    const agv::TrajectoryStore& st = *ctx.store;
+    const agv::TrajectoryStore& st = *data.store;
+    // The figure the digests were first taken of: 3000 for a run out of records, else the
+    // last record index of type 3.
+    result =
+        outcome.status == agv::RunStatus::kStoreOverflow ? agv::kMaxRecords : st.recordCount[2];
     digest.add(result);
     for (int k = 0; k < agv::kVehicleTypeCount; ++k) {
         const int count = st.recordCount[k];

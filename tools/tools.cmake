@@ -8,4 +8,4 @@ add_executable(agv_make_random_tables ${CMAKE_CURRENT_LIST_DIR}/make_random_tabl
 # designs, to confirm that a change to the core leaves every result unchanged:
 #   agv_store_digest [-v]
 add_executable(agv_store_digest EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/store_digest.cpp)
-target_link_libraries(agv_store_digest PRIVATE agvcore)
+target_link_libraries(agv_store_digest PRIVATE agv_console)

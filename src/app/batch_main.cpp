@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <iostream>
 #include <mutex>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -13,12 +12,13 @@
 #include "app/batch_output.h"
 #include "app/context.h"
 #include "app/dialogue.h"
+#include "app/outcome_text.h"
+#include "app/path_dialogue.h"
+#include "app/random_table_file.h"
 #include "app/startup.h"
 #include "app/text_output.h"
 #include "draw/picture_export.h"
-#include "noise/random_tables.h"
 #include "path/arc_length.h"
-#include "path/path_dialogue.h"
 #include "path/path_length.h"
 
 namespace {
@@ -70,34 +70,6 @@ class ProgressNotice {
     std::thread worker_;
 };
 
-/// The refusal text of the path dialogue, on one line.
-std::string oneLine(const std::string& text) {
-    std::string line;
-    for (const char c : text) {
-        if (c == '\n') {
-            if (!line.empty() && line.back() != ' ') line += ' ';
-        } else {
-            line += c;
-        }
-    }
-    while (!line.empty() && line.back() == ' ')
-        line.pop_back();
-    while (!line.empty() && line.front() == ' ')
-        line.erase(line.begin());
-    return line;
-}
-
-/// Runs one of the dialogue's checks with its refusal caught, on one line, in message.
-template <typename Check>
-bool passes(agv::AgvContext& ctx, std::string& message, Check check) {
-    std::ostringstream refusal;
-    ctx.out = &refusal;
-    const bool accepted = check();
-    ctx.out = &std::cerr;
-    message = oneLine(refusal.str());
-    return accepted;
-}
-
 int run(int argc, char** argv) {
     agv::BatchOptions options;
     std::string error;
@@ -111,34 +83,35 @@ int run(int argc, char** argv) {
     // tool's own lines below follow that habit, and a final line break closes them.
     agv::AgvContext ctx;
     ctx.out = &std::cerr;
-    if (!agv::loadRandomTables(ctx, error)) {
+    if (!agv::loadRandomTables(ctx.model.tables, error)) {
         std::cerr << '\n' << kProgramName << ": " << error << '\n';
         return kExitFailure;
     }
+    std::cerr << "\nランダム変換表読み込み完了";
     agv::initialiseRun(ctx);
 
     // Arguments the dialogue would refuse are refused here, before anything is computed.
-    const char errorNumber = static_cast<char>('0' + options.errorNumber);
-    std::string refusal;
-    if (!passes(ctx, refusal, [&] {
-            return agv::checkErrorChoice(ctx, errorNumber, options.errorValue1,
-                                         options.errorValue2);
-        })) {
-        return usageError("--error-values refused: " + refusal, "\n");
+    const agv::MechanismError errorNumber = agv::mechanismErrorOf(options.errorNumber);
+    const agv::Refusal errorRefusal =
+        agv::checkErrorChoice(ctx.model, errorNumber, options.errorValue1, options.errorValue2);
+    if (!errorRefusal.accepted()) {
+        return usageError("--error-values refused: " + agv::refusalReason(errorRefusal), "\n");
     }
     const int curve = options.curveNumber;
     if (options.pathChanged) {
-        ctx.settings.curveNumber = curve;
+        ctx.model.settings.curveNumber = curve;
         if (!options.curveParams.empty()) {
             agv::storeCurveConstants(ctx, curve, options.curveParams.data());
         }
-        if (!passes(ctx, refusal, [&] { return agv::checkCurveConstants(ctx, curve); })) {
-            return usageError("--curve-params refused: " + refusal, "\n");
+        const agv::Refusal curveRefusal = agv::checkCurveConstants(ctx.model, curve);
+        if (!curveRefusal.accepted()) {
+            return usageError("--curve-params refused: " + agv::refusalReason(curveRefusal), "\n");
         }
     }
-    if (!passes(ctx, refusal,
-                [&] { return agv::checkFeedbackDesign(ctx, options.fn, options.zeta); })) {
-        return usageError("--fn/--zeta refused: " + refusal, "\n");
+    const agv::Refusal designRefusal =
+        agv::checkFeedbackDesign(ctx.model, options.fn, options.zeta);
+    if (!designRefusal.accepted()) {
+        return usageError("--fn/--zeta refused: " + agv::refusalReason(designRefusal), "\n");
     }
 
     // Section 1: the mechanism error.
@@ -146,10 +119,11 @@ int run(int argc, char** argv) {
 
     // Section 2: the path, as after a "y" to the path question.
     if (options.pathChanged) {
-        agv::setupPath(ctx, curve);
-        if (agv::checkPathLength(ctx, curve) == 0) {
-            agv::printText(std::cerr, "\n%s: path %d refused (sf = %.4f m); nothing written\n",
-                           kProgramName, curve, ctx.path.pathEnd[curve].sf);
+        agv::setupPath(ctx.model, curve);
+        const agv::RunOutcome check = agv::checkPathLength(ctx.model, curve);
+        if (!check.done()) {
+            std::cerr << '\n'
+                      << kProgramName << ": " << agv::outcomeReason(check) << "; nothing written\n";
             return kExitPathTooLong;
         }
     }
@@ -157,19 +131,20 @@ int run(int argc, char** argv) {
     // Section 3: the feedback design.
     agv::applyFeedbackDesign(ctx, options.fn, options.zeta);
 
-    int result = 0;
+    agv::RunOutcome outcome;
     {
         ProgressNotice progress;
-        result = agv::computeTrajectories(ctx);
+        outcome = agv::computeTrajectories(ctx);
     }
-    if (result >= agv::kMaxRecords) {
-        agv::printText(std::cerr, "\n%s: the path ran out of records; nothing written\n",
-                       kProgramName);
+    agv::printComputationMessages(std::cerr, outcome);
+    if (outcome.status == agv::RunStatus::kStoreOverflow) {
+        std::cerr << '\n'
+                  << kProgramName << ": " << agv::outcomeReason(outcome) << "; nothing written\n";
         return kExitPathTooLong;
     }
     std::cerr << '\n';
 
-    const agv::TrajectoryStore& store = *ctx.store;
+    const agv::TrajectoryStore& store = *ctx.data.store;
     const int lastRecord = store.recordCount[options.vehicleType - 1];
     if (options.motionIndex > lastRecord) {
         return usageError("--index " + std::to_string(options.motionIndex) +
@@ -188,7 +163,8 @@ int run(int argc, char** argv) {
         request.pngPath = options.pngPath;
         request.framesDir = options.framesDir;
         request.frameEvery = options.frameEvery;
-        const int exported = agv::exportPictures(ctx, request, error);
+        const int exported =
+            agv::exportPictures(ctx.model.settings, ctx.view, agv::sceneOf(ctx), request, error);
         if (exported == kExitUsage) return kExitUsage;
         if (exported != 0) {
             std::cerr << kProgramName << ": " << error << '\n';
@@ -197,7 +173,7 @@ int run(int argc, char** argv) {
     }
 
     if (!options.csvPath.empty() &&
-        !agv::writeTrajectoryCsvFile(options.csvPath, store, ctx.settings.dt, error)) {
+        !agv::writeTrajectoryCsvFile(options.csvPath, store, ctx.model.settings.dt, error)) {
         std::cerr << kProgramName << ": " << error << '\n';
         return kExitFailure;
     }

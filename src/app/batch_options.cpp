@@ -8,41 +8,29 @@
 #include <string>
 #include <vector>
 
-#include "path/path_dialogue.h"
+#include "app/path_dialogue.h"
+#include "path/curve_catalog.h"
+#include "sim/mechanism_error.h"
 
 namespace agv {
 namespace {
 
-/// Highest error number the dialogue offers.
-constexpr int kMaxErrorNumber = 5;
 /// Bound on the key presses a picture request may replay (0.9^1000 is still a usable scale).
 constexpr int kMaxKeyPresses = 1000;
 
-/// Names of the constants of each curve, in the order the path dialogue reads them.
-const char* curveConstantNames(int curveNumber) {
-    switch (curveNumber) {
-        case 1:
-            return "A,L,n";
-        case 2:
-        case 3:
-        case 4:
-            return "A,L";
-        case 11:
-            return "A,B";
-        case 13:
-            return "A";
-        case 15:
-            return "R,n";
-        default:
-            return "A,n";
-    }
+/// Names of the constants of a curve, in the order the path dialogue reads them ("A,L,n").
+std::string curveConstantNames(int curveNumber) {
+    const CurveInfo* info = findCurveInfo(curveNumber);
+    std::string names;
+    for (int i = 0; info && i < info->constantCount; ++i)
+        names += (i > 0 ? "," : "") + std::string(info->constants[i].name);
+    return names;
 }
 
 /// Values each error number reads: two for the pairs 1 and 4, none for 0, one otherwise.
 int errorValueCount(int errorNumber) {
-    if (errorNumber == 0) return 0;
-    if (errorNumber == 1 || errorNumber == 4) return 2;
-    return 1;
+    const MechanismErrorInfo* info = mechanismErrorInfo(mechanismErrorOf(errorNumber));
+    return info ? info->valueCount : 0;
 }
 
 std::string quoted(const std::string& text) {

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "sim/sim_types.h"
+#include "sim/trajectory_store.h"
 
 namespace agv {
 

@@ -1,33 +1,38 @@
-// The program-wide data of one run, gathered in one place. Routines receive it by
-// reference, so every test can start from a fresh instance.
+// The program's context: the model and run data of the core, the window's view, the
+// dialogue's run state and where messages go. Routines receive it by reference, so every
+// test can start from a fresh instance.
 #pragma once
 
 #include <iostream>
-#include <memory>
 
-#include "app/settings.h"
+#include "draw/scene.h"
 #include "draw/view_state.h"
-#include "noise/random_tables.h"
-#include "path/path_types.h"
-#include "sim/sim_types.h"
+#include "sim/model.h"
+#include "sim/run_data.h"
 
 namespace agv {
 
+/// Run state kept beside the model.
+struct RunState {
+    /// Computations the console dialogue has completed.
+    int computeCount = 0;
+    /// Last key pressed in the graphics window.
+    char lastKey = '0';
+};
+
 struct AgvContext {
-    SimulationSettings settings;
-    RunState run;
-    PathTables path;
-    NoiseState noise;
-    FeedbackGains gains;
-    /// Error signals of the evaluation point the integrator is at.
-    ErrorSignals errors;
-    /// Intermediate values of the vehicle rates at the current evaluation point.
-    RateScratch rates;
-    /// Recorded trajectories (about 3.3 MB, allocated once per context).
-    std::unique_ptr<TrajectoryStore> store = std::make_unique<TrajectoryStore>();
+    Model model;
+    RunData data;
     ViewState view;
-    /// Where the core's messages go (the console layer points it at its output).
+    RunState run;
+    /// Where the program's messages go (the console layer points it at its output).
     std::ostream* out = &std::cout;
 };
+
+/// What the drawing reads of the context.
+inline Scene sceneOf(const AgvContext& ctx) {
+    return Scene{ctx.model.settings, ctx.model.gains, ctx.model.path, ctx.data.store.get(),
+                 ctx.view};
+}
 
 }  // namespace agv

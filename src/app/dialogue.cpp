@@ -6,11 +6,12 @@
 
 #include "app/console.h"
 #include "app/context.h"
+#include "app/outcome_text.h"
+#include "app/path_dialogue.h"
 #include "app/report.h"
 #include "app/text_output.h"
 #include "draw/view_state.h"
 #include "path/arc_length.h"
-#include "path/path_dialogue.h"
 #include "path/path_length.h"
 #include "sim/caltraj.h"
 #include "sim/feedback.h"
@@ -81,7 +82,7 @@ bool isErrorNumber(char key) {
 }
 
 void printErrorListing(AgvContext& ctx, Console& console) {
-    const SimulationSettings& s = ctx.settings;
+    const SimulationSettings& s = ctx.model.settings;
     console.print("\n(1)軌道誤差設定");
     console.print("\n旧誤差 1.後車輪半径誤差比率(左右)=(%5.2f %5.2f)%%",
                   kRatioToPercent * s.rearWheelErrL, kRatioToPercent * s.rearWheelErrR);
@@ -102,17 +103,18 @@ void askMechanismError(AgvContext& ctx, Console& console) {
         printErrorListing(ctx, console);
         key = console.readKey();
     } while (!isErrorNumber(key));
-    applyErrorChoice(ctx, key, 0.0, 0.0);
+    const MechanismError error = mechanismErrorOf(key - '0');
+    applyErrorChoice(ctx, error, 0.0, 0.0);
     console.print("     %cを選択", key);
-    if (key == '0') return;
+    if (error == MechanismError::kNone) return;
     const ErrorPrompt& prompt = kErrorPrompts[key - '1'];
     for (;;) {
         console.print("%s", prompt.prompt);
         // A value that is not read stays at the 0 the choice has just set.
         double values[2] = {0.0, 0.0};
         console.readNumbers(values, prompt.count);
-        if (checkErrorChoice(ctx, key, values[0], values[1])) {
-            applyErrorChoice(ctx, key, values[0], values[1]);
+        if (acceptSetting(ctx, checkErrorChoice(ctx.model, error, values[0], values[1]))) {
+            applyErrorChoice(ctx, error, values[0], values[1]);
             return;
         }
     }
@@ -123,20 +125,22 @@ void choosePath(AgvContext& ctx, Console& console) {
     for (;;) {
         console.print("\n 下記の経路のどれかを選択");
         selectPath(ctx, console);
-        const int curve = ctx.settings.curveNumber;
-        setupPath(ctx, curve);
-        if (checkPathLength(ctx, curve) != 0) return;
+        const int curve = ctx.model.settings.curveNumber;
+        setupPath(ctx.model, curve);
+        const RunOutcome check = checkPathLength(ctx.model, curve);
+        if (check.done()) return;
+        printPathTooLong(console.out(), check);
         console.print("\n経路長過ぎる．sf=%6.3f[m]  設定し直し",
-                      ctx.path.pathEndReference[curve].s);
+                      ctx.model.path.pathEndReference[curve].s);
     }
 }
 
 void askFeedbackDesign(AgvContext& ctx, Console& console) {
     for (;;) {
         console.print("\n(3) FB系の固有振動数と減衰比設定 fn ζ=");
-        double values[2] = {ctx.settings.fn, ctx.settings.zeta};
+        double values[2] = {ctx.model.settings.fn, ctx.model.settings.zeta};
         console.readNumbers(values, 2);
-        if (checkFeedbackDesign(ctx, values[0], values[1])) {
+        if (acceptSetting(ctx, checkFeedbackDesign(ctx.model, values[0], values[1]))) {
             applyFeedbackDesign(ctx, values[0], values[1]);
             return;
         }
@@ -162,37 +166,30 @@ void finishPass(Console& console) {
     console.out().flush();
 }
 
-bool gainsAreFinite(const FeedbackGains& g) {
-    const double values[] = {g.omegaN2, g.twoZetaOmegaN, g.Kd1, g.Kth1, g.KI1, g.Kd2,
-                             g.Kth2,    g.Kfi2,          g.Kd3, g.Kth3, g.Kfi3};
-    return std::all_of(std::begin(values), std::end(values),
-                       [](double v) { return std::isfinite(v); });
-}
-
 }  // namespace
 
-void applyErrorChoice(AgvContext& ctx, char errorNumber, double value1, double value2) {
-    SimulationSettings& s = ctx.settings;
+void applyErrorChoice(AgvContext& ctx, MechanismError errorNumber, double value1, double value2) {
+    SimulationSettings& s = ctx.model.settings;
     s.errorNumber = errorNumber;
     clearMechanismErrors(s);
     switch (errorNumber) {
-        case '1':
+        case MechanismError::kRearWheels:
             s.rearWheelErrL = value1 * kPercentToRatio;
             s.rearWheelErrR = value2 * kPercentToRatio;
             break;
-        case '2':
+        case MechanismError::kFrontWheel:
             s.frontWheelErr = value1 * kPercentToRatio;
             break;
-        case '3':
+        case MechanismError::kSteerDrift:
             s.steerDrift = value1 * kRadPerDeg;
             break;
-        case '4':
+        case MechanismError::kWheelBaseTread:
             s.WBerr = value1 * kPercentToRatio;
             s.TRerr = value2 * kPercentToRatio;
             s.treadActual = (1.0 + s.TRerr) * s.tread;
             s.wheelBaseActual = (1.0 + s.WBerr) * s.wheelBase;
             break;
-        case '5':
+        case MechanismError::kSlip:
             s.SLIP = value1 * kPercentToRatio;
             break;
         default:
@@ -200,99 +197,48 @@ void applyErrorChoice(AgvContext& ctx, char errorNumber, double value1, double v
     }
 }
 
-bool checkErrorChoice(AgvContext& ctx, char errorNumber, double value1, double value2) {
-    if (errorNumber != '4') return true;
-    const SimulationSettings& s = ctx.settings;
-    // Both dimensions divide the heading rates of the erroneous vehicles.
-    if ((1.0 + value1 * kPercentToRatio) * s.wheelBase == 0.0) {
-        printText(*ctx.out, "\n WBerr=%5.2f%% では後車輪間(WheelBase)が0になる　設定し直し",
-                  value1);
-        return false;
-    }
-    if ((1.0 + value2 * kPercentToRatio) * s.tread == 0.0) {
-        printText(*ctx.out, "\n TRerr=%5.2f%% では前後車輪間(Tread)が0になる　設定し直し", value2);
-        return false;
-    }
-    return true;
-}
-
 void applyFeedbackDesign(AgvContext& ctx, double fn, double zeta) {
-    ctx.settings.fn = fn;
-    ctx.settings.zeta = zeta;
-    ctx.settings.omegaN = kTwoPi * fn;
-    designGains(ctx);
+    ctx.model.settings.fn = fn;
+    ctx.model.settings.zeta = zeta;
+    ctx.model.settings.omegaN = kTwoPi * fn;
+    designGains(ctx.model);
 }
 
-bool checkFeedbackDesign(AgvContext& ctx, double fn, double zeta) {
-    // Both divide in the gain design.
-    if (fn == 0.0) {
-        printText(*ctx.out, "\n fn=%6.3f = 0 ではゲインを設計できない　設定し直し", fn);
-        return false;
-    }
-    if (zeta == 0.0) {
-        printText(*ctx.out, "\n ζ=%6.3f = 0 ではゲインを設計できない　設定し直し", zeta);
-        return false;
-    }
-    // Extreme values overflow or underflow into gains that are no numbers: try the design
-    // and put the old one back.
-    const SimulationSettings savedSettings = ctx.settings;
-    const FeedbackGains savedGains = ctx.gains;
-    applyFeedbackDesign(ctx, fn, zeta);
-    const bool finite = gainsAreFinite(ctx.gains);
-    ctx.settings = savedSettings;
-    ctx.gains = savedGains;
-    if (!finite) {
-        printText(*ctx.out, "\n fn=%6.3f ζ=%6.3f ではゲインが求まらない　設定し直し", fn, zeta);
-    }
-    return finite;
+bool acceptSetting(AgvContext& ctx, const Refusal& refusal) {
+    *ctx.out << refusalText(refusal);
+    return refusal.accepted();
 }
 
-int computeTrajectories(AgvContext& ctx) {
-    const int curve = ctx.settings.curveNumber;
-    buildArcTable(ctx, curve);
-    const int result = caltraj(ctx, curve);
-    if (result >= kStoreOverflow) return result;
+RunOutcome computeTrajectories(AgvContext& ctx) {
+    Model& model = ctx.model;
+    SimulationSettings& settings = model.settings;
+    buildArcTable(model, settings.curveNumber);
+    const RunOutcome outcome = caltraj(model, ctx.data);
+    if (settings.errorNumber == MechanismError::kSlip) {
+        // The report shows the slip of the last sub-step computed as the wheel errors.
+        const int last = outcome.status == RunStatus::kStoreOverflow ? outcome.vehicleType - 1 : 2;
+        const WheelErrors& slip = ctx.data.mechanism[last].wheels;
+        settings.rearWheelErrL = slip.rearL;
+        settings.rearWheelErrR = slip.rearR;
+        settings.frontWheelErr = slip.front;
+    }
+    if (outcome.status == RunStatus::kStoreOverflow) return outcome;
     // The (x, y) of the theoretical trajectory, records 0 to recordCount, of one type.
+    const TrajectoryStore& store = *ctx.data.store;
     auto points = std::make_unique<double[][2]>(kMaxRecords);
     for (int t = 0; t < kVehicleTypeCount; ++t) {
-        const int last = std::clamp(ctx.store->recordCount[t], 0, kMaxRecords - 1);
+        const int last = std::clamp(store.recordCount[t], 0, kMaxRecords - 1);
         for (int i = 0; i <= last; ++i) {
-            points[i][0] = ctx.store->theoryTraj[t][i][kPoseX];
-            points[i][1] = ctx.store->theoryTraj[t][i][kPoseY];
+            points[i][0] = store.theoryTraj[t][i][kPoseX];
+            points[i][1] = store.theoryTraj[t][i][kPoseY];
         }
         findPlotRange(last, points.get(), ctx.view.plotRange[t]);
     }
     ctx.run.computeCount += 1;
     ctx.view.viewScale = kViewScaleInitial;
     ctx.view.motionIndex = 0;
-    ctx.settings.vehicleType = k2DW1C;
-    return result;
-}
-
-bool trajectoriesAreFinite(const AgvContext& ctx) {
-    const TrajectoryStore& store = *ctx.store;
-    auto finite = [](const auto& record, int count) {
-        for (int i = 0; i < count; ++i) {
-            if (!std::isfinite(record[i])) return false;
-        }
-        return true;
-    };
-    for (int t = 0; t < kVehicleTypeCount; ++t) {
-        if (!std::isfinite(store.endTime[t])) return false;
-        const int last = std::clamp(store.recordCount[t], 0, kMaxRecords - 1);
-        for (int n = 0; n <= last; ++n) {
-            if (!finite(store.theoryTraj[t][n], kPoseFields) ||
-                !finite(store.noFbcTraj[t][n], kPoseFields) ||
-                !finite(store.fbcTraj[t][n], kPoseFields) ||
-                !finite(store.fbcRefTraj[t][n], kPoseFields) ||
-                !finite(store.noFbcDiff[t][n], kPoseFields) ||
-                !finite(store.fbcDiff[t][n], kPoseFields) || !finite(store.noFbcErr[t][n], 2) ||
-                !finite(store.fbcErr[t][n], 2)) {
-                return false;
-            }
-        }
-    }
-    return true;
+    settings.vehicleType = k2DW1C;
+    return outcome;
 }
 
 void dialogue(AgvContext& ctx, Console& console) {
@@ -307,27 +253,27 @@ void dialogue(AgvContext& ctx, Console& console) {
                 break;
             case Step::kPathQuestion:
                 console.print("\n(2) 旧経路 :");
-                printPathLine(ctx, ctx.settings.curveNumber);
+                printPathLine(ctx, ctx.model.settings.curveNumber);
                 if (askYes(console, "\nCP経路変更する？　yes:y   no:n  ")) choosePath(ctx, console);
                 step = Step::kFeedbackQuestion;
                 break;
             case Step::kPathAgain:
                 console.print("\n\n(2) 旧経路 :");
-                printPathLine(ctx, ctx.settings.curveNumber);
+                printPathLine(ctx, ctx.model.settings.curveNumber);
                 choosePath(ctx, console);
                 step = Step::kFeedbackQuestion;
                 break;
             case Step::kFeedbackQuestion:
-                console.print("\n(3) 旧系の固有振動数と減衰比 fn=%6.3f ζ=%6.3f", ctx.settings.fn,
-                              ctx.settings.zeta);
+                console.print("\n(3) 旧系の固有振動数と減衰比 fn=%6.3f ζ=%6.3f",
+                              ctx.model.settings.fn, ctx.model.settings.zeta);
                 if (askYes(console, "\nFBゲイン変更する？　yes:y   no:n  ")) {
                     askFeedbackDesign(ctx, console);
                 }
                 step = Step::kCompute;
                 break;
             case Step::kFeedbackAgain:
-                console.print("\n(3) 旧FB系の固有振動数と減衰比 fn=%6.3f ζ=%6.3f", ctx.settings.fn,
-                              ctx.settings.zeta);
+                console.print("\n(3) 旧FB系の固有振動数と減衰比 fn=%6.3f ζ=%6.3f",
+                              ctx.model.settings.fn, ctx.model.settings.zeta);
                 askFeedbackDesign(ctx, console);
                 step = Step::kCompute;
                 break;
@@ -335,13 +281,15 @@ void dialogue(AgvContext& ctx, Console& console) {
                 printConditions(ctx);
                 console.print("\n");
                 console.print("\n\n　　　只今計算中．．．．．．．\n");
-                if (computeTrajectories(ctx) >= kStoreOverflow) {
+                const RunOutcome outcome = computeTrajectories(ctx);
+                printComputationMessages(console.out(), outcome);
+                if (outcome.status == RunStatus::kStoreOverflow) {
                     console.print("\ndialogue() I=%d 経路長長過ぎる．経路設定し直し",
-                                  ctx.settings.curveNumber);
+                                  ctx.model.settings.curveNumber);
                     step = Step::kPathAgain;
                     break;
                 }
-                if (!trajectoriesAreFinite(ctx)) {
+                if (outcome.status == RunStatus::kDiverged) {
                     // Nothing of this computation can be shown: all conditions are asked
                     // again, since both the errors and the gains can be the cause.
                     console.print("\n計算が発散した（誤差またはFBゲインが大き過ぎる）　設定し直し");

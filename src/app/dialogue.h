@@ -2,34 +2,31 @@
 // the steps of it that scripted runs share.
 #pragma once
 
+#include "sim/mechanism_error.h"
+#include "sim/run_outcome.h"
+#include "sim/settings_check.h"
+
 namespace agv {
 
 struct AgvContext;
 class Console;
 
 /// Clears every mechanism error, stores errorNumber and the value(s) of that error in
-/// console units (percent; degrees for '3'), and derives wheelBaseActual/treadActual.
-void applyErrorChoice(AgvContext& ctx, char errorNumber, double value1, double value2);
-
-/// False (after printing the refusal to ctx.out) when the error values, in console units,
-/// would give the erroneous vehicle a WheelBase or Tread of zero. Changes nothing.
-bool checkErrorChoice(AgvContext& ctx, char errorNumber, double value1, double value2);
+/// console units (percent; degrees for the steering drift), and derives
+/// wheelBaseActual/treadActual.
+void applyErrorChoice(AgvContext& ctx, MechanismError errorNumber, double value1, double value2);
 
 /// Sets fn and zeta, omegaN = 2π·fn, and designs the gains.
 void applyFeedbackDesign(AgvContext& ctx, double fn, double zeta);
 
-/// False (after printing the refusal to ctx.out) when fn and zeta give no usable gains:
-/// fn or zeta zero, or a gain that is not a finite number. Leaves the design unchanged.
-bool checkFeedbackDesign(AgvContext& ctx, double fn, double zeta);
+/// Prints the refusal's text to ctx.out; true when the setting was accepted.
+bool acceptSetting(AgvContext& ctx, const Refusal& refusal);
 
-/// Builds the arc table, runs caltraj and, when it succeeds, finds the plot ranges and
-/// resets the view (scale 0.2, motion index 0, type 1) and adds 1 to computeCount.
-/// Returns caltraj's result; 3000 or more means the path ran out of records.
-int computeTrajectories(AgvContext& ctx);
-
-/// True when every recorded value of the last computation is a finite number. An unstable
-/// feedback design or an extreme error can make the integration diverge.
-bool trajectoriesAreFinite(const AgvContext& ctx);
+/// Builds the arc table, runs caltraj and, unless the store overflowed, finds the plot
+/// ranges, resets the view (scale 0.2, motion index 0, type 1) and adds 1 to computeCount.
+/// With the random slip the settings' wheel errors then show the last slip computed.
+/// Returns caltraj's outcome; prints nothing.
+RunOutcome computeTrajectories(AgvContext& ctx);
 
 /// The whole console dialogue, entered by start-up or by the window keys. Throws
 /// InputEnded when the console's input ends.

@@ -6,9 +6,9 @@
 #include "app/console.h"
 #include "app/context.h"
 #include "app/dialogue.h"
+#include "app/random_table_file.h"
 #include "app/startup.h"
 #include "app/window.h"
-#include "noise/random_tables.h"
 
 int main(int argc, char** argv) {
     agv::Console& console = agv::Console::standard();
@@ -17,11 +17,12 @@ int main(int argc, char** argv) {
     ctx->out = &console.out();
 
     std::string error;
-    if (!agv::loadRandomTables(*ctx, error)) {
+    if (!agv::loadRandomTables(ctx->model.tables, error)) {
         console.print("\n%s\n", error.c_str());
         console.out().flush();
         return 1;
     }
+    console.print("\nランダム変換表読み込み完了");
     agv::initialiseRun(*ctx);
     agv::runDialogue(*ctx, console);
     console.print("\n");

@@ -1,4 +1,6 @@
-# The interactive program.
+# The interactive program: console dialogue and window.
+add_library(agv_window STATIC ${CMAKE_CURRENT_LIST_DIR}/window.cpp)
+target_link_libraries(agv_window PUBLIC agv_console agv_draw)
+
 add_executable(agvsim ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(agvsim PRIVATE agv_console)
-target_link_libraries(agvsim PRIVATE agv_draw)
+target_link_libraries(agvsim PRIVATE agv_window)

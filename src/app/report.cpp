@@ -12,7 +12,7 @@ constexpr double kPercent = 100.0;
 
 void printVehicleLines(const AgvContext& ctx) {
     std::ostream& out = *ctx.out;
-    const SimulationSettings& s = ctx.settings;
+    const SimulationSettings& s = ctx.model.settings;
     switch (s.vehicleType) {
         case k2DW1C:
             printText(out, "\n(1-1) 1:2DW1Cタイプ");
@@ -38,32 +38,32 @@ void printVehicleLines(const AgvContext& ctx) {
 
 void printErrorLines(const AgvContext& ctx) {
     std::ostream& out = *ctx.out;
-    const SimulationSettings& s = ctx.settings;
+    const SimulationSettings& s = ctx.model.settings;
     printText(out, "\n(2)AGV機構誤差");
     switch (s.errorNumber) {
-        case '0':
+        case MechanismError::kNone:
             printText(out, " (2-0) 誤差なし");
             break;
-        case '1':
+        case MechanismError::kRearWheels:
             printText(out,
                       "\n (2-1) 後車輪  左右の車輪半径誤差比率 err(RWH) (L,R)=(%5.2f %5.2f)(%%)",
                       kPercent * s.rearWheelErrL, kPercent * s.rearWheelErrR);
             break;
-        case '2':
+        case MechanismError::kFrontWheel:
             printText(out, "\n (2-2) 前車輪  ST車輪半径誤差比率 err(FWH)=%5.2f(%%)",
                       kPercent * s.frontWheelErr);
             break;
-        case '3':
+        case MechanismError::kSteerDrift:
             printText(out, "\n (2-3) ステアリング角のドリフト誤差 Δφ=%5.2f°",
                       s.steerDrift * kDegPerRad);
             break;
-        case '4':
+        case MechanismError::kWheelBaseTread:
             printText(out, "\n (2-4-1) ホイールベース誤差比率  err(WB)=%5.2f(%%)",
                       kPercent * s.WBerr);
             printText(out, "\n (2-4-2) トレッド誤差比率　      err(TR)=%5.2f(%%)",
                       kPercent * s.TRerr);
             break;
-        case '5':
+        case MechanismError::kSlip:
             printText(out, "\n (2-5) 駆動輪滑り率  SLIPerr=%5.2f(%%)", kPercent * s.SLIP);
             break;
         default:
@@ -73,9 +73,9 @@ void printErrorLines(const AgvContext& ctx) {
 
 void printPathLines(const AgvContext& ctx) {
     std::ostream& out = *ctx.out;
-    const CurveParams& c = ctx.settings.curve;
+    const CurveParams& c = ctx.model.settings.curve;
     printText(out, "\n(3) CP運動（経路既知）");
-    switch (ctx.settings.curveNumber) {
+    switch (ctx.model.settings.curveNumber) {
         case 1:
             printText(out, "\n (3-1)  余弦関数 y=A*(1-cos(2πx/L)) A=%4.2f L=%4.2f 波数n=%3.1f",
                       c.cosineA, c.cosineL, c.cosineN);
@@ -120,10 +120,10 @@ void printPathLines(const AgvContext& ctx) {
 
 void printFeedbackLines(const AgvContext& ctx) {
     std::ostream& out = *ctx.out;
-    const FeedbackGains& g = ctx.gains;
-    printText(out, "\n(4-1) FBC系の固有振動数・減衰比  fn=%6.3f[Hz], ζ=%6.3f", ctx.settings.fn,
-              ctx.settings.zeta);
-    switch (ctx.settings.vehicleType) {
+    const FeedbackGains& g = ctx.model.gains;
+    printText(out, "\n(4-1) FBC系の固有振動数・減衰比  fn=%6.3f[Hz], ζ=%6.3f",
+              ctx.model.settings.fn, ctx.model.settings.zeta);
+    switch (ctx.model.settings.vehicleType) {
         case k2DW1C:
             printText(out, "\n(4-2) ゲイン (Kd1,Kth1,KI1) =(%7.4f %7.4f %7.4f)", g.Kd1, g.Kth1,
                       g.KI1);
@@ -157,7 +157,7 @@ void printConditions(const AgvContext& ctx) {
 
 void printPathLine(const AgvContext& ctx, int curveNumber) {
     std::ostream& out = *ctx.out;
-    const CurveParams& c = ctx.settings.curve;
+    const CurveParams& c = ctx.model.settings.curve;
     switch (curveNumber) {
         case 1:
             printText(out,

@@ -18,7 +18,7 @@ constexpr int kStartCurve = 1;
 void initialiseRun(AgvContext& ctx) {
     // The start-up values are those of a fresh settings record.
     const SimulationSettings defaults;
-    SimulationSettings& s = ctx.settings;
+    SimulationSettings& s = ctx.model.settings;
 
     s.stepLength = s.Vw * s.dt;
 
@@ -32,17 +32,17 @@ void initialiseRun(AgvContext& ctx) {
     s.SLIP = defaults.SLIP;
 
     s.curveNumber = kStartCurve;
-    setupPath(ctx, kStartCurve);
+    setupPath(ctx.model, kStartCurve);
     // The default path always fits; the result is not needed here.
-    checkPathLength(ctx, kStartCurve);
+    checkPathLength(ctx.model, kStartCurve);
 
     s.fn = defaults.fn;
     s.zeta = defaults.zeta;
     s.omegaN = kTwoPi * s.fn;
-    designGains(ctx);
+    designGains(ctx.model);
 
     s.vehicleType = k1FDW1FS;
-    setViewDefaults(ctx);
+    setViewDefaults(ctx.view);
 
     ctx.run.lastKey = RunState{}.lastKey;
     ctx.run.computeCount = 0;

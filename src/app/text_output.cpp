@@ -1,6 +1,7 @@
 #include "app/text_output.h"
 
 #include <cstdio>
+#include <sstream>
 #include <streambuf>
 #include <vector>
 
@@ -36,6 +37,15 @@ void printText(std::ostream& out, const char* format, ...) {
     va_start(args, format);
     printTextV(out, format, args);
     va_end(args);
+}
+
+std::string formatText(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::ostringstream out;
+    printTextV(out, format, args);
+    va_end(args);
+    return out.str();
 }
 
 }  // namespace agv

@@ -3,6 +3,7 @@
 
 #include <cstdarg>
 #include <ostream>
+#include <string>
 
 namespace agv {
 
@@ -11,6 +12,13 @@ namespace agv {
 __attribute__((format(printf, 2, 3)))
 #endif
 void printText(std::ostream& out, const char* format, ...);
+
+/// printf-style formatting into a string.
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+std::string
+formatText(const char* format, ...);
 
 /// A stream that discards what is written to it, for runs whose messages nobody reads.
 std::ostream& discardedText();

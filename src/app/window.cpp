@@ -43,8 +43,13 @@ int startWindow(AgvContext& ctx, Console& console, int& argc, char** argv) {
     return 0;
 }
 
+KeyAction pressWindowKey(AgvContext& ctx, unsigned char key) {
+    ctx.run.lastKey = static_cast<char>(key);
+    return applyWindowKey(ctx.model.settings, ctx.view, *ctx.data.store, key);
+}
+
 void onDisplay() {
-    if (session != nullptr) displayFrame(*session->ctx);
+    if (session != nullptr) displayFrame(sceneOf(*session->ctx));
 }
 
 void onReshape(int width, int height) {
@@ -53,7 +58,7 @@ void onReshape(int width, int height) {
 
 void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
     if (session == nullptr) return;
-    switch (applyWindowKey(*session->ctx, key)) {
+    switch (pressWindowKey(*session->ctx, key)) {
         case KeyAction::kRedraw:
             onDisplay();
             break;

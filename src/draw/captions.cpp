@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "app/context.h"
-#include "app/settings.h"
 #include "draw/number_text.h"
 #include "draw/primitives.h"
+#include "draw/scene.h"
+#include "sim/model.h"
 
 namespace agv {
 
@@ -83,30 +83,30 @@ const char* vehicleTypeCaption(int vehicleType) {
 bool errorCaption(const SimulationSettings& s, ErrorCaption& out) {
     out = ErrorCaption{};
     switch (s.errorNumber) {
-        case '0':
+        case MechanismError::kNone:
             out.caption = "(0) No AGV Error";
             return true;
-        case '1':
+        case MechanismError::kRearWheels:
             out.caption = "(1) Rear Wheel Radius Error(L,R)=";
             out.value = percentPairText(s.rearWheelErrL, s.rearWheelErrR);
             out.valueX = kCaptionX + 0.7f;
             return true;
-        case '2':
+        case MechanismError::kFrontWheel:
             out.caption = "(2) Front Wheel Radius Error=";
             out.value = percentText(s.frontWheelErr, true);
             out.valueX = kCaptionX + 0.61f;
             return true;
-        case '3':
+        case MechanismError::kSteerDrift:
             out.caption = "(3) Steering Angle Drift Error=";
             out.value = driftText(s.steerDrift);
             out.valueX = kCaptionX + 0.62f;
             return true;
-        case '4':
+        case MechanismError::kWheelBaseTread:
             out.caption = "(4) WheelBase and Tread Error=";
             out.value = percentPairText(s.WBerr, s.TRerr);
             out.valueX = kCaptionX + 0.65f;
             return true;
-        case '5':
+        case MechanismError::kSlip:
             out.caption = "(5) Drive Wheel Slip Error=";
             out.value = percentText(s.SLIP, false);
             out.valueX = kCaptionX + 0.61f;
@@ -120,7 +120,7 @@ void drawTitle() {
     drawText(kTitleX, kTitleY, Font::kHelvetica18, "AGV Error and AGV Motion Error");
 }
 
-void drawConditions(const AgvContext& ctx) {
+void drawConditions(const Scene& ctx) {
     const SimulationSettings& s = ctx.settings;
     if (const char* type = vehicleTypeCaption(s.vehicleType)) {
         drawText(kCaptionX, kTypeY, Font::kHelvetica18, type);

@@ -7,7 +7,7 @@
 
 namespace agv {
 
-struct AgvContext;
+struct Scene;
 struct SimulationSettings;
 
 /// Left edge of the condition captions [window units].
@@ -35,10 +35,10 @@ struct ErrorCaption {
     std::string value;
     float valueX = 0.0f;
 };
-/// False when errorNumber names no error ('\0' before the first dialogue).
+/// False when errorNumber names no error (unset before the first dialogue).
 bool errorCaption(const SimulationSettings& settings, ErrorCaption& out);
 
 void drawTitle();
-void drawConditions(const AgvContext& ctx);
+void drawConditions(const Scene& ctx);
 
 }  // namespace agv

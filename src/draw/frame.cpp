@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
-#include "app/context.h"
 #include "draw/captions.h"
 #include "draw/colors.h"
 #include "draw/plots.h"
 #include "draw/primitives.h"
+#include "draw/scene.h"
 #include "draw/vehicle_figure.h"
 #include "draw/view_state.h"
 
@@ -24,13 +24,13 @@ constexpr double kPanelDrop = 5.0;
 constexpr double kPanelBackWidth = 2.0;
 constexpr double kPanelBackHeight = 10.0;
 
-Vec2 windowPoint(const AgvContext& ctx, double x, double y) {
+Vec2 windowPoint(const Scene& ctx, double x, double y) {
     double w[2];
-    toWindow(ctx, x, y, w);
+    toWindow(ctx.view, x, y, w);
     return {w[0], w[1]};
 }
 
-void drawTrajectory(const AgvContext& ctx, const PoseRecord* records, int last, double width,
+void drawTrajectory(const Scene& ctx, const PoseRecord* records, int last, double width,
                     Rgba color) {
     const std::vector<Vec2> points = trajectoryPoints(ctx, records, last);
     // One segment per pair of consecutive records, drawn as one batch.
@@ -43,13 +43,13 @@ void drawTrajectory(const AgvContext& ctx, const PoseRecord* records, int last, 
     drawThickLines(ends, width, color);
 }
 
-void drawPathMark(const AgvContext& ctx, double x, double y) {
+void drawPathMark(const Scene& ctx, double x, double y) {
     fillDisc(windowPoint(ctx, x, y), kTheoryTrajectoryWidthFactor * kViewScaleInitial, colorBlack);
 }
 
 }  // namespace
 
-std::vector<Vec2> trajectoryPoints(const AgvContext& ctx, const std::array<double, 7>* records,
+std::vector<Vec2> trajectoryPoints(const Scene& ctx, const std::array<double, 7>* records,
                                    int last) {
     std::vector<Vec2> points;
     points.reserve(static_cast<size_t>(std::max(last, 0)) + 1);
@@ -59,12 +59,12 @@ std::vector<Vec2> trajectoryPoints(const AgvContext& ctx, const std::array<doubl
     return points;
 }
 
-int shownRecord(const AgvContext& ctx, int t) {
+int shownRecord(const Scene& ctx, int t) {
     const int last = std::clamp(ctx.store->recordCount[t], 0, kMaxRecords - 1);
     return std::clamp(ctx.view.motionIndex, 0, last);
 }
 
-void drawFrame(const AgvContext& ctx) {
+void drawFrame(const Scene& ctx) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
 
@@ -106,7 +106,7 @@ void drawFrame(const AgvContext& ctx) {
     drawPlots(ctx, type, view.motionIndex);
 }
 
-void displayFrame(const AgvContext& ctx) {
+void displayFrame(const Scene& ctx) {
     drawFrame(ctx);
     glFlush();
     glutSwapBuffers();

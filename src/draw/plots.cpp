@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/context.h"
-#include "app/settings.h"
 #include "draw/number_text.h"
 #include "draw/primitives.h"
+#include "draw/scene.h"
 #include "draw/view_state.h"
-#include "sim/sim_types.h"
+#include "sim/model.h"
+#include "sim/trajectory_store.h"
 
 namespace agv {
 
@@ -73,7 +73,7 @@ void plotAny(int R, Vec2 o, double dx, double scale, double w, Rgba color, const
 
 }  // namespace
 
-PlotScales plotScales(const AgvContext& ctx, int t) {
+PlotScales plotScales(const Scene& ctx, int t) {
     PlotScales p;
     p.R = std::clamp(ctx.store->recordCount[t], 0, kMaxRecords - 1);
     p.dx = p.R > 0 ? ctx.view.panelWidth / p.R : 0.0;
@@ -157,7 +157,7 @@ void plotErrorSeries(int R, Vec2 o, double dx, double scale, double w, Rgba colo
     plotAny(R, o, dx, scale, w, color, records, field);
 }
 
-void drawPlots(const AgvContext& ctx, int vehicleType, int N) {
+void drawPlots(const Scene& ctx, int vehicleType, int N) {
     if (vehicleType < 1 || vehicleType > kVehicleTypeCount) return;
     const int t = vehicleType - 1;
     const ViewState& view = ctx.view;

@@ -12,7 +12,7 @@
 
 namespace agv {
 
-struct AgvContext;
+struct Scene;
 struct ViewState;
 
 /// Scales of the plots of one vehicle type.
@@ -30,7 +30,7 @@ struct PlotScales {
 };
 
 /// Scales of type index t (0..2) from its record count, plot range and end time.
-PlotScales plotScales(const AgvContext& ctx, int t);
+PlotScales plotScales(const Scene& ctx, int t);
 
 /// Where the ticks and labels of one panel go.
 struct AxisLayout {
@@ -73,7 +73,7 @@ void plotErrorSeries(int R, Vec2 o, double dx, double scale, double w, Rgba colo
                      const std::array<double, 2>* records, int field);
 
 /// The three panels of vehicleType (1..3) with the position marks at record N.
-void drawPlots(const AgvContext& ctx, int vehicleType, int N);
+void drawPlots(const Scene& ctx, int vehicleType, int N);
 
 // ---------------------------------------------------------------------------------
 

@@ -3,7 +3,7 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 
-#include "app/settings.h"
+#include "sim/model.h"
 
 namespace agv {
 

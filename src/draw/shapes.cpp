@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/settings.h"
+#include "sim/model.h"
 
 namespace agv {
 

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "app/context.h"
-#include "app/settings.h"
 #include "draw/primitives.h"
+#include "draw/scene.h"
 #include "draw/view_state.h"
+#include "sim/model.h"
 
 namespace agv {
 
@@ -242,9 +242,9 @@ void drawOps(const std::vector<DrawOp>& ops) {
     }
 }
 
-void drawVehicle(const AgvContext& ctx, double x, double y, double theta, double phi, Rgba color) {
+void drawVehicle(const Scene& ctx, double x, double y, double theta, double phi, Rgba color) {
     double window[2];
-    toWindow(ctx, x, y, window);
+    toWindow(ctx.view, x, y, window);
     drawOps(vehicleFigure(ctx.settings.vehicleType, {window[0], window[1]}, theta, phi,
                           ctx.view.viewScale, color));
 }

@@ -9,7 +9,7 @@
 
 namespace agv {
 
-struct AgvContext;
+struct Scene;
 
 /// Figure dimensions [m]; every one is multiplied by the view scale.
 namespace figure {
@@ -88,6 +88,6 @@ void drawOps(const std::vector<DrawOp>& ops);
 
 /// Figure of the type on show at world position (x, y) [m], heading theta and front
 /// angle phi [rad].
-void drawVehicle(const AgvContext& ctx, double x, double y, double theta, double phi, Rgba color);
+void drawVehicle(const Scene& ctx, double x, double y, double theta, double phi, Rgba color);
 
 }  // namespace agv

@@ -2,25 +2,26 @@
 
 #include <algorithm>
 
-#include "app/context.h"
+#include "draw/view_state.h"
+#include "sim/model.h"
+#include "sim/trajectory_store.h"
 
 namespace agv {
 
-KeyAction applyWindowKey(AgvContext& ctx, unsigned char key) {
-    ctx.run.lastKey = static_cast<char>(key);
-    ViewState& view = ctx.view;
+KeyAction applyWindowKey(SimulationSettings& settings, ViewState& view,
+                         const TrajectoryStore& store, unsigned char key) {
     switch (key) {
         case '1':
         case '2':
         case '3':
-            ctx.settings.vehicleType = key - '0';
+            settings.vehicleType = key - '0';
             view.motionIndex = 0;
             return KeyAction::kRedraw;
         case 's': {
             view.motionIndex += kMotionStep;
-            const int type = ctx.settings.vehicleType;
+            const int type = settings.vehicleType;
             if (type >= 1 && type <= kVehicleTypeCount) {
-                const int last = ctx.store->recordCount[type - 1];
+                const int last = store.recordCount[type - 1];
                 if (view.motionIndex > last) view.motionIndex = last;
             }
             view.motionIndex = std::max(view.motionIndex, 0);

@@ -4,7 +4,9 @@
 
 namespace agv {
 
-struct AgvContext;
+struct SimulationSettings;
+struct TrajectoryStore;
+struct ViewState;
 
 /// ESC: ends the program.
 inline constexpr unsigned char kEscapeKey = 27;
@@ -18,8 +20,9 @@ inline constexpr double kZoomStep = 0.9;
 /// What the keyboard callback does after a key's effect.
 enum class KeyAction { kNone, kRedraw, kDialogue, kExit };
 
-/// Stores the key as lastKey and applies its effect on the view state (keys are
+/// Applies the key's effect on the vehicle type on show and the view state (keys are
 /// case-sensitive); returns what remains to be done.
-KeyAction applyWindowKey(AgvContext& ctx, unsigned char key);
+KeyAction applyWindowKey(SimulationSettings& settings, ViewState& view,
+                         const TrajectoryStore& store, unsigned char key);
 
 }  // namespace agv

@@ -9,8 +9,8 @@
 
 #include "app/console.h"
 #include "app/context.h"
+#include "app/random_table_file.h"
 #include "app/startup.h"
-#include "noise/random_tables.h"
 
 namespace agv {
 
@@ -23,7 +23,7 @@ class ScriptedRun : public testing::Test {
         ctx = AgvContext{};
         ctx.out = &out;
         std::string error;
-        EXPECT_TRUE(loadRandomTables(ctx, error)) << error;
+        EXPECT_TRUE(loadRandomTables(ctx.model.tables, error)) << error;
         initialiseRun(ctx);
         take();
     }

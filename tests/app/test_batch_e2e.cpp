@@ -15,10 +15,10 @@
 #include "app/batch_output.h"
 #include "app/context.h"
 #include "app/dialogue.h"
+#include "app/path_dialogue.h"
+#include "app/random_table_file.h"
 #include "app/startup.h"
-#include "noise/random_tables.h"
 #include "path/arc_length.h"
-#include "path/path_dialogue.h"
 #include "path/path_length.h"
 
 namespace {
@@ -95,7 +95,7 @@ class BatchRun : public ::testing::Test {
 
 /// The same conditions computed in this process through the console's steps.
 struct Conditions {
-    char errorNumber = '0';
+    agv::MechanismError errorNumber = agv::MechanismError::kNone;
     double errorValue1 = 0.0, errorValue2 = 0.0;
     int curve = 0;  // 0: keep the start-up path
     std::vector<double> params;
@@ -107,20 +107,20 @@ std::string expectedCsv(const Conditions& c) {
     std::ostringstream messages;
     ctx.out = &messages;
     std::string error;
-    if (!agv::loadRandomTables(ctx, error)) return "tables: " + error;
+    if (!agv::loadRandomTables(ctx.model.tables, error)) return "tables: " + error;
     agv::initialiseRun(ctx);
     agv::applyErrorChoice(ctx, c.errorNumber, c.errorValue1, c.errorValue2);
     if (c.curve != 0) {
-        ctx.settings.curveNumber = c.curve;
+        ctx.model.settings.curveNumber = c.curve;
         agv::storeCurveConstants(ctx, c.curve, c.params.data());
-        if (!agv::checkCurveConstants(ctx, c.curve)) return "refused constants";
-        agv::setupPath(ctx, c.curve);
-        if (agv::checkPathLength(ctx, c.curve) == 0) return "path too long";
+        if (!agv::checkCurveConstants(ctx.model, c.curve).accepted()) return "refused constants";
+        agv::setupPath(ctx.model, c.curve);
+        if (!agv::checkPathLength(ctx.model, c.curve).done()) return "path too long";
     }
     agv::applyFeedbackDesign(ctx, c.fn, c.zeta);
-    if (agv::computeTrajectories(ctx) >= agv::kMaxRecords) return "out of records";
+    if (!agv::computeTrajectories(ctx).done()) return "not computed";
     std::ostringstream csv;
-    agv::writeTrajectoryCsv(csv, *ctx.store, ctx.settings.dt);
+    agv::writeTrajectoryCsv(csv, *ctx.data.store, ctx.model.settings.dt);
     return csv.str();
 }
 
@@ -139,7 +139,7 @@ TEST_F(BatchRun, DefaultRunWritesTheConsoleComputationAsCsv) {
 
 TEST_F(BatchRun, OptionsReachTheComputationAsTheDialogueWouldSetThem) {
     Conditions c;
-    c.errorNumber = '4';
+    c.errorNumber = agv::MechanismError::kWheelBaseTread;
     c.errorValue1 = -3.0;
     c.errorValue2 = 2.0;
     c.curve = 12;
@@ -163,10 +163,12 @@ TEST_F(BatchRun, BadArgumentsExitWithStatus2AndWriteNothing) {
     const std::vector<Case> cases = {
         {{"--csv", "run.csv", "--frobnicate"}, "agvsim-batch: unknown option --frobnicate"},
         {{"--csv", "run.csv", "--error", "7"}, "agvsim-batch: --error must be 0 to 5"},
-        // Refused by the path dialogue's own test of the constants.
-        {{"--csv", "run.csv", "--curve-params", "0.5,-2,1"}, "L=-2.00 < 0"},
-        {{"--csv", "run.csv", "--zeta", "0"}, "ζ= 0.000 = 0"},
-        {{"--csv", "run.csv", "--error", "4", "--error-values", "-100,5"}, "WBerr=-100.00%"},
+        // Refused by the dialogue's own checks, in the tool's words.
+        {{"--csv", "run.csv", "--curve-params", "0.5,-2,1"},
+         "--curve-params refused: L = -2 is negative"},
+        {{"--csv", "run.csv", "--zeta", "0"}, "--fn/--zeta refused: zeta = 0"},
+        {{"--csv", "run.csv", "--error", "4", "--error-values", "-100,5"},
+         "--error-values refused: a WheelBase error of -100 %"},
         {{"--csv", "run.csv", "--index", "100000"}, "--index 100000 is past the last record"},
     };
     for (const Case& c : cases) {
@@ -186,14 +188,17 @@ TEST_F(BatchRun, TooLongPathsExitWithStatus3AndWriteNothing) {
     // sf = 62.8319 m is longer than the 60 m the store can hold.
     RunResult result = run({"--curve", "15", "--curve-params", "5,2", "--csv", "run.csv"});
     EXPECT_EQ(result.status, 3) << result.err;
-    EXPECT_NE(result.err.find("sf=62.8319>60.0000=smax"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("path 15 is 62.8319 m long, more than the 60.0000 m"),
+              std::string::npos)
+        << result.err;
     EXPECT_TRUE(leftFiles().empty());
 
     // sf = 59.6903 m passes the length check, but type 2 slows down in the bends and runs out
     // of records.
     result = run({"--curve=15", "--curve-params=5,1.9", "--csv=run.csv", "--summary"});
     EXPECT_EQ(result.status, 3) << result.err;
-    EXPECT_NE(result.err.find("caltraj() I=15 AGV=2"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("type 2 ran out of records on path 15"), std::string::npos)
+        << result.err;
     EXPECT_TRUE(result.out.empty()) << result.out;
     EXPECT_TRUE(leftFiles().empty());
 }

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/scripted_run.h"
-#include "sim/sim_types.h"
+#include "sim/trajectory_store.h"
 
 namespace agv {
 namespace {
@@ -86,16 +86,16 @@ TEST_F(Dialogue, FirstPassWordForWord) {
     EXPECT_EQ(take(), kHeader + kStartListing + "     0を選択" + kStartPath + "n" +
                           kFeedbackQuestion + "n" + report + kComputing + kTypesDone + kLegend +
                           " x");
-    EXPECT_EQ(ctx.settings.errorNumber, '0');
-    EXPECT_EQ(ctx.settings.SLIP, 0.0);
-    EXPECT_EQ(ctx.settings.vehicleType, k2DW1C);
+    EXPECT_EQ(ctx.model.settings.errorNumber, agv::mechanismErrorOf(0));
+    EXPECT_EQ(ctx.model.settings.SLIP, 0.0);
+    EXPECT_EQ(ctx.model.settings.vehicleType, k2DW1C);
     EXPECT_EQ(ctx.view.viewScale, 0.2);
     EXPECT_EQ(ctx.view.motionIndex, 0);
     EXPECT_EQ(ctx.run.computeCount, 1);
     // The plot range covers records 0 to recordCount: on the cosine path x grows from 0
     // to 2 m and y stays between 0 and 1 m, so the last record holds the largest value.
     for (int t = 0; t < kVehicleTypeCount; ++t) {
-        const double lastX = ctx.store->theoryTraj[t][ctx.store->recordCount[t]][kPoseX];
+        const double lastX = ctx.data.store->theoryTraj[t][ctx.data.store->recordCount[t]][kPoseX];
         EXPECT_NEAR(lastX, 2.0, 1e-4) << t;
         EXPECT_EQ(ctx.view.plotRange[t].max, lastX) << t;
         EXPECT_EQ(ctx.view.plotRange[t].maxAbs, lastX) << t;
@@ -112,7 +112,7 @@ TEST_F(Dialogue, MechanismErrorChoices) {
     EXPECT_NE(
         text.find("Error Number=     3を選択\nステアリング角のドリフト設定　φerror(deg)=\n(2)"),
         std::string::npos);
-    EXPECT_DOUBLE_EQ(ctx.settings.steerDrift, 2.0 * kRadPerDeg);
+    EXPECT_DOUBLE_EQ(ctx.model.settings.steerDrift, 2.0 * kRadPerDeg);
     EXPECT_NE(text.find("\n(2)AGV機構誤差\n (2-3) ステアリング角のドリフト誤差 Δφ= 2.00°"),
               std::string::npos);
 
@@ -120,20 +120,20 @@ TEST_F(Dialogue, MechanismErrorChoices) {
     EXPECT_FALSE(run("4\n10 -5\nn n x"));
     text = take();
     EXPECT_NE(text.find("3.ステアリングドリフト角  =  2.00°"), std::string::npos);
-    EXPECT_DOUBLE_EQ(ctx.settings.wheelBaseActual, 1.1);
-    EXPECT_DOUBLE_EQ(ctx.settings.treadActual, 0.95);
-    EXPECT_EQ(ctx.settings.steerDrift, 0.0);
+    EXPECT_DOUBLE_EQ(ctx.model.settings.wheelBaseActual, 1.1);
+    EXPECT_DOUBLE_EQ(ctx.model.settings.treadActual, 0.95);
+    EXPECT_EQ(ctx.model.settings.steerDrift, 0.0);
 
     // Any later choice restores the nominal WheelBase and Tread; an unreadable value is 0.
     ctx.run.lastKey = 'e';
     EXPECT_FALSE(run("2\nabc 3\nn n x"));
     text = take();
     EXPECT_NE(text.find("4.WheelBase,Tread誤差比率 =(10.00 -5.00)%"), std::string::npos);
-    EXPECT_EQ(ctx.settings.wheelBaseActual, 1.0);
-    EXPECT_EQ(ctx.settings.treadActual, 1.0);
-    EXPECT_EQ(ctx.settings.WBerr, 0.0);
-    EXPECT_EQ(ctx.settings.frontWheelErr, 0.0);
-    EXPECT_EQ(ctx.settings.errorNumber, '2');
+    EXPECT_EQ(ctx.model.settings.wheelBaseActual, 1.0);
+    EXPECT_EQ(ctx.model.settings.treadActual, 1.0);
+    EXPECT_EQ(ctx.model.settings.WBerr, 0.0);
+    EXPECT_EQ(ctx.model.settings.frontWheelErr, 0.0);
+    EXPECT_EQ(ctx.model.settings.errorNumber, agv::mechanismErrorOf(2));
 }
 
 TEST_F(Dialogue, ZeroWheelBaseOrTreadIsRefused) {
@@ -145,8 +145,8 @@ TEST_F(Dialogue, ZeroWheelBaseOrTreadIsRefused) {
                     prompt + "\n TRerr=-100.00% では前後車輪間(Tread)が0になる　設定し直し" +
                     prompt + "\n(2) 旧経路 :"),
         std::string::npos);
-    EXPECT_DOUBLE_EQ(ctx.settings.wheelBaseActual, 0.5);
-    EXPECT_DOUBLE_EQ(ctx.settings.treadActual, 1.2);
+    EXPECT_DOUBLE_EQ(ctx.model.settings.wheelBaseActual, 0.5);
+    EXPECT_DOUBLE_EQ(ctx.model.settings.treadActual, 1.2);
 }
 
 TEST_F(Dialogue, OnlyLowerCaseYIsYes) {
@@ -173,16 +173,16 @@ TEST_F(Dialogue, FeedbackDesignAndItsRefusals) {
     // the final key.
     EXPECT_EQ(countOf(text, kFeedbackPrompt), 4);
     EXPECT_EQ(text.substr(text.size() - 2), " 2");
-    EXPECT_EQ(ctx.settings.fn, 1.0);
-    EXPECT_EQ(ctx.settings.zeta, 1.0);
+    EXPECT_EQ(ctx.model.settings.fn, 1.0);
+    EXPECT_EQ(ctx.model.settings.zeta, 1.0);
 
     ctx.run.lastKey = 'f';
     EXPECT_FALSE(run("2 0.5\nx"));
-    EXPECT_EQ(ctx.settings.fn, 2.0);
-    EXPECT_EQ(ctx.settings.zeta, 0.5);
-    EXPECT_EQ(ctx.settings.omegaN, kTwoPi * 2.0);
+    EXPECT_EQ(ctx.model.settings.fn, 2.0);
+    EXPECT_EQ(ctx.model.settings.zeta, 0.5);
+    EXPECT_EQ(ctx.model.settings.omegaN, kTwoPi * 2.0);
     const double wn = kTwoPi * 2.0;
-    EXPECT_DOUBLE_EQ(ctx.gains.Kfi2, 2.0 * 0.5 * wn + wn);
+    EXPECT_DOUBLE_EQ(ctx.model.gains.Kfi2, 2.0 * 0.5 * wn + wn);
     EXPECT_NE(take().find("fn= 2.000[Hz], ζ= 0.500"), std::string::npos);
 }
 
@@ -195,10 +195,10 @@ TEST_F(Dialogue, DivergedComputationAsksAllConditionsAgain) {
                   "\n(1)軌道誤差設定"),
         std::string::npos);
     EXPECT_EQ(countOf(text, "計算終了"), 1);
-    EXPECT_EQ(ctx.settings.errorNumber, '0');
-    EXPECT_TRUE(trajectoriesAreFinite(ctx));
-    ctx.store->fbcErr[2][ctx.store->recordCount[2]][1] = std::nan("");
-    EXPECT_FALSE(trajectoriesAreFinite(ctx));
+    EXPECT_EQ(ctx.model.settings.errorNumber, agv::mechanismErrorOf(0));
+    EXPECT_TRUE(recordsAreFinite(*ctx.data.store, 2));
+    ctx.data.store->fbcErr[2][ctx.data.store->recordCount[2]][1] = std::nan("");
+    EXPECT_FALSE(recordsAreFinite(*ctx.data.store, 2));
 }
 
 TEST_F(Dialogue, TooLongPathsAreRefusedBeforeAndDuringTheComputation) {
@@ -222,14 +222,14 @@ TEST_F(Dialogue, TooLongPathsAreRefusedBeforeAndDuringTheComputation) {
     EXPECT_EQ(countOf(text, "\n(3) 旧系の固有振動数と減衰比"), 2);
     EXPECT_EQ(countOf(text, "計算終了"), 1);
     EXPECT_EQ(ctx.run.computeCount, 1);
-    EXPECT_EQ(ctx.settings.curveNumber, 1);
-    EXPECT_EQ(ctx.settings.errorNumber, '1');
-    EXPECT_DOUBLE_EQ(ctx.settings.rearWheelErrR, -0.02);
+    EXPECT_EQ(ctx.model.settings.curveNumber, 1);
+    EXPECT_EQ(ctx.model.settings.errorNumber, agv::mechanismErrorOf(1));
+    EXPECT_DOUBLE_EQ(ctx.model.settings.rearWheelErrR, -0.02);
 }
 
 TEST_F(Dialogue, EntryKeysRunTheirSections) {
     firstPass();
-    ctx.settings.vehicleType = k1RDW1FS;
+    ctx.model.settings.vehicleType = k1RDW1FS;
 
     ctx.run.lastKey = 'c';
     EXPECT_FALSE(run("3\n1 2\nn x"));
@@ -242,9 +242,9 @@ TEST_F(Dialogue, EntryKeysRunTheirSections) {
         0u);
     EXPECT_EQ(text.find("(1)軌道誤差設定"), std::string::npos);
     EXPECT_NE(text.find(kFeedbackQuestion), std::string::npos);
-    EXPECT_EQ(ctx.settings.curveNumber, 3);
-    EXPECT_EQ(ctx.settings.errorNumber, '0');
-    EXPECT_EQ(ctx.settings.vehicleType, k2DW1C);
+    EXPECT_EQ(ctx.model.settings.curveNumber, 3);
+    EXPECT_EQ(ctx.model.settings.errorNumber, agv::mechanismErrorOf(0));
+    EXPECT_EQ(ctx.model.settings.vehicleType, k2DW1C);
 
     ctx.run.lastKey = 'f';
     EXPECT_FALSE(run("1.5 0.8\nx"));
@@ -253,7 +253,7 @@ TEST_F(Dialogue, EntryKeysRunTheirSections) {
                              kFeedbackPrompt + "\n\n/****",
                          0),
               0u);
-    EXPECT_EQ(ctx.settings.curveNumber, 3);
+    EXPECT_EQ(ctx.model.settings.curveNumber, 3);
 
     // 'e' and any other key start with the errors.
     for (char key : {'e', 'x'}) {
@@ -267,7 +267,7 @@ TEST_F(Dialogue, EntryKeysRunTheirSections) {
 TEST_F(Dialogue, ListingAfterSlipShowsTheWheelErrorsItWrote) {
     EXPECT_FALSE(run("5\n5\nn n x"));
     take();
-    const SimulationSettings& s = ctx.settings;
+    const SimulationSettings& s = ctx.model.settings;
     EXPECT_NE(s.rearWheelErrL, 0.0);
     EXPECT_NE(s.rearWheelErrR, 0.0);
     EXPECT_NE(s.frontWheelErr, 0.0);
@@ -316,7 +316,7 @@ bool allFinite(std::initializer_list<double> values) {
 }
 
 void expectSoundState(const AgvContext& ctx, const std::string& script, bool completed) {
-    const SimulationSettings& s = ctx.settings;
+    const SimulationSettings& s = ctx.model.settings;
     const CurveParams& c = s.curve;
     EXPECT_TRUE(allFinite({s.wheelBaseActual, s.treadActual, s.rearWheelErrL, s.rearWheelErrR,
                            s.frontWheelErr, s.steerDrift, s.WBerr, s.TRerr, s.SLIP, s.fn, s.zeta,
@@ -329,12 +329,13 @@ void expectSoundState(const AgvContext& ctx, const std::string& script, bool com
                    c.roseN,      c.circleR,    c.circleN,         c.wavyA,           c.wavyN,
                    c.cosineK,    c.cycloidK,   c.ellipseASquared, c.ellipseBSquared, c.spiralRate}))
         << script;
-    const FeedbackGains& g = ctx.gains;
+    const FeedbackGains& g = ctx.model.gains;
     EXPECT_TRUE(allFinite({g.Kd1, g.Kth1, g.KI1, g.Kd2, g.Kth2, g.Kfi2, g.Kd3, g.Kth3, g.Kfi3}))
         << script;
-    EXPECT_TRUE(s.errorNumber == '\0' || (s.errorNumber >= '0' && s.errorNumber <= '5')) << script;
+    EXPECT_TRUE(agv::errorNumberOf(s.errorNumber) >= -1 && agv::errorNumberOf(s.errorNumber) <= 5)
+        << script;
     if (!completed) return;
-    const TrajectoryStore& store = *ctx.store;
+    const TrajectoryStore& store = *ctx.data.store;
     for (int t = 0; t < kVehicleTypeCount; ++t) {
         ASSERT_GE(store.recordCount[t], 1) << script;
         ASSERT_LT(store.recordCount[t], kMaxRecords) << script;

@@ -27,16 +27,16 @@ const std::string kFooter =
     "\n/***********************************************************************/\n";
 
 TEST_F(ReportTest, VehicleTypesOneAndThree) {
-    ctx.gains = FeedbackGains{};
-    ctx.gains.Kd1 = 1.5;
-    ctx.gains.Kth1 = -2.25;
-    ctx.gains.KI1 = 100.0;
-    ctx.gains.Kd3 = 3.0;
-    ctx.gains.Kth3 = 4.0;
-    ctx.gains.Kfi3 = 5.0;
-    ctx.settings.fn = 0.5;
-    ctx.settings.zeta = 0.7071;
-    ctx.settings.vehicleType = k2DW1C;
+    ctx.model.gains = FeedbackGains{};
+    ctx.model.gains.Kd1 = 1.5;
+    ctx.model.gains.Kth1 = -2.25;
+    ctx.model.gains.KI1 = 100.0;
+    ctx.model.gains.Kd3 = 3.0;
+    ctx.model.gains.Kth3 = 4.0;
+    ctx.model.gains.Kfi3 = 5.0;
+    ctx.model.settings.fn = 0.5;
+    ctx.model.settings.zeta = 0.7071;
+    ctx.model.settings.vehicleType = k2DW1C;
     printConditions(ctx);
     std::string text = take();
     EXPECT_NE(
@@ -47,7 +47,7 @@ TEST_F(ReportTest, VehicleTypesOneAndThree) {
                         kFooter),
               std::string::npos);
 
-    ctx.settings.vehicleType = k1RDW1FS;
+    ctx.model.settings.vehicleType = k1RDW1FS;
     printConditions(ctx);
     text = take();
     EXPECT_NE(text.find("\n(1-1) 3:1RDW1FSタイプ"
@@ -60,9 +60,9 @@ TEST_F(ReportTest, VehicleTypesOneAndThree) {
 }
 
 TEST_F(ReportTest, MechanismErrorLines) {
-    SimulationSettings& s = ctx.settings;
+    SimulationSettings& s = ctx.model.settings;
     struct Case {
-        char number;
+        int number;
         std::string lines;
     };
     s.rearWheelErrL = 0.012;
@@ -73,28 +73,28 @@ TEST_F(ReportTest, MechanismErrorLines) {
     s.TRerr = 0.0;
     s.SLIP = 0.05;
     const Case cases[] = {
-        {'0', " (2-0) 誤差なし"},
-        {'1', "\n (2-1) 後車輪  左右の車輪半径誤差比率 err(RWH) (L,R)=( 1.20 -5.00)(%)"},
-        {'2', "\n (2-2) 前車輪  ST車輪半径誤差比率 err(FWH)=10.00(%)"},
-        {'3', "\n (2-3) ステアリング角のドリフト誤差 Δφ= 2.00°"},
+        {0, " (2-0) 誤差なし"},
+        {1, "\n (2-1) 後車輪  左右の車輪半径誤差比率 err(RWH) (L,R)=( 1.20 -5.00)(%)"},
+        {2, "\n (2-2) 前車輪  ST車輪半径誤差比率 err(FWH)=10.00(%)"},
+        {3, "\n (2-3) ステアリング角のドリフト誤差 Δφ= 2.00°"},
         // Both lines, although the Tread error is 0.
-        {'4',
+        {4,
          "\n (2-4-1) ホイールベース誤差比率  err(WB)=10.00(%)"
          "\n (2-4-2) トレッド誤差比率　      err(TR)= 0.00(%)"},
-        {'5', "\n (2-5) 駆動輪滑り率  SLIPerr= 5.00(%)"},
-        {'\0', ""},
-        {'7', ""},
+        {5, "\n (2-5) 駆動輪滑り率  SLIPerr= 5.00(%)"},
+        {-1, ""},
+        {7, ""},
     };
     for (const Case& c : cases) {
-        s.errorNumber = c.number;
+        s.errorNumber = static_cast<MechanismError>(c.number);
         printConditions(ctx);
         const std::string expected = "\n(2)AGV機構誤差" + c.lines + "\n(3) CP運動（経路既知）";
-        EXPECT_NE(take().find(expected), std::string::npos) << "error number " << int(c.number);
+        EXPECT_NE(take().find(expected), std::string::npos) << "error number " << c.number;
     }
 }
 
 TEST_F(ReportTest, BothWordingsOfEveryCurve) {
-    CurveParams& c = ctx.settings.curve;
+    CurveParams& c = ctx.model.settings.curve;
     c.cosineA = 1.25, c.cosineL = 3.5, c.cosineN = 2.0;
     c.cycloidA = 0.5, c.cycloidL = 12.25;
     c.quadraticA = 1.0, c.quadraticL = 4.0;
@@ -132,7 +132,7 @@ TEST_F(ReportTest, BothWordingsOfEveryCurve) {
          "\n I=16 : 波打ち円 r=R+A*cos(nβ) R=2[m] A= 0.30[m] 波数n= 5.0000"},
     };
     for (const Case& k : cases) {
-        ctx.settings.curveNumber = k.curve;
+        ctx.model.settings.curveNumber = k.curve;
         printConditions(ctx);
         EXPECT_NE(take().find(std::string("\n(3) CP運動（経路既知）") + k.report + "\n(4-1)"),
                   std::string::npos)
@@ -143,7 +143,7 @@ TEST_F(ReportTest, BothWordingsOfEveryCurve) {
     for (int notACurve : {0, 5, 10, 17, -1}) {
         printPathLine(ctx, notACurve);
         EXPECT_EQ(take(), "");
-        ctx.settings.curveNumber = notACurve;
+        ctx.model.settings.curveNumber = notACurve;
         printConditions(ctx);
         EXPECT_NE(take().find("\n(3) CP運動（経路既知）\n(4-1)"), std::string::npos);
     }

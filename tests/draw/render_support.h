@@ -19,11 +19,11 @@
 
 #include "app/context.h"
 #include "app/dialogue.h"
+#include "app/path_dialogue.h"
 #include "app/startup.h"
 #include "draw/frame.h"
 #include "draw/gl_window.h"
 #include "path/arc_length.h"
-#include "path/path_dialogue.h"
 #include "path/path_length.h"
 
 namespace agvtest {
@@ -131,7 +131,7 @@ inline std::vector<std::uint8_t> readPngFile(const std::string& file, int& width
 
 inline Picture renderFrame(const agv::AgvContext& ctx) {
     useDrawingWindow();
-    agv::drawFrame(ctx);
+    agv::drawFrame(agv::sceneOf(ctx));
     return Picture(agv::readBackBuffer(agv::kWindowSize, agv::kWindowSize));
 }
 
@@ -144,19 +144,19 @@ inline std::unique_ptr<agv::AgvContext> computedContext(char errorNumber, double
     std::ostringstream discard;
     ctx->out = &discard;
     agv::initialiseRun(*ctx);
-    agv::applyErrorChoice(*ctx, errorNumber, v1, v2);
+    agv::applyErrorChoice(*ctx, agv::mechanismErrorOf(errorNumber - '0'), v1, v2);
     if (values != nullptr) agv::storeCurveConstants(*ctx, curve, values);
-    ctx->settings.curveNumber = curve;
-    agv::setupPath(*ctx, curve);
-    EXPECT_EQ(agv::checkPathLength(*ctx, curve), 1);
-    EXPECT_LT(agv::computeTrajectories(*ctx), agv::kMaxRecords);
+    ctx->model.settings.curveNumber = curve;
+    agv::setupPath(ctx->model, curve);
+    EXPECT_TRUE(agv::checkPathLength(ctx->model, curve).done());
+    EXPECT_TRUE(agv::computeTrajectories(*ctx).done());
     ctx->out = &std::cout;
     return ctx;
 }
 
 inline agv::Vec2 windowOf(const agv::AgvContext& ctx, double x, double y) {
     double w[2];
-    agv::toWindow(ctx, x, y, w);
+    agv::toWindow(ctx.view, x, y, w);
     return {w[0], w[1]};
 }
 

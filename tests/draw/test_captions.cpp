@@ -5,10 +5,10 @@
 #include <cmath>
 #include <limits>
 
-#include "app/settings.h"
+#include "app/window.h"
 #include "draw/captions.h"
 #include "draw/render_support.h"
-#include "draw/window_keys.h"
+#include "sim/model.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ TEST(CaptionTemplates, PercentDigitsAreTruncatedNeverRounded) {
 TEST(CaptionTemplates, SlipIsShownWithoutItsSign) {
     EXPECT_EQ(agv::percentText(-0.07, false), " 07%");
     agv::SimulationSettings s;
-    s.errorNumber = '5';
+    s.errorNumber = agv::MechanismError::kSlip;
     s.SLIP = -0.04;
     agv::ErrorCaption e;
     ASSERT_TRUE(agv::errorCaption(s, e));
@@ -71,17 +71,17 @@ TEST(CaptionTemplates, ErrorLineFollowsTheErrorNumber) {
     agv::SimulationSettings s;
     agv::ErrorCaption e;
     EXPECT_FALSE(agv::errorCaption(s, e));  // unset before the first dialogue
-    s.errorNumber = '0';
+    s.errorNumber = agv::MechanismError::kNone;
     ASSERT_TRUE(agv::errorCaption(s, e));
     EXPECT_STREQ(e.caption, "(0) No AGV Error");
     EXPECT_TRUE(e.value.empty());
-    s.errorNumber = '4';
+    s.errorNumber = agv::MechanismError::kWheelBaseTread;
     s.WBerr = 0.1;
     s.TRerr = -0.05;
     ASSERT_TRUE(agv::errorCaption(s, e));
     EXPECT_EQ(e.value, "( 10,-05)%");
     EXPECT_FLOAT_EQ(e.valueX, -0.30f);
-    s.errorNumber = '3';
+    s.errorNumber = agv::MechanismError::kSteerDrift;
     s.steerDrift = 2 * agv::kRadPerDeg;
     ASSERT_TRUE(agv::errorCaption(s, e));
     EXPECT_EQ(e.value, " 02[deg]");
@@ -96,8 +96,8 @@ int captionInk(const Picture& pic, double y0, double y1) {
 TEST(RenderedCaptions, EachLineAppearsInItsPlace) {
     auto ctx = computedContext('1', -3.0, 2.0);
     const Picture with = renderFrame(*ctx);
-    ctx->settings.errorNumber = '\0';
-    ctx->settings.curveNumber = 99;
+    ctx->model.settings.errorNumber = agv::MechanismError::kUnset;
+    ctx->model.settings.curveNumber = 99;
     const Picture without = renderFrame(*ctx);
     // The grid lies over the captions alike in both pictures; the difference is the text.
     EXPECT_GT(captionInk(with, 0.85, 0.89), captionInk(without, 0.85, 0.89) + 100);
@@ -115,7 +115,7 @@ TEST(RenderedCaptions, EachLineAppearsInItsPlace) {
 TEST(RenderedCaptions, SwitchingTheTypeChangesOnlyTheTypeLine) {
     auto ctx = computedContext('0', 0.0, 0.0);
     const Picture type1 = renderFrame(*ctx);
-    agv::applyWindowKey(*ctx, '3');
+    agv::pressWindowKey(*ctx, '3');
     const Picture type3 = renderFrame(*ctx);
     int typeLine = 0, otherLines = 0;
     for (int row = Picture::row(0.99); row <= Picture::row(0.6); ++row) {

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <vector>
 
+#include "app/window.h"
 #include "draw/frame.h"
 #include "draw/render_support.h"
-#include "draw/window_keys.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ int redThickness(const Picture& pic, Vec2 w) {
 class RenderedFrame : public ::testing::Test {
   protected:
     void SetUp() override { ctx_ = computedContext('1', 5.0, -5.0); }
-    const agv::PoseRecord* theory() const { return ctx_->store->theoryTraj[0]; }
-    int last() const { return ctx_->store->recordCount[0]; }
+    const agv::PoseRecord* theory() const { return ctx_->data.store->theoryTraj[0]; }
+    int last() const { return ctx_->data.store->recordCount[0]; }
     std::unique_ptr<agv::AgvContext> ctx_;
 };
 
@@ -60,15 +60,15 @@ TEST_F(RenderedFrame, ShowsTheGridTheWholeRedPathAndThePathMarks) {
     }
     EXPECT_GT(probed, 20);
     // Black marks at the start and the end of the path.
-    const agv::PathPose& start = ctx_->path.pathStartPose[1];
-    const agv::PathEnd& end = ctx_->path.pathEnd[1];
+    const agv::PathPose& start = ctx_->model.path.pathStartPose[1];
+    const agv::PathEnd& end = ctx_->model.path.pathEnd[1];
     for (Vec2 w : {windowOf(*ctx_, start.x, start.y), windowOf(*ctx_, end.x, end.y)}) {
         EXPECT_EQ(pic.at(w.x + 0.004, w.y + 0.004), kBlack);
     }
 }
 
 TEST_F(RenderedFrame, TrailsGrowWithTheMotionUpToTheShownRecord) {
-    const agv::PoseRecord* blue = ctx_->store->noFbcTraj[0];
+    const agv::PoseRecord* blue = ctx_->data.store->noFbcTraj[0];
     const int i = last() * 3 / 4;
     const Vec2 w = windowOf(*ctx_, blue[i][agv::kPoseX], blue[i][agv::kPoseY]);
     const Vec2 r = windowOf(*ctx_, theory()[i][agv::kPoseX], theory()[i][agv::kPoseY]);
@@ -89,7 +89,7 @@ TEST_F(RenderedFrame, ZoomChangesTheGridButNotTheTrajectoryWidth) {
     }
     for (int presses = 0; presses <= 3; presses += 3) {
         for (int k = 0; k < presses; ++k)
-            agv::applyWindowKey(*ctx_, 'w');
+            agv::pressWindowKey(*ctx_, 'w');
         const double scale = ctx_->view.viewScale;
         const Picture pic = renderFrame(*ctx_);
         const Vec2 o = windowOf(*ctx_, 0.0, 0.0);
@@ -111,9 +111,9 @@ TEST_F(RenderedFrame, PlotPanelHidesTheViewAndNeverMoves) {
     ctx_->view.motionIndex = last();
     const Picture plain = renderFrame(*ctx_);
     for (int k = 0; k < 12; ++k)
-        agv::applyWindowKey(*ctx_, 'X');
-    agv::applyWindowKey(*ctx_, 'W');
-    agv::applyWindowKey(*ctx_, 'y');
+        agv::pressWindowKey(*ctx_, 'X');
+    agv::pressWindowKey(*ctx_, 'W');
+    agv::pressWindowKey(*ctx_, 'y');
     const Picture moved = renderFrame(*ctx_);
     // The moved view runs into the panel edge...
     const auto coloured = [](const Picture& p) {
@@ -134,8 +134,8 @@ TEST_F(RenderedFrame, PlotPanelHidesTheViewAndNeverMoves) {
 
 TEST(RenderedFrameWithoutRun, FreshContextDrawsWhiteWithGrid) {
     agv::AgvContext ctx;
-    agv::setViewDefaults(ctx);
-    ctx.settings.vehicleType = 1;
+    agv::setViewDefaults(ctx.view);
+    ctx.model.settings.vehicleType = 1;
     const Picture pic = renderFrame(ctx);
     EXPECT_EQ(pic.at(-0.8, -0.8), kWhite);
     EXPECT_TRUE(pic.near(kBlack, -0.7, -0.8, 1));

@@ -104,9 +104,9 @@ TEST(PlotAxes, ValueTicksEveryMetreAndTheirLabels) {
 // a constant (window heights with s = 0.3 and s5 = 1.5 noted beside them).
 std::unique_ptr<agv::AgvContext> syntheticPlots() {
     auto ctx = std::make_unique<agv::AgvContext>();
-    agv::setViewDefaults(*ctx);
-    ctx->settings.vehicleType = 1;
-    agv::TrajectoryStore& st = *ctx->store;
+    agv::setViewDefaults(ctx->view);
+    ctx->model.settings.vehicleType = 1;
+    agv::TrajectoryStore& st = *ctx->data.store;
     st.recordCount[0] = 100;
     st.endTime[0] = 2.0;
     ctx->view.plotRange[0].maxAbs = 1.0;
@@ -178,10 +178,10 @@ TEST(RenderedPlots, PanelsShowTheirSeriesAxesAndMarks) {
 
 TEST(RenderedPlots, EmptyRunDrawsWithoutDividingByZero) {
     auto ctx = syntheticPlots();
-    ctx->store->recordCount[0] = 0;
-    ctx->store->endTime[0] = 0.0;
+    ctx->data.store->recordCount[0] = 0;
+    ctx->data.store->endTime[0] = 0.0;
     ctx->view.plotRange[0].maxAbs = 0.0;
-    const auto p = agv::plotScales(*ctx, 0);
+    const auto p = agv::plotScales(agv::sceneOf(*ctx), 0);
     EXPECT_EQ(p.dx, 0.0);
     EXPECT_EQ(p.s, 0.0);
     EXPECT_EQ(p.s5, 0.0);

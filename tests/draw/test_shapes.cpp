@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "app/settings.h"
 #include "draw/shapes.h"
+#include "sim/model.h"
 
 namespace {
 

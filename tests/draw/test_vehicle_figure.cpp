@@ -5,9 +5,9 @@
 #include <cmath>
 #include <vector>
 
+#include "app/window.h"
 #include "draw/render_support.h"
 #include "draw/vehicle_figure.h"
-#include "draw/window_keys.h"
 
 namespace {
 
@@ -124,8 +124,8 @@ class RenderedFigure : public ::testing::TestWithParam<int> {};
 // The cubic path starts straight (heading 0, curvature 0): every figure starts unturned.
 TEST_P(RenderedFigure, StandsInTheStartPoseAtRecordZero) {
     auto ctx = computedContext('2', 3.0, 0.0, 4);
-    agv::applyWindowKey(*ctx, static_cast<unsigned char>('0' + GetParam()));
-    const agv::PoseRecord& start = ctx->store->fbcTraj[GetParam() - 1][0];
+    agv::pressWindowKey(*ctx, static_cast<unsigned char>('0' + GetParam()));
+    const agv::PoseRecord& start = ctx->data.store->fbcTraj[GetParam() - 1][0];
     ASSERT_NEAR(start[agv::kPoseTheta], 0.0, 1e-12);
     ASSERT_NEAR(start[agv::kPosePhi], 0.0, 1e-12);
 
@@ -163,13 +163,13 @@ bool clearOf(const agv::AgvContext& ctx, const agv::PoseRecord* records, int las
 
 TEST(RenderedFigures, BlueFigureStandsAtItsOwnRecordAndShrinksWithZoom) {
     auto ctx = computedContext('3', 10.0, 0.0, 15);
-    agv::applyWindowKey(*ctx, '2');
-    const int last = ctx->store->recordCount[1];
+    agv::pressWindowKey(*ctx, '2');
+    const int last = ctx->data.store->recordCount[1];
     ctx->view.motionIndex = last;
     // Move the controlled vehicle's last record out of the view, so that its figure
     // cannot hide the uncontrolled one.
-    ctx->store->fbcTraj[1][last][agv::kPoseX] = 100.0;
-    const agv::PoseRecord& blue = ctx->store->noFbcTraj[1][last];
+    ctx->data.store->fbcTraj[1][last][agv::kPoseX] = 100.0;
+    const agv::PoseRecord& blue = ctx->data.store->noFbcTraj[1][last];
 
     const Picture pic = renderFrame(*ctx);
     int probed = 0;
@@ -177,8 +177,8 @@ TEST(RenderedFigures, BlueFigureStandsAtItsOwnRecordAndShrinksWithZoom) {
         for (double across : {-0.35, 0.0, 0.35}) {
             const Vec2 w = bodyPoint(*ctx, blue, along, across);
             // Lines drawn over the figure: the red path and the green trail.
-            if (!clearOf(*ctx, ctx->store->theoryTraj[1], last, w, 0.01) ||
-                !clearOf(*ctx, ctx->store->fbcTraj[1], last - 1, w, 0.015) || w.x > 0.34) {
+            if (!clearOf(*ctx, ctx->data.store->theoryTraj[1], last, w, 0.01) ||
+                !clearOf(*ctx, ctx->data.store->fbcTraj[1], last - 1, w, 0.015) || w.x > 0.34) {
                 continue;
             }
             ++probed;
@@ -188,10 +188,10 @@ TEST(RenderedFigures, BlueFigureStandsAtItsOwnRecordAndShrinksWithZoom) {
     EXPECT_GE(probed, 4);
 
     // Back at record 0 the figures are far smaller in area after three presses of 'w'.
-    agv::applyWindowKey(*ctx, '0');
+    agv::pressWindowKey(*ctx, '0');
     const int before = renderFrame(*ctx).count(kGreen, -1.0, -1.0, 0.34, 1.0);
     for (int i = 0; i < 3; ++i)
-        agv::applyWindowKey(*ctx, 'w');
+        agv::pressWindowKey(*ctx, 'w');
     const int after = renderFrame(*ctx).count(kGreen, -1.0, -1.0, 0.34, 1.0);
     const double areaRatio = std::pow(0.9, 6);
     EXPECT_NEAR(static_cast<double>(after) / before, areaRatio, 0.08);

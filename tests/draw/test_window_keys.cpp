@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "app/context.h"
-#include "draw/window_keys.h"
+#include "app/window.h"
 
 namespace {
 
@@ -13,11 +13,11 @@ using agv::KeyAction;
 
 std::unique_ptr<agv::AgvContext> viewContext() {
     auto ctx = std::make_unique<agv::AgvContext>();
-    agv::setViewDefaults(*ctx);
-    ctx->settings.vehicleType = 1;
-    ctx->store->recordCount[0] = 7;
-    ctx->store->recordCount[1] = 300;
-    ctx->store->recordCount[2] = 40;
+    agv::setViewDefaults(ctx->view);
+    ctx->model.settings.vehicleType = 1;
+    ctx->data.store->recordCount[0] = 7;
+    ctx->data.store->recordCount[1] = 300;
+    ctx->data.store->recordCount[2] = 40;
     return ctx;
 }
 
@@ -25,72 +25,72 @@ TEST(WindowKeys, StepAdvancesThreeRecordsAndStopsAtTheLast) {
     auto ctx = viewContext();
     int expected[] = {3, 6, 7, 7};
     for (int e : expected) {
-        EXPECT_EQ(agv::applyWindowKey(*ctx, 's'), KeyAction::kRedraw);
+        EXPECT_EQ(agv::pressWindowKey(*ctx, 's'), KeyAction::kRedraw);
         EXPECT_EQ(ctx->view.motionIndex, e);
     }
-    EXPECT_EQ(agv::applyWindowKey(*ctx, '0'), KeyAction::kRedraw);
+    EXPECT_EQ(agv::pressWindowKey(*ctx, '0'), KeyAction::kRedraw);
     EXPECT_EQ(ctx->view.motionIndex, 0);
     // A run of a single record: the motion stays at record 0.
-    ctx->store->recordCount[0] = 0;
-    agv::applyWindowKey(*ctx, 's');
+    ctx->data.store->recordCount[0] = 0;
+    agv::pressWindowKey(*ctx, 's');
     EXPECT_EQ(ctx->view.motionIndex, 0);
 }
 
 TEST(WindowKeys, TypeKeysRestartTheMotionAndKeepZoomAndShift) {
     auto ctx = viewContext();
-    agv::applyWindowKey(*ctx, 'W');
-    agv::applyWindowKey(*ctx, 'Y');
-    agv::applyWindowKey(*ctx, 's');
+    agv::pressWindowKey(*ctx, 'W');
+    agv::pressWindowKey(*ctx, 'Y');
+    agv::pressWindowKey(*ctx, 's');
     for (char key : {'2', '3', '1'}) {
-        EXPECT_EQ(agv::applyWindowKey(*ctx, key), KeyAction::kRedraw);
-        EXPECT_EQ(ctx->settings.vehicleType, key - '0');
+        EXPECT_EQ(agv::pressWindowKey(*ctx, key), KeyAction::kRedraw);
+        EXPECT_EQ(ctx->model.settings.vehicleType, key - '0');
         EXPECT_EQ(ctx->view.motionIndex, 0);
         EXPECT_DOUBLE_EQ(ctx->view.viewScale, 0.2 / 0.9);
         EXPECT_DOUBLE_EQ(ctx->view.viewOffsetY, 0.05);
     }
     // 's' then clamps to the type on show.
-    agv::applyWindowKey(*ctx, '3');
+    agv::pressWindowKey(*ctx, '3');
     for (int i = 0; i < 20; ++i)
-        agv::applyWindowKey(*ctx, 's');
+        agv::pressWindowKey(*ctx, 's');
     EXPECT_EQ(ctx->view.motionIndex, 40);
 }
 
 TEST(WindowKeys, ShiftAndZoom) {
     auto ctx = viewContext();
     for (int i = 0; i < 10; ++i)
-        agv::applyWindowKey(*ctx, 'x');
+        agv::pressWindowKey(*ctx, 'x');
     for (unsigned char key : {'X', 'y', 'y', 'w', 'W'})
-        agv::applyWindowKey(*ctx, key);
+        agv::pressWindowKey(*ctx, key);
     EXPECT_NEAR(ctx->view.viewOffsetX, -0.45, 1e-12);
     EXPECT_NEAR(ctx->view.viewOffsetY, -0.1, 1e-12);
     EXPECT_NEAR(ctx->view.viewScale, 0.2, 1e-12);  // 'w' then 'W' gives it back
-    agv::applyWindowKey(*ctx, 'w');
+    agv::pressWindowKey(*ctx, 'w');
     EXPECT_NEAR(ctx->view.viewScale, 0.18, 1e-12);
 }
 
 TEST(WindowKeys, EveryKeyIsStoredButOnlyTableKeysAct) {
     auto ctx = viewContext();
-    agv::applyWindowKey(*ctx, 's');
+    agv::pressWindowKey(*ctx, 's');
     const agv::ViewState before = ctx->view;
     for (unsigned char key : {'S', 'C', 'E', 'F', '9', 'q', ' '}) {
-        EXPECT_EQ(agv::applyWindowKey(*ctx, key), KeyAction::kNone);
+        EXPECT_EQ(agv::pressWindowKey(*ctx, key), KeyAction::kNone);
         EXPECT_EQ(ctx->run.lastKey, static_cast<char>(key));
     }
     EXPECT_EQ(ctx->view.motionIndex, before.motionIndex);
     EXPECT_EQ(ctx->view.viewScale, before.viewScale);
     EXPECT_EQ(ctx->view.viewOffsetX, before.viewOffsetX);
-    EXPECT_EQ(ctx->settings.vehicleType, 1);
+    EXPECT_EQ(ctx->model.settings.vehicleType, 1);
 }
 
 TEST(WindowKeys, ConsoleKeysRestartTheMotionAndEscapeEnds) {
     auto ctx = viewContext();
     for (char key : {'c', 'e', 'f'}) {
-        agv::applyWindowKey(*ctx, 's');
-        EXPECT_EQ(agv::applyWindowKey(*ctx, key), KeyAction::kDialogue);
+        agv::pressWindowKey(*ctx, 's');
+        EXPECT_EQ(agv::pressWindowKey(*ctx, key), KeyAction::kDialogue);
         EXPECT_EQ(ctx->view.motionIndex, 0);
         EXPECT_EQ(ctx->run.lastKey, key);
     }
-    EXPECT_EQ(agv::applyWindowKey(*ctx, 27), KeyAction::kExit);
+    EXPECT_EQ(agv::pressWindowKey(*ctx, 27), KeyAction::kExit);
     EXPECT_EQ(ctx->run.lastKey, 27);
 }
 

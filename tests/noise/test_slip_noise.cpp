@@ -7,22 +7,23 @@
 #include <sstream>
 #include <vector>
 
-#include "app/context.h"
+#include "app/random_table_file.h"
 #include "noise/random_tables.h"
 
 namespace {
 
 constexpr int kLength = agv::kSlipNoiseLength;
 
-/// A context with the committed tables loaded.
+/// The committed tables and a generator at its start.
 struct LoadedContext {
-    agv::AgvContext ctx;
-    std::ostringstream console;
+    agv::RandomTables tables;
+    std::uint32_t rng = 1;
     LoadedContext() {
-        ctx.out = &console;
         std::string error;
-        EXPECT_TRUE(agv::loadRandomTables(ctx, error)) << error;
+        EXPECT_TRUE(agv::loadRandomTables(tables, error)) << error;
     }
+    double normal() { return agv::randomNormal(tables, rng); }
+    void slipNoise(int n, double* out) { agv::makeSlipNoise(tables, 0.02, rng, n, out); }
 };
 
 struct Moments {
@@ -41,14 +42,14 @@ Moments moments(const std::vector<double>& x) {
 
 /// The same sequence built independently: the draws taken in the documented order
 /// and the lag integrated exactly for a held input, y' = y·e^(-h/T) + w·T·(1 - e^(-h/T)).
-std::vector<double> referenceNoise(agv::AgvContext& ctx, int n) {
-    const double z = agv::randomNormal(ctx);
+std::vector<double> referenceNoise(LoadedContext& ctx, int n) {
+    const double z = ctx.normal();
     const int skip = static_cast<int>(std::floor(100.0 * std::fabs(z))) + 1;
     for (int j = 0; j < skip; ++j)
-        agv::randomNormal(ctx);
+        ctx.normal();
     std::vector<double> w(n);
     for (double& value : w)
-        value = agv::randomNormal(ctx);
+        value = ctx.normal();
 
     const double h = 0.02 / 5;
     const double decay = std::exp(-h / agv::kSlipTau);
@@ -65,15 +66,15 @@ std::vector<double> referenceNoise(agv::AgvContext& ctx, int n) {
 }  // namespace
 
 TEST(UniformGenerator, FollowsTheLinearCongruentialRecurrence) {
-    agv::AgvContext ctx;
-    EXPECT_EQ(agv::drawUniform15(ctx), 41);  // state 214013 + 2531011 = 2745024
+    std::uint32_t rng = 1;
+    EXPECT_EQ(agv::drawUniform15(rng), 41);  // state 214013 + 2531011 = 2745024
     std::uint64_t state = 2745024;
     for (int draw = 1; draw < 100000; ++draw) {
         state = (state * 214013 + 2531011) % (std::uint64_t{1} << 32);
         const int expected = static_cast<int>((state >> 16) & 0x7FFF);
-        ASSERT_EQ(agv::drawUniform15(ctx), expected) << "draw " << draw;
+        ASSERT_EQ(agv::drawUniform15(rng), expected) << "draw " << draw;
     }
-    EXPECT_EQ(ctx.noise.rngState, state);
+    EXPECT_EQ(rng, state);
 }
 
 TEST(UniformGenerator, ConvertedDrawsAreStandardNormal) {
@@ -82,7 +83,7 @@ TEST(UniformGenerator, ConvertedDrawsAreStandardNormal) {
     std::vector<double> x(count);
     int withinOne = 0, withinTwo = 0;
     for (double& value : x) {
-        value = agv::randomNormal(loaded.ctx);
+        value = loaded.normal();
         withinOne += std::fabs(value) < 1.0;
         withinTwo += std::fabs(value) < 2.0;
     }
@@ -108,8 +109,8 @@ TEST(SlipFilter, OneStepMatchesTheFourthOrderExpansion) {
 TEST(SlipNoise, NormalisedCorrelatedAndMatchesTheDrawOrder) {
     LoadedContext first, second;
     std::vector<double> out(kLength), again(kLength);
-    agv::makeSlipNoise(first.ctx, kLength, out.data());
-    agv::makeSlipNoise(first.ctx, kLength, again.data());
+    first.slipNoise(kLength, out.data());
+    first.slipNoise(kLength, again.data());
 
     for (const std::vector<double>* sequence : {&out, &again}) {
         const Moments m = moments(*sequence);
@@ -124,26 +125,26 @@ TEST(SlipNoise, NormalisedCorrelatedAndMatchesTheDrawOrder) {
 
     // Both sequences follow from the one stream, the second after the first's draws;
     // out[0] is where a zero filter output lands after normalisation.
-    const std::vector<double> expected = referenceNoise(second.ctx, kLength);
-    const std::vector<double> expectedAgain = referenceNoise(second.ctx, kLength);
+    const std::vector<double> expected = referenceNoise(second, kLength);
+    const std::vector<double> expectedAgain = referenceNoise(second, kLength);
     double worst = 0.0;
     for (int i = 0; i < kLength; ++i) {
         worst = std::fmax(worst, std::fabs(out[i] - expected[i]));
         worst = std::fmax(worst, std::fabs(again[i] - expectedAgain[i]));
     }
     EXPECT_LT(worst, 1e-6);
-    EXPECT_EQ(first.ctx.noise.rngState, second.ctx.noise.rngState);
+    EXPECT_EQ(first.rng, second.rng);
 }
 
 TEST(SlipNoise, DegenerateLengthsGiveNoNaN) {
     LoadedContext loaded;
     double single = 7.0;
-    agv::makeSlipNoise(loaded.ctx, 1, &single);  // constant output: nothing to scale
+    loaded.slipNoise(1, &single);  // constant output: nothing to scale
     EXPECT_EQ(single, 0.0);
 
     double untouched = 7.0;
-    const std::uint32_t state = loaded.ctx.noise.rngState;
-    agv::makeSlipNoise(loaded.ctx, 0, &untouched);
+    const std::uint32_t state = loaded.rng;
+    loaded.slipNoise(0, &untouched);
     EXPECT_EQ(untouched, 7.0);
-    EXPECT_EQ(loaded.ctx.noise.rngState, state);
+    EXPECT_EQ(loaded.rng, state);
 }

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "app/context.h"
 #include "path/curves.h"
+#include "sim/model.h"
 
 namespace agv {
 namespace {
@@ -38,7 +38,7 @@ TEST(SplitInterval, WholeStepsOfAtLeastTheGivenSize) {
 TEST(PathLength, DefaultCurves) {
     const double expected[] = {2.927391,  3.026359, 2.957886, 2.365066,  9.688448,
                                12.862794, 8.919731, 9.688448, 12.566371, 14.187908};
-    AgvContext ctx;
+    Model ctx;
     for (int k = 0; k < 10; ++k) {
         const int I = kCurves[k];
         setupPath(ctx, I);
@@ -51,7 +51,7 @@ TEST(PathLength, DefaultCurves) {
 }
 
 TEST(PathLength, EndReferencePoints) {
-    AgvContext ctx;
+    Model ctx;
     setupPath(ctx, 1);
     const ReferencePoint& c = ctx.path.pathEndReference[1];
     EXPECT_NEAR(c.s, 2.927391, 1e-6);
@@ -73,7 +73,7 @@ TEST(PathLength, EndReferencePoints) {
 }
 
 TEST(ArcTable, DefaultCosine) {
-    AgvContext ctx;
+    Model ctx;
     setupPath(ctx, 1);
     buildArcTable(ctx, 1);
     const ArcTable& t = ctx.path.arcTable;
@@ -89,7 +89,7 @@ TEST(ArcTable, DefaultCosine) {
 }
 
 TEST(ArcTable, LongRangeStopsAtCapacity) {
-    AgvContext ctx;
+    Model ctx;
     ctx.settings.curve.spiralA = 0.3;
     ctx.settings.curve.spiralN = 6;  // β up to 37.7: more than 3000 entries
     setupPath(ctx, 12);
@@ -105,7 +105,7 @@ TEST(ArcTable, LongRangeStopsAtCapacity) {
 // Each curve: arc lengths mapped to parameters and back, searched as the integrator
 // does, from the previous answer less 0.1.
 TEST(ParamAtArcLength, InvertsTheArcLength) {
-    AgvContext ctx;
+    Model ctx;
     for (int I : kCurves) {
         SCOPED_TRACE(I);
         setupPath(ctx, I);
@@ -123,7 +123,7 @@ TEST(ParamAtArcLength, InvertsTheArcLength) {
             EXPECT_EQ(paramAtArcLength(ctx, 0.5, sf + 3, I), ctx.path.pathEndParam[I]);
         }
     }
-    AgvContext cosine;
+    Model cosine;
     setupPath(cosine, 1);
     buildArcTable(cosine, 1);
     const double half = paramAtArcLength(cosine, -0.1, 1.4636955, 1);
@@ -136,7 +136,7 @@ TEST(ParamAtArcLength, InvertsTheArcLength) {
 }
 
 TEST(ParamAtArcLength, StaleOrMissingTableStillGivesTheAnswer) {
-    AgvContext ctx;
+    Model ctx;
     setupPath(ctx, 1);
     buildArcTable(ctx, 1);
     ctx.settings.curve.cosineA = 0.2;  // new constants: the table no longer fits
@@ -150,7 +150,7 @@ TEST(ParamAtArcLength, StaleOrMissingTableStillGivesTheAnswer) {
 }
 
 TEST(ParamAtArcLength, EndsOnEveryInput) {
-    AgvContext ctx;
+    Model ctx;
     setupPath(ctx, 1);
     buildArcTable(ctx, 1);
     const double inf = std::numeric_limits<double>::infinity();
@@ -179,7 +179,7 @@ TEST(ParamAtArcLength, ZeroLengthPathsStayFinite) {
                           {16, [](CurveParams& c) { c.wavyN = 0; }}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.I);
-        AgvContext ctx;
+        Model ctx;
         c.zero(ctx.settings.curve);
         setupPath(ctx, c.I);
         buildArcTable(ctx, c.I);

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/context.h"
 #include "path/arc_length.h"
+#include "sim/model.h"
 
 namespace agv {
 namespace {
@@ -19,7 +19,7 @@ struct Pose {
     double x, y, theta;
 };
 
-Pose tangentPose(const AgvContext& ctx, double p, int I) {
+Pose tangentPose(const Model& ctx, double p, int I) {
     double pt[2];
     double d[3];
     curvePoint(ctx, p, I, pt);
@@ -28,7 +28,7 @@ Pose tangentPose(const AgvContext& ctx, double p, int I) {
 }
 
 TEST(CurveValues, GraphCurvesAtDefaults) {
-    AgvContext ctx;
+    Model ctx;
     prepareCurve(ctx, 1);
     double pt[2];
     EXPECT_NEAR(curvePoint(ctx, 1.0, 1, pt), 1.0, 1e-12);
@@ -47,7 +47,7 @@ TEST(CurveValues, GraphCurvesAtDefaults) {
 }
 
 TEST(CurveValues, PolarCurvesAtDefaults) {
-    AgvContext ctx;
+    Model ctx;
     prepareCurve(ctx, 11);
     Pose q = tangentPose(ctx, kHalfPi, 11);
     EXPECT_NEAR(q.x, 0.0, 1e-12);
@@ -83,7 +83,7 @@ TEST(CurveValues, PolarCurvesAtDefaults) {
 }
 
 TEST(CurveValues, CardioidCuspIsLimited) {
-    AgvContext ctx;
+    Model ctx;
     ctx.settings.curve.cardioidB = 1.0;
     prepareCurve(ctx, 13);
     EXPECT_DOUBLE_EQ(curveCurvature(ctx, 0.0, 13), 50.0);
@@ -102,7 +102,7 @@ TEST(RoseTangent, ContinuousUpToTheEndHeading) {
                           {1.0 / 3.0, 3 * kPi, 4 * kPi}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.n);
-        AgvContext ctx;
+        Model ctx;
         ctx.settings.curve.roseN = c.n;
         prepareCurve(ctx, 14);
         EXPECT_NEAR(ctx.path.pathEndParam[14], c.betaEnd, 1e-12);
@@ -118,7 +118,7 @@ TEST(RoseTangent, ContinuousUpToTheEndHeading) {
         EXPECT_LT(largestJump, 0.1);
         EXPECT_NEAR(previous, c.thetaEnd, 0.1);
     }
-    AgvContext ctx;  // defaults: n = 2
+    Model ctx;  // defaults: n = 2
     prepareCurve(ctx, 14);
     for (double b : {kHalfPi - 1e-4, kHalfPi + 1e-4})
         EXPECT_NEAR(tangentPose(ctx, b, 14).theta, 1.5 * kPi, 1e-3);
@@ -127,7 +127,7 @@ TEST(RoseTangent, ContinuousUpToTheEndHeading) {
 }
 
 TEST(RoseTangent, BoundaryAndAbsurdN) {
-    AgvContext ctx;
+    Model ctx;
     ctx.settings.curve.roseN = 0.99;  // between the two rules: taken as one petal
     prepareCurve(ctx, 14);
     EXPECT_EQ(ctx.settings.curve.roseWholeN, 1);
@@ -149,7 +149,7 @@ TEST(RoseTangent, BoundaryAndAbsurdN) {
 // Derivatives, curvature, speed and curvature rate against central differences of the
 // lower-order routines, for every curve.
 TEST(CurveDerivatives, AgreeWithDifferences) {
-    AgvContext ctx;
+    Model ctx;
     const double h = 1e-5;
     for (int I : kCurves) {
         setupPath(ctx, I);
@@ -210,7 +210,7 @@ TEST(CurveEvaluation, CombinedValuesAndBoundsAgreeWithTheCurve) {
         {16, [](CurveParams& c) { c.wavyN = 3.5; }},
     };
     for (const Variant& v : variants) {
-        AgvContext ctx;
+        Model ctx;
         v.adjust(ctx.settings.curve);
         setupPath(ctx, v.I);
         const double pEnd = ctx.path.pathEndParam[v.I];
@@ -244,7 +244,7 @@ TEST(CurveEvaluation, CombinedValuesAndBoundsAgreeWithTheCurve) {
         EXPECT_GE(wide.bend, b.bend);
     }
     // Constants that give no bound give no finite one.
-    AgvContext ctx;
+    Model ctx;
     ctx.settings.curve.cubicL = 0.0;
     EXPECT_FALSE(curveDerivativeBounds(ctx, 0.0, 1.0, 4).bend < 1e300);
     EXPECT_FALSE(curveDerivativeBounds(ctx, 0.0, std::nan(""), 15).bend < 1e300);
@@ -288,7 +288,7 @@ TEST(CurveNumbers, ValidNumbersAndPathMakingConstants) {
 }
 
 TEST(CurveNumbers, InvalidNumbersGiveZerosAndTouchNothing) {
-    AgvContext ctx;
+    Model ctx;
     setupPath(ctx, 1);
     buildArcTable(ctx, 1);
     // Byte images of everything the path routines may write.

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "noise/random_tables.h"
+#include "app/random_table_file.h"
 #include "noise/slip_noise.h"
 #include "sim_test_support.h"
 
@@ -17,16 +17,18 @@ using simtest::SimContext;
 
 constexpr double kDt = 0.02;
 
-/// A computation on curve I with the given error setting; returns caltraj's result.
+using agv::MechanismError;
+
+/// A computation on curve I with the given error setting, and its outcome.
 struct Computation : SimContext {
-    int result = 0;
+    agv::RunOutcome outcome;
     using SimContext::SimContext;
     Computation& compute(int curve) {
         prepare(curve);
-        result = agv::caltraj(ctx, curve);
+        outcome = agv::caltraj(model, data);
         return *this;
     }
-    const agv::TrajectoryStore& store() const { return *ctx.store; }
+    const agv::TrajectoryStore& store() const { return *data.store; }
 };
 
 bool sameRecords(const agv::PoseRecord* a, const agv::PoseRecord* b, int count) {
@@ -37,7 +39,7 @@ TEST(Caltraj, DefaultCosine) {
     Computation run;
     run.compute(1);
     const agv::TrajectoryStore& st = run.store();
-    const double sf = run.ctx.path.pathEnd[1].sf;
+    const double sf = run.model.path.pathEnd[1].sf;
 
     // Type 1 drives at Vw: one record per 2 cm, the end record within the last interval.
     EXPECT_EQ(st.recordCount[0], 147);
@@ -47,7 +49,8 @@ TEST(Caltraj, DefaultCosine) {
     // sub-steps long, so it ends after recordCount·dt.
     EXPECT_EQ(st.recordCount[1], 275);
     EXPECT_NEAR(st.endTime[1], 5.5157, 1e-4);
-    EXPECT_EQ(run.result, st.recordCount[2]);
+    EXPECT_TRUE(run.outcome.done());
+    EXPECT_EQ(run.outcome.vehicleType, 3);
 
     for (int k = 0; k < 3; ++k) {
         const int last = st.recordCount[k];
@@ -63,8 +66,6 @@ TEST(Caltraj, DefaultCosine) {
         for (int n = 0; n <= last; ++n)
             EXPECT_LT(std::fabs(st.fbcErr[k][n][0]), 1e-3);
     }
-    EXPECT_EQ(run.console.str(),
-              "\n      2DW1C 計算終わり\n      1FDW1FS 計算終わり\n      1RDW1FS 計算終わり");
 }
 
 TEST(Caltraj, WithoutErrorTheBlueVehicleIsTheRedOne) {
@@ -94,27 +95,28 @@ TEST(Caltraj, ErrorsOfOtherMechanismsChangeNothing) {
     Computation none;
     none.compute(1);
     struct Case {
-        char error;
+        MechanismError error;
         int type;
     };
-    for (const Case c : {Case{'2', 1}, Case{'2', 3}, Case{'3', 1}}) {
+    for (const Case c : {Case{MechanismError::kFrontWheel, 1}, Case{MechanismError::kFrontWheel, 3},
+                         Case{MechanismError::kSteerDrift, 1}}) {
         Computation run(c.error);
-        if (c.error == '2') run.ctx.settings.frontWheelErr = 0.2;
-        if (c.error == '3') run.ctx.settings.steerDrift = 0.1;
+        if (c.error == MechanismError::kFrontWheel) run.model.settings.frontWheelErr = 0.2;
+        if (c.error == MechanismError::kSteerDrift) run.model.settings.steerDrift = 0.1;
         run.compute(1);
         const int k = c.type - 1;
         const int count = run.store().recordCount[k] + 1;
         ASSERT_EQ(count, none.store().recordCount[k] + 1);
         EXPECT_TRUE(sameRecords(run.store().noFbcTraj[k], none.store().noFbcTraj[k], count))
-            << "error " << c.error << " type " << c.type;
+            << "type " << c.type;
         EXPECT_TRUE(sameRecords(run.store().fbcTraj[k], none.store().fbcTraj[k], count))
-            << "error " << c.error << " type " << c.type;
+            << "type " << c.type;
     }
 }
 
 TEST(Caltraj, FbcSteeringStaysWithinItsLimits) {
-    Computation run('3');
-    run.ctx.settings.steerDrift = 20.0 * agv::kRadPerDeg;
+    Computation run(MechanismError::kSteerDrift);
+    run.model.settings.steerDrift = 20.0 * agv::kRadPerDeg;
     run.compute(1);
     const agv::TrajectoryStore& st = run.store();
     for (int k = 1; k < 3; ++k) {
@@ -141,15 +143,14 @@ TEST(Caltraj, TooManyRecordsStopTheComputation) {
     for (const Case c :
          {Case{4.7, 2.1, 1}, Case{5.0, 1.9, 2}, Case{5.0, 59.995 / 10.0 / agv::kPi, 1}}) {
         Computation run;
-        run.ctx.settings.curve.circleR = c.R;
-        run.ctx.settings.curve.circleN = c.n;
+        run.model.settings.curve.circleR = c.R;
+        run.model.settings.curve.circleN = c.n;
         run.compute(15);
-        EXPECT_EQ(run.result, 3000);
-        const std::string expected = "\ncaltraj() I=15 AGV=" + std::to_string(c.failingType) +
-                                     " 刻み数NN=3000>=3000=MAX 経路長長過ぎる．経路設定し直し";
-        const std::string out = run.console.str();
-        ASSERT_GE(out.size(), expected.size());
-        EXPECT_EQ(out.substr(out.size() - expected.size()), expected) << "R=" << c.R;
+        EXPECT_EQ(run.outcome.status, agv::RunStatus::kStoreOverflow) << "R=" << c.R;
+        EXPECT_EQ(run.outcome.curveNumber, 15);
+        EXPECT_EQ(run.outcome.vehicleType, c.failingType) << "R=" << c.R;
+        EXPECT_EQ(run.outcome.record, 3000);
+        EXPECT_EQ(run.outcome.limit, 3000.0);
         if (c.failingType == 2) {
             EXPECT_EQ(run.store().recordCount[0], 2985);
         }
@@ -158,13 +159,13 @@ TEST(Caltraj, TooManyRecordsStopTheComputation) {
 
 TEST(Caltraj, ZeroLengthPaths) {
     Computation cosine;
-    cosine.ctx.settings.curve.cosineN = 0.0;
+    cosine.model.settings.curve.cosineN = 0.0;
     cosine.compute(1);
     Computation circle;
-    circle.ctx.settings.curve.circleN = 0.0;
+    circle.model.settings.curve.circleN = 0.0;
     circle.compute(15);
     for (const Computation* run : {&cosine, &circle}) {
-        EXPECT_EQ(run->result, 1);
+        EXPECT_TRUE(run->outcome.done());
         for (int k = 0; k < 3; ++k) {
             EXPECT_EQ(run->store().recordCount[k], 1);
             EXPECT_EQ(run->store().endTime[k], 0.0);
@@ -174,67 +175,67 @@ TEST(Caltraj, ZeroLengthPaths) {
 }
 
 TEST(Caltraj, SlipNoiseIsDrawnForBothSequences) {
-    Computation run('5');
+    Computation run(MechanismError::kSlip);
     std::string error;
-    ASSERT_TRUE(agv::loadRandomTables(run.ctx, error)) << error;
-    run.ctx.settings.SLIP = 0.05;
-    agv::AgvContext twin;
-    twin.out = run.ctx.out;
-    twin.noise = run.ctx.noise;
+    ASSERT_TRUE(agv::loadRandomTables(run.model.tables, error)) << error;
+    run.model.settings.SLIP = 0.05;
+    std::uint32_t rng = run.data.noise.rngState;
     run.compute(1);
     std::vector<double> first(agv::kSlipNoiseLength), second(agv::kSlipNoiseLength);
-    agv::makeSlipNoise(twin, agv::kSlipNoiseLength, first.data());
-    agv::makeSlipNoise(twin, agv::kSlipNoiseLength, second.data());
-    EXPECT_EQ(run.ctx.noise.slipNoise1, first);
-    EXPECT_EQ(run.ctx.noise.slipNoise2, second);
+    agv::makeSlipNoise(run.model.tables, kDt, rng, agv::kSlipNoiseLength, first.data());
+    agv::makeSlipNoise(run.model.tables, kDt, rng, agv::kSlipNoiseLength, second.data());
+    EXPECT_EQ(run.data.noise.slipNoise1, first);
+    EXPECT_EQ(run.data.noise.slipNoise2, second);
     // The slip acted through the wheel errors, the front wheel with the left one.
-    const agv::SimulationSettings& set = run.ctx.settings;
-    EXPECT_EQ(set.frontWheelErr, set.rearWheelErrL);
-    EXPECT_NE(set.rearWheelErrL, 0.0);
-    EXPECT_NE(set.rearWheelErrL, set.rearWheelErrR);
+    const agv::WheelErrors& slip = run.data.mechanism[2].wheels;
+    EXPECT_EQ(slip.front, slip.rearL);
+    EXPECT_NE(slip.rearL, 0.0);
+    EXPECT_NE(slip.rearL, slip.rearR);
+    EXPECT_EQ(run.model.settings.rearWheelErrL, 0.0);
     EXPECT_NE(run.store().noFbcDiff[0][run.store().recordCount[0]][agv::kPoseX], 0.0);
 }
 
 TEST(Caltraj, ExtremeSettingsGiveFiniteRecords) {
     struct Case {
         const char* name;
-        char error;
+        int error;
         double v1, v2, fn, zeta;
     };
     const Case cases[] = {
-        {"wheels 50/-50 %", '1', 0.5, -0.5, 1, 1},
-        {"wheels stopped", '1', -1, -1, 1, 1},
-        {"front -300 %", '2', -3, 0, 1, 1},
-        {"drift 180 deg", '3', agv::kPi, 0, 1, 1},
-        {"geometry -99 %", '4', -0.99, -0.99, 1, 1},
-        {"geometry -150 %", '4', -1.5, -1.5, 1, 1},
-        {"slip 50 %", '5', 0.5, 0, 1, 1},
-        {"zeta -1", '1', 0.05, -0.03, 1, -1},
-        {"zeta -100", '1', 0.05, -0.03, 1, -100},
-        {"fn 10", '1', 0.05, -0.03, 10, 1},
-        {"fn 0.01", '1', 0.05, -0.03, 0.01, 1},
+        {"wheels 50/-50 %", 1, 0.5, -0.5, 1, 1},
+        {"wheels stopped", 1, -1, -1, 1, 1},
+        {"front -300 %", 2, -3, 0, 1, 1},
+        {"drift 180 deg", 3, agv::kPi, 0, 1, 1},
+        {"geometry -99 %", 4, -0.99, -0.99, 1, 1},
+        {"geometry -150 %", 4, -1.5, -1.5, 1, 1},
+        {"slip 50 %", 5, 0.5, 0, 1, 1},
+        {"zeta -1", 1, 0.05, -0.03, 1, -1},
+        {"zeta -100", 1, 0.05, -0.03, 1, -100},
+        {"fn 10", 1, 0.05, -0.03, 10, 1},
+        {"fn 0.01", 1, 0.05, -0.03, 0.01, 1},
     };
     for (const Case& c : cases) {
-        Computation run(c.error);
-        agv::SimulationSettings& set = run.ctx.settings;
+        Computation run(agv::mechanismErrorOf(c.error));
+        agv::SimulationSettings& set = run.model.settings;
         set.SLIP = 0.0;
-        if (c.error == '1') {
+        if (c.error == 1) {
             set.rearWheelErrL = c.v1;
             set.rearWheelErrR = c.v2;
         }
-        if (c.error == '2') set.frontWheelErr = c.v1;
-        if (c.error == '3') set.steerDrift = c.v1;
-        if (c.error == '4') {
+        if (c.error == 2) set.frontWheelErr = c.v1;
+        if (c.error == 3) set.steerDrift = c.v1;
+        if (c.error == 4) {
             set.wheelBaseActual = (1.0 + c.v1) * set.wheelBase;
             set.treadActual = (1.0 + c.v2) * set.tread;
         }
-        if (c.error == '5') {
+        if (c.error == 5) {
             std::string error;
-            ASSERT_TRUE(agv::loadRandomTables(run.ctx, error)) << error;
+            ASSERT_TRUE(agv::loadRandomTables(run.model.tables, error)) << error;
             set.SLIP = c.v1;
         }
         run.design(c.fn, c.zeta);
         run.compute(1);
+        EXPECT_TRUE(run.outcome.done()) << c.name;
         const agv::TrajectoryStore& st = run.store();
         for (int k = 0; k < 3; ++k) {
             for (int n = 0; n <= st.recordCount[k]; ++n) {

@@ -18,7 +18,7 @@ using simtest::SimContext;
 TEST(GainDesign, DefaultAndDegenerateDesigns) {
     SimContext s;
     s.prepare(1);
-    const agv::FeedbackGains& g = s.ctx.gains;
+    const agv::FeedbackGains& g = s.model.gains;
     EXPECT_NEAR(g.omegaN2, 39.4784, 1e-4);
     EXPECT_NEAR(g.twoZetaOmegaN, 12.5664, 1e-4);
     EXPECT_NEAR(g.Kd1, 29.6088, 1e-4);
@@ -39,15 +39,15 @@ TEST(GainDesign, DefaultAndDegenerateDesigns) {
             EXPECT_TRUE(std::isfinite(v)) << "fn=" << fn << " zeta=" << zeta;
     }
     s.design(1.0, 0.0);
-    EXPECT_DOUBLE_EQ(g.Kth1, s.ctx.settings.omegaN);
+    EXPECT_DOUBLE_EQ(g.Kth1, s.model.settings.omegaN);
 }
 
 TEST(ReferencePoint, VehicleOnThePath) {
     SimContext s;
     s.prepare(1);
-    const agv::ReferencePoint on = referenceAt(s.ctx, 1, 0.7);
-    agv::ReferencePoint ref = referenceAt(s.ctx, 1, 0.65);
-    const double dd = agv::findReferencePoint(s.ctx, 1, on.x, on.y, on.theta, ref.p - 0.1, ref);
+    const agv::ReferencePoint on = referenceAt(s.model, 1, 0.7);
+    agv::ReferencePoint ref = referenceAt(s.model, 1, 0.65);
+    const double dd = agv::findReferencePoint(s.model, 1, on.x, on.y, on.theta, ref.p - 0.1, ref);
     EXPECT_NEAR(dd, 0.0, 1e-8);
     EXPECT_NEAR(ref.p, 0.7, 1e-8);
     EXPECT_NEAR(ref.s, on.s, 1e-8);
@@ -57,110 +57,31 @@ TEST(ReferencePoint, VehicleOnThePath) {
 
 TEST(ReferencePoint, LateralOffsetIsPositiveToTheLeft) {
     SimContext s;
-    s.ctx.settings.curve.cosineA = 0.0;  // a straight path along the x axis
+    s.model.settings.curve.cosineA = 0.0;  // a straight path along the x axis
     s.prepare(1);
     for (const double offset : {0.1, -0.1}) {
-        agv::ReferencePoint ref = referenceAt(s.ctx, 1, 0.95);
-        EXPECT_NEAR(agv::findReferencePoint(s.ctx, 1, 1.0, offset, 0.0, 0.85, ref), offset, 1e-12);
+        agv::ReferencePoint ref = referenceAt(s.model, 1, 0.95);
+        EXPECT_NEAR(agv::findReferencePoint(s.model, 1, 1.0, offset, 0.0, 0.85, ref), offset,
+                    1e-12);
         EXPECT_NEAR(ref.p, 1.0, 1e-8);
     }
     // Behind the search start the search steps backwards.
-    agv::ReferencePoint ref = referenceAt(s.ctx, 1, 1.5);
-    EXPECT_NEAR(agv::findReferencePoint(s.ctx, 1, 0.5, 0.2, 0.0, 1.4, ref), 0.2, 1e-12);
+    agv::ReferencePoint ref = referenceAt(s.model, 1, 1.5);
+    EXPECT_NEAR(agv::findReferencePoint(s.model, 1, 0.5, 0.2, 0.0, 1.4, ref), 0.2, 1e-12);
     EXPECT_NEAR(ref.s, 0.5, 1e-8);
     // Behind the path start it stops at the first step with p + 2h < 0 (h = 0.02).
-    ref = referenceAt(s.ctx, 1, 0.0);
-    EXPECT_NEAR(agv::findReferencePoint(s.ctx, 1, -0.5, 0.05, 0.0, -0.1, ref), 0.05, 1e-12);
+    ref = referenceAt(s.model, 1, 0.0);
+    EXPECT_NEAR(agv::findReferencePoint(s.model, 1, -0.5, 0.05, 0.0, -0.1, ref), 0.05, 1e-12);
     EXPECT_NEAR(ref.p, -0.12, 1e-12);
 
     // Heading along y the offset is measured in x: the unit circle, counter-clockwise.
     SimContext c;
     c.prepare(15);
     for (const auto& [x, expected] : {std::pair{0.9, 0.1}, std::pair{1.2, -0.2}}) {
-        ref = referenceAt(c.ctx, 15, 0.0);
-        EXPECT_NEAR(agv::findReferencePoint(c.ctx, 15, x, 0.0, agv::kHalfPi, -0.1, ref), expected,
+        ref = referenceAt(c.model, 15, 0.0);
+        EXPECT_NEAR(agv::findReferencePoint(c.model, 15, x, 0.0, agv::kHalfPi, -0.1, ref), expected,
                     1e-12);
     }
-}
-
-/// The search as its steps are written, every step evaluated: the oracle for the search,
-/// which evaluates only the steps whose sign it cannot bound.
-struct PlainSearch {
-    const agv::AgvContext& ctx;
-    int I;
-    double a, b, c;
-
-    struct Probe {
-        double p, g, X, Y;
-    };
-    Probe at(double p) const {
-        double pt[2];
-        agv::curvePoint(ctx, p, I, pt);
-        return {p, b * pt[0] - a * pt[1] + c, pt[0], pt[1]};
-    }
-    Probe secant(Probe pa, Probe pb) const {
-        Probe last = std::fabs(pb.g) < std::fabs(pa.g) ? pb : pa;
-        for (int k = 0; k < agv::kSecantIterations && pb.g != pa.g; ++k) {
-            last = at(pa.p - pa.g * (pb.p - pa.p) / (pb.g - pa.g));
-            if (std::fabs(last.g) < agv::kReferenceTolerance) break;
-            (std::fabs(pb.g) > std::fabs(pa.g) ? pb : pa) = last;
-        }
-        return last;
-    }
-    /// The answer's probe, or nothing when the search ends at the path end.
-    bool find(double pStart, double pLimit, double h, Probe& found) const {
-        if (!(pStart < pLimit) || !std::isfinite(pStart)) return false;
-        Probe pa = at(pStart);
-        if (std::fabs(pa.g) < agv::kReferenceTolerance) return found = pa, true;
-        Probe pb = at(pa.p + h);
-        if (pa.g * pb.g < 0.0) return found = secant(pa, pb), true;
-        double step = -h;
-        if (std::fabs(pb.g) < std::fabs(pa.g)) step = h, pa = pb;
-        double span = (pLimit - pa.p + 2.0 * h + std::fabs(pa.p)) / h + 3.0;
-        if (!(span < 1e7)) span = 1e7;
-        found = pb;
-        for (long i = 0; i < static_cast<long>(span); ++i) {
-            const double p = pa.p + step;
-            if (p >= pLimit) return false;
-            found = pb = at(p);
-            if (std::fabs(pb.g) < agv::kReferenceTolerance) break;
-            if (pa.g * pb.g < 0.0) return found = secant(pa, pb), true;
-            if (step < 0.0 && pb.p + 2.0 * h < 0.0) break;
-            pa = pb;
-        }
-        return true;
-    }
-};
-
-double plainReferencePoint(const agv::AgvContext& ctx, int I, double x, double y, double theta,
-                           double pStart, agv::ReferencePoint& ref) {
-    const double pEnd = ctx.path.pathEndParam[I];
-    const double pLimit = pEnd + 1.0;
-    double h = pEnd / 100.0;
-    if (h > 0.05) h = 0.02;
-    if (!(h >= agv::kSearchStepMin)) h = agv::kSearchStepMin;
-    const double cs = std::cos(theta);
-    const double sn = std::sin(theta);
-    const PlainSearch search{ctx, I, sn, -cs, x * cs + y * sn};
-    PlainSearch::Probe f{};
-    if (!search.find(pStart, pLimit, h, f) || !(f.p < pLimit)) {
-        const agv::PathEnd& end = ctx.path.pathEnd[I];
-        ref = ctx.path.pathEndReference[I];
-        const double dx = x - end.x;
-        const double dy = y - end.y;
-        return std::sqrt(dx * dx + dy * dy);
-    }
-    const double dd = std::fabs(cs) > 0.1 ? (f.Y - y) / (-cs) : (f.X - x) / sn;
-    double d[3];
-    agv::curveTangent(ctx, f.p, I, d);
-    ref.s = ref.s + agv::arcLength(ctx, ref.p, f.p, I);
-    ref.theta = d[2];
-    ref.x = f.X;
-    ref.y = f.Y;
-    ref.kappa = agv::curveCurvature(ctx, f.p, I);
-    ref.phi = std::atan(ctx.settings.tread * ref.kappa);
-    ref.p = f.p;
-    return dd;
 }
 
 bool sameBits(const void* a, const void* b, std::size_t n) {
@@ -175,45 +96,48 @@ TEST(ReferencePoint, AsThePlainSteppingToTheLastBit) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (const int I : {1, 2, 3, 4, 11, 12, 13, 14, 15, 16}) {
         SimContext s;
-        if (I == 15) s.ctx.settings.curve.circleR = 4.7, s.ctx.settings.curve.circleN = 1.9;
+        if (I == 15) s.model.settings.curve.circleR = 4.7, s.model.settings.curve.circleN = 1.9;
         s.prepare(I);
-        const double pEnd = s.ctx.path.pathEndParam[I];
+        const double pEnd = s.model.path.pathEndParam[I];
         for (int k = 0; k < 1500; ++k) {
             const double pRef = -0.3 + unit(random) * (pEnd + 1.6);
             const double spread[] = {0.0, 1e-6, 0.01, 0.5};
             const double pVehicle = pRef + (unit(random) - 0.5) * spread[k % 4];
-            const agv::ReferencePoint on = referenceAt(s.ctx, I, pVehicle);
+            const agv::ReferencePoint on = referenceAt(s.model, I, pVehicle);
             const double offset = (unit(random) - 0.5) * (k % 3 == 0 ? 1e-8 : 0.5);
             const double x = on.x - std::sin(on.theta) * offset;
             const double y = on.y + std::cos(on.theta) * offset;
             const double theta = on.theta + (k % 5 == 0 ? 6.0 : 0.3) * (unit(random) - 0.5);
-            agv::ReferencePoint start = referenceAt(s.ctx, I, pRef);
+            agv::ReferencePoint start = referenceAt(s.model, I, pRef);
             const double pStart = k % 7 == 0 ? pRef - unit(random) : pRef - 0.1;
             SCOPED_TRACE(testing::Message() << "I=" << I << " k=" << k);
 
             agv::ReferencePoint expected = start;
             agv::ReferencePoint got = start;
-            const double ddExpected = plainReferencePoint(s.ctx, I, x, y, theta, pStart, expected);
-            const double ddGot = agv::findReferencePoint(s.ctx, I, x, y, theta, pStart, got);
+            const double ddExpected =
+                agv::findReferencePointByStepping(s.model, I, x, y, theta, pStart, expected);
+            const double ddGot = agv::findReferencePoint(s.model, I, x, y, theta, pStart, got);
             ASSERT_TRUE(sameBits(&ddExpected, &ddGot, sizeof ddGot));
             ASSERT_TRUE(sameBits(&expected, &got, sizeof got));
 
-            agv::MotionState state = simtest::stateOnPath(s.ctx, I, pRef);
-            state[agv::kSlotNoFbc + agv::kPoseX] = x;
-            state[agv::kSlotNoFbc + agv::kPoseY] = y;
-            state[agv::kSlotNoFbc + agv::kPoseTheta] = theta;
-            state[agv::kSlotFbc + agv::kPoseX] = y;
-            state[agv::kSlotFbc + agv::kPoseY] = x;
-            agv::ReferencePoint pair[2] = {start, start};
+            agv::MotionState state = simtest::stateOnPath(s.model, I, pRef);
+            state.noFbc.x = x;
+            state.noFbc.y = y;
+            state.noFbc.theta = theta;
+            state.fbc.x = y;
+            state.fbc.y = x;
+            agv::MechanismRun& run = s.run(2);
+            run.refs[0] = run.refs[1] = start;
             agv::ReferencePoint single[2] = {start, start};
-            agv::updateErrorMeasures(s.ctx, I, state, pair);
-            const double dd[2] = {
-                plainReferencePoint(s.ctx, I, x, y, theta, start.p - 0.1, single[0]),
-                plainReferencePoint(s.ctx, I, y, x, state[agv::kSlotFbc + agv::kPoseTheta],
-                                    start.p - 0.1, single[1])};
-            ASSERT_TRUE(sameBits(&dd[0], &s.ctx.errors.ddNoFbc, sizeof dd[0]));
-            ASSERT_TRUE(sameBits(&dd[1], &s.ctx.errors.ddFbc, sizeof dd[1]));
-            ASSERT_TRUE(sameBits(single, pair, sizeof pair));
+            agv::updateErrorMeasures(s.model, run, state);
+            const agv::ReferencePoint* pair = run.refs;
+            const double dd[2] = {agv::findReferencePointByStepping(s.model, I, x, y, theta,
+                                                                    start.p - 0.1, single[0]),
+                                  agv::findReferencePointByStepping(
+                                      s.model, I, y, x, state.fbc.theta, start.p - 0.1, single[1])};
+            ASSERT_TRUE(sameBits(&dd[0], &run.errors.ddNoFbc, sizeof dd[0]));
+            ASSERT_TRUE(sameBits(&dd[1], &run.errors.ddFbc, sizeof dd[1]));
+            ASSERT_TRUE(sameBits(single, pair, sizeof single));
         }
     }
 }
@@ -221,8 +145,8 @@ TEST(ReferencePoint, AsThePlainSteppingToTheLastBit) {
 TEST(ReferencePoint, BeyondThePathEndTakesTheEndRecord) {
     SimContext s;
     s.prepare(1);
-    const double pEnd = s.ctx.path.pathEndParam[1];
-    const agv::ReferencePoint& end = s.ctx.path.pathEndReference[1];
+    const double pEnd = s.model.path.pathEndParam[1];
+    const agv::ReferencePoint& end = s.model.path.pathEndReference[1];
     auto expectEnd = [&](const agv::ReferencePoint& ref) {
         for (const auto field :
              {&agv::ReferencePoint::s, &agv::ReferencePoint::theta, &agv::ReferencePoint::x,
@@ -231,35 +155,36 @@ TEST(ReferencePoint, BeyondThePathEndTakesTheEndRecord) {
             EXPECT_EQ(ref.*field, end.*field);
     };
     // Starting at pEnd + 1 nothing is searched: the end record and the distance to it.
-    agv::ReferencePoint ref = referenceAt(s.ctx, 1, 0.3);
-    EXPECT_DOUBLE_EQ(agv::findReferencePoint(s.ctx, 1, 3.0, 4.0, 0.0, pEnd + 1.0, ref),
+    agv::ReferencePoint ref = referenceAt(s.model, 1, 0.3);
+    EXPECT_DOUBLE_EQ(agv::findReferencePoint(s.model, 1, 3.0, 4.0, 0.0, pEnd + 1.0, ref),
                      std::sqrt(17.0));
     expectEnd(ref);
     // Stepping forward past pEnd + 1 ends the same way.
-    ref = referenceAt(s.ctx, 1, 1.9);
-    EXPECT_DOUBLE_EQ(agv::findReferencePoint(s.ctx, 1, 5.0, 0.0, 0.0, 1.8, ref), 3.0);
+    ref = referenceAt(s.model, 1, 1.9);
+    EXPECT_DOUBLE_EQ(agv::findReferencePoint(s.model, 1, 5.0, 0.0, 0.0, 1.8, ref), 3.0);
     expectEnd(ref);
     // A start that is no number ends there too; a position that is no number ends the
     // search behind the path start instead of looping.
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    ref = referenceAt(s.ctx, 1, 1.0);
-    agv::findReferencePoint(s.ctx, 1, 1.0, 0.5, 0.0, nan, ref);
+    ref = referenceAt(s.model, 1, 1.0);
+    agv::findReferencePoint(s.model, 1, 1.0, 0.5, 0.0, nan, ref);
     expectEnd(ref);
-    ref = referenceAt(s.ctx, 1, 1.0);
-    agv::findReferencePoint(s.ctx, 1, nan, 0.5, 0.0, 0.9, ref);
+    ref = referenceAt(s.model, 1, 1.0);
+    agv::findReferencePoint(s.model, 1, nan, 0.5, 0.0, 0.9, ref);
     EXPECT_LT(ref.p, 0.0);
 }
 
 TEST(ErrorMeasures, HeadingErrorIsNotWrapped) {
     SimContext s;
     s.prepare(1);
-    agv::MotionState state = simtest::stateOnPath(s.ctx, 1, 0.7);
-    state[agv::kSlotFbc + agv::kPoseTheta] += agv::kTwoPi;
-    state[agv::kSlotFbc + agv::kPoseS] += 0.25;
-    state[agv::kSlotFbc + agv::kPosePhi] += 0.125;
-    agv::ReferencePoint refs[2] = {referenceAt(s.ctx, 1, 0.68), referenceAt(s.ctx, 1, 0.68)};
-    agv::updateErrorMeasures(s.ctx, 1, state, refs);
-    const agv::ErrorSignals& e = s.ctx.errors;
+    agv::MotionState state = simtest::stateOnPath(s.model, 1, 0.7);
+    state.fbc.theta += agv::kTwoPi;
+    state.fbc.s += 0.25;
+    state.fbc.phi += 0.125;
+    agv::MechanismRun& run = s.run(2);
+    run.refs[0] = run.refs[1] = referenceAt(s.model, 1, 0.68);
+    agv::updateErrorMeasures(s.model, run, state);
+    const agv::ErrorSignals& e = run.errors;
     EXPECT_NEAR(e.dthFbc, agv::kTwoPi, 1e-7);
     EXPECT_NEAR(e.dthNoFbc, 0.0, 1e-7);
     EXPECT_NEAR(e.ddFbc, 0.0, 1e-8);
@@ -271,17 +196,17 @@ TEST(ErrorMeasures, HeadingErrorIsNotWrapped) {
 TEST(Corrections, WeightsAndLimits) {
     SimContext s;
     s.prepare(1);
-    agv::ErrorSignals& e = s.ctx.errors;
+    const agv::FeedbackGains& g = s.model.gains;
+    agv::ErrorSignals e;
     // ωn² weighs the distance difference, 2ζωn its integral.
     e.dsFbc = 1.0;
     e.intDsFbc = 0.5;
-    EXPECT_DOUBLE_EQ(agv::speedCorrection(s.ctx),
-                     s.ctx.gains.omegaN2 + 0.5 * s.ctx.gains.twoZetaOmegaN);
+    EXPECT_DOUBLE_EQ(agv::speedCorrection(g, e), g.omegaN2 + 0.5 * g.twoZetaOmegaN);
     // Runaway errors of an unstable design saturate instead of overflowing.
     e.dsFbc = -1e300;
     e.dthFbc = 1e300;
-    EXPECT_EQ(agv::speedCorrection(s.ctx), -agv::kSpeedCorrectionMax);
-    EXPECT_EQ(agv::headingRateCorrection(s.ctx), agv::kHeadingRateCorrectionMax);
+    EXPECT_EQ(agv::speedCorrection(g, e), -agv::kSpeedCorrectionMax);
+    EXPECT_EQ(agv::headingRateCorrection(g, e), agv::kHeadingRateCorrectionMax);
 }
 
 }  // namespace

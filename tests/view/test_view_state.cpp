@@ -16,7 +16,7 @@ TEST(ViewState, DefaultsAndWindowMapping) {
     v.panelWidth = 2.0;
     v.viewScale = 0.4;
     v.motionIndex = 12;
-    setViewDefaults(ctx);
+    setViewDefaults(ctx.view);
     EXPECT_EQ(v.viewOffsetX, 0.0);
     EXPECT_EQ(v.viewShiftX, -1.5);
     EXPECT_EQ(v.viewShiftY, -0.5);
@@ -28,16 +28,16 @@ TEST(ViewState, DefaultsAndWindowMapping) {
 
     v.viewScale = kViewScaleInitial;
     double w[2];
-    toWindow(ctx, 0.0, 0.0, w);
+    toWindow(ctx.view, 0.0, 0.0, w);
     EXPECT_DOUBLE_EQ(w[0], -0.3);
     EXPECT_DOUBLE_EQ(w[1], -0.1);
-    toWindow(ctx, 1.5, 0.5, w);
+    toWindow(ctx.view, 1.5, 0.5, w);
     EXPECT_DOUBLE_EQ(w[0], 0.0);
     EXPECT_DOUBLE_EQ(w[1], 0.0);
     v.viewScale = 0.5;
     v.viewOffsetX = 0.05;
     v.viewOffsetY = -0.1;
-    toWindow(ctx, 3.5, -1.5, w);
+    toWindow(ctx.view, 3.5, -1.5, w);
     EXPECT_DOUBLE_EQ(w[0], 1.05);
     EXPECT_DOUBLE_EQ(w[1], -1.1);
 }

@@ -1,0 +1,27 @@
+#include "path/path_length.h"
+
+#include "path/arc_length.h"
+#include "path/curves.h"
+#include "sim/model.h"
+#include "sim/trajectory_store.h"
+
+namespace agv {
+
+RunOutcome checkPathLength(Model& model, int curveNumber) {
+    RunOutcome outcome;
+    outcome.curveNumber = curveNumber;
+    outcome.status = RunStatus::kPathTooLong;
+    if (!isCurveNumber(curveNumber)) return outcome;
+    const int I = curveNumber;
+    const double sf = arcLength(model, 0.0, model.path.pathEndParam[I], I);
+    model.path.pathEnd[I].sf = sf;
+    // The trajectory store records one sample per stepLength of travel.
+    const double smax = kMaxRecords * model.settings.stepLength;
+    outcome.length = sf;
+    outcome.limit = smax;
+    // A length that is not a number cannot be run either: refused like a long one.
+    if (sf <= smax) outcome.status = RunStatus::kDone;
+    return outcome;
+}
+
+}  // namespace agv

@@ -1,0 +1,149 @@
+#include "sim/caltraj.h"
+
+#include <cmath>
+
+#include "noise/slip_noise.h"
+#include "path/curves.h"
+#include "sim/rkg_step.h"
+
+namespace agv {
+
+namespace {
+
+/// Slip noise sample of sub-step m; the sequences repeat should a run outlast them.
+double noiseSample(const std::vector<double>& noise, int m) {
+    if (noise.empty()) return 0.0;
+    return noise[static_cast<size_t>(m) % noise.size()];
+}
+
+void setPose(PoseRecord& record, const Pose& pose) {
+    record[kPoseS] = pose.s;
+    record[kPoseTheta] = pose.theta;
+    record[kPoseX] = pose.x;
+    record[kPoseY] = pose.y;
+    record[kPosePhi] = pose.phi;
+}
+
+RunOutcome overflow(const Model& model, int k, int n) {
+    RunOutcome outcome;
+    outcome.status = RunStatus::kStoreOverflow;
+    outcome.curveNumber = model.settings.curveNumber;
+    outcome.vehicleType = k + 1;
+    outcome.record = n;
+    outcome.limit = kMaxRecords;
+    return outcome;
+}
+
+}  // namespace
+
+void recordSample(TrajectoryStore& store, int k, int n, const MotionState& state,
+                  const MechanismRun& run) {
+    const ReferencePoint& ref = run.refs[1];
+    const Pose refPose{ref.s, ref.theta, ref.x, ref.y, ref.phi};
+    PoseRecord& theory = store.theoryTraj[k][n];
+    PoseRecord& noFbc = store.noFbcTraj[k][n];
+    PoseRecord& fbc = store.fbcTraj[k][n];
+    PoseRecord& fbcRef = store.fbcRefTraj[k][n];
+    setPose(theory, state.theory);
+    setPose(noFbc, state.noFbc);
+    setPose(fbc, state.fbc);
+    setPose(fbcRef, refPose);
+    for (int j = 0; j < kPoseFields; ++j) {
+        store.noFbcDiff[k][n][j] = noFbc[j] - theory[j];
+        store.fbcDiff[k][n][j] = fbc[j] - fbcRef[j];
+    }
+    store.noFbcErr[k][n] = {run.errors.ddNoFbc, run.errors.dthNoFbc};
+    store.fbcErr[k][n] = {run.errors.ddFbc, run.errors.dthFbc};
+}
+
+RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
+    const SimulationSettings& set = model.settings;
+    const int I = set.curveNumber;
+    TrajectoryStore& store = *data.store;
+    const std::vector<double>& noise1 = data.noise.slipNoise1;
+    const std::vector<double>& noise2 = data.noise.slipNoise2;
+    MechanismRun& run = data.mechanism[k];
+    run = MechanismRun{};
+    run.vehicleType = k + 1;
+
+    const double h = set.dt / kSubSteps;
+    const double sf = model.path.pathEnd[I].sf;
+
+    // All three vehicles start at the path start, heading along it.
+    double pt[2];
+    double d[3];
+    curvePoint(model, 0.0, I, pt);
+    curveTangent(model, 0.0, I, d);
+    const double kappa0 = curveCurvature(model, 0.0, I);
+    const double phi0 = std::atan(set.tread * kappa0);
+    const Pose start{0.0, d[2], pt[0], pt[1], phi0};
+
+    MotionState state;
+    state.theory = state.noFbc = state.fbc = start;
+    state.kappa = kappa0;
+    state.p = 0.0;
+    state.nu1 = noiseSample(noise1, 0);
+    state.nu2 = noiseSample(noise2, 0);
+    MotionState newState = state;
+    const ReferencePoint startRef{0.0, d[2], pt[0], pt[1], phi0, kappa0, 0.0};
+    run.refs[0] = run.refs[1] = startRef;
+    recordSample(store, k, 0, state, run);
+
+    int m = 0;
+    int n = 0;
+    double sPrev = 0.0;
+    for (;;) {
+        ++m;
+        state.nu1 = noiseSample(noise1, m);
+        state.nu2 = noiseSample(noise2, m);
+        rkgStep(model, run, h, state, newState);
+        if (newState.theory.s > sf - set.Vw * h) break;
+        if (m % kSubSteps == 0) {
+            ++n;
+            if (n >= kMaxRecords) return overflow(model, k, n);
+            recordSample(store, k, n, newState, run);
+        }
+        sPrev = newState.theory.s;
+        state = newState;
+    }
+
+    // One more step, sized by interpolating the discarded one, brings the theoretical
+    // vehicle to the path end; where it is slow this step spans several sub-steps.
+    const double sNew = newState.theory.s;
+    const double hFinal = h * (sf - sPrev) / (sNew - sPrev);
+    rkgStep(model, run, hFinal, state, newState);
+    // The end record takes the next index; one past the store counts as an overflow.
+    if (n + 1 >= kMaxRecords) return overflow(model, k, n + 1);
+    store.endTime[k] = (m - 1) * h + hFinal;
+    store.recordCount[k] = n + 1;
+    recordSample(store, k, n + 1, newState, run);
+
+    RunOutcome outcome;
+    outcome.curveNumber = I;
+    outcome.vehicleType = k + 1;
+    outcome.length = sf;
+    if (!recordsAreFinite(store, k)) outcome.status = RunStatus::kDiverged;
+    return outcome;
+}
+
+RunOutcome caltraj(const Model& model, RunData& data) {
+    if (model.settings.errorNumber == MechanismError::kSlip) {
+        SlipNoise& noise = data.noise;
+        makeSlipNoise(model.tables, model.settings.dt, noise.rngState,
+                      static_cast<int>(noise.slipNoise1.size()), noise.slipNoise1.data());
+        makeSlipNoise(model.tables, model.settings.dt, noise.rngState,
+                      static_cast<int>(noise.slipNoise2.size()), noise.slipNoise2.data());
+    }
+    RunOutcome outcome;
+    RunOutcome diverged;
+    for (int k = 0; k < kVehicleTypeCount; ++k) {
+        outcome = computeMechanism(model, data, k);
+        if (outcome.status == RunStatus::kStoreOverflow) return outcome;
+        if (outcome.status == RunStatus::kDiverged && diverged.done()) diverged = outcome;
+    }
+    // Every type was computed; one that diverged makes the run unusable.
+    if (!diverged.done()) return diverged;
+    return outcome;
+}
+
+}  // namespace agv

@@ -1,0 +1,60 @@
+// The mechanism errors a vehicle can be given, and what each takes as its size.
+#pragma once
+
+namespace agv {
+
+/// The selected mechanism error; the dialogue's error numbers 0 to 5.
+enum class MechanismError : int {
+    kUnset = -1,          ///< before the first dialogue
+    kNone = 0,            ///< no error
+    kRearWheels = 1,      ///< radius errors of the left and right rear wheels
+    kFrontWheel = 2,      ///< radius error of the front wheel
+    kSteerDrift = 3,      ///< steering angle drift
+    kWheelBaseTread = 4,  ///< WheelBase and Tread errors
+    kSlip = 5,            ///< random slip of the drive wheel
+};
+
+/// How the size of an error is given by the user.
+enum class ErrorUnit { kNone, kPercent, kDegrees };
+
+/// One mechanism error of the list the dialogue, the report, the captions and the tools share.
+struct MechanismErrorInfo {
+    MechanismError kind;
+    /// Short English name, for the tools and the web page.
+    const char* name;
+    /// Values that give its size (0, 1 or 2).
+    int valueCount;
+    ErrorUnit unit;
+};
+
+/// The six errors in the order of their numbers.
+inline constexpr MechanismErrorInfo kMechanismErrors[] = {
+    {MechanismError::kNone, "none", 0, ErrorUnit::kNone},
+    {MechanismError::kRearWheels, "rear wheel radii", 2, ErrorUnit::kPercent},
+    {MechanismError::kFrontWheel, "front wheel radius", 1, ErrorUnit::kPercent},
+    {MechanismError::kSteerDrift, "steering angle drift", 1, ErrorUnit::kDegrees},
+    {MechanismError::kWheelBaseTread, "WheelBase and Tread", 2, ErrorUnit::kPercent},
+    {MechanismError::kSlip, "random drive-wheel slip", 1, ErrorUnit::kPercent},
+};
+
+/// Highest error number.
+inline constexpr int kMaxErrorNumber = 5;
+
+/// The error of number 0 to 5, kUnset for any other number.
+inline MechanismError mechanismErrorOf(int number) {
+    return number >= 0 && number <= kMaxErrorNumber ? static_cast<MechanismError>(number)
+                                                    : MechanismError::kUnset;
+}
+
+/// The error's number 0 to 5, or -1 when unset.
+inline int errorNumberOf(MechanismError error) {
+    return static_cast<int>(error);
+}
+
+/// The list entry of an error; nullptr when unset.
+inline const MechanismErrorInfo* mechanismErrorInfo(MechanismError error) {
+    const int n = errorNumberOf(error);
+    return n >= 0 && n <= kMaxErrorNumber ? &kMechanismErrors[n] : nullptr;
+}
+
+}  // namespace agv

@@ -1,0 +1,77 @@
+// What a computation writes: per mechanism the motion state, the reference points, the
+// error signals, the wheel errors of the current sub-step and memos of repeated
+// functions; for the whole run the slip noise and the trajectory store.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "noise/slip_noise.h"
+#include "path/path_types.h"
+#include "sim/model.h"
+#include "sim/motion_state.h"
+#include "sim/trajectory_store.h"
+#include "sim/trig_memo.h"
+
+namespace agv {
+
+/// Path-following errors of the two erroneous vehicles at the current evaluation point.
+struct ErrorSignals {
+    /// s_A - s_D [m].
+    double dsFbc = 0.0;
+    /// Lateral offsets [m].
+    double ddNoFbc = 0.0, ddFbc = 0.0;
+    /// Heading errors [rad], not reduced to one turn.
+    double dthNoFbc = 0.0, dthFbc = 0.0;
+    /// Steering angle error of the FBC vehicle [rad].
+    double dphiFbc = 0.0;
+    /// Time integrals of dsFbc [m·s], ddFbc [m·s], dthFbc [rad·s].
+    double intDsFbc = 0.0, intDdFbc = 0.0, intDthFbc = 0.0;
+};
+
+/// Wheel radius errors acting during the current sub-step: the settings' own values, or
+/// with the random slip the values drawn for this sub-step.
+struct WheelErrors {
+    /// Left and right rear wheels, front wheel [ratio].
+    double rearL = 0.0, rearR = 0.0, front = 0.0;
+};
+
+/// Last arguments and values of functions that recur from one evaluation to the next:
+/// the vehicles' headings are needed by the error measures of a stage and by the rates
+/// of the next, a steering angle that does not change keeps its sine and cosine.
+struct TrigMemos {
+    /// sin and cos of the recent vehicle headings.
+    SinCosCache headings;
+    /// sin and cos of the steering angles (D: theoretical, C: without FBC, A: with FBC,
+    /// the last two with the drift).
+    SinCosMemo phiD, phiC, phiA;
+    ScalarMemo tanPhiD, tanPhiC, tanPhiA;
+    /// atan(T·κ_D) and the caster angles of type 1.
+    ScalarMemo atanKappaD, casterC, casterA;
+    /// atan(tread·κ) of the reference points.
+    ScalarMemo atanReference;
+    /// Curvature and curvature rate of the circle arc, by its radius.
+    ScalarMemo circleCurvature, circleCurvatureRate;
+};
+
+/// What the computation of one mechanism writes while it runs.
+struct MechanismRun {
+    /// Vehicle type (1-3) this run computes.
+    int vehicleType = 1;
+    /// Reference points on the path: [0] of the vehicle without FBC, [1] of the FBC vehicle.
+    ReferencePoint refs[2];
+    ErrorSignals errors;
+    WheelErrors wheels;
+    TrigMemos memo;
+};
+
+/// Everything a computation writes.
+struct RunData {
+    std::array<MechanismRun, 3> mechanism;
+    /// The uniform generator and the slip noise sequences drawn from it.
+    SlipNoise noise;
+    /// Recorded trajectories (about 3.3 MB, allocated once).
+    std::unique_ptr<TrajectoryStore> store = std::make_unique<TrajectoryStore>();
+};
+
+}  // namespace agv

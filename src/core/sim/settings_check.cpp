@@ -1,0 +1,97 @@
+#include "sim/settings_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+#include "path/curve_catalog.h"
+#include "path/curves.h"
+#include "sim/feedback.h"
+#include "sim/model.h"
+
+namespace agv {
+
+namespace {
+
+/// User percentages to stored ratios.
+constexpr double kPercentToRatio = 0.01;
+
+Refusal refusal(RefusalKind kind, double value, double value2 = 0.0) {
+    Refusal r;
+    r.kind = kind;
+    r.value = value;
+    r.value2 = value2;
+    return r;
+}
+
+bool gainsAreFinite(const FeedbackGains& g) {
+    const double values[] = {g.omegaN2, g.twoZetaOmegaN, g.Kd1, g.Kth1, g.KI1, g.Kd2,
+                             g.Kth2,    g.Kfi2,          g.Kd3, g.Kth3, g.Kfi3};
+    return std::all_of(std::begin(values), std::end(values),
+                       [](double v) { return std::isfinite(v); });
+}
+
+}  // namespace
+
+Refusal checkErrorChoice(const Model& model, MechanismError error, double value1, double value2) {
+    if (error != MechanismError::kWheelBaseTread) return Refusal{};
+    const SimulationSettings& s = model.settings;
+    // Both dimensions divide the heading rates of the erroneous vehicles.
+    if ((1.0 + value1 * kPercentToRatio) * s.wheelBase == 0.0) {
+        return refusal(RefusalKind::kZeroWheelBase, value1);
+    }
+    if ((1.0 + value2 * kPercentToRatio) * s.tread == 0.0) {
+        return refusal(RefusalKind::kZeroTread, value2);
+    }
+    return Refusal{};
+}
+
+Refusal checkCurveConstants(Model& model, int curveNumber) {
+    Refusal r;
+    r.curveNumber = curveNumber;
+    const CurveInfo* info = findCurveInfo(curveNumber);
+    if (!info) {
+        r.kind = RefusalKind::kNoPath;
+        return r;
+    }
+    CurveParams& curve = model.settings.curve;
+    for (int i = 0; i < info->constantCount; ++i) {
+        const CurveConstant& constant = info->constants[i];
+        const double value = curve.*(constant.field);
+        r.name = constant.name;
+        r.value = value;
+        if (value < 0.0) {
+            r.kind = RefusalKind::kNegativeConstant;
+            return r;
+        }
+        if (value == 0.0 && constant.zeroMakesNoPath) {
+            r.kind = RefusalKind::kZeroConstant;
+            return r;
+        }
+    }
+    r.name = "";
+    r.value = 0.0;
+    if (!curveMakesPath(curve, curveNumber)) {
+        r.kind = RefusalKind::kNoPath;
+        return r;
+    }
+    if (curveNumber == 2) curve.cycloidK = kTwoPi / curve.cycloidL;
+    return r;
+}
+
+Refusal checkFeedbackDesign(const Model& model, double fn, double zeta) {
+    // Both divide in the gain design.
+    if (fn == 0.0) return refusal(RefusalKind::kZeroFn, fn);
+    if (zeta == 0.0) return refusal(RefusalKind::kZeroZeta, zeta);
+    // Extreme values overflow or underflow into gains that are no numbers: try the design.
+    Model trial;
+    trial.settings = model.settings;
+    trial.settings.fn = fn;
+    trial.settings.zeta = zeta;
+    trial.settings.omegaN = kTwoPi * fn;
+    designGains(trial);
+    if (!gainsAreFinite(trial.gains)) return refusal(RefusalKind::kNoGains, fn, zeta);
+    return Refusal{};
+}
+
+}  // namespace agv

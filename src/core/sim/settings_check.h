@@ -1,0 +1,43 @@
+// The rules a user's settings must meet before anything is computed: constants that
+// make a path, mechanism errors that leave the vehicle its dimensions, a feedback design
+// with finite gains. Each check returns what it refused, for the front ends to put in
+// words.
+#pragma once
+
+#include "sim/mechanism_error.h"
+
+namespace agv {
+
+struct Model;
+
+enum class RefusalKind {
+    kNone,              ///< accepted
+    kNegativeConstant,  ///< a curve constant below zero (name, value)
+    kZeroConstant,      ///< a curve constant of zero that makes no path (name, value)
+    kNoPath,            ///< constants that pass one by one but make no path together
+    kZeroWheelBase,     ///< a WheelBase error of -100 % (value: the error in percent)
+    kZeroTread,         ///< a Tread error of -100 % (value: the error in percent)
+    kZeroFn,            ///< fn = 0 (value)
+    kZeroZeta,          ///< ζ = 0 (value)
+    kNoGains,           ///< fn and ζ whose gains are not finite numbers (value, value2)
+};
+
+struct Refusal {
+    RefusalKind kind = RefusalKind::kNone;
+    /// The constant's letter ("A", "L", ...) for the curve constant refusals.
+    const char* name = "";
+    double value = 0.0, value2 = 0.0;
+    int curveNumber = 0;
+
+    bool accepted() const { return kind == RefusalKind::kNone; }
+};
+
+/// Error values in the user's units (percent; degrees for the drift).
+Refusal checkErrorChoice(const Model& model, MechanismError error, double value1, double value2);
+/// The stored constants of curve I, in the dialogue's order; when they pass, the cycloid's
+/// 2π/L is derived at once.
+Refusal checkCurveConstants(Model& model, int curveNumber);
+/// fn [Hz] and ζ for the gain design.
+Refusal checkFeedbackDesign(const Model& model, double fn, double zeta);
+
+}  // namespace agv
