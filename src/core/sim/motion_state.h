@@ -4,26 +4,27 @@
 
 namespace agv {
 
-/// Where a vehicle is: distance travelled, heading, position and steering angle.
+/// Where a vehicle is: distance travelled, heading, position and steering angle. A plain
+/// aggregate: `Pose{}` is all zeros, a `Pose` declared without braces is filled later.
 struct Pose {
     /// Distance travelled from the path start [m].
-    double s = 0.0;
+    double s;
     /// Heading [rad, from +x, counter-clockwise], not reduced to one turn.
-    double theta = 0.0;
+    double theta;
     /// Position of the vehicle's reference point [m].
-    double x = 0.0, y = 0.0;
+    double x, y;
     /// Steering angle (types 2, 3) or caster angle (type 1) [rad].
-    double phi = 0.0;
+    double phi;
 };
 
 /// The three vehicles of one mechanism at one instant.
 struct MotionState {
     /// Theoretical vehicle (red), following the path exactly.
-    Pose theory;
+    Pose theory{};
     /// Erroneous vehicle without feedback (blue).
-    Pose noFbc;
+    Pose noFbc{};
     /// Erroneous vehicle with feedback (green).
-    Pose fbc;
+    Pose fbc{};
     /// Path curvature at the theoretical vehicle [1/m].
     double kappa = 0.0;
     /// Curve parameter of the theoretical vehicle (x [m] or β [rad]).

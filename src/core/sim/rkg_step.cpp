@@ -9,9 +9,8 @@ namespace agv {
 
 namespace {
 
-/// Gill constants of stages 1 to 4; the last stage weighs the accumulator twice.
-constexpr int kStages = 4;
-constexpr double kGill[kStages] = {kGill1, kGill2, kGill3, kGill4};
+/// Gill constants of stages 1 to 4.
+constexpr double kGill[kGillStages] = {kGill1, kGill2, kGill3, kGill4};
 
 double clampSteerAngle(double phi) {
     if (phi > kSteerAngleMax) return kSteerAngleMax;
@@ -19,32 +18,39 @@ double clampSteerAngle(double phi) {
     return phi;
 }
 
-/// One Gill stage of a pose: `to` = y advanced with the rates, q its accumulators.
-void gillPose(int stage, double h, const Pose& y, const Pose& rate, Pose& to, Pose& q) {
-    const double c = kGill[stage - 1];
-    to = y;
-    rkgUpdate(stage, h, c, to.s, rate.s, q.s);
-    rkgUpdate(stage, h, c, to.theta, rate.theta, q.theta);
-    rkgUpdate(stage, h, c, to.x, rate.x, q.x);
-    rkgUpdate(stage, h, c, to.y, rate.y, q.y);
-    rkgUpdate(stage, h, c, to.phi, rate.phi, q.phi);
+/// One Gill stage of a pose: y advanced with the rates; q holds its accumulators. Works
+/// on copies, so that the five values can be updated side by side.
+template <int Stage>
+inline Pose gillPose(double h, Pose y, const Pose& rate, Pose& q) {
+    constexpr double c = kGill[Stage - 1];
+    const Pose e = rate;
+    Pose a = q;
+    rkgUpdate(Stage, h, c, y.s, e.s, a.s);
+    rkgUpdate(Stage, h, c, y.theta, e.theta, a.theta);
+    rkgUpdate(Stage, h, c, y.x, e.x, a.x);
+    rkgUpdate(Stage, h, c, y.y, e.y, a.y);
+    rkgUpdate(Stage, h, c, y.phi, e.phi, a.phi);
+    q = a;
+    return y;
 }
 
 /// One Gill stage of the three vehicles from y into `to`.
-void gillStage(int stage, double h, const MotionState& y, const MotionRates& rates, MotionState& to,
-               MotionRates& q) {
-    to = y;
-    gillPose(stage, h, y.theory, rates.theory, to.theory, q.theory);
-    gillPose(stage, h, y.noFbc, rates.noFbc, to.noFbc, q.noFbc);
-    gillPose(stage, h, y.fbc, rates.fbc, to.fbc, q.fbc);
+template <int Stage>
+inline void gillStage(double h, const MotionState& y, const MotionRates& rates, MotionState& to,
+                      MotionRates& q) {
+    to.theory = gillPose<Stage>(h, y.theory, rates.theory, q.theory);
+    to.noFbc = gillPose<Stage>(h, y.noFbc, rates.noFbc, q.noFbc);
+    to.fbc = gillPose<Stage>(h, y.fbc, rates.fbc, q.fbc);
+    to.nu1 = y.nu1;
+    to.nu2 = y.nu2;
 }
 
 /// What follows the integration of a stage from y into `to`, on curve I: the caster angles
 /// (type 1) or the steering limit, the theoretical vehicle's place on the path, the error
 /// measures and their integrals.
 template <int I>
-void finishStage(int stage, const Model& model, MechanismRun& run, double h, const MotionState& y,
-                 MotionState& to, double qErr[3]) {
+inline void finishStage(int stage, const Model& model, MechanismRun& run, double h,
+                        const MotionState& y, MotionState& to, double qErr[3]) {
     ErrorSignals& err = run.errors;
     const double c = kGill[stage - 1];
     if (run.vehicleType == k2DW1C) {
@@ -82,30 +88,23 @@ void stepOn(const Model& model, MechanismRun& run, double h, MotionState& state,
     double qErr[3] = {0.0, 0.0, 0.0};
 
     MotionRates rates = motionRates(model, run, state);
-    gillStage(1, h, state, rates, y1, q);
+    gillStage<1>(h, state, rates, y1, q);
     finishStage<I>(1, model, run, h, state, y1, qErr);
 
     rates = motionRates(model, run, y1);
-    gillStage(2, h, y1, rates, y2, q);
+    gillStage<2>(h, y1, rates, y2, q);
     finishStage<I>(2, model, run, h, y1, y2, qErr);
 
     rates = motionRates(model, run, y2);
-    gillStage(3, h, y2, rates, y3, q);
+    gillStage<3>(h, y2, rates, y3, q);
     finishStage<I>(3, model, run, h, y2, y3, qErr);
 
     rates = motionRates(model, run, y3);
-    gillStage(4, h, y3, rates, newState, q);
+    gillStage<4>(h, y3, rates, newState, q);
     finishStage<I>(4, model, run, h, y3, newState, qErr);
 }
 
 }  // namespace
-
-void rkgUpdate(int stage, double h, double c, double& y, double e, double& q) {
-    const double k = h * e;
-    const double r = stage == kStages ? c * (k - 2.0 * q) : c * (k - q);
-    y = y + r;
-    q = q + 3.0 * r - c * k;
-}
 
 WheelErrors wheelErrorsAt(const SimulationSettings& set, const MotionState& state) {
     if (set.errorNumber != MechanismError::kSlip) {

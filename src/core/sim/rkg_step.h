@@ -15,8 +15,17 @@ inline constexpr double kGill4 = 0.16666667;
 /// Steering angle limit of the FBC vehicle, types 2 and 3 [rad].
 inline constexpr double kSteerAngleMax = 1.55;
 
-/// One Gill stage (1-4) of y with rate e; updates y and the accumulator q.
-void rkgUpdate(int stage, double h, double c, double& y, double e, double& q);
+/// Stages of one step; the last one weighs the accumulator twice.
+inline constexpr int kGillStages = 4;
+
+/// One Gill stage (1-4) of y with rate e and the stage's constant c; updates y and the
+/// accumulator q.
+inline void rkgUpdate(int stage, double h, double c, double& y, double e, double& q) {
+    const double k = h * e;
+    const double r = stage == kGillStages ? c * (k - 2.0 * q) : c * (k - q);
+    y = y + r;
+    q = q + 3.0 * r - c * k;
+}
 
 /// The wheel radius errors of a sub-step that starts at state: the settings' own, or
 /// with the random slip those drawn from the state's noise samples.
