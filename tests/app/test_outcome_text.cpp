@@ -1,0 +1,67 @@
+// The words for outcomes and refusals: the console's Japanese lines byte for byte, and the
+// tools' English reasons.
+#include "app/outcome_text.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace agv {
+namespace {
+
+std::string messages(const RunOutcome& outcome) {
+    std::ostringstream out;
+    printComputationMessages(out, outcome);
+    return out.str();
+}
+
+TEST(OutcomeText, ComputationMessagesOfEachOutcome) {
+    const std::string allDone =
+        "\n      2DW1C 計算終わり\n      1FDW1FS 計算終わり\n      1RDW1FS 計算終わり";
+    RunOutcome outcome;
+    EXPECT_EQ(messages(outcome), allDone);
+    outcome.status = RunStatus::kDiverged;
+    EXPECT_EQ(messages(outcome), allDone);  // every type was computed
+
+    outcome.status = RunStatus::kStoreOverflow;
+    outcome.curveNumber = 15;
+    outcome.vehicleType = 2;
+    outcome.record = 3000;
+    outcome.limit = 3000;
+    EXPECT_EQ(messages(outcome), "\n      2DW1C 計算終わり"
+                                 "\ncaltraj() I=15 AGV=2 刻み数NN=3000>=3000=MAX "
+                                 "経路長長過ぎる．経路設定し直し");
+    EXPECT_EQ(outcomeReason(outcome), "type 2 ran out of records on path 15 (record 3000 of 3000)");
+
+    std::ostringstream tooLong;
+    RunOutcome check;
+    check.status = RunStatus::kPathTooLong;
+    check.curveNumber = 15;
+    check.length = 62.83185;
+    check.limit = 60.0;
+    printPathTooLong(tooLong, check);
+    EXPECT_EQ(tooLong.str(),
+              "\n経路番号I=15 経路長sf=62.8319>60.0000=smax限界を超えている．経路設定し直し");
+    EXPECT_EQ(outcomeReason(check),
+              "path 15 is 62.8319 m long, more than the 60.0000 m the store holds");
+}
+
+TEST(OutcomeText, RefusalsInBothLanguages) {
+    Refusal r;
+    EXPECT_EQ(refusalText(r), "");
+    r.kind = RefusalKind::kZeroConstant;
+    r.name = "L";
+    EXPECT_EQ(refusalText(r), "\n L= 0.00 = 0 では経路にならない　設定し直し");
+    EXPECT_EQ(refusalReason(r), "L = 0 makes no path");
+    r = Refusal{};
+    r.kind = RefusalKind::kNoGains;
+    r.value = 1e300;
+    r.value2 = 1.0;
+    EXPECT_EQ(refusalReason(r), "fn = 1e+300 and zeta = 1 give gains that are not finite");
+    r.kind = RefusalKind::kZeroTread;
+    r.value = -100.0;
+    EXPECT_EQ(refusalText(r), "\n TRerr=-100.00% では前後車輪間(Tread)が0になる　設定し直し");
+}
+
+}  // namespace
+}  // namespace agv
