@@ -39,7 +39,7 @@ void BM_CaltrajDefaultCosine(benchmark::State& bench) {
     prepare(model, 1, agv::MechanismError::kNone);
     runCaltraj(bench, model, data);
 }
-BENCHMARK(BM_CaltrajDefaultCosine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CaltrajDefaultCosine)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_CaltrajCircle56m(benchmark::State& bench) {
     agv::Model model;
@@ -49,7 +49,69 @@ void BM_CaltrajCircle56m(benchmark::State& bench) {
     prepare(model, 15, agv::MechanismError::kNone);
     runCaltraj(bench, model, data);
 }
-BENCHMARK(BM_CaltrajCircle56m)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CaltrajCircle56m)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+/// The longest paths the length check accepts, whose parameter range outruns the arc
+/// table: a straight 59.9 m, a cycloid of 48 m (also with a diverging design), a quadratic
+/// and a cubic near 60 m.
+void BM_CaltrajLongPath(benchmark::State& bench) {
+    agv::Model model;
+    agv::RunData data;
+    agv::CurveParams& c = model.settings.curve;
+    int curve = 1;
+    switch (bench.range(0)) {
+        case 0:
+            c.cosineA = 0.0;
+            c.cosineL = 59.9;
+            bench.SetLabel("straight 59.9 m");
+            break;
+        case 1:
+            curve = 2;
+            c.cycloidA = 1.9;
+            c.cycloidL = 47.88;
+            bench.SetLabel("cycloid 48 m");
+            break;
+        case 2:
+            curve = 2;
+            c.cycloidA = 1.9;
+            c.cycloidL = 47.88;
+            model.settings.rearWheelErrL = 0.102;
+            model.settings.fn = -99.9999999;
+            model.settings.omegaN = agv::kTwoPi * model.settings.fn;
+            bench.SetLabel("cycloid 48 m, error 1, fn -100 (diverges)");
+            break;
+        case 3:
+            curve = 3;
+            c.quadraticL = 59.5;
+            bench.SetLabel("quadratic 59.5 m");
+            break;
+        default:
+            curve = 4;
+            c.cubicL = 59.5;
+            bench.SetLabel("cubic 59.5 m");
+            break;
+    }
+    const bool erroneous = bench.range(0) == 2;
+    prepare(model, curve,
+            erroneous ? agv::MechanismError::kRearWheels : agv::MechanismError::kNone);
+    runCaltraj(bench, model, data);
+}
+BENCHMARK(BM_CaltrajLongPath)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+/// The 56.1 m circle with the types one after another, against BM_CaltrajCircle56m.
+void BM_CaltrajCircle56mOneAfterAnother(benchmark::State& bench) {
+    agv::Model model;
+    agv::RunData data;
+    model.settings.curve.circleR = 4.7;
+    model.settings.curve.circleN = 1.9;
+    prepare(model, 15, agv::MechanismError::kNone);
+    for (auto _ : bench) {
+        const agv::RunOutcome outcome =
+            agv::caltraj(model, data, agv::TypeScheduling::kOneAfterAnother);
+        benchmark::DoNotOptimize(outcome);
+    }
+}
+BENCHMARK(BM_CaltrajCircle56mOneAfterAnother)->Unit(benchmark::kMillisecond);
 
 void BM_CaltrajCosineSlip(benchmark::State& bench) {
     agv::Model model;

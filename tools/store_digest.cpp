@@ -5,11 +5,13 @@
 //
 // Usage: agv_store_digest [-v]   (-v: one line per case as well)
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/random_table_file.h"
 #include "path/arc_length.h"
@@ -74,6 +76,29 @@ void wavyOdd(agv::CurveParams& c) {
 }
 void cubicSteep(agv::CurveParams& c) {
     c.cubicA = 3.0;
+}
+
+void straight59(agv::CurveParams& c) {
+    c.cosineA = 0.0;
+    c.cosineL = 59.9;
+}
+void straightTableEnd(agv::CurveParams& c) {
+    c.cosineA = 0.0;
+    c.cosineL = 29.99;
+}
+void straightPastTable(agv::CurveParams& c) {
+    c.cosineA = 0.0;
+    c.cosineL = 30.0;
+}
+void cycloid48(agv::CurveParams& c) {
+    c.cycloidA = 1.9;
+    c.cycloidL = 47.88;
+}
+void quadratic59(agv::CurveParams& c) {
+    c.quadraticL = 59.5;
+}
+void cubic59(agv::CurveParams& c) {
+    c.cubicL = 59.5;
 }
 
 const PathCase kMainCases[] = {
@@ -169,18 +194,27 @@ bool runCase(const PathCase& pc, char errorNumber, const Design& design, Digest&
     return true;
 }
 
+/// Paths whose parameter range outruns the arc table, up to the length limit.
+const PathCase kLongCases[] = {
+    {"straight59", 1, straight59},       {"tableEnd", 1, straightTableEnd},
+    {"pastTable", 1, straightPastTable}, {"cycloid48", 2, cycloid48},
+    {"quadratic59", 3, quadratic59},     {"cubic59", 4, cubic59},
+};
+
 template <std::size_t N>
-bool runGroup(const char* group, const PathCase (&cases)[N], bool verbose) {
+bool runGroup(const char* group, const PathCase (&cases)[N], bool verbose,
+              const char* errors = "012345", int designs = 2) {
     Digest total;
     for (const PathCase& pc : cases) {
-        for (char e = '0'; e <= '5'; ++e) {
-            for (const Design& d : kDesigns) {
+        for (const char* e = errors; *e != '\0'; ++e) {
+            for (int di = 0; di < designs; ++di) {
+                const Design& d = kDesigns[di];
                 Digest one;
                 int result = 0;
-                if (!runCase(pc, e, d, one, result)) return false;
+                if (!runCase(pc, *e, d, one, result)) return false;
                 total.add(one.h);
                 if (verbose) {
-                    std::printf("%-11s err %c fn %.1f zeta %.1f result %4d  %016llx\n", pc.name, e,
+                    std::printf("%-11s err %c fn %.1f zeta %.1f result %4d  %016llx\n", pc.name, *e,
                                 d.fn, d.zeta, result, static_cast<unsigned long long>(one.h));
                 }
             }
@@ -192,9 +226,22 @@ bool runGroup(const char* group, const PathCase (&cases)[N], bool verbose) {
 
 }  // namespace
 
+/// agv_store_digest [-v] [group ...]: every group (main, extra, long) or those named.
 int main(int argc, char** argv) {
-    const bool verbose = argc > 1 && std::strcmp(argv[1], "-v") == 0;
-    if (!runGroup("main", kMainCases, verbose)) return 1;
-    if (!runGroup("extra", kExtraCases, verbose)) return 1;
+    bool verbose = false;
+    std::vector<std::string> groups;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-v") == 0) {
+            verbose = true;
+        } else {
+            groups.emplace_back(argv[i]);
+        }
+    }
+    auto wanted = [&](const char* group) {
+        return groups.empty() || std::find(groups.begin(), groups.end(), group) != groups.end();
+    };
+    if (wanted("main") && !runGroup("main", kMainCases, verbose)) return 1;
+    if (wanted("extra") && !runGroup("extra", kExtraCases, verbose)) return 1;
+    if (wanted("long") && !runGroup("long", kLongCases, verbose, "03", 1)) return 1;
     return 0;
 }

@@ -20,6 +20,27 @@ constexpr int kSecantIterations = 100;
 constexpr int kMaxSearchSteps = 1000000;
 /// The forward search also gives up this far (parameter units) past the table's reach.
 constexpr double kSearchMargin = 1.0;
+/// Most steps beyond a table cut short whose lengths are kept (about 2 MB).
+constexpr int kMaxKeptSteps = 1 << 17;
+
+/// Where the forward search of paramAtArcLength gives up.
+double stepLimitOf(double pEnd) {
+    return kTableReach * std::fabs(pEnd) + kSearchMargin;
+}
+
+/// The steps beyond a table cut short, from its entry count - 2 to the search's limit:
+/// the same parameters and lengths the stepping of paramAtArcLength would compute.
+void keepStepsBeyond(const Model& model, int I, ArcTable& table) {
+    const double stepLimit = stepLimitOf(model.path.pathEndParam[I]);
+    double p0 = table.entry[table.count - 2][0];
+    for (int step = 0; step < kMaxKeptSteps; ++step) {
+        const double p1 = p0 + kArcTableStep;
+        table.stepParam.push_back(p1);
+        table.stepLength.push_back(arcLength(model, p0, p1, I));
+        if (!(p1 <= stepLimit)) return;
+        p0 = p1;
+    }
+}
 
 }  // namespace
 
@@ -65,6 +86,8 @@ void buildArcTable(Model& model, int curveNumber) {
     ArcTable& table = model.path.arcTable;
     const double pEnd = model.path.pathEndParam[I];
     table.curveNumber = I;
+    table.stepParam.clear();
+    table.stepLength.clear();
     table.entry[0] = {0.0, 0.0};
     double p = 0.0;
     double s = 0.0;
@@ -75,6 +98,7 @@ void buildArcTable(Model& model, int curveNumber) {
             // The parameter range needs more entries than the table holds: it stops
             // short of the path end, and the inverse mapping steps on from its last entry.
             table.count = kArcTableCapacity;
+            keepStepsBeyond(model, I, table);
             return;
         }
         const double pn = p + kArcTableStep;
@@ -113,6 +137,8 @@ double paramAtArcLength(const Model& model, double pGuess, double s, int curveNu
     double p0 = 0.0;
     double s0 = 0.0;
     const ArcTable& table = t.arcTable;
+    // The steps from entry count - 2 of a table cut short are known already.
+    size_t known = 0;
     const double first = std::trunc(pGuess / kArcTableStep);
     if (first > 0.0 && table.curveNumber == I && table.count >= 2) {
         const int last = table.count - 1;
@@ -121,19 +147,26 @@ double paramAtArcLength(const Model& model, double pGuess, double s, int curveNu
             ++j;
         p0 = table.entry[j - 1][0];
         s0 = table.entry[j - 1][1];
+        if (j == last) known = table.stepLength.size();
     }
     if (std::fabs(s - s0) < kArcTolerance) return p0;
 
     // Step forward until the residual changes sign. The answer of any s below sf lies
     // before the path end, so the search gives up beyond the table's reach (a guess past
     // the answer, a negative or non-finite s) and returns where it stopped.
-    const double stepLimit = kTableReach * std::fabs(pEnd) + kSearchMargin;
+    const double stepLimit = stepLimitOf(pEnd);
     double f0 = s0 - s;
     double p1 = p0;
     double f1 = f0;
     for (int step = 0;; ++step) {
-        p1 = p0 + kArcTableStep;
-        f1 = f0 + arcLength(model, p0, p1, I);
+        const size_t k = static_cast<size_t>(step);
+        if (k < known) {
+            p1 = table.stepParam[k];
+            f1 = f0 + table.stepLength[k];
+        } else {
+            p1 = p0 + kArcTableStep;
+            f1 = f0 + arcLength(model, p0, p1, I);
+        }
         if (std::fabs(f1) < kArcTolerance) return p1;
         if (!(f0 * f1 > 0.0)) break;
         if (!(p1 <= stepLimit) || step >= kMaxSearchSteps) return p1;

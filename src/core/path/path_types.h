@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 namespace agv {
 
@@ -48,6 +49,10 @@ struct ArcTable {
     int count = 0;
     /// Entry j = (p, s).
     std::array<std::array<double, 2>, kArcTableCapacity> entry{};
+    /// When the table stops short of the path end, the inverse mapping steps on from entry
+    /// count - 2: the parameters of those steps and the arc length of each, in the order the
+    /// stepping takes them, computed once with the table.
+    std::vector<double> stepParam, stepLength;
 };
 
 /// Per-curve start and end data filled by the curve preparation and path set-up.

@@ -4,6 +4,7 @@
 
 #include "noise/slip_noise.h"
 #include "path/curves.h"
+#include "sim/concurrency.h"
 #include "sim/rkg_step.h"
 
 namespace agv {
@@ -126,7 +127,7 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
     return outcome;
 }
 
-RunOutcome caltraj(const Model& model, RunData& data) {
+RunOutcome caltraj(const Model& model, RunData& data, TypeScheduling scheduling) {
     if (model.settings.errorNumber == MechanismError::kSlip) {
         SlipNoise& noise = data.noise;
         makeSlipNoise(model.tables, model.settings.dt, noise.rngState,
@@ -134,16 +135,25 @@ RunOutcome caltraj(const Model& model, RunData& data) {
         makeSlipNoise(model.tables, model.settings.dt, noise.rngState,
                       static_cast<int>(noise.slipNoise2.size()), noise.slipNoise2.data());
     }
-    RunOutcome outcome;
-    RunOutcome diverged;
-    for (int k = 0; k < kVehicleTypeCount; ++k) {
-        outcome = computeMechanism(model, data, k);
-        if (outcome.status == RunStatus::kStoreOverflow) return outcome;
-        if (outcome.status == RunStatus::kDiverged && diverged.done()) diverged = outcome;
+    RunOutcome outcomes[kVehicleTypeCount];
+    if (scheduling == TypeScheduling::kConcurrent && kThreadsAvailable) {
+        // The types share only what they read (the model and the slip noise) and write
+        // their own run and their own records, so they can run side by side.
+        runConcurrently(kVehicleTypeCount,
+                        [&](int k) { outcomes[k] = computeMechanism(model, data, k); });
+    } else {
+        for (int k = 0; k < kVehicleTypeCount; ++k) {
+            outcomes[k] = computeMechanism(model, data, k);
+            if (outcomes[k].status == RunStatus::kStoreOverflow) return outcomes[k];
+        }
     }
-    // Every type was computed; one that diverged makes the run unusable.
-    if (!diverged.done()) return diverged;
-    return outcome;
+    // The first type that ran out of records decides, then the first that diverged.
+    for (const RunStatus status : {RunStatus::kStoreOverflow, RunStatus::kDiverged}) {
+        for (const RunOutcome& outcome : outcomes) {
+            if (outcome.status == status) return outcome;
+        }
+    }
+    return outcomes[kVehicleTypeCount - 1];
 }
 
 }  // namespace agv

@@ -12,11 +12,20 @@ namespace agv {
 /// data.store; done, or a store overflow with the type and the record that did not fit.
 RunOutcome computeMechanism(const Model& model, RunData& data, int k);
 
+/// How caltraj runs the three types once the slip noise is drawn.
+enum class TypeScheduling {
+    kConcurrent,       ///< side by side, each in its own thread where there are threads
+    kOneAfterAnother,  ///< 1, 2, 3 in the calling thread, stopping at an overflow
+};
+
 /// Computes all three types for the model's path and mechanism error: draws the slip
-/// noise (error 5), then types 1, 2 and 3 in turn. Stops at the first type that overflows
-/// the store; a run whose records are not all finite numbers has diverged. The path set-up
-/// and arc table of the current curve must be made before.
-RunOutcome caltraj(const Model& model, RunData& data);
+/// noise (error 5), then the types. The outcome is that of the first type (in type order)
+/// that overflows the store, else of the first whose records are not all finite numbers
+/// (diverged), else done. The records are the same either way; after an overflow the
+/// records of the other types are not to be used. The path set-up and arc table of the
+/// current curve must be made before.
+RunOutcome caltraj(const Model& model, RunData& data,
+                   TypeScheduling scheduling = TypeScheduling::kConcurrent);
 
 /// Writes record n of type index k from the state, the FBC reference point and the errors.
 void recordSample(TrajectoryStore& store, int k, int n, const MotionState& state,
