@@ -42,7 +42,7 @@ void initialiseRun(AgvContext& ctx) {
     designGains(ctx);
 
     s.vehicleType = k1FDW1FS;
-    setViewDefaults(ctx);
+    setViewDefaults(ctx.view);
 
     ctx.run.lastKey = RunState{}.lastKey;
     ctx.run.computeCount = 0;

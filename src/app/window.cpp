@@ -8,9 +8,9 @@
 #include "app/console.h"
 #include "app/context.h"
 #include "app/dialogue.h"
-#include "draw/frame.h"
+#include "app/draw_context.h"
+#include "draw/gl_backend.h"
 #include "draw/gl_window.h"
-#include "draw/window_keys.h"
 
 namespace agv {
 
@@ -44,7 +44,7 @@ int startWindow(AgvContext& ctx, Console& console, int& argc, char** argv) {
 }
 
 void onDisplay() {
-    if (session != nullptr) displayFrame(*session->ctx);
+    if (session != nullptr) displayFrame(sceneOf(*session->ctx));
 }
 
 void onReshape(int width, int height) {

@@ -1,26 +1,19 @@
-# Graphics window: drawing of the picture, the window and its keys, picture export.
+# Graphics window: the OpenGL target of the drawing, the window and picture export.
 find_package(OpenGL REQUIRED)
 find_package(GLUT REQUIRED)
 find_package(PNG REQUIRED)
 find_package(X11 REQUIRED)
 
 add_library(agv_draw STATIC
-  draw/shapes.cpp
-  draw/primitives.cpp
-  draw/number_text.cpp
-  draw/captions.cpp
-  draw/plots.cpp
-  draw/vehicle_figure.cpp
-  draw/frame.cpp
-  draw/window_keys.cpp
+  draw/gl_backend.cpp
   draw/gl_window.cpp
   draw/png_file.cpp
   draw/picture_export.cpp)
-target_link_libraries(agv_draw PUBLIC agvcore GLUT::GLUT OpenGL::GLU OpenGL::GL PNG::PNG X11::X11)
+target_link_libraries(agv_draw PUBLIC agv_draw_core GLUT::GLUT OpenGL::GLU OpenGL::GL PNG::PNG X11::X11)
 
 # The interactive window runs the console dialogue from its keys.
 if(TARGET agv_console)
-  target_sources(agv_draw PRIVATE app/window.cpp)
+  target_sources(agv_draw PRIVATE app/window.cpp app/draw_context.cpp)
   target_link_libraries(agv_draw PUBLIC agv_console)
 endif()
 

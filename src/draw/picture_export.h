@@ -6,6 +6,8 @@
 namespace agv {
 
 struct AgvContext;
+struct Scene;
+struct ViewControl;
 
 /// What to render: the view reached by the given window keys from a fresh computation.
 struct PictureRequest {
@@ -27,6 +29,11 @@ struct PictureRequest {
 /// Opens a hidden 800 x 800 window, draws the requested pictures and writes them.
 /// Returns 0 on success, 2 when no X display can be opened (after a one-line message on
 /// stderr), 1 when a file cannot be written (message in error).
+int exportPictures(const ViewControl& control, const Scene& scene, const PictureRequest& request,
+                   std::string& error);
+
+/// The same on the program's run data (defined beside the program's context, which fills
+/// the scene).
 int exportPictures(AgvContext& ctx, const PictureRequest& request, std::string& error);
 
 }  // namespace agv

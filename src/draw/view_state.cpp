@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "app/context.h"
-
 namespace agv {
 
 namespace {
@@ -14,8 +12,7 @@ constexpr double kRangeMinStart = 1000.0;
 
 }  // namespace
 
-void setViewDefaults(AgvContext& ctx) {
-    ViewState& v = ctx.view;
+void setViewDefaults(ViewState& v) {
     v.viewOffsetX = 0.0;
     v.viewOffsetY = 0.0;
     v.viewShiftX = kViewShiftX;
@@ -45,8 +42,7 @@ void findPlotRange(int n, const double (*points)[2], PlotRange& range) {
     if (std::fabs(min) > range.maxAbs) range.maxAbs = std::fabs(min);
 }
 
-void toWindow(const AgvContext& ctx, double x, double y, double out[2]) {
-    const ViewState& v = ctx.view;
+void toWindow(const ViewState& v, double x, double y, double out[2]) {
     out[0] = v.viewScale * (x + v.viewShiftX) + v.viewOffsetX;
     out[1] = v.viewScale * (y + v.viewShiftY) + v.viewOffsetY;
 }

@@ -4,8 +4,6 @@
 
 namespace agv {
 
-struct AgvContext;
-
 /// Reset value of the view scale [window units per metre]; also the fixed factor
 /// of trajectory line widths and path marks.
 inline constexpr double kViewScaleInitial = 0.2;
@@ -48,10 +46,10 @@ struct ViewState {
 };
 
 /// Start-up defaults of the shifts and the plot panel geometry.
-void setViewDefaults(AgvContext& ctx);
+void setViewDefaults(ViewState& view);
 /// Range of the n + 1 points (x, y) into range.
 void findPlotRange(int n, const double (*points)[2], PlotRange& range);
 /// World point [m] to window units.
-void toWindow(const AgvContext& ctx, double x, double y, double out[2]);
+void toWindow(const ViewState& view, double x, double y, double out[2]);
 
 }  // namespace agv

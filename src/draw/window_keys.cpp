@@ -2,25 +2,25 @@
 
 #include <algorithm>
 
-#include "app/context.h"
+#include "draw/scene.h"
 
 namespace agv {
 
-KeyAction applyWindowKey(AgvContext& ctx, unsigned char key) {
-    ctx.run.lastKey = static_cast<char>(key);
-    ViewState& view = ctx.view;
+KeyAction applyWindowKey(const ViewControl& control, unsigned char key) {
+    control.run.lastKey = static_cast<char>(key);
+    ViewState& view = control.view;
     switch (key) {
         case '1':
         case '2':
         case '3':
-            ctx.settings.vehicleType = key - '0';
+            control.settings.vehicleType = key - '0';
             view.motionIndex = 0;
             return KeyAction::kRedraw;
         case 's': {
             view.motionIndex += kMotionStep;
-            const int type = ctx.settings.vehicleType;
+            const int type = control.settings.vehicleType;
             if (type >= 1 && type <= kVehicleTypeCount) {
-                const int last = ctx.store->recordCount[type - 1];
+                const int last = control.store.recordCount[type - 1];
                 if (view.motionIndex > last) view.motionIndex = last;
             }
             view.motionIndex = std::max(view.motionIndex, 0);

@@ -4,7 +4,7 @@
 
 namespace agv {
 
-struct AgvContext;
+struct ViewControl;
 
 /// ESC: ends the program.
 inline constexpr unsigned char kEscapeKey = 27;
@@ -20,6 +20,6 @@ enum class KeyAction { kNone, kRedraw, kDialogue, kExit };
 
 /// Stores the key as lastKey and applies its effect on the view state (keys are
 /// case-sensitive); returns what remains to be done.
-KeyAction applyWindowKey(AgvContext& ctx, unsigned char key);
+KeyAction applyWindowKey(const ViewControl& control, unsigned char key);
 
 }  // namespace agv

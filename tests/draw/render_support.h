@@ -19,6 +19,7 @@
 
 #include "app/context.h"
 #include "app/dialogue.h"
+#include "app/draw_context.h"
 #include "app/startup.h"
 #include "draw/frame.h"
 #include "draw/gl_window.h"

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/context.h"
+#include "app/draw_context.h"
 #include "draw/window_keys.h"
 
 namespace {

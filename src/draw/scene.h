@@ -1,0 +1,34 @@
+// What the draw layer reads to paint a picture, and what the window keys change. The
+// program fills these from its own run data; drawing sees nothing else.
+#pragma once
+
+#include "app/settings.h"
+#include "draw/view_state.h"
+#include "path/path_types.h"
+#include "sim/sim_types.h"
+
+namespace agv {
+
+/// The data one picture is drawn from.
+struct Scene {
+    /// Vehicle type on show, mechanism error and curve number for the captions.
+    const SimulationSettings& settings;
+    /// Start and end poses of the paths, for the path marks.
+    const PathTables& path;
+    /// The recorded trajectories.
+    const TrajectoryStore& store;
+    const ViewState& view;
+};
+
+/// What the window keys act on.
+struct ViewControl {
+    /// vehicleType is chosen by '1' '2' '3'.
+    SimulationSettings& settings;
+    /// lastKey remembers the key for the dialogue.
+    RunState& run;
+    ViewState& view;
+    /// Record counts that bound the animation.
+    const TrajectoryStore& store;
+};
+
+}  // namespace agv
