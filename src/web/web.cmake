@@ -12,7 +12,7 @@ list(JOIN AGV_WEB_EXPORTS "," agv_web_exports)
 set(agv_web_link_options
   -sMODULARIZE=1 -sEXPORT_NAME=createAgvsim -sALLOW_MEMORY_GROWTH=1
   -sEXPORTED_FUNCTIONS=[${agv_web_exports}]
-  -sEXPORTED_RUNTIME_METHODS=[ccall,UTF8ToString]
+  -sEXPORTED_RUNTIME_METHODS=[ccall,UTF8ToString,HEAPF64]
   # std::thread is never started here; the module runs in the calling thread.
   -sENVIRONMENT=web,node)
 foreach(table normal01 normal12 normal23 normal34 normal45)

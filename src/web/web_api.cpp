@@ -211,6 +211,9 @@ EMSCRIPTEN_KEEPALIVE const char* agv_run(int errorNumber, double v1, double v2, 
     agv::printConditions(ctx);
     ctx.out = &agv::discardedText();
 
+    // Every run starts the slip noise afresh, as agvsim-batch does, so that a link always
+    // gives the same numbers whatever was computed before.
+    ctx.noise.rngState = agv::NoiseState{}.rngState;
     s.computed = false;
     if (agv::computeTrajectories(ctx) >= agv::kStoreOverflow) {
         char line[96];
