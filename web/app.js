@@ -266,6 +266,20 @@ function applyLink() {
 
 // ---- picture ----------------------------------------------------------------------------
 
+// Advance widths of Helvetica (1/1000 em) for ' ' to '~': text is held to the width GLUT's
+// bitmap Helvetica gives it, whatever sans-serif font the browser has.
+const HELVETICA = [278, 278, 355, 556, 556, 889, 667, 222, 333, 333, 389, 584, 278, 333, 278, 278,
+  556, 556, 556, 556, 556, 556, 556, 556, 556, 556, 278, 278, 584, 584, 584, 556, 1015, 667, 667,
+  722, 722, 667, 611, 778, 722, 278, 500, 667, 556, 833, 722, 778, 667, 778, 722, 667, 611, 722,
+  667, 944, 667, 667, 611, 278, 278, 278, 469, 556, 222, 556, 556, 500, 556, 556, 278, 556, 556,
+  222, 222, 500, 222, 833, 556, 556, 556, 556, 333, 500, 278, 556, 500, 722, 500, 500, 500, 334,
+  260, 334, 584];
+function helveticaWidth(text, size) {
+  let w = 0;
+  for (const ch of text) w += HELVETICA[ch.charCodeAt(0) - 32] || 556;
+  return (w * size) / 1000;
+}
+
 const OP_CLEAR = 1, OP_LINES = 2, OP_SHAPE = 3, OP_TEXT = 4;
 const px = (x) => (x + 1) * 400;
 const py = (y) => (1 - y) * 400;
@@ -316,7 +330,8 @@ function redraw() {
       g.font = `${a[i + 3]}px Helvetica, Arial, "Liberation Sans", "DejaVu Sans", sans-serif`;
       g.fillStyle = '#000';
       g.textBaseline = 'alphabetic';
-      g.fillText(texts[a[i + 4]], px(a[i + 1]), py(a[i + 2]));
+      const text = texts[a[i + 4]];
+      g.fillText(text, px(a[i + 1]), py(a[i + 2]), helveticaWidth(text, a[i + 3]));
       i += 5;
     } else {
       break;
