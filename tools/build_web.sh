@@ -8,5 +8,9 @@ build_dir=${WEB_BUILD_DIR:-build-web}
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 options=(-DCMAKE_BUILD_TYPE=Release)
 [ -n "${CI:-}" ] && options+=(-DAGV_WERROR=ON)
-emcmake cmake -S . -B "$build_dir" "${options[@]}" >/dev/null
+# emcmake announces its command line; only a failure's output is of interest.
+if ! output=$(emcmake cmake -S . -B "$build_dir" "${options[@]}" 2>&1); then
+  echo "$output" >&2
+  exit 1
+fi
 cmake --build "$build_dir" -j"$(nproc)" "$@"
