@@ -264,6 +264,16 @@ function applyLink() {
   return badChoice;
 }
 
+// A link may also name the view, as agvsim-batch's picture options do:
+// v=type,record,zoom,shiftX,shiftY (record -1: the last).
+function showLinkedView(v) {
+  if (v === null) return;
+  const n = v.split(',').map((x) => parseInt(x, 10));
+  if (n.length !== 5 || n.some((x) => !Number.isInteger(x) || Math.abs(x) > 10000)) return;
+  mod.ccall('agv_set_view', null, NUMBER_ARGS.slice(0, 5), n);
+  redraw();
+}
+
 // ---- picture ----------------------------------------------------------------------------
 
 // Advance widths of Helvetica (1/1000 em) for ' ' to '~': text is held to the width GLUT's
@@ -486,7 +496,10 @@ async function start() {
     }
   });
   if (badChoice) showMessage(badChoice[0], badChoice[1]);
-  else compute();
+  else {
+    const view = new URLSearchParams(location.search).get('v');
+    if (compute()) showLinkedView(view);
+  }
   canvas.focus();
   window.agvsim = { csv: csvText, state, readyMs: performance.now(), startMs: started, redraw, pressKey };
   document.body.dataset.ready = 'true';
