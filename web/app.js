@@ -218,7 +218,13 @@ function compute() {
   stopPlay();
   const reply = JSON.parse(mod.ccall('agv_run', 'string', NUMBER_ARGS, args(n)));
   if (reply.report) { lastReport = reply.report; $('report').textContent = tr(lastReport); }
-  if (!reply.ok) { placeRefusal(reply); return false; }
+  if (!reply.ok) {
+    placeRefusal(reply);
+    // A computation that ran out of records or diverged leaves nothing to show.
+    computed = state().computed;
+    if (!computed) { g.fillStyle = '#fff'; g.fillRect(0, 0, 800, 800); syncSlider(); }
+    return false;
+  }
   computed = true;
   history.replaceState(null, '', shareLink());
   $('share').href = shareLink();
