@@ -11,6 +11,7 @@
 
 #include "app/context.h"
 #include "app/dialogue.h"
+#include "app/draw_context.h"
 #include "app/path_dialogue.h"
 #include "app/startup.h"
 #include "draw/frame.h"
@@ -65,7 +66,7 @@ void BM_FrameLongestPath(benchmark::State& state) {
     ctx.model.settings.vehicleType = static_cast<int>(state.range(0));
     ctx.view.motionIndex = ctx.data.store->recordCount[ctx.model.settings.vehicleType - 1];
     for (auto _ : state) {
-        agv::drawFrame(agv::sceneOf(ctx));
+        agv::drawFrame(ctx);
         glFinish();
     }
     state.counters["records"] = ctx.view.motionIndex;

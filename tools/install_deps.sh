@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what agvsim needs on Debian 12 (run as root). Idempotent and quiet when
-# everything is already there.
+# Installs what agvsim needs on Debian 12 (run as root); with --web also what the web page
+# needs. Idempotent and quiet when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -9,6 +9,13 @@ packages=(
   freeglut3-dev libglu1-mesa-dev libpng-dev
   xvfb xauth xdotool x11-utils imagemagick
 )
+
+# The web page's build and tests (tools/web.sh, tools/test.sh): Emscripten, and headless
+# Chromium with Japanese fonts.
+if [ "${1:-}" = --web ]; then
+  packages+=(emscripten chromium fonts-noto-cjk)
+  command -v npm >/dev/null || packages+=(npm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -6,9 +6,9 @@ if(TARGET agv_console)
                                      ${CMAKE_CURRENT_LIST_DIR}/batch_output.cpp)
 endif()
 
-if(TARGET agv_console AND TARGET agv_draw)
+if(TARGET agv_console AND TARGET agv_window)
   find_package(Threads REQUIRED)
   add_executable(agvsim-batch ${CMAKE_CURRENT_LIST_DIR}/batch_main.cpp)
-  target_link_libraries(agvsim-batch PRIVATE agv_console agv_draw Threads::Threads)
+  target_link_libraries(agvsim-batch PRIVATE agv_console agv_window Threads::Threads)
 
 endif()

@@ -12,6 +12,7 @@
 #include "app/batch_output.h"
 #include "app/context.h"
 #include "app/dialogue.h"
+#include "app/draw_context.h"
 #include "app/outcome_text.h"
 #include "app/path_dialogue.h"
 #include "app/random_table_file.h"
@@ -163,8 +164,7 @@ int run(int argc, char** argv) {
         request.pngPath = options.pngPath;
         request.framesDir = options.framesDir;
         request.frameEvery = options.frameEvery;
-        const int exported =
-            agv::exportPictures(ctx.model.settings, ctx.view, agv::sceneOf(ctx), request, error);
+        const int exported = agv::exportPictures(ctx, request, error);
         if (exported == kExitUsage) return kExitUsage;
         if (exported != 0) {
             std::cerr << kProgramName << ": " << error << '\n';

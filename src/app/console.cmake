@@ -17,4 +17,4 @@ add_library(agv_console STATIC
   ${CMAKE_CURRENT_LIST_DIR}/dialogue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/startup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/path_dialogue.cpp)
-target_link_libraries(agv_console PUBLIC agv_text agvcore agv_draw)
+target_link_libraries(agv_console PUBLIC agv_text agvcore agv_draw_core)

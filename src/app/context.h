@@ -5,7 +5,6 @@
 
 #include <iostream>
 
-#include "draw/scene.h"
 #include "draw/view_state.h"
 #include "sim/model.h"
 #include "sim/run_data.h"
@@ -28,11 +27,5 @@ struct AgvContext {
     /// Where the program's messages go (the console layer points it at its output).
     std::ostream* out = &std::cout;
 };
-
-/// What the drawing reads of the context.
-inline Scene sceneOf(const AgvContext& ctx) {
-    return Scene{ctx.model.settings, ctx.model.gains, ctx.model.path, ctx.data.store.get(),
-                 ctx.view};
-}
 
 }  // namespace agv

@@ -129,9 +129,7 @@ void choosePath(AgvContext& ctx, Console& console) {
         setupPath(ctx.model, curve);
         const RunOutcome check = checkPathLength(ctx.model, curve);
         if (check.done()) return;
-        printPathTooLong(console.out(), check);
-        console.print("\n経路長過ぎる．sf=%6.3f[m]  設定し直し",
-                      ctx.model.path.pathEndReference[curve].s);
+        console.out() << pathTooLongText(check);
     }
 }
 
@@ -283,16 +281,14 @@ void dialogue(AgvContext& ctx, Console& console) {
                 console.print("\n\n　　　只今計算中．．．．．．．\n");
                 const RunOutcome outcome = computeTrajectories(ctx);
                 printComputationMessages(console.out(), outcome);
+                console.out() << dialogueRetryText(outcome);
                 if (outcome.status == RunStatus::kStoreOverflow) {
-                    console.print("\ndialogue() I=%d 経路長長過ぎる．経路設定し直し",
-                                  ctx.model.settings.curveNumber);
                     step = Step::kPathAgain;
                     break;
                 }
                 if (outcome.status == RunStatus::kDiverged) {
                     // Nothing of this computation can be shown: all conditions are asked
                     // again, since both the errors and the gains can be the cause.
-                    console.print("\n計算が発散した（誤差またはFBゲインが大き過ぎる）　設定し直し");
                     step = Step::kErrors;
                     break;
                 }

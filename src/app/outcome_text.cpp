@@ -1,6 +1,8 @@
 #include "app/outcome_text.h"
 
 #include "app/text_output.h"
+
+#include <sstream>
 #include "sim/model.h"
 
 namespace agv {
@@ -31,6 +33,25 @@ void printComputationMessages(std::ostream& out, const RunOutcome& outcome) {
 void printPathTooLong(std::ostream& out, const RunOutcome& outcome) {
     printText(out, "\n経路番号I=%d 経路長sf=%7.4f>%7.4f=smax限界を超えている．経路設定し直し",
               outcome.curveNumber, outcome.length, outcome.limit);
+}
+
+std::string dialogueRetryText(const RunOutcome& outcome) {
+    switch (outcome.status) {
+        case RunStatus::kStoreOverflow:
+            return formatText("\ndialogue() I=%d 経路長長過ぎる．経路設定し直し",
+                              outcome.curveNumber);
+        case RunStatus::kDiverged:
+            return "\n計算が発散した（誤差またはFBゲインが大き過ぎる）　設定し直し";
+        default:
+            return "";
+    }
+}
+
+std::string pathTooLongText(const RunOutcome& outcome) {
+    std::ostringstream out;
+    printPathTooLong(out, outcome);
+    out << formatText("\n経路長過ぎる．sf=%6.3f[m]  設定し直し", outcome.length);
+    return out.str();
 }
 
 std::string outcomeReason(const RunOutcome& outcome) {

@@ -16,6 +16,14 @@ void printComputationMessages(std::ostream& out, const RunOutcome& outcome);
 /// The refusal of a path longer than the store holds.
 void printPathTooLong(std::ostream& out, const RunOutcome& outcome);
 
+/// What the dialogue says after a computation that cannot be shown (a store overflow or a
+/// diverged run) before it asks again; "" when done.
+std::string dialogueRetryText(const RunOutcome& outcome);
+
+/// The dialogue's lines for a path longer than the store: the length check's refusal and
+/// the request for another path.
+std::string pathTooLongText(const RunOutcome& outcome);
+
 /// One English line saying why a run was not done ("" when done).
 std::string outcomeReason(const RunOutcome& outcome);
 

@@ -8,9 +8,9 @@
 #include "app/console.h"
 #include "app/context.h"
 #include "app/dialogue.h"
-#include "draw/frame.h"
+#include "app/draw_context.h"
+#include "draw/gl_backend.h"
 #include "draw/gl_window.h"
-#include "draw/window_keys.h"
 
 namespace agv {
 
@@ -43,11 +43,6 @@ int startWindow(AgvContext& ctx, Console& console, int& argc, char** argv) {
     return 0;
 }
 
-KeyAction pressWindowKey(AgvContext& ctx, unsigned char key) {
-    ctx.run.lastKey = static_cast<char>(key);
-    return applyWindowKey(ctx.model.settings, ctx.view, *ctx.data.store, key);
-}
-
 void onDisplay() {
     if (session != nullptr) displayFrame(sceneOf(*session->ctx));
 }
@@ -58,7 +53,7 @@ void onReshape(int width, int height) {
 
 void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
     if (session == nullptr) return;
-    switch (pressWindowKey(*session->ctx, key)) {
+    switch (applyWindowKey(*session->ctx, key)) {
         case KeyAction::kRedraw:
             onDisplay();
             break;

@@ -2,8 +2,6 @@
 // (display, reshape, keyboard) and the event loop.
 #pragma once
 
-#include "draw/window_keys.h"
-
 namespace agv {
 
 struct AgvContext;
@@ -16,10 +14,6 @@ inline constexpr int kNoDisplayStatus = 2;
 /// program ends through ESC (status 0). Returns kNoDisplayStatus, after one line on
 /// stderr, only when no X display can be opened.
 int startWindow(AgvContext& ctx, Console& console, int& argc, char** argv);
-
-/// Stores the key as lastKey and applies its effect on the vehicle type on show and the
-/// view; returns what remains to be done.
-KeyAction pressWindowKey(AgvContext& ctx, unsigned char key);
 
 /// Display callback: draws the frame of the current view and swaps the buffers.
 void onDisplay();

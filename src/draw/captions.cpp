@@ -4,7 +4,6 @@
 
 #include "draw/number_text.h"
 #include "draw/primitives.h"
-#include "draw/scene.h"
 #include "sim/model.h"
 
 namespace agv {
@@ -116,34 +115,33 @@ bool errorCaption(const SimulationSettings& s, ErrorCaption& out) {
     }
 }
 
-void drawTitle() {
-    drawText(kTitleX, kTitleY, Font::kHelvetica18, "AGV Error and AGV Motion Error");
+void drawTitle(DrawBackend& b) {
+    drawText(b, kTitleX, kTitleY, Font::kHelvetica18, "AGV Error and AGV Motion Error");
 }
 
-void drawConditions(const Scene& ctx) {
-    const SimulationSettings& s = ctx.settings;
+void drawConditions(DrawBackend& b, const SimulationSettings& s) {
     if (const char* type = vehicleTypeCaption(s.vehicleType)) {
-        drawText(kCaptionX, kTypeY, Font::kHelvetica18, type);
+        drawText(b, kCaptionX, kTypeY, Font::kHelvetica18, type);
     }
     ErrorCaption error;
     if (errorCaption(s, error)) {
-        drawText(kCaptionX, kErrorY, Font::kHelvetica18, error.caption);
+        drawText(b, kCaptionX, kErrorY, Font::kHelvetica18, error.caption);
         if (!error.value.empty()) {
-            drawText(error.valueX, kErrorY, Font::kHelvetica18, error.value.c_str());
+            drawText(b, error.valueX, kErrorY, Font::kHelvetica18, error.value.c_str());
         }
     }
-    drawText(kCaptionX + kIndent, kCurveY, Font::kHelvetica18, "CP motion");
+    drawText(b, kCaptionX + kIndent, kCurveY, Font::kHelvetica18, "CP motion");
     const std::string label = curveLabel(s.curveNumber);
     if (!label.empty()) {
-        drawText(kCaptionX + kCurveLabelOffset, kCurveY, Font::kHelvetica18, label.c_str());
+        drawText(b, kCaptionX + kCurveLabelOffset, kCurveY, Font::kHelvetica18, label.c_str());
     }
     const float legendX = kCaptionX + kIndent;
-    drawText(legendX, 0.75f, Font::kHelvetica18, "Red  Curve   : Theoretical Trajectory");
-    drawText(legendX, 0.70f, Font::kHelvetica18,
+    drawText(b, legendX, 0.75f, Font::kHelvetica18, "Red  Curve   : Theoretical Trajectory");
+    drawText(b, legendX, 0.70f, Font::kHelvetica18,
              "Blue Curve   : Trajectory with AGV Error, No FBC");
-    drawText(legendX, 0.65f, Font::kHelvetica18,
+    drawText(b, legendX, 0.65f, Font::kHelvetica18,
              "Green Curve : Trajectory with AGV Error, with FBC");
-    drawText(legendX, 0.60f, Font::kHelvetica18, "1 grid=(1.0, 1.0)[m]");
+    drawText(b, legendX, 0.60f, Font::kHelvetica18, "1 grid=(1.0, 1.0)[m]");
 }
 
 }  // namespace agv

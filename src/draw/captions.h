@@ -7,7 +7,7 @@
 
 namespace agv {
 
-struct Scene;
+class DrawBackend;
 struct SimulationSettings;
 
 /// Left edge of the condition captions [window units].
@@ -38,7 +38,7 @@ struct ErrorCaption {
 /// False when errorNumber names no error (unset before the first dialogue).
 bool errorCaption(const SimulationSettings& settings, ErrorCaption& out);
 
-void drawTitle();
-void drawConditions(const Scene& ctx);
+void drawTitle(DrawBackend& b);
+void drawConditions(DrawBackend& b, const SimulationSettings& settings);
 
 }  // namespace agv

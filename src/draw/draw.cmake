@@ -1,25 +1,16 @@
-# Graphics: drawing of the picture, the view state, the window keys, picture export.
+# Graphics window: the OpenGL target of the drawing, the window and picture export.
 find_package(OpenGL REQUIRED)
 find_package(GLUT REQUIRED)
 find_package(PNG REQUIRED)
 find_package(X11 REQUIRED)
 
 add_library(agv_draw STATIC
-  draw/view_state.cpp
-  draw/shapes.cpp
-  draw/primitives.cpp
-  draw/number_text.cpp
-  draw/captions.cpp
-  draw/plots.cpp
-  draw/vehicle_figure.cpp
-  draw/frame.cpp
-  draw/window_keys.cpp
+  draw/gl_backend.cpp
   draw/gl_window.cpp
   draw/png_file.cpp
   draw/picture_export.cpp)
-# Include root: src, for "draw/..."; the layering test keeps app/ out of it.
-target_include_directories(agv_draw PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(agv_draw PUBLIC agvcore GLUT::GLUT OpenGL::GLU OpenGL::GL PNG::PNG X11::X11)
+target_link_libraries(agv_draw PUBLIC agv_draw_core GLUT::GLUT OpenGL::GLU OpenGL::GL PNG::PNG
+                                      X11::X11)
 
 # The window's end-to-end test runs the program: building the test builds it too. The
 # test target only exists once the tests folder is read, so attach this at the end.

@@ -9,6 +9,7 @@
 
 namespace agv {
 
+class DrawBackend;
 struct Scene;
 
 /// Width of the blue and green trajectories, as a multiple of the initial view scale.
@@ -19,16 +20,13 @@ inline constexpr double kTheoryTrajectoryWidthFactor = 0.04;
 inline constexpr int kGridHalfCount = 40;
 
 /// Window images of the positions of records 0..last (consecutive ones are joined).
-std::vector<Vec2> trajectoryPoints(const Scene& ctx, const std::array<double, 7>* records,
+std::vector<Vec2> trajectoryPoints(const Scene& scene, const std::array<double, 7>* records,
                                    int last);
 
 /// The record the animation stands at for type index t, held to 0..recordCount.
-int shownRecord(const Scene& ctx, int t);
+int shownRecord(const Scene& scene, int t);
 
-/// Draws the frame into the current buffer (no flush, no swap).
-void drawFrame(const Scene& ctx);
-
-/// The display routine: draws the frame, flushes and swaps the buffers.
-void displayFrame(const Scene& ctx);
+/// Draws the whole picture of the scene through the backend, starting with a clear.
+void drawFrame(const Scene& scene, DrawBackend& b);
 
 }  // namespace agv

@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "draw/frame.h"
+#include "draw/gl_backend.h"
 #include "draw/gl_window.h"
 #include "draw/png_file.h"
 #include "draw/scene.h"
 #include "draw/window_keys.h"
+#include "sim/model.h"
 
 namespace agv {
 
@@ -20,24 +21,23 @@ namespace {
 constexpr int kFrameDigits = 5;
 
 // Brings the view to the requested state through the same key effects as the window.
-void applyRequest(SimulationSettings& settings, ViewState& view, const Scene& ctx,
-                  const PictureRequest& request) {
+void applyRequest(const ViewControl& control, const PictureRequest& request) {
     const int type = std::clamp(request.vehicleType, 1, kVehicleTypeCount);
-    const auto key = [&](unsigned char k) { applyWindowKey(settings, view, *ctx.store, k); };
-    key(static_cast<unsigned char>('0' + type));
+    applyWindowKey(control, static_cast<unsigned char>('0' + type));
     const auto press = [&](int count, unsigned char up, unsigned char down) {
+        const unsigned char key = count >= 0 ? up : down;
         for (int i = 0; i < std::abs(count); ++i)
-            key(count >= 0 ? up : down);
+            applyWindowKey(control, key);
     };
     press(request.zoomSteps, 'w', 'W');
     press(request.shiftX, 'X', 'x');
     press(request.shiftY, 'Y', 'y');
-    const int last = ctx.store->recordCount[type - 1];
-    view.motionIndex = request.motionIndex < 0 ? last : std::min(request.motionIndex, last);
+    const int last = control.store.recordCount[type - 1];
+    control.view.motionIndex = request.motionIndex < 0 ? last : std::min(request.motionIndex, last);
 }
 
-bool renderTo(const Scene& ctx, const std::string& path, std::string& error) {
-    drawFrame(ctx);
+bool renderTo(const Scene& scene, const std::string& path, std::string& error) {
+    drawFrameGl(scene);
     return writePng(path, kWindowSize, kWindowSize, readBackBuffer(kWindowSize, kWindowSize),
                     error);
 }
@@ -48,7 +48,7 @@ std::string frameName(int frame) {
     return name;
 }
 
-bool renderFrames(ViewState& view, const Scene& ctx, const PictureRequest& request,
+bool renderFrames(const ViewControl& control, const Scene& scene, const PictureRequest& request,
                   std::string& error) {
     std::error_code ec;
     std::filesystem::create_directories(request.framesDir, ec);
@@ -56,22 +56,22 @@ bool renderFrames(ViewState& view, const Scene& ctx, const PictureRequest& reque
         error = "cannot create " + request.framesDir + ": " + ec.message();
         return false;
     }
-    const int last = ctx.store->recordCount[ctx.settings.vehicleType - 1];
+    const int last = control.store.recordCount[control.settings.vehicleType - 1];
     const int every = std::max(request.frameEvery, 1);
     int frame = 0;
     for (int index = 0;; index = std::min(index + every, last)) {
-        view.motionIndex = index;
+        control.view.motionIndex = index;
         const std::filesystem::path file =
             std::filesystem::path(request.framesDir) / frameName(frame++);
-        if (!renderTo(ctx, file.string(), error)) return false;
+        if (!renderTo(scene, file.string(), error)) return false;
         if (index >= last) return true;
     }
 }
 
 }  // namespace
 
-int exportPictures(SimulationSettings& settings, ViewState& view, const Scene& ctx,
-                   const PictureRequest& request, std::string& error) {
+int exportPictures(const ViewControl& control, const Scene& scene, const PictureRequest& request,
+                   std::string& error) {
     char name[] = "agvsim";
     char* argv[] = {name, nullptr};
     int argc = 1;
@@ -85,10 +85,10 @@ int exportPictures(SimulationSettings& settings, ViewState& view, const Scene& c
     glutHideWindow();
     glutMainLoopEvent();
 
-    applyRequest(settings, view, ctx, request);
+    applyRequest(control, request);
     bool ok = true;
-    if (!request.pngPath.empty()) ok = renderTo(ctx, request.pngPath, error);
-    if (ok && !request.framesDir.empty()) ok = renderFrames(view, ctx, request, error);
+    if (!request.pngPath.empty()) ok = renderTo(scene, request.pngPath, error);
+    if (ok && !request.framesDir.empty()) ok = renderFrames(control, scene, request, error);
 
     glutDestroyWindow(window);
     // The window goes away when GLUT next handles its events.

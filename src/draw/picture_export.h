@@ -6,8 +6,7 @@
 namespace agv {
 
 struct Scene;
-struct SimulationSettings;
-struct ViewState;
+struct ViewControl;
 
 /// What to render: the view reached by the given window keys from a fresh computation.
 struct PictureRequest {
@@ -28,10 +27,8 @@ struct PictureRequest {
 
 /// Opens a hidden 800 x 800 window, draws the requested pictures and writes them.
 /// Returns 0 on success, 2 when no X display can be opened (after a one-line message on
-/// stderr), 1 when a file cannot be written (message in error). The keys that bring the
-/// view to the request change settings' vehicle type on show and the view, which scene
-/// reads.
-int exportPictures(SimulationSettings& settings, ViewState& view, const Scene& scene,
-                   const PictureRequest& request, std::string& error);
+/// stderr), 1 when a file cannot be written (message in error).
+int exportPictures(const ViewControl& control, const Scene& scene, const PictureRequest& request,
+                   std::string& error);
 
 }  // namespace agv

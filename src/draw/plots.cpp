@@ -44,9 +44,9 @@ int wholeCount(double t) {
     return static_cast<int>(std::min(t, kMaxTicks));
 }
 
-void panelCaptions(Vec2 o, const char* title, const char* unit, bool errPanel) {
+void panelCaptions(DrawBackend& b, Vec2 o, const char* title, const char* unit, bool errPanel) {
     const auto at = [&](double dx, double dy, Font font, const char* text) {
-        drawText(static_cast<float>(o.x + dx), static_cast<float>(o.y + dy), font, text);
+        drawText(b, static_cast<float>(o.x + dx), static_cast<float>(o.y + dy), font, text);
     };
     at(0.1, -0.05, Font::kHelvetica18, title);
     if (errPanel) {
@@ -63,26 +63,26 @@ void panelCaptions(Vec2 o, const char* title, const char* unit, bool errPanel) {
 }
 
 template <class Record>
-void plotAny(int R, Vec2 o, double dx, double scale, double w, Rgba color, const Record* records,
-             int field) {
+void plotAny(DrawBackend& b, int R, Vec2 o, double dx, double scale, double w, Rgba color,
+             const Record* records, int field) {
     std::vector<Vec2> ends;
     ends.reserve(2 * static_cast<size_t>(std::max(R, 0)));
     bandSegments(R, o, dx, scale, records, field, ends);
-    drawThickLines(ends, w, color);
+    drawThickLines(b, ends, w, color);
 }
 
 }  // namespace
 
-PlotScales plotScales(const Scene& ctx, int t) {
+PlotScales plotScales(const Scene& scene, int t) {
     PlotScales p;
-    p.R = std::clamp(ctx.store->recordCount[t], 0, kMaxRecords - 1);
-    p.dx = p.R > 0 ? ctx.view.panelWidth / p.R : 0.0;
-    p.m = ctx.view.plotRange[t].maxAbs;
+    p.R = std::clamp(scene.store.recordCount[t], 0, kMaxRecords - 1);
+    p.dx = p.R > 0 ? scene.view.panelWidth / p.R : 0.0;
+    p.m = scene.view.plotRange[t].maxAbs;
     if (p.m > 0.0 && std::isfinite(p.m)) {
         p.s = kPanelHalfHeight / p.m;
         p.s5 = kErrorGain * p.s;
     }
-    p.T = ctx.store->endTime[t];
+    p.T = scene.store.endTime[t];
     return p;
 }
 
@@ -123,57 +123,57 @@ AxisLayout plotAxesLayout(Vec2 o, double length, double T, double m, bool errPan
     return a;
 }
 
-void drawPlotAxes(const ViewState& view, Vec2 o, double T, double m) {
+void drawPlotAxes(DrawBackend& b, const ViewState& view, Vec2 o, double T, double m) {
     const bool errPanel = std::fabs(o.y - view.errPanelOrigin[1]) < kPanelMatch;
     const double axisLength = view.panelWidth;
     const AxisLayout a = plotAxesLayout(o, axisLength, T, m, errPanel);
 
-    drawThickLine(o, {o.x + axisLength, o.y}, kAxisWidth, colorBlack);
+    drawThickLine(b, o, {o.x + axisLength, o.y}, kAxisWidth, colorBlack);
     for (double x : a.timeTickX)
-        drawLine({x, o.y}, {x, o.y + kTickLength}, colorBlack);
-    drawText(static_cast<float>(a.timeLabelAt.x), static_cast<float>(a.timeLabelAt.y),
+        drawLine(b, {x, o.y}, {x, o.y + kTickLength}, colorBlack);
+    drawText(b, static_cast<float>(a.timeLabelAt.x), static_cast<float>(a.timeLabelAt.y),
              Font::kHelvetica12, a.timeLabel.c_str());
-    drawLine({o.x + axisLength, o.y - kPanelHalfHeight}, {o.x + axisLength, o.y + kPanelHalfHeight},
-             colorBlack);
+    drawLine(b, {o.x + axisLength, o.y - kPanelHalfHeight},
+             {o.x + axisLength, o.y + kPanelHalfHeight}, colorBlack);
     if (!a.upperLabel.empty()) {
-        drawText(static_cast<float>(a.upperLabelAt.x), static_cast<float>(a.upperLabelAt.y),
+        drawText(b, static_cast<float>(a.upperLabelAt.x), static_cast<float>(a.upperLabelAt.y),
                  Font::kHelvetica18, a.upperLabel.c_str());
-        drawText(static_cast<float>(a.lowerLabelAt.x), static_cast<float>(a.lowerLabelAt.y),
+        drawText(b, static_cast<float>(a.lowerLabelAt.x), static_cast<float>(a.lowerLabelAt.y),
                  Font::kHelvetica18, a.lowerLabel.c_str());
     }
     for (double y : a.valueTickY)
-        drawLine({o.x, y}, {o.x + kTickLength, y}, colorBlack);
-    drawThickLine({o.x, o.y - kPanelHalfHeight}, {o.x, o.y + kPanelHalfHeight}, kAxisWidth,
+        drawLine(b, {o.x, y}, {o.x + kTickLength, y}, colorBlack);
+    drawThickLine(b, {o.x, o.y - kPanelHalfHeight}, {o.x, o.y + kPanelHalfHeight}, kAxisWidth,
                   colorBlack);
 }
 
-void plotSeries(int R, Vec2 o, double dx, double scale, double w, Rgba color,
+void plotSeries(DrawBackend& b, int R, Vec2 o, double dx, double scale, double w, Rgba color,
                 const std::array<double, 7>* records, int field) {
-    plotAny(R, o, dx, scale, w, color, records, field);
+    plotAny(b, R, o, dx, scale, w, color, records, field);
 }
 
-void plotErrorSeries(int R, Vec2 o, double dx, double scale, double w, Rgba color,
+void plotErrorSeries(DrawBackend& b, int R, Vec2 o, double dx, double scale, double w, Rgba color,
                      const std::array<double, 2>* records, int field) {
-    plotAny(R, o, dx, scale, w, color, records, field);
+    plotAny(b, R, o, dx, scale, w, color, records, field);
 }
 
-void drawPlots(const Scene& ctx, int vehicleType, int N) {
+void drawPlots(DrawBackend& b, const Scene& scene, int vehicleType, int N) {
     if (vehicleType < 1 || vehicleType > kVehicleTypeCount) return;
     const int t = vehicleType - 1;
-    const ViewState& view = ctx.view;
-    const TrajectoryStore& store = *ctx.store;
+    const ViewState& view = scene.view;
+    const TrajectoryStore& store = scene.store;
     const Vec2 xo{view.xPanelOrigin[0], view.xPanelOrigin[1]};
     const Vec2 yo{view.yPanelOrigin[0], view.yPanelOrigin[1]};
     const Vec2 eo{view.errPanelOrigin[0], view.errPanelOrigin[1]};
 
-    panelCaptions(xo, "x(t) and error", "x[m]", false);
-    panelCaptions(yo, "y(t) and error", "y[m]", false);
-    panelCaptions(eo, "dd and th error", "dd[m],dth[rad]", true);
+    panelCaptions(b, xo, "x(t) and error", "x[m]", false);
+    panelCaptions(b, yo, "y(t) and error", "y[m]", false);
+    panelCaptions(b, eo, "dd and th error", "dd[m],dth[rad]", true);
 
-    const PlotScales p = plotScales(ctx, t);
-    drawPlotAxes(view, xo, p.T, p.m);
-    drawPlotAxes(view, yo, p.T, p.m);
-    drawPlotAxes(view, eo, p.T, p.m);
+    const PlotScales p = plotScales(scene, t);
+    drawPlotAxes(b, view, xo, p.T, p.m);
+    drawPlotAxes(b, view, yo, p.T, p.m);
+    drawPlotAxes(b, view, eo, p.T, p.m);
 
     const PoseRecord* theory = store.theoryTraj[t];
     const PoseRecord* noFbc = store.noFbcTraj[t];
@@ -185,32 +185,32 @@ void drawPlots(const Scene& ctx, int vehicleType, int N) {
     for (int k = 0; k < 2; ++k) {
         const Vec2 o = origins[k];
         const int f = fields[k];
-        fillDisc({o.x, o.y + p.s * theory[0][f]}, kEndMarkRadius, colorRed);
-        fillDisc({o.x + view.panelWidth, o.y + p.s * theory[p.R][f]}, kEndMarkRadius, colorRed);
+        fillDisc(b, {o.x, o.y + p.s * theory[0][f]}, kEndMarkRadius, colorRed);
+        fillDisc(b, {o.x + view.panelWidth, o.y + p.s * theory[p.R][f]}, kEndMarkRadius, colorRed);
     }
     for (int k = 0; k < 2; ++k) {
         const Vec2 o = origins[k];
         const int f = fields[k];
-        plotSeries(p.R, o, p.dx, p.s, kTrajectoryWidth, colorBlue, noFbc, f);
-        plotSeries(p.R, o, p.dx, p.s, kTrajectoryWidth, colorGreen, fbc, f);
-        plotSeries(p.R, o, p.dx, p.s, kThinWidth, colorRed, theory, f);
-        plotSeries(p.R, o, p.dx, p.s5, kThinWidth, colorBlue, store.noFbcDiff[t], f);
-        plotSeries(p.R, o, p.dx, p.s5, kThinWidth, colorGreen, store.fbcDiff[t], f);
+        plotSeries(b, p.R, o, p.dx, p.s, kTrajectoryWidth, colorBlue, noFbc, f);
+        plotSeries(b, p.R, o, p.dx, p.s, kTrajectoryWidth, colorGreen, fbc, f);
+        plotSeries(b, p.R, o, p.dx, p.s, kThinWidth, colorRed, theory, f);
+        plotSeries(b, p.R, o, p.dx, p.s5, kThinWidth, colorBlue, store.noFbcDiff[t], f);
+        plotSeries(b, p.R, o, p.dx, p.s5, kThinWidth, colorGreen, store.fbcDiff[t], f);
     }
     constexpr int kDd = 0;
     constexpr int kDth = 1;
-    plotErrorSeries(p.R, eo, p.dx, p.s5, kDdWidth, colorBlue, store.noFbcErr[t], kDd);
-    plotErrorSeries(p.R, eo, p.dx, p.s5, kThinWidth, colorBlue, store.noFbcErr[t], kDth);
-    plotErrorSeries(p.R, eo, p.dx, p.s5, kDdWidth, colorGreen, store.fbcErr[t], kDd);
-    plotErrorSeries(p.R, eo, p.dx, p.s5, kThinWidth, colorGreen, store.fbcErr[t], kDth);
+    plotErrorSeries(b, p.R, eo, p.dx, p.s5, kDdWidth, colorBlue, store.noFbcErr[t], kDd);
+    plotErrorSeries(b, p.R, eo, p.dx, p.s5, kThinWidth, colorBlue, store.noFbcErr[t], kDth);
+    plotErrorSeries(b, p.R, eo, p.dx, p.s5, kDdWidth, colorGreen, store.fbcErr[t], kDd);
+    plotErrorSeries(b, p.R, eo, p.dx, p.s5, kThinWidth, colorGreen, store.fbcErr[t], kDth);
 
     for (int k = 0; k < 2; ++k) {
         const Vec2 o = origins[k];
         const int f = fields[k];
         const double x = o.x + n * p.dx;
-        fillDisc({x, o.y + p.s * theory[n][f]}, kPositionMarkRadius, colorBlack);
-        fillDisc({x, o.y + p.s * noFbc[n][f]}, kPositionMarkRadius, colorBlack);
-        fillDisc({x, o.y + p.s * fbc[n][f]}, kPositionMarkRadius, colorBlack);
+        fillDisc(b, {x, o.y + p.s * theory[n][f]}, kPositionMarkRadius, colorBlack);
+        fillDisc(b, {x, o.y + p.s * noFbc[n][f]}, kPositionMarkRadius, colorBlack);
+        fillDisc(b, {x, o.y + p.s * fbc[n][f]}, kPositionMarkRadius, colorBlack);
     }
 }
 

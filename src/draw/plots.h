@@ -12,6 +12,7 @@
 
 namespace agv {
 
+class DrawBackend;
 struct Scene;
 struct ViewState;
 
@@ -30,7 +31,7 @@ struct PlotScales {
 };
 
 /// Scales of type index t (0..2) from its record count, plot range and end time.
-PlotScales plotScales(const Scene& ctx, int t);
+PlotScales plotScales(const Scene& scene, int t);
 
 /// Where the ticks and labels of one panel go.
 struct AxisLayout {
@@ -63,17 +64,17 @@ void bandSegments(int R, Vec2 o, double dx, double scale, const Record* records,
                   std::vector<Vec2>& ends);
 
 /// Axes, ticks and labels of the panel at origin o.
-void drawPlotAxes(const ViewState& view, Vec2 o, double T, double m);
+void drawPlotAxes(DrawBackend& b, const ViewState& view, Vec2 o, double T, double m);
 
 /// One pose series (field kPoseX or kPoseY) of records 0..R.
-void plotSeries(int R, Vec2 o, double dx, double scale, double w, Rgba color,
+void plotSeries(DrawBackend& b, int R, Vec2 o, double dx, double scale, double w, Rgba color,
                 const std::array<double, 7>* records, int field);
 /// One error series (0: dd, 1: dth) of records 0..R.
-void plotErrorSeries(int R, Vec2 o, double dx, double scale, double w, Rgba color,
+void plotErrorSeries(DrawBackend& b, int R, Vec2 o, double dx, double scale, double w, Rgba color,
                      const std::array<double, 2>* records, int field);
 
 /// The three panels of vehicleType (1..3) with the position marks at record N.
-void drawPlots(const Scene& ctx, int vehicleType, int N);
+void drawPlots(DrawBackend& b, const Scene& scene, int vehicleType, int N);
 
 // ---------------------------------------------------------------------------------
 

@@ -1,21 +1,32 @@
-// What the drawing reads: the conditions of the run, its recorded trajectories and the
-// view state.
+// What the draw layer reads to paint a picture, and what the window keys change. The
+// program fills these from its own run data; drawing sees nothing else.
 #pragma once
 
 #include "draw/view_state.h"
 #include "path/path_types.h"
-#include "sim/feedback_gains.h"
 #include "sim/model.h"
 #include "sim/trajectory_store.h"
 
 namespace agv {
 
+/// The data one picture is drawn from.
 struct Scene {
+    /// Vehicle type on show, mechanism error and curve number for the captions.
     const SimulationSettings& settings;
-    const FeedbackGains& gains;
+    /// Start and end poses of the paths, for the path marks.
     const PathTables& path;
-    const TrajectoryStore* store;
+    /// The recorded trajectories.
+    const TrajectoryStore& store;
     const ViewState& view;
+};
+
+/// What the window keys act on.
+struct ViewControl {
+    /// vehicleType is chosen by '1' '2' '3'.
+    SimulationSettings& settings;
+    ViewState& view;
+    /// Record counts that bound the animation.
+    const TrajectoryStore& store;
 };
 
 }  // namespace agv

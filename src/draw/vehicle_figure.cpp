@@ -205,48 +205,49 @@ std::vector<DrawOp> vehicleFigure(int vehicleType, Vec2 p, double theta, double 
     return f.take();
 }
 
-void drawOps(const std::vector<DrawOp>& ops) {
+void drawOps(DrawBackend& b, const std::vector<DrawOp>& ops) {
     for (const DrawOp& op : ops) {
         switch (op.kind) {
             case DrawOp::kFillBody:
-                fillBody(op.p, op.a, op.b, op.rear, op.nose, op.angle, op.color);
+                fillBody(b, op.p, op.a, op.b, op.rear, op.nose, op.angle, op.color);
                 break;
             case DrawOp::kFillStadium:
-                fillStadium(op.p, op.a, op.b, op.angle, op.color);
+                fillStadium(b, op.p, op.a, op.b, op.angle, op.color);
                 break;
             case DrawOp::kOutlineStadium:
-                outlineStadium(op.p, op.a, op.b, op.angle, op.color);
+                outlineStadium(b, op.p, op.a, op.b, op.angle, op.color);
                 break;
             case DrawOp::kFillRect:
-                fillRect(op.p, op.a, op.b, op.angle, op.color);
+                fillRect(b, op.p, op.a, op.b, op.angle, op.color);
                 break;
             case DrawOp::kOutlineRect:
-                outlineRect(op.p, op.a, op.b, op.angle, op.color);
+                outlineRect(b, op.p, op.a, op.b, op.angle, op.color);
                 break;
             case DrawOp::kFillDisc:
-                fillDisc(op.p, op.a, op.color);
+                fillDisc(b, op.p, op.a, op.color);
                 break;
             case DrawOp::kOutlineCircle:
-                outlineCircle(op.p, op.a, op.color);
+                outlineCircle(b, op.p, op.a, op.color);
                 break;
             case DrawOp::kFillHalfDisc:
-                fillHalfDisc(op.p, op.a, op.angle, op.color);
+                fillHalfDisc(b, op.p, op.a, op.angle, op.color);
                 break;
             case DrawOp::kOutlineHalfCircle:
-                outlineHalfCircle(op.p, op.a, op.angle, op.color);
+                outlineHalfCircle(b, op.p, op.a, op.angle, op.color);
                 break;
             case DrawOp::kThickLine:
-                drawThickLine(op.p, op.q, op.width, op.color);
+                drawThickLine(b, op.p, op.q, op.width, op.color);
                 break;
         }
     }
 }
 
-void drawVehicle(const Scene& ctx, double x, double y, double theta, double phi, Rgba color) {
+void drawVehicle(DrawBackend& b, const Scene& scene, double x, double y, double theta, double phi,
+                 Rgba color) {
     double window[2];
-    toWindow(ctx.view, x, y, window);
-    drawOps(vehicleFigure(ctx.settings.vehicleType, {window[0], window[1]}, theta, phi,
-                          ctx.view.viewScale, color));
+    toWindow(scene.view, x, y, window);
+    drawOps(b, vehicleFigure(scene.settings.vehicleType, {window[0], window[1]}, theta, phi,
+                             scene.view.viewScale, color));
 }
 
 }  // namespace agv

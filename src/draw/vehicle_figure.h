@@ -9,6 +9,7 @@
 
 namespace agv {
 
+class DrawBackend;
 struct Scene;
 
 /// Figure dimensions [m]; every one is multiplied by the view scale.
@@ -84,10 +85,11 @@ std::vector<DrawOp> vehicleFigure(int vehicleType, Vec2 p, double theta, double 
                                   Rgba color);
 
 /// Draws the operations in order.
-void drawOps(const std::vector<DrawOp>& ops);
+void drawOps(DrawBackend& b, const std::vector<DrawOp>& ops);
 
 /// Figure of the type on show at world position (x, y) [m], heading theta and front
 /// angle phi [rad].
-void drawVehicle(const Scene& ctx, double x, double y, double theta, double phi, Rgba color);
+void drawVehicle(DrawBackend& b, const Scene& scene, double x, double y, double theta, double phi,
+                 Rgba color);
 
 }  // namespace agv

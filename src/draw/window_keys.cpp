@@ -2,26 +2,24 @@
 
 #include <algorithm>
 
-#include "draw/view_state.h"
-#include "sim/model.h"
-#include "sim/trajectory_store.h"
+#include "draw/scene.h"
 
 namespace agv {
 
-KeyAction applyWindowKey(SimulationSettings& settings, ViewState& view,
-                         const TrajectoryStore& store, unsigned char key) {
+KeyAction applyWindowKey(const ViewControl& control, unsigned char key) {
+    ViewState& view = control.view;
     switch (key) {
         case '1':
         case '2':
         case '3':
-            settings.vehicleType = key - '0';
+            control.settings.vehicleType = key - '0';
             view.motionIndex = 0;
             return KeyAction::kRedraw;
         case 's': {
             view.motionIndex += kMotionStep;
-            const int type = settings.vehicleType;
+            const int type = control.settings.vehicleType;
             if (type >= 1 && type <= kVehicleTypeCount) {
-                const int last = store.recordCount[type - 1];
+                const int last = control.store.recordCount[type - 1];
                 if (view.motionIndex > last) view.motionIndex = last;
             }
             view.motionIndex = std::max(view.motionIndex, 0);

@@ -4,9 +4,7 @@
 
 namespace agv {
 
-struct SimulationSettings;
-struct TrajectoryStore;
-struct ViewState;
+struct ViewControl;
 
 /// ESC: ends the program.
 inline constexpr unsigned char kEscapeKey = 27;
@@ -22,7 +20,6 @@ enum class KeyAction { kNone, kRedraw, kDialogue, kExit };
 
 /// Applies the key's effect on the vehicle type on show and the view state (keys are
 /// case-sensitive); returns what remains to be done.
-KeyAction applyWindowKey(SimulationSettings& settings, ViewState& view,
-                         const TrajectoryStore& store, unsigned char key);
+KeyAction applyWindowKey(const ViewControl& control, unsigned char key);
 
 }  // namespace agv

@@ -19,6 +19,7 @@
 
 #include "app/context.h"
 #include "app/dialogue.h"
+#include "app/draw_context.h"
 #include "app/path_dialogue.h"
 #include "app/startup.h"
 #include "draw/frame.h"
@@ -131,7 +132,7 @@ inline std::vector<std::uint8_t> readPngFile(const std::string& file, int& width
 
 inline Picture renderFrame(const agv::AgvContext& ctx) {
     useDrawingWindow();
-    agv::drawFrame(agv::sceneOf(ctx));
+    agv::drawFrame(ctx);
     return Picture(agv::readBackBuffer(agv::kWindowSize, agv::kWindowSize));
 }
 

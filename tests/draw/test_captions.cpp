@@ -115,7 +115,7 @@ TEST(RenderedCaptions, EachLineAppearsInItsPlace) {
 TEST(RenderedCaptions, SwitchingTheTypeChangesOnlyTheTypeLine) {
     auto ctx = computedContext('0', 0.0, 0.0);
     const Picture type1 = renderFrame(*ctx);
-    agv::pressWindowKey(*ctx, '3');
+    agv::applyWindowKey(*ctx, '3');
     const Picture type3 = renderFrame(*ctx);
     int typeLine = 0, otherLines = 0;
     for (int row = Picture::row(0.99); row <= Picture::row(0.6); ++row) {

@@ -89,7 +89,7 @@ TEST_F(RenderedFrame, ZoomChangesTheGridButNotTheTrajectoryWidth) {
     }
     for (int presses = 0; presses <= 3; presses += 3) {
         for (int k = 0; k < presses; ++k)
-            agv::pressWindowKey(*ctx_, 'w');
+            agv::applyWindowKey(*ctx_, 'w');
         const double scale = ctx_->view.viewScale;
         const Picture pic = renderFrame(*ctx_);
         const Vec2 o = windowOf(*ctx_, 0.0, 0.0);
@@ -111,9 +111,9 @@ TEST_F(RenderedFrame, PlotPanelHidesTheViewAndNeverMoves) {
     ctx_->view.motionIndex = last();
     const Picture plain = renderFrame(*ctx_);
     for (int k = 0; k < 12; ++k)
-        agv::pressWindowKey(*ctx_, 'X');
-    agv::pressWindowKey(*ctx_, 'W');
-    agv::pressWindowKey(*ctx_, 'y');
+        agv::applyWindowKey(*ctx_, 'X');
+    agv::applyWindowKey(*ctx_, 'W');
+    agv::applyWindowKey(*ctx_, 'y');
     const Picture moved = renderFrame(*ctx_);
     // The moved view runs into the panel edge...
     const auto coloured = [](const Picture& p) {

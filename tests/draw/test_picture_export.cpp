@@ -47,14 +47,12 @@ TEST_F(PictureExport, PngHoldsTheWindowPictureOfTheRequestedView) {
     request.shiftY = -1;
     request.pngPath = (dir_ / "view.png").string();
     std::string error;
-    ASSERT_EQ(
-        agv::exportPictures(ctx->model.settings, ctx->view, agv::sceneOf(*ctx), request, error), 0)
-        << error;
+    ASSERT_EQ(agv::exportPictures(*ctx, request, error), 0) << error;
 
     // The same view reached with the window's keys.
     auto keyed = computedContext('3', 4.0, 0.0);
     for (unsigned char key : {'2', 'w', 'w', 'X', 'X', 'X', 'y'})
-        agv::pressWindowKey(*keyed, key);
+        agv::applyWindowKey(*keyed, key);
     keyed->view.motionIndex = keyed->data.store->recordCount[1];
     const Picture expected = renderFrame(*keyed);
     const Picture written = picture(request.pngPath);
@@ -71,9 +69,7 @@ TEST_F(PictureExport, FramesRunFromTheFirstRecordToTheLast) {
     request.framesDir = (dir_ / "frames").string();
     request.frameEvery = 40;
     std::string error;
-    ASSERT_EQ(
-        agv::exportPictures(ctx->model.settings, ctx->view, agv::sceneOf(*ctx), request, error), 0)
-        << error;
+    ASSERT_EQ(agv::exportPictures(*ctx, request, error), 0) << error;
 
     const int expectedFrames = last / 40 + 2;
     int files = 0;
@@ -100,16 +96,14 @@ TEST_F(PictureExport, RefusesWithoutDisplayOrWritableFile) {
     agv::PictureRequest request;
     request.pngPath = (dir_ / "no" / "such" / "folder" / "x.png").string();
     std::string error;
-    EXPECT_EQ(
-        agv::exportPictures(ctx->model.settings, ctx->view, agv::sceneOf(*ctx), request, error), 1);
+    EXPECT_EQ(agv::exportPictures(*ctx, request, error), 1);
     EXPECT_NE(error.find("x.png"), std::string::npos);
 
     const char* display = std::getenv("DISPLAY");
     const std::string saved = display != nullptr ? display : "";
     unsetenv("DISPLAY");
     request.pngPath = (dir_ / "x.png").string();
-    EXPECT_EQ(
-        agv::exportPictures(ctx->model.settings, ctx->view, agv::sceneOf(*ctx), request, error), 2);
+    EXPECT_EQ(agv::exportPictures(*ctx, request, error), 2);
     if (!saved.empty()) setenv("DISPLAY", saved.c_str(), 1);
     EXPECT_FALSE(fs::exists(request.pngPath));
 }

@@ -181,7 +181,7 @@ TEST(RenderedPlots, EmptyRunDrawsWithoutDividingByZero) {
     ctx->data.store->recordCount[0] = 0;
     ctx->data.store->endTime[0] = 0.0;
     ctx->view.plotRange[0].maxAbs = 0.0;
-    const auto p = agv::plotScales(agv::sceneOf(*ctx), 0);
+    const auto p = agv::plotScales(*ctx, 0);
     EXPECT_EQ(p.dx, 0.0);
     EXPECT_EQ(p.s, 0.0);
     EXPECT_EQ(p.s5, 0.0);

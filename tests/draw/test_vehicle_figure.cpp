@@ -124,7 +124,7 @@ class RenderedFigure : public ::testing::TestWithParam<int> {};
 // The cubic path starts straight (heading 0, curvature 0): every figure starts unturned.
 TEST_P(RenderedFigure, StandsInTheStartPoseAtRecordZero) {
     auto ctx = computedContext('2', 3.0, 0.0, 4);
-    agv::pressWindowKey(*ctx, static_cast<unsigned char>('0' + GetParam()));
+    agv::applyWindowKey(*ctx, static_cast<unsigned char>('0' + GetParam()));
     const agv::PoseRecord& start = ctx->data.store->fbcTraj[GetParam() - 1][0];
     ASSERT_NEAR(start[agv::kPoseTheta], 0.0, 1e-12);
     ASSERT_NEAR(start[agv::kPosePhi], 0.0, 1e-12);
@@ -163,7 +163,7 @@ bool clearOf(const agv::AgvContext& ctx, const agv::PoseRecord* records, int las
 
 TEST(RenderedFigures, BlueFigureStandsAtItsOwnRecordAndShrinksWithZoom) {
     auto ctx = computedContext('3', 10.0, 0.0, 15);
-    agv::pressWindowKey(*ctx, '2');
+    agv::applyWindowKey(*ctx, '2');
     const int last = ctx->data.store->recordCount[1];
     ctx->view.motionIndex = last;
     // Move the controlled vehicle's last record out of the view, so that its figure
@@ -188,10 +188,10 @@ TEST(RenderedFigures, BlueFigureStandsAtItsOwnRecordAndShrinksWithZoom) {
     EXPECT_GE(probed, 4);
 
     // Back at record 0 the figures are far smaller in area after three presses of 'w'.
-    agv::pressWindowKey(*ctx, '0');
+    agv::applyWindowKey(*ctx, '0');
     const int before = renderFrame(*ctx).count(kGreen, -1.0, -1.0, 0.34, 1.0);
     for (int i = 0; i < 3; ++i)
-        agv::pressWindowKey(*ctx, 'w');
+        agv::applyWindowKey(*ctx, 'w');
     const int after = renderFrame(*ctx).count(kGreen, -1.0, -1.0, 0.34, 1.0);
     const double areaRatio = std::pow(0.9, 6);
     EXPECT_NEAR(static_cast<double>(after) / before, areaRatio, 0.08);

@@ -228,11 +228,11 @@ TEST_F(WindowEndToEnd, KeysDriveThePictureAndTheConsoleAndEscapeEnds) {
     auto ctx = computedContext('1', 5.0, -5.0);
     keys(window, "2 s s s s s");
     for (unsigned char k : {'2', 's', 's', 's', 's', 's'})
-        agv::pressWindowKey(*ctx, k);
+        agv::applyWindowKey(*ctx, k);
     EXPECT_EQ(differenceFrom(window, renderFrame(*ctx)), 0) << "after 2 and five s";
     keys(window, "0 w x");
     for (unsigned char k : {'0', 'w', 'x'})
-        agv::pressWindowKey(*ctx, k);
+        agv::applyWindowKey(*ctx, k);
     EXPECT_EQ(differenceFrom(window, renderFrame(*ctx)), 0) << "after 0 w x";
 
     // Back to the console for a run without error; the shift survives it.
@@ -241,7 +241,7 @@ TEST_F(WindowEndToEnd, KeysDriveThePictureAndTheConsoleAndEscapeEnds) {
     auto second = computedContext('0', 0.0, 0.0);
     second->view.viewOffsetX = ctx->view.viewOffsetX;
     keys(window, "s");
-    agv::pressWindowKey(*second, 's');
+    agv::applyWindowKey(*second, 's');
     EXPECT_EQ(differenceFrom(window, renderFrame(*second)), 0) << "after the new computation";
 
     run("xdotool keydown --window " + window + " Escape 2>/dev/null");

@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "app/context.h"
+#include "app/draw_context.h"
 #include "app/window.h"
+#include "draw/window_keys.h"
 
 namespace {
 
@@ -25,55 +27,55 @@ TEST(WindowKeys, StepAdvancesThreeRecordsAndStopsAtTheLast) {
     auto ctx = viewContext();
     int expected[] = {3, 6, 7, 7};
     for (int e : expected) {
-        EXPECT_EQ(agv::pressWindowKey(*ctx, 's'), KeyAction::kRedraw);
+        EXPECT_EQ(agv::applyWindowKey(*ctx, 's'), KeyAction::kRedraw);
         EXPECT_EQ(ctx->view.motionIndex, e);
     }
-    EXPECT_EQ(agv::pressWindowKey(*ctx, '0'), KeyAction::kRedraw);
+    EXPECT_EQ(agv::applyWindowKey(*ctx, '0'), KeyAction::kRedraw);
     EXPECT_EQ(ctx->view.motionIndex, 0);
     // A run of a single record: the motion stays at record 0.
     ctx->data.store->recordCount[0] = 0;
-    agv::pressWindowKey(*ctx, 's');
+    agv::applyWindowKey(*ctx, 's');
     EXPECT_EQ(ctx->view.motionIndex, 0);
 }
 
 TEST(WindowKeys, TypeKeysRestartTheMotionAndKeepZoomAndShift) {
     auto ctx = viewContext();
-    agv::pressWindowKey(*ctx, 'W');
-    agv::pressWindowKey(*ctx, 'Y');
-    agv::pressWindowKey(*ctx, 's');
+    agv::applyWindowKey(*ctx, 'W');
+    agv::applyWindowKey(*ctx, 'Y');
+    agv::applyWindowKey(*ctx, 's');
     for (char key : {'2', '3', '1'}) {
-        EXPECT_EQ(agv::pressWindowKey(*ctx, key), KeyAction::kRedraw);
+        EXPECT_EQ(agv::applyWindowKey(*ctx, key), KeyAction::kRedraw);
         EXPECT_EQ(ctx->model.settings.vehicleType, key - '0');
         EXPECT_EQ(ctx->view.motionIndex, 0);
         EXPECT_DOUBLE_EQ(ctx->view.viewScale, 0.2 / 0.9);
         EXPECT_DOUBLE_EQ(ctx->view.viewOffsetY, 0.05);
     }
     // 's' then clamps to the type on show.
-    agv::pressWindowKey(*ctx, '3');
+    agv::applyWindowKey(*ctx, '3');
     for (int i = 0; i < 20; ++i)
-        agv::pressWindowKey(*ctx, 's');
+        agv::applyWindowKey(*ctx, 's');
     EXPECT_EQ(ctx->view.motionIndex, 40);
 }
 
 TEST(WindowKeys, ShiftAndZoom) {
     auto ctx = viewContext();
     for (int i = 0; i < 10; ++i)
-        agv::pressWindowKey(*ctx, 'x');
+        agv::applyWindowKey(*ctx, 'x');
     for (unsigned char key : {'X', 'y', 'y', 'w', 'W'})
-        agv::pressWindowKey(*ctx, key);
+        agv::applyWindowKey(*ctx, key);
     EXPECT_NEAR(ctx->view.viewOffsetX, -0.45, 1e-12);
     EXPECT_NEAR(ctx->view.viewOffsetY, -0.1, 1e-12);
     EXPECT_NEAR(ctx->view.viewScale, 0.2, 1e-12);  // 'w' then 'W' gives it back
-    agv::pressWindowKey(*ctx, 'w');
+    agv::applyWindowKey(*ctx, 'w');
     EXPECT_NEAR(ctx->view.viewScale, 0.18, 1e-12);
 }
 
 TEST(WindowKeys, EveryKeyIsStoredButOnlyTableKeysAct) {
     auto ctx = viewContext();
-    agv::pressWindowKey(*ctx, 's');
+    agv::applyWindowKey(*ctx, 's');
     const agv::ViewState before = ctx->view;
     for (unsigned char key : {'S', 'C', 'E', 'F', '9', 'q', ' '}) {
-        EXPECT_EQ(agv::pressWindowKey(*ctx, key), KeyAction::kNone);
+        EXPECT_EQ(agv::applyWindowKey(*ctx, key), KeyAction::kNone);
         EXPECT_EQ(ctx->run.lastKey, static_cast<char>(key));
     }
     EXPECT_EQ(ctx->view.motionIndex, before.motionIndex);
@@ -85,12 +87,12 @@ TEST(WindowKeys, EveryKeyIsStoredButOnlyTableKeysAct) {
 TEST(WindowKeys, ConsoleKeysRestartTheMotionAndEscapeEnds) {
     auto ctx = viewContext();
     for (char key : {'c', 'e', 'f'}) {
-        agv::pressWindowKey(*ctx, 's');
-        EXPECT_EQ(agv::pressWindowKey(*ctx, key), KeyAction::kDialogue);
+        agv::applyWindowKey(*ctx, 's');
+        EXPECT_EQ(agv::applyWindowKey(*ctx, key), KeyAction::kDialogue);
         EXPECT_EQ(ctx->view.motionIndex, 0);
         EXPECT_EQ(ctx->run.lastKey, key);
     }
-    EXPECT_EQ(agv::pressWindowKey(*ctx, 27), KeyAction::kExit);
+    EXPECT_EQ(agv::applyWindowKey(*ctx, 27), KeyAction::kExit);
     EXPECT_EQ(ctx->run.lastKey, 27);
 }
 

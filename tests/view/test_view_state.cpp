@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/context.h"
+#include "app/draw_context.h"
 
 namespace agv {
 namespace {
