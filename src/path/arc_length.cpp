@@ -5,6 +5,7 @@
 
 #include "app/context.h"
 #include "path/curves.h"
+#include "path/length_bound.h"
 
 namespace agv {
 
@@ -45,7 +46,10 @@ void setupPath(AgvContext& ctx, int curveNumber) {
         t.arcTable.count = 0;
     }
     const double pEnd = t.pathEndParam[I];
-    const double sf = arcLength(ctx, 0.0, pEnd, I);
+    // A path far longer than the store gets a lower bound, not a sum that could run long.
+    const auto bound =
+        pathLengthLowerBound(ctx.settings.curve, I, pEnd, kMaxRecords * ctx.settings.stepLength);
+    const double sf = bound ? *bound : arcLength(ctx, 0.0, pEnd, I);
     t.pathEnd[I].sf = sf;
     const double kappaEnd = curveCurvature(ctx, pEnd, I);
     const PathEnd& end = t.pathEnd[I];

@@ -4,16 +4,19 @@
 #include "app/text_output.h"
 #include "path/arc_length.h"
 #include "path/curves.h"
+#include "path/length_bound.h"
 
 namespace agv {
 
 int checkPathLength(AgvContext& ctx, int curveNumber) {
     if (!isCurveNumber(curveNumber)) return 0;
     const int I = curveNumber;
-    const double sf = arcLength(ctx, 0.0, ctx.path.pathEndParam[I], I);
-    ctx.path.pathEnd[I].sf = sf;
     // The trajectory store records one sample per stepLength of travel.
     const double smax = kMaxRecords * ctx.settings.stepLength;
+    const double pEnd = ctx.path.pathEndParam[I];
+    const auto bound = pathLengthLowerBound(ctx.settings.curve, I, pEnd, smax);
+    const double sf = bound ? *bound : arcLength(ctx, 0.0, pEnd, I);
+    ctx.path.pathEnd[I].sf = sf;
     // A length that is not a number cannot be run either: refused like a long one.
     if (!(sf <= smax)) {
         printText(*ctx.out,
