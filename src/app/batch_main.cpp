@@ -1,7 +1,9 @@
 // agvsim-batch: one computation of the simulator from command-line options, through the
 // same steps as the console dialogue, with CSV, summary and picture output.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <mutex>
@@ -28,6 +30,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitPathTooLong = 3;
+constexpr int kExitDiverged = 4;
 
 /// A computation still running after this long gets a progress line.
 constexpr std::chrono::milliseconds kProgressDelay{1000};
@@ -99,12 +102,15 @@ bool passes(agv::AgvContext& ctx, std::string& message, Check check) {
 }
 
 int run(int argc, char** argv) {
+    // A reader that goes away or a file size limit is a write error (exit 1), not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     agv::BatchOptions options;
     std::string error;
     if (!agv::parseBatchOptions(argc, argv, options, error)) return usageError(error);
     if (options.help) {
-        std::cout << agv::batchUsage();
-        return kExitOk;
+        std::cout << agv::batchUsage() << std::flush;
+        return std::cout ? kExitOk : kExitFailure;
     }
 
     // The computation's messages start with a line break and end without one; the
@@ -130,7 +136,10 @@ int run(int argc, char** argv) {
     if (options.pathChanged) {
         ctx.settings.curveNumber = curve;
         if (!options.curveParams.empty()) {
-            agv::storeCurveConstants(ctx, curve, options.curveParams.data());
+            double values[agv::kMaxCurveConstants];
+            agv::loadCurveConstants(ctx, curve, values);
+            std::copy(options.curveParams.begin(), options.curveParams.end(), values);
+            agv::storeCurveConstants(ctx, curve, values);
         }
         if (!passes(ctx, refusal, [&] { return agv::checkCurveConstants(ctx, curve); })) {
             return usageError("--curve-params refused: " + refusal, "\n");
@@ -168,6 +177,11 @@ int run(int argc, char** argv) {
         return kExitPathTooLong;
     }
     std::cerr << '\n';
+    if (!agv::trajectoriesAreFinite(ctx)) {
+        std::cerr << kProgramName
+                  << ": the computation diverged (values that are not finite); nothing written\n";
+        return kExitDiverged;
+    }
 
     const agv::TrajectoryStore& store = *ctx.store;
     const int lastRecord = store.recordCount[options.vehicleType - 1];
@@ -202,9 +216,14 @@ int run(int argc, char** argv) {
         return kExitFailure;
     }
     if (options.summary) {
-        std::ostream& out = options.csvPath == "-" ? std::cerr : std::cout;
+        const bool stdoutTaken = options.csvPath == "-" || options.pngPath == "-";
+        std::ostream& out = stdoutTaken ? std::cerr : std::cout;
         agv::writeSummary(out, agv::summariseTrajectories(store));
         out.flush();
+        if (!out) {
+            std::cerr << kProgramName << ": cannot write the summary\n";
+            return kExitFailure;
+        }
     }
     return kExitOk;
 }

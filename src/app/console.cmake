@@ -5,4 +5,4 @@ add_library(agv_console STATIC
   ${CMAKE_CURRENT_LIST_DIR}/dialogue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/startup.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/path/path_dialogue.cpp)
-target_link_libraries(agv_console PUBLIC agvcore)
+target_link_libraries(agv_console PUBLIC agvcore agv_output)

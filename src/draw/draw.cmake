@@ -16,7 +16,7 @@ add_library(agv_draw STATIC
   draw/gl_window.cpp
   draw/png_file.cpp
   draw/picture_export.cpp)
-target_link_libraries(agv_draw PUBLIC agvcore GLUT::GLUT OpenGL::GLU OpenGL::GL PNG::PNG X11::X11)
+target_link_libraries(agv_draw PUBLIC agvcore agv_output GLUT::GLUT OpenGL::GLU OpenGL::GL PNG::PNG X11::X11)
 
 # The interactive window runs the console dialogue from its keys.
 if(TARGET agv_console)

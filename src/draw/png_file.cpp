@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "app/output_target.h"
+
 namespace agv {
 
 bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,
@@ -20,13 +22,26 @@ bool writePng(const std::string& path, int width, int height, const std::vector<
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_RGB;
-    if (png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), width * kRgbBytes, nullptr) ==
-        0) {
-        error = "cannot write " + path + ": " + image.message;
+    // Encoded in memory first (the first call measures), then written as one output, so
+    // that the target is replaced whole or streamed like any other output.
+    png_alloc_size_t size = 0;
+    if (png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), width * kRgbBytes,
+                                  nullptr) == 0) {
+        error = "cannot encode " + path + ": " + image.message;
         png_image_free(&image);
         return false;
     }
-    return true;
+    std::vector<std::uint8_t> encoded(size);
+    if (png_image_write_to_memory(&image, encoded.data(), &size, 0, rgb.data(), width * kRgbBytes,
+                                  nullptr) == 0) {
+        error = "cannot encode " + path + ": " + image.message;
+        png_image_free(&image);
+        return false;
+    }
+    OutputTarget target;
+    if (!target.open(path, error)) return false;
+    target.write(encoded.data(), size);
+    return target.commit(error);
 }
 
 }  // namespace agv

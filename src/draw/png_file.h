@@ -7,7 +7,8 @@
 
 namespace agv {
 
-/// Writes width × height RGB pixels (top row first) to path; on failure returns false
+/// Writes width × height RGB pixels (top row first) to the output target path (a file
+/// replaced whole, or a FIFO, device or "-" written in place); on failure returns false
 /// with the reason in error.
 bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,
               std::string& error);

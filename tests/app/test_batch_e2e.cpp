@@ -198,6 +198,50 @@ TEST_F(BatchRun, TooLongPathsExitWithStatus3AndWriteNothing) {
     EXPECT_TRUE(leftFiles().empty());
 }
 
+TEST_F(BatchRun, LengthLimitOnBothSidesAndHugeConstants) {
+    // R = 10: n = 0.95652 is 60.0999 m long, refused by the length check.
+    RunResult result = run({"--curve", "15", "--curve-params", "10,0.95652", "--csv", "run.csv"});
+    EXPECT_EQ(result.status, 3) << result.err;
+    EXPECT_NE(result.err.find("sf=60.0999>60.0000=smax"), std::string::npos) << result.err;
+    // n = 0.95334 is 59.90 m: it passes the check (and then runs out of records).
+    result = run({"--curve", "15", "--curve-params", "10,0.95334", "--csv", "run.csv"});
+    EXPECT_EQ(result.err.find("smax"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("ran out of records"), std::string::npos) << result.err;
+    // Constants whose length would take minutes to sum are refused on a bound.
+    for (const char* params : {"1,1e9", "1e-300,1e308"}) {
+        result = run({"--curve", "3", "--curve-params", params});
+        EXPECT_EQ(result.status, 3) << params << result.err;
+        EXPECT_NE(result.err.find("path 3 refused"), std::string::npos) << result.err;
+    }
+    result = run({"--curve", "12", "--curve-params", "1,1e9"});
+    EXPECT_EQ(result.status, 3) << result.err;
+    EXPECT_TRUE(leftFiles().empty());
+}
+
+TEST_F(BatchRun, DivergedComputationExitsWithStatus4AndWritesNothing) {
+    const RunResult result =
+        run({"--error", "5", "--error-values", "1e308", "--csv", "run.csv", "--summary"});
+    EXPECT_EQ(result.status, 4) << result.err;
+    EXPECT_NE(result.err.find("diverged"), std::string::npos) << result.err;
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_TRUE(leftFiles().empty());
+}
+
+TEST_F(BatchRun, FailedWritesExitWithStatus1) {
+    const std::string batch = kBatchBinary;
+    const auto shell = [&](const std::string& command) {
+        const std::string line = "cd \"" + dir_.string() + "\" && " + command;
+        const int status = std::system(("bash -c '" + line + "' 2>/dev/null").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    // A reader that goes away early: the CSV is larger than the pipe holds.
+    EXPECT_EQ(shell(batch + " --csv - | true; exit ${PIPESTATUS[0]}"), 1);
+    // A file size limit of 1 KiB: the CSV fails and leaves nothing, the summary fails too.
+    EXPECT_EQ(shell("ulimit -f 1; exec " + batch + " --csv run.csv"), 1);
+    EXPECT_TRUE(leftFiles().empty());
+    EXPECT_EQ(shell("ulimit -f 1; exec " + batch + " --summary > summary.txt"), 1);
+}
+
 TEST_F(BatchRun, PicturesWithoutDisplayExitWithStatus2AndWriteNothing) {
     const RunResult result = run({"--png", "view.png", "--csv", "run.csv"}, true);
     EXPECT_EQ(result.status, 2) << result.err;
