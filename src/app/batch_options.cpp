@@ -225,10 +225,40 @@ bool isValueOption(const std::string& flag) {
     return false;
 }
 
+/// The text with control characters written as \xHH, so that a message quoting an
+/// argument stays on one line.
+std::string printable(const std::string& text) {
+    static const char kHex[] = "0123456789abcdef";
+    constexpr unsigned char kFirstPrintable = 0x20;
+    constexpr unsigned char kDelete = 0x7f;
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < kFirstPrintable || byte == kDelete) {
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xf];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+bool parseArguments(int argc, const char* const* argv, BatchOptions& options, std::string& error);
+
 }  // namespace
 
 bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
                        std::string& error) {
+    if (parseArguments(argc, argv, options, error)) return true;
+    error = printable(error);
+    return false;
+}
+
+namespace {
+
+bool parseArguments(int argc, const char* const* argv, BatchOptions& options, std::string& error) {
     options = BatchOptions{};
     bool errorValuesGiven = false;
     std::vector<double> errorValues;
@@ -311,6 +341,8 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
     }
     return true;
 }
+
+}  // namespace
 
 std::string batchUsage() {
     return R"(usage: agvsim-batch [options]

@@ -295,10 +295,10 @@ bool trajectoriesAreFinite(const AgvContext& ctx) {
     return true;
 }
 
-void dialogue(AgvContext& ctx, Console& console) {
-    console.print("\n\n移動ロボット(AGV)の機構誤差による軌道誤差とフィードバック制御");
-    console.print("\n　AGV機構誤差，FBゲインを変えて軌道誤差を見る．");
-    Step step = entryStep(ctx.run);
+namespace {
+
+/// Asks the questions from `step` on, until the conditions of a computation are set.
+void askFrom(AgvContext& ctx, Console& console, Step step) {
     for (;;) {
         switch (step) {
             case Step::kErrors:
@@ -331,27 +331,41 @@ void dialogue(AgvContext& ctx, Console& console) {
                 askFeedbackDesign(ctx, console);
                 step = Step::kCompute;
                 break;
-            case Step::kCompute: {
-                printConditions(ctx);
-                console.print("\n");
-                console.print("\n\n　　　只今計算中．．．．．．．\n");
-                if (computeTrajectories(ctx) >= kStoreOverflow) {
-                    console.print("\ndialogue() I=%d 経路長長過ぎる．経路設定し直し",
-                                  ctx.settings.curveNumber);
-                    step = Step::kPathAgain;
-                    break;
-                }
-                if (!trajectoriesAreFinite(ctx)) {
-                    // Nothing of this computation can be shown: all conditions are asked
-                    // again, since both the errors and the gains can be the cause.
-                    console.print("\n計算が発散した（誤差またはFBゲインが大き過ぎる）　設定し直し");
-                    step = Step::kErrors;
-                    break;
-                }
-                finishPass(console);
+            case Step::kCompute:
                 return;
-            }
         }
+    }
+}
+
+}  // namespace
+
+void askConditions(AgvContext& ctx, Console& console) {
+    console.print("\n\n移動ロボット(AGV)の機構誤差による軌道誤差とフィードバック制御");
+    console.print("\n　AGV機構誤差，FBゲインを変えて軌道誤差を見る．");
+    askFrom(ctx, console, entryStep(ctx.run));
+}
+
+void dialogue(AgvContext& ctx, Console& console) {
+    askConditions(ctx, console);
+    for (;;) {
+        printConditions(ctx);
+        console.print("\n");
+        console.print("\n\n　　　只今計算中．．．．．．．\n");
+        if (computeTrajectories(ctx) >= kStoreOverflow) {
+            console.print("\ndialogue() I=%d 経路長長過ぎる．経路設定し直し",
+                          ctx.settings.curveNumber);
+            askFrom(ctx, console, Step::kPathAgain);
+            continue;
+        }
+        if (!trajectoriesAreFinite(ctx)) {
+            // Nothing of this computation can be shown: all conditions are asked
+            // again, since both the errors and the gains can be the cause.
+            console.print("\n計算が発散した（誤差またはFBゲインが大き過ぎる）　設定し直し");
+            askFrom(ctx, console, Step::kErrors);
+            continue;
+        }
+        finishPass(console);
+        return;
     }
 }
 

@@ -113,6 +113,7 @@ TEST(BatchOptions, RefusesBadArgumentsWithAMessage) {
         {{"--error", "1", "--summary", "--error", "2"}, "--error given more than once"},
         {{"--summary", "--summary"}, "--summary given more than once"},
         {{"--csv", "-", "--png", "-"}, "cannot both write to standard output"},
+        {{"--fn", "1\n2"}, "'1\\x0a2' is not a number"},
         {{"--curve", "13", "--curve-params", "1,2"}, "curve 13 takes 1 value (A), got 2"},
         {{"--type", "4"}, "--type must be 1, 2 or 3"},
         {{"--every", "0"}, "--every must be at least 1"},
