@@ -46,10 +46,26 @@ void checkSettings(const agv::AgvContext& ctx, bool complete) {
     for (const double value : curve)
         requireFinite(value, "curve constant");
     if (!complete) return;
-    const double derived[] = {c.cosineK,   c.cycloidK,      c.ellipseASquared, c.ellipseBSquared,
-                              c.ellipseAB, c.ellipseSqDiff, c.spiralRate};
-    for (const double value : derived)
-        requireFinite(value, "derived curve constant");
+    // Derived constants of the other curves may be stale from a refused choice; they are
+    // recomputed before that curve is used again.
+    switch (s.curveNumber) {
+        case 1:
+            requireFinite(c.cosineK, "cosine K");
+            break;
+        case 2:
+            requireFinite(c.cycloidK, "cycloid K");
+            break;
+        case 11:
+            for (const double value :
+                 {c.ellipseASquared, c.ellipseBSquared, c.ellipseAB, c.ellipseSqDiff})
+                requireFinite(value, "derived ellipse constant");
+            break;
+        case 12:
+            requireFinite(c.spiralRate, "spiral rate");
+            break;
+        default:
+            break;
+    }
     const int I = s.curveNumber;
     requireFinite(ctx.path.pathEnd[I].sf, "path length of the current curve");
     requireFinite(ctx.path.pathEndParam[I], "end parameter of the current curve");
