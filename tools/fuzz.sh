@@ -21,8 +21,8 @@ mkdir -p "$artifacts"
 for target in "${targets[@]}"; do
   name=${target#fuzz_}
   case "$name" in
-    dialogue) runs=${FUZZ_RUNS:-100000} ;;
-    *) runs=${FUZZ_RUNS:-100000} ;;
+    dialogue) runs=${FUZZ_RUNS:-60000} ;;
+    *) runs=${FUZZ_RUNS:-50000} ;;
   esac
   # New inputs go to a scratch folder; the seed corpus in the repository stays as it is.
   work=$(mktemp -d)

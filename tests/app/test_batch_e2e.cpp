@@ -153,6 +153,14 @@ TEST_F(BatchRun, OptionsReachTheComputationAsTheDialogueWouldSetThem) {
     // With --csv - the CSV alone is on standard output and the summary moves to standard error.
     EXPECT_EQ(result.out, expectedCsv(c));
     EXPECT_NE(result.err.find("type 2 (1FDW1FS): "), std::string::npos) << result.err;
+
+    // Constants missing at the end keep their start-up values (cosine n = 1).
+    Conditions straight;
+    straight.curve = 1;
+    straight.params = {0.0, 5.0, 1.0};
+    const RunResult shortParams = run({"--curve", "1", "--curve-params=0,5", "--csv", "-"});
+    ASSERT_EQ(shortParams.status, 0) << shortParams.err;
+    EXPECT_EQ(shortParams.out, expectedCsv(straight));
 }
 
 TEST_F(BatchRun, BadArgumentsExitWithStatus2AndWriteNothing) {
