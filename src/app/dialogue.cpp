@@ -122,9 +122,9 @@ void askMechanismError(AgvContext& ctx, Console& console) {
 void choosePath(AgvContext& ctx, Console& console) {
     for (;;) {
         console.print("\n 下記の経路のどれかを選択");
+        // The selection has set the path up already.
         selectPath(ctx, console);
         const int curve = ctx.settings.curveNumber;
-        setupPath(ctx, curve);
         if (checkPathLength(ctx, curve) != 0) return;
         console.print("\n経路長過ぎる．sf=%6.3f[m]  設定し直し",
                       ctx.path.pathEndReference[curve].s);

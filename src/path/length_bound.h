@@ -9,8 +9,8 @@ namespace agv {
 struct CurveParams;
 
 /// Parameter panels of the length sum that count as cheap: a path check sums the length
-/// up to three times and stays well inside a few milliseconds.
-inline constexpr double kCheapLengthPanels = 131072.0;
+/// two or three times and stays within a few milliseconds.
+inline constexpr double kCheapLengthPanels = 65536.0;
 
 /// For curve I from parameter 0 to pEnd: a lower bound [m] of its length, returned only
 /// when the bound already exceeds smax [m] and the full sum would take more than

@@ -83,7 +83,7 @@ TEST(CheckPathLength, HugeConstantsAreRefusedOnABoundBelowTheSummedLength) {
     }
     // A cheap sum is always summed in full, however long the path.
     CurveParams c;
-    EXPECT_FALSE(pathLengthLowerBound(c, 3, 200.0, 60.0).has_value());
+    EXPECT_FALSE(pathLengthLowerBound(c, 3, 120.0, 60.0).has_value());
     // A long parameter span of a short path gives no bound.
     c.circleR = 1e-6;
     EXPECT_FALSE(pathLengthLowerBound(c, 15, 1e6, 60.0).has_value());
