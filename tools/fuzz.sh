@@ -4,7 +4,9 @@
 # its seed corpus. FUZZ_RUNS sets the inputs per target (default: a short run for CI);
 # FUZZ_TARGETS picks targets; further arguments go to libFuzzer (e.g. -jobs=2).
 # A crash, a sanitizer report, an input running over 1 s or a failed check of the
-# target (a non-finite setting) fails; the input is kept in the build folder.
+# target (a non-finite setting) fails; the input is kept in the build folder. Inputs are
+# at most 256 bytes: every path a dialogue input chooses has its length summed under the
+# sanitizers, and longer inputs choose so many that they near the 1 s on a busy machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install_deps.sh
@@ -30,7 +32,7 @@ for target in "${targets[@]}"; do
   echo "fuzz: $target, $runs inputs" >&2
   log="$build_dir/$name.log"
   status=0
-  "$build_dir/fuzz/$target" -runs="$runs" -timeout=1 -max_len=512 -print_final_stats=1 \
+  "$build_dir/fuzz/$target" -runs="$runs" -timeout=1 -max_len=256 -print_final_stats=1 \
     -artifact_prefix="$artifacts/$name-" "$@" "$work" "fuzz/corpus/$name" >"$log" 2>&1 ||
     status=$?
   grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss)" "$log" >&2 || true
