@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   freeglut3-dev libglu1-mesa-dev libpng-dev
   xvfb xauth xdotool x11-utils imagemagick
+  clang-14 libfuzzer-14-dev
 )
 
 # The web page's build and tests (tools/web.sh, tools/test.sh): Emscripten, and headless

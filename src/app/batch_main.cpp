@@ -1,7 +1,9 @@
 // agvsim-batch: one computation of the simulator from command-line options, through the
 // same steps as the console dialogue, with CSV, summary and picture output.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <mutex>
@@ -29,6 +31,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitPathTooLong = 3;
+constexpr int kExitDiverged = 4;
 
 /// A computation still running after this long gets a progress line.
 constexpr std::chrono::milliseconds kProgressDelay{1000};
@@ -72,12 +75,15 @@ class ProgressNotice {
 };
 
 int run(int argc, char** argv) {
+    // A reader that goes away or a file size limit is a write error (exit 1), not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     agv::BatchOptions options;
     std::string error;
     if (!agv::parseBatchOptions(argc, argv, options, error)) return usageError(error);
     if (options.help) {
-        std::cout << agv::batchUsage();
-        return kExitOk;
+        std::cout << agv::batchUsage() << std::flush;
+        return std::cout ? kExitOk : kExitFailure;
     }
 
     // The computation's messages start with a line break and end without one; the
@@ -102,7 +108,10 @@ int run(int argc, char** argv) {
     if (options.pathChanged) {
         ctx.model.settings.curveNumber = curve;
         if (!options.curveParams.empty()) {
-            agv::storeCurveConstants(ctx, curve, options.curveParams.data());
+            double values[agv::kMaxCurveConstants];
+            agv::loadCurveConstants(ctx, curve, values);
+            std::copy(options.curveParams.begin(), options.curveParams.end(), values);
+            agv::storeCurveConstants(ctx, curve, values);
         }
         const agv::Refusal curveRefusal = agv::checkCurveConstants(ctx.model, curve);
         if (!curveRefusal.accepted()) {
@@ -144,6 +153,10 @@ int run(int argc, char** argv) {
         return kExitPathTooLong;
     }
     std::cerr << '\n';
+    if (outcome.status == agv::RunStatus::kDiverged) {
+        std::cerr << kProgramName << ": " << agv::outcomeReason(outcome) << "; nothing written\n";
+        return kExitDiverged;
+    }
 
     const agv::TrajectoryStore& store = *ctx.data.store;
     const int lastRecord = store.recordCount[options.vehicleType - 1];
@@ -178,9 +191,14 @@ int run(int argc, char** argv) {
         return kExitFailure;
     }
     if (options.summary) {
-        std::ostream& out = options.csvPath == "-" ? std::cerr : std::cout;
+        const bool stdoutTaken = options.csvPath == "-" || options.pngPath == "-";
+        std::ostream& out = stdoutTaken ? std::cerr : std::cout;
         agv::writeSummary(out, agv::summariseTrajectories(store));
         out.flush();
+        if (!out) {
+            std::cerr << kProgramName << ": cannot write the summary\n";
+            return kExitFailure;
+        }
     }
     return kExitOk;
 }

@@ -1,5 +1,6 @@
 #include "app/batch_options.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -212,13 +213,44 @@ bool isValueOption(const std::string& flag) {
     return false;
 }
 
+/// The text with control characters written as \xHH, so that a message quoting an
+/// argument stays on one line.
+std::string printable(const std::string& text) {
+    static const char kHex[] = "0123456789abcdef";
+    constexpr unsigned char kFirstPrintable = 0x20;
+    constexpr unsigned char kDelete = 0x7f;
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < kFirstPrintable || byte == kDelete) {
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xf];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+bool parseArguments(int argc, const char* const* argv, BatchOptions& options, std::string& error);
+
 }  // namespace
 
 bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
                        std::string& error) {
+    if (parseArguments(argc, argv, options, error)) return true;
+    error = printable(error);
+    return false;
+}
+
+namespace {
+
+bool parseArguments(int argc, const char* const* argv, BatchOptions& options, std::string& error) {
     options = BatchOptions{};
     bool errorValuesGiven = false;
     std::vector<double> errorValues;
+    std::vector<std::string> seen;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "-h") {
@@ -231,6 +263,13 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
         }
         const std::size_t equals = argument.find('=');
         const std::string flag = argument.substr(0, equals);
+        // A second value would silently win over the first: say which option repeats.
+        if ((flag == "--summary" || isValueOption(flag)) &&
+            std::find(seen.begin(), seen.end(), flag) != seen.end()) {
+            error = flag + " given more than once";
+            return false;
+        }
+        seen.push_back(flag);
         if (flag == "--help" || flag == "--summary") {
             if (equals != std::string::npos) {
                 error = flag + " takes no value";
@@ -274,17 +313,24 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
     if (errorValues.size() > 0) options.errorValue1 = errorValues[0];
     if (errorValues.size() > 1) options.errorValue2 = errorValues[1];
 
+    // Missing trailing constants keep their start-up values, as in the dialogue.
     const int wantedParams = curveConstantCount(options.curveNumber);
-    if (!options.curveParams.empty() &&
-        static_cast<int>(options.curveParams.size()) != wantedParams) {
+    if (static_cast<int>(options.curveParams.size()) > wantedParams) {
         error = "--curve-params: curve " + std::to_string(options.curveNumber) + " takes " +
-                std::to_string(wantedParams) + " value" + (wantedParams == 1 ? "" : "s") + " (" +
-                curveConstantNames(options.curveNumber) + "), got " +
+                (wantedParams == 1 ? std::string("1 value")
+                                   : "up to " + std::to_string(wantedParams) + " values") +
+                " (" + curveConstantNames(options.curveNumber) + "), got " +
                 std::to_string(options.curveParams.size());
+        return false;
+    }
+    if (options.csvPath == "-" && options.pngPath == "-") {
+        error = "--csv and --png cannot both write to standard output";
         return false;
     }
     return true;
 }
+
+}  // namespace
 
 std::string batchUsage() {
     return R"(usage: agvsim-batch [options]
@@ -301,31 +347,33 @@ Conditions (the console's units):
                          1 and 4 (left,right and WBerr,TRerr), one for 2, 3 and 5, none for 0;
                          when omitted the values are 0
   --curve I              path curve 1-4 or 11-16 (default 1)
-  --curve-params P,...   its constants in the dialogue's order; when omitted the curve keeps
-                         its start-up constants
+  --curve-params P,...   its constants in the dialogue's order; constants missing at the
+                         end (or all, when omitted) keep their start-up values
                          1: A,L,n  2, 3, 4: A,L  11: A,B  12: A,n  13: A  14: A,n  15: R,n
                          16: A,n
   --fn F                 natural frequency of the feedback system in Hz (default 1)
   --zeta Z               damping ratio (default 1); neither may be 0
 
-Output:
-  --csv PATH             every recorded sample of the three types as CSV ('-': standard
-                         output); written only when the whole run succeeds
+Output (PATH: a file, replaced only when complete and followed through a symbolic link;
+a FIFO or character device, written in place; '-' for standard output):
+  --csv PATH             every recorded sample of the three types as CSV
   --summary              record count, end time, final poses and largest errors per type
-                         (on standard output; on standard error with --csv -)
+                         (on standard output; on standard error with --csv - or --png -)
   --png PATH             picture of the window as a PNG file (needs an X display)
   --frames DIR           animation frames as PNG files in DIR (needs an X display)
   --every N              one frame every N records (default 1)
   --type K               vehicle type of the pictures, 1-3 (default 1)
   --index N              record index of the picture, or 'end' (default 0)
   --zoom N               N presses of 'w' (negative: of 'W'), -1000 to 1000 (default 0)
-  --shift DX,DY          presses of 'X' and 'Y' (negative: of 'x' and 'y')
+  --shift DX,DY          DX presses of 'X' and DY of 'Y' (negative: of 'x' and 'y'), each
+                         -1000 to 1000
   --help                 this text
 
-Options take their value as '--flag value' or '--flag=value'.
-Exit status: 0 done; 1 random tables unreadable or an output file not writable; 2 bad
-arguments or no X display for pictures; 3 path too long (refused by the length check, or
-the computation ran out of its 3000 records).
+Options take their value as '--flag value' or '--flag=value'; each may be given once.
+Exit status: 0 done; 1 random tables unreadable, or an output not writable or a write
+failed (an existing file is then left as it was); 2 bad arguments or no X display for
+pictures; 3 path too long (refused by the length check, or the computation ran out of its
+3000 records); 4 the computation diverged (values not finite): nothing written.
 )";
 }
 

@@ -1,17 +1,11 @@
 #include "app/batch_output.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iostream>
 #include <string>
-#include <vector>
+
+#include "app/output_target.h"
+#include "app/text_output.h"
 
 namespace agv {
 
@@ -46,13 +40,6 @@ double largerMagnitude(double current, double value) {
     return std::fmax(current, std::fabs(value));
 }
 
-/// Gives the temporary file the permissions a freshly created file would get.
-void applyDefaultPermissions(int fd) {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, static_cast<mode_t>(0666) & ~mask);
-}
-
 }  // namespace
 
 void writeTrajectoryCsv(std::ostream& out, const TrajectoryStore& store, double dt) {
@@ -79,45 +66,10 @@ void writeTrajectoryCsv(std::ostream& out, const TrajectoryStore& store, double 
 
 bool writeTrajectoryCsvFile(const std::string& path, const TrajectoryStore& store, double dt,
                             std::string& error) {
-    if (path == "-") {
-        writeTrajectoryCsv(std::cout, store, dt);
-        std::cout.flush();
-        if (!std::cout) {
-            error = "cannot write the CSV to standard output";
-            return false;
-        }
-        return true;
-    }
-
-    // A temporary file beside the target, so that the rename stays on one file system.
-    std::vector<char> tempName(path.begin(), path.end());
-    const char suffix[] = ".tmp-XXXXXX";
-    tempName.insert(tempName.end(), suffix, suffix + sizeof suffix);
-    const int fd = ::mkstemp(tempName.data());
-    if (fd < 0) {
-        error = "cannot create a file beside " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    applyDefaultPermissions(fd);
-    ::close(fd);
-    const std::string temp(tempName.data());
-
-    {
-        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-        if (file) writeTrajectoryCsv(file, store, dt);
-        file.close();
-        if (!file) {
-            std::remove(temp.c_str());
-            error = "cannot write " + temp;
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "cannot rename " + temp + " to " + path + ": " + std::strerror(errno);
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    OutputTarget target;
+    if (!target.open(path, error)) return false;
+    writeTrajectoryCsv(target.stream(), store, dt);
+    return target.commit(error);
 }
 
 std::array<TypeSummary, 3> summariseTrajectories(const TrajectoryStore& store) {
@@ -144,30 +96,22 @@ namespace {
 
 void printPoseRow(std::ostream& out, const char* vehicle, const PoseRecord& pose,
                   const double* maxDd, const double* maxDth) {
-    char buffer[200];
-    std::snprintf(buffer, sizeof buffer, "  %-14s%11.6f%11.6f%11.6f%13.6f%13.6f", vehicle,
-                  pose[kPoseS], pose[kPoseX], pose[kPoseY], pose[kPoseTheta], pose[kPosePhi]);
-    out << buffer;
-    if (maxDd != nullptr) {
-        std::snprintf(buffer, sizeof buffer, "%14.6f%16.6f", *maxDd, *maxDth);
-        out << buffer;
-    }
+    // Formatted without a fixed buffer: a huge value widens its column, the row stays whole.
+    printText(out, "  %-14s%11.6f%11.6f%11.6f%13.6f%13.6f", vehicle, pose[kPoseS], pose[kPoseX],
+              pose[kPoseY], pose[kPoseTheta], pose[kPosePhi]);
+    if (maxDd != nullptr) printText(out, "%14.6f%16.6f", *maxDd, *maxDth);
     out << '\n';
 }
 
 }  // namespace
 
 void writeSummary(std::ostream& out, const std::array<TypeSummary, 3>& summary) {
-    char buffer[200];
     for (int k = 0; k < 3; ++k) {
         const TypeSummary& type = summary[k];
-        std::snprintf(buffer, sizeof buffer, "type %d (%s): records 0..%d, end time %.4f s\n",
-                      k + 1, kTypeNames[k], type.lastRecord, type.endTime);
-        out << buffer;
-        std::snprintf(buffer, sizeof buffer, "  %-14s%11s%11s%11s%13s%13s%14s%16s\n", "vehicle",
-                      "s [m]", "x [m]", "y [m]", "theta [rad]", "phi [rad]", "max|dd| [m]",
-                      "max|dth| [rad]");
-        out << buffer;
+        printText(out, "type %d (%s): records 0..%d, end time %.4f s\n", k + 1, kTypeNames[k],
+                  type.lastRecord, type.endTime);
+        printText(out, "  %-14s%11s%11s%11s%13s%13s%14s%16s\n", "vehicle", "s [m]", "x [m]",
+                  "y [m]", "theta [rad]", "phi [rad]", "max|dd| [m]", "max|dth| [rad]");
         printPoseRow(out, "theory (red)", type.finalTheory, nullptr, nullptr);
         printPoseRow(out, "no FBC (blue)", type.finalNoFbc, &type.maxDdNoFbc, &type.maxDthNoFbc);
         printPoseRow(out, "FBC (green)", type.finalFbc, &type.maxDdFbc, &type.maxDthFbc);

@@ -17,9 +17,8 @@ extern const char* const kTrajectoryCsvHeader;
 /// significant digits, so that the file reads back bit for bit. dt in seconds.
 void writeTrajectoryCsv(std::ostream& out, const TrajectoryStore& store, double dt);
 
-/// Writes the CSV to path ("-": standard output). A file is written under a temporary
-/// name and renamed into place only when complete. On failure returns false with a
-/// message in error and leaves no file behind.
+/// Writes the CSV to the output target path ("-": standard output; see OutputTarget). On
+/// failure returns false with a message in error; a regular file is then left as it was.
 bool writeTrajectoryCsvFile(const std::string& path, const TrajectoryStore& store, double dt,
                             std::string& error);
 

@@ -1,3 +1,7 @@
+# Output files of the programs: regular files replaced atomically, streams in place.
+add_library(agv_output STATIC ${CMAKE_CURRENT_LIST_DIR}/output_target.cpp)
+target_include_directories(agv_output PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+
 # Texts and files the programs share, without console, window or OpenGL (the web page and
 # the core's tests use them too): printf-style text, the words for outcomes and refusals,
 # the reading of the random tables.
@@ -17,4 +21,4 @@ add_library(agv_console STATIC
   ${CMAKE_CURRENT_LIST_DIR}/dialogue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/startup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/path_dialogue.cpp)
-target_link_libraries(agv_console PUBLIC agv_text agvcore agv_draw_core)
+target_link_libraries(agv_console PUBLIC agv_text agv_output agvcore agv_draw_core)

@@ -124,9 +124,9 @@ void askMechanismError(AgvContext& ctx, Console& console) {
 void choosePath(AgvContext& ctx, Console& console) {
     for (;;) {
         console.print("\n 下記の経路のどれかを選択");
+        // The selection has set the path up already.
         selectPath(ctx, console);
         const int curve = ctx.model.settings.curveNumber;
-        setupPath(ctx.model, curve);
         const RunOutcome check = checkPathLength(ctx.model, curve);
         if (check.done()) return;
         console.out() << pathTooLongText(check);
@@ -239,10 +239,10 @@ RunOutcome computeTrajectories(AgvContext& ctx) {
     return outcome;
 }
 
-void dialogue(AgvContext& ctx, Console& console) {
-    console.print("\n\n移動ロボット(AGV)の機構誤差による軌道誤差とフィードバック制御");
-    console.print("\n　AGV機構誤差，FBゲインを変えて軌道誤差を見る．");
-    Step step = entryStep(ctx.run);
+namespace {
+
+/// Asks the questions from `step` on, until the conditions of a computation are set.
+void askFrom(AgvContext& ctx, Console& console, Step step) {
     for (;;) {
         switch (step) {
             case Step::kErrors:
@@ -275,27 +275,41 @@ void dialogue(AgvContext& ctx, Console& console) {
                 askFeedbackDesign(ctx, console);
                 step = Step::kCompute;
                 break;
-            case Step::kCompute: {
-                printConditions(ctx);
-                console.print("\n");
-                console.print("\n\n　　　只今計算中．．．．．．．\n");
-                const RunOutcome outcome = computeTrajectories(ctx);
-                printComputationMessages(console.out(), outcome);
-                console.out() << dialogueRetryText(outcome);
-                if (outcome.status == RunStatus::kStoreOverflow) {
-                    step = Step::kPathAgain;
-                    break;
-                }
-                if (outcome.status == RunStatus::kDiverged) {
-                    // Nothing of this computation can be shown: all conditions are asked
-                    // again, since both the errors and the gains can be the cause.
-                    step = Step::kErrors;
-                    break;
-                }
-                finishPass(console);
+            case Step::kCompute:
                 return;
-            }
         }
+    }
+}
+
+}  // namespace
+
+void askConditions(AgvContext& ctx, Console& console) {
+    console.print("\n\n移動ロボット(AGV)の機構誤差による軌道誤差とフィードバック制御");
+    console.print("\n　AGV機構誤差，FBゲインを変えて軌道誤差を見る．");
+    askFrom(ctx, console, entryStep(ctx.run));
+}
+
+void dialogue(AgvContext& ctx, Console& console) {
+    askConditions(ctx, console);
+    for (;;) {
+        printConditions(ctx);
+        console.print("\n");
+        console.print("\n\n　　　只今計算中．．．．．．．\n");
+        const RunOutcome outcome = computeTrajectories(ctx);
+        printComputationMessages(console.out(), outcome);
+        console.out() << dialogueRetryText(outcome);
+        if (outcome.status == RunStatus::kStoreOverflow) {
+            askFrom(ctx, console, Step::kPathAgain);
+            continue;
+        }
+        if (outcome.status == RunStatus::kDiverged) {
+            // Nothing of this computation can be shown: all conditions are asked
+            // again, since both the errors and the gains can be the cause.
+            askFrom(ctx, console, Step::kErrors);
+            continue;
+        }
+        finishPass(console);
+        return;
     }
 }
 

@@ -28,6 +28,11 @@ bool acceptSetting(AgvContext& ctx, const Refusal& refusal);
 /// Returns caltraj's outcome; prints nothing.
 RunOutcome computeTrajectories(AgvContext& ctx);
 
+/// The dialogue's opening lines and its questions, from the section the run state selects
+/// up to the computation, which is left to the caller: the conditions of the next run are
+/// then set and checked. Throws InputEnded when the console's input ends.
+void askConditions(AgvContext& ctx, Console& console);
+
 /// The whole console dialogue, entered by start-up or by the window keys. Throws
 /// InputEnded when the console's input ends.
 void dialogue(AgvContext& ctx, Console& console);

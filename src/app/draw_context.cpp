@@ -1,5 +1,6 @@
 #include "app/draw_context.h"
 
+#include "app/output_target.h"
 #include "draw/gl_backend.h"
 #include "draw/picture_export.h"
 
@@ -10,7 +11,9 @@ void drawFrame(const AgvContext& ctx) {
 }
 
 int exportPictures(AgvContext& ctx, const PictureRequest& request, std::string& error) {
-    return exportPictures(controlOf(ctx), sceneOf(ctx), request, error);
+    PictureRequest withFiles = request;
+    if (!withFiles.writeFile) withFiles.writeFile = writeWholeFile;
+    return exportPictures(controlOf(ctx), sceneOf(ctx), withFiles, error);
 }
 
 }  // namespace agv

@@ -2,6 +2,7 @@
 
 #include "app/text_output.h"
 
+#include <cmath>
 #include <sstream>
 #include "sim/model.h"
 
@@ -31,6 +32,10 @@ void printComputationMessages(std::ostream& out, const RunOutcome& outcome) {
 }
 
 void printPathTooLong(std::ostream& out, const RunOutcome& outcome) {
+    if (!std::isfinite(outcome.length)) {
+        printText(out, "\n経路番号I=%d 経路長を計算できない．経路設定し直し", outcome.curveNumber);
+        return;
+    }
     printText(out, "\n経路番号I=%d 経路長sf=%7.4f>%7.4f=smax限界を超えている．経路設定し直し",
               outcome.curveNumber, outcome.length, outcome.limit);
 }
@@ -50,7 +55,9 @@ std::string dialogueRetryText(const RunOutcome& outcome) {
 std::string pathTooLongText(const RunOutcome& outcome) {
     std::ostringstream out;
     printPathTooLong(out, outcome);
-    out << formatText("\n経路長過ぎる．sf=%6.3f[m]  設定し直し", outcome.length);
+    if (std::isfinite(outcome.length)) {
+        out << formatText("\n経路長過ぎる．sf=%6.3f[m]  設定し直し", outcome.length);
+    }
     return out.str();
 }
 
@@ -59,7 +66,10 @@ std::string outcomeReason(const RunOutcome& outcome) {
         case RunStatus::kDone:
             return "";
         case RunStatus::kPathTooLong:
-            return formatText("path %d is %.4f m long, more than the %.4f m the store holds",
+            if (!std::isfinite(outcome.length)) {
+                return formatText("the length of path %d cannot be computed", outcome.curveNumber);
+            }
+            return formatText("path %d is %.6g m long, more than the %.6g m the store holds",
                               outcome.curveNumber, outcome.length, outcome.limit);
         case RunStatus::kStoreOverflow:
             return formatText("type %d ran out of records on path %d (record %d of %d)",

@@ -36,10 +36,16 @@ void applyRequest(const ViewControl& control, const PictureRequest& request) {
     control.view.motionIndex = request.motionIndex < 0 ? last : std::min(request.motionIndex, last);
 }
 
-bool renderTo(const Scene& scene, const std::string& path, std::string& error) {
+bool renderTo(const Scene& scene, const PictureRequest& request, const std::string& path,
+              std::string& error) {
     drawFrameGl(scene);
-    return writePng(path, kWindowSize, kWindowSize, readBackBuffer(kWindowSize, kWindowSize),
-                    error);
+    std::vector<std::uint8_t> png;
+    if (!encodePng(kWindowSize, kWindowSize, readBackBuffer(kWindowSize, kWindowSize), png,
+                   error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return request.writeFile(path, png, error);
 }
 
 std::string frameName(int frame) {
@@ -63,7 +69,7 @@ bool renderFrames(const ViewControl& control, const Scene& scene, const PictureR
         control.view.motionIndex = index;
         const std::filesystem::path file =
             std::filesystem::path(request.framesDir) / frameName(frame++);
-        if (!renderTo(scene, file.string(), error)) return false;
+        if (!renderTo(scene, request, file.string(), error)) return false;
         if (index >= last) return true;
     }
 }
@@ -87,7 +93,7 @@ int exportPictures(const ViewControl& control, const Scene& scene, const Picture
 
     applyRequest(control, request);
     bool ok = true;
-    if (!request.pngPath.empty()) ok = renderTo(scene, request.pngPath, error);
+    if (!request.pngPath.empty()) ok = renderTo(scene, request, request.pngPath, error);
     if (ok && !request.framesDir.empty()) ok = renderFrames(control, scene, request, error);
 
     glutDestroyWindow(window);

@@ -1,7 +1,10 @@
 // Renders the window picture of a computed run into PNG files (needs an X display).
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace agv {
 
@@ -23,6 +26,11 @@ struct PictureRequest {
     /// Folder for the animation frames (empty: none), one picture every frameEvery records.
     std::string framesDir;
     int frameEvery = 1;
+    /// Writes one file's bytes to path; false with the reason in error. The program
+    /// decides how its files are written.
+    std::function<bool(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                       std::string& error)>
+        writeFile;
 };
 
 /// Opens a hidden 800 x 800 window, draws the requested pictures and writes them.

@@ -6,8 +6,8 @@
 
 namespace agv {
 
-bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,
-              std::string& error) {
+bool encodePng(int width, int height, const std::vector<std::uint8_t>& rgb,
+               std::vector<std::uint8_t>& encoded, std::string& error) {
     constexpr int kRgbBytes = 3;
     if (width <= 0 || height <= 0 ||
         rgb.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * kRgbBytes) {
@@ -20,12 +20,22 @@ bool writePng(const std::string& path, int width, int height, const std::vector<
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_RGB;
-    if (png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), width * kRgbBytes, nullptr) ==
-        0) {
-        error = "cannot write " + path + ": " + image.message;
+    // The first call measures, the second encodes.
+    png_alloc_size_t size = 0;
+    if (png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), width * kRgbBytes,
+                                  nullptr) == 0) {
+        error = std::string("cannot encode the picture: ") + image.message;
         png_image_free(&image);
         return false;
     }
+    encoded.resize(size);
+    if (png_image_write_to_memory(&image, encoded.data(), &size, 0, rgb.data(), width * kRgbBytes,
+                                  nullptr) == 0) {
+        error = std::string("cannot encode the picture: ") + image.message;
+        png_image_free(&image);
+        return false;
+    }
+    encoded.resize(size);
     return true;
 }
 

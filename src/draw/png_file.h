@@ -1,4 +1,4 @@
-// Writing an RGB picture to a PNG file.
+// An RGB picture as PNG.
 #pragma once
 
 #include <cstdint>
@@ -7,9 +7,9 @@
 
 namespace agv {
 
-/// Writes width × height RGB pixels (top row first) to path; on failure returns false
-/// with the reason in error.
-bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,
-              std::string& error);
+/// Encodes width × height RGB pixels (top row first) as a PNG file's bytes; on failure
+/// returns false with the reason in error.
+bool encodePng(int width, int height, const std::vector<std::uint8_t>& rgb,
+               std::vector<std::uint8_t>& encoded, std::string& error);
 
 }  // namespace agv

@@ -153,6 +153,14 @@ TEST_F(BatchRun, OptionsReachTheComputationAsTheDialogueWouldSetThem) {
     // With --csv - the CSV alone is on standard output and the summary moves to standard error.
     EXPECT_EQ(result.out, expectedCsv(c));
     EXPECT_NE(result.err.find("type 2 (1FDW1FS): "), std::string::npos) << result.err;
+
+    // Constants missing at the end keep their start-up values (cosine n = 1).
+    Conditions straight;
+    straight.curve = 1;
+    straight.params = {0.0, 5.0, 1.0};
+    const RunResult shortParams = run({"--curve", "1", "--curve-params=0,5", "--csv", "-"});
+    ASSERT_EQ(shortParams.status, 0) << shortParams.err;
+    EXPECT_EQ(shortParams.out, expectedCsv(straight));
 }
 
 TEST_F(BatchRun, BadArgumentsExitWithStatus2AndWriteNothing) {
@@ -188,8 +196,7 @@ TEST_F(BatchRun, TooLongPathsExitWithStatus3AndWriteNothing) {
     // sf = 62.8319 m is longer than the 60 m the store can hold.
     RunResult result = run({"--curve", "15", "--curve-params", "5,2", "--csv", "run.csv"});
     EXPECT_EQ(result.status, 3) << result.err;
-    EXPECT_NE(result.err.find("path 15 is 62.8319 m long, more than the 60.0000 m"),
-              std::string::npos)
+    EXPECT_NE(result.err.find("path 15 is 62.8319 m long, more than the 60 m"), std::string::npos)
         << result.err;
     EXPECT_TRUE(leftFiles().empty());
 
@@ -201,6 +208,51 @@ TEST_F(BatchRun, TooLongPathsExitWithStatus3AndWriteNothing) {
         << result.err;
     EXPECT_TRUE(result.out.empty()) << result.out;
     EXPECT_TRUE(leftFiles().empty());
+}
+
+TEST_F(BatchRun, LengthLimitOnBothSidesAndHugeConstants) {
+    // R = 10: n = 0.95652 is 60.0999 m long, refused by the length check.
+    RunResult result = run({"--curve", "15", "--curve-params", "10,0.95652", "--csv", "run.csv"});
+    EXPECT_EQ(result.status, 3) << result.err;
+    EXPECT_NE(result.err.find("path 15 is 60.0999 m long"), std::string::npos) << result.err;
+    // n = 0.95334 is 59.90 m: it passes the check (and then runs out of records).
+    result = run({"--curve", "15", "--curve-params", "10,0.95334", "--csv", "run.csv"});
+    EXPECT_EQ(result.err.find("smax"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("ran out of records"), std::string::npos) << result.err;
+    // Constants whose length would take minutes to sum are refused on a bound.
+    for (const char* params : {"1,1e9", "1e-300,1e308"}) {
+        result = run({"--curve", "3", "--curve-params", params});
+        EXPECT_EQ(result.status, 3) << params << result.err;
+        EXPECT_NE(result.err.find("more than the 60 m the store holds"), std::string::npos)
+            << result.err;
+    }
+    result = run({"--curve", "12", "--curve-params", "1,1e9"});
+    EXPECT_EQ(result.status, 3) << result.err;
+    EXPECT_TRUE(leftFiles().empty());
+}
+
+TEST_F(BatchRun, DivergedComputationExitsWithStatus4AndWritesNothing) {
+    const RunResult result =
+        run({"--error", "5", "--error-values", "1e308", "--csv", "run.csv", "--summary"});
+    EXPECT_EQ(result.status, 4) << result.err;
+    EXPECT_NE(result.err.find("diverged"), std::string::npos) << result.err;
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_TRUE(leftFiles().empty());
+}
+
+TEST_F(BatchRun, FailedWritesExitWithStatus1) {
+    const std::string batch = kBatchBinary;
+    const auto shell = [&](const std::string& command) {
+        const std::string line = "cd \"" + dir_.string() + "\" && " + command;
+        const int status = std::system(("bash -c '" + line + "' 2>/dev/null").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    // A reader that goes away early: the CSV is larger than the pipe holds.
+    EXPECT_EQ(shell(batch + " --csv - | true; exit ${PIPESTATUS[0]}"), 1);
+    // A file size limit of 1 KiB: the CSV fails and leaves nothing, the summary fails too.
+    EXPECT_EQ(shell("ulimit -f 1; exec " + batch + " --csv run.csv"), 1);
+    EXPECT_TRUE(leftFiles().empty());
+    EXPECT_EQ(shell("ulimit -f 1; exec " + batch + " --summary > summary.txt"), 1);
 }
 
 TEST_F(BatchRun, PicturesWithoutDisplayExitWithStatus2AndWriteNothing) {

@@ -227,6 +227,20 @@ TEST_F(Dialogue, TooLongPathsAreRefusedBeforeAndDuringTheComputation) {
     EXPECT_DOUBLE_EQ(ctx.model.settings.rearWheelErrR, -0.02);
 }
 
+TEST_F(Dialogue, LengthLimitOnBothSidesAndHugeConstants) {
+    // R = 10: n = 0.95652 is 60.0999 m long, n = 0.95334 is 59.90 m; input ends after it.
+    EXPECT_TRUE(run("0\ny\n15\n10 0.95652\n15\n10 0.95334\n"));
+    std::string text = take();
+    EXPECT_EQ(countOf(text, "経路長sf=60.0999>60.0000=smax"), 1);
+    EXPECT_EQ(countOf(text, "smax限界"), 1);
+    EXPECT_NEAR(ctx.model.path.pathEnd[15].sf, 59.9, 1e-3);
+    // A length of 10^9 m is refused at once, on a lower bound of it.
+    EXPECT_TRUE(run("0\ny\n3\n1 1e9\n"));
+    text = take();
+    EXPECT_NE(text.find("経路番号I=3 経路長sf=1000000000.0000>60.0000=smax"), std::string::npos)
+        << text;
+}
+
 TEST_F(Dialogue, EntryKeysRunTheirSections) {
     firstPass();
     ctx.model.settings.vehicleType = k1RDW1FS;

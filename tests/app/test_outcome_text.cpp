@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 namespace agv {
@@ -28,9 +29,10 @@ TEST(OutcomeText, ComputationMessagesOfEachOutcome) {
     outcome.vehicleType = 2;
     outcome.record = 3000;
     outcome.limit = 3000;
-    EXPECT_EQ(messages(outcome), "\n      2DW1C 計算終わり"
-                                 "\ncaltraj() I=15 AGV=2 刻み数NN=3000>=3000=MAX "
-                                 "経路長長過ぎる．経路設定し直し");
+    EXPECT_EQ(messages(outcome),
+              "\n      2DW1C 計算終わり"
+              "\ncaltraj() I=15 AGV=2 刻み数NN=3000>=3000=MAX "
+              "経路長長過ぎる．経路設定し直し");
     EXPECT_EQ(outcomeReason(outcome), "type 2 ran out of records on path 15 (record 3000 of 3000)");
 
     std::ostringstream tooLong;
@@ -43,7 +45,14 @@ TEST(OutcomeText, ComputationMessagesOfEachOutcome) {
     EXPECT_EQ(tooLong.str(),
               "\n経路番号I=15 経路長sf=62.8319>60.0000=smax限界を超えている．経路設定し直し");
     EXPECT_EQ(outcomeReason(check),
-              "path 15 is 62.8319 m long, more than the 60.0000 m the store holds");
+              "path 15 is 62.8319 m long, more than the 60 m the store holds");
+    // A length that is no number is said in words.
+    check.length = std::nan("");
+    tooLong.str("");
+    printPathTooLong(tooLong, check);
+    EXPECT_EQ(tooLong.str(), "\n経路番号I=15 経路長を計算できない．経路設定し直し");
+    EXPECT_EQ(pathTooLongText(check), tooLong.str());
+    EXPECT_EQ(outcomeReason(check), "the length of path 15 cannot be computed");
 }
 
 TEST(OutcomeText, RefusalsInBothLanguages) {

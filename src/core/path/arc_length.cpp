@@ -4,7 +4,9 @@
 #include <limits>
 
 #include "path/curves.h"
+#include "path/length_bound.h"
 #include "sim/model.h"
+#include "sim/trajectory_store.h"
 
 namespace agv {
 
@@ -66,7 +68,10 @@ void setupPath(Model& model, int curveNumber) {
         t.arcTable.count = 0;
     }
     const double pEnd = t.pathEndParam[I];
-    const double sf = arcLength(model, 0.0, pEnd, I);
+    // A path far longer than the store gets a lower bound, not a sum that could run long.
+    const auto bound = pathLengthLowerBound(model.settings.curve, I, pEnd,
+                                            kMaxRecords * model.settings.stepLength);
+    const double sf = bound ? *bound : arcLength(model, 0.0, pEnd, I);
     t.pathEnd[I].sf = sf;
     const double kappaEnd = curveCurvature(model, pEnd, I);
     const PathEnd& end = t.pathEnd[I];

@@ -2,6 +2,7 @@
 
 #include "path/arc_length.h"
 #include "path/curves.h"
+#include "path/length_bound.h"
 #include "sim/model.h"
 #include "sim/trajectory_store.h"
 
@@ -13,10 +14,13 @@ RunOutcome checkPathLength(Model& model, int curveNumber) {
     outcome.status = RunStatus::kPathTooLong;
     if (!isCurveNumber(curveNumber)) return outcome;
     const int I = curveNumber;
-    const double sf = arcLength(model, 0.0, model.path.pathEndParam[I], I);
-    model.path.pathEnd[I].sf = sf;
     // The trajectory store records one sample per stepLength of travel.
     const double smax = kMaxRecords * model.settings.stepLength;
+    // A path far longer than the store gets a lower bound, not a sum that could run long.
+    const double pEnd = model.path.pathEndParam[I];
+    const auto bound = pathLengthLowerBound(model.settings.curve, I, pEnd, smax);
+    const double sf = bound ? *bound : arcLength(model, 0.0, pEnd, I);
+    model.path.pathEnd[I].sf = sf;
     outcome.length = sf;
     outcome.limit = smax;
     // A length that is not a number cannot be run either: refused like a long one.
