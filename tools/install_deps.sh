@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  freeglut3-dev libglu1-mesa-dev libpng-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  freeglut3-dev libglu1-mesa-dev libpng-dev libgif-dev
+  xvfb xauth xdotool x11-utils imagemagick libxml2-utils
 )
 
 missing=()

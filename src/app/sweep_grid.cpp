@@ -88,8 +88,8 @@ bool parseRange(const std::string& flag, const std::vector<std::string>& parts,
 
 }  // namespace
 
-bool parseAxisValues(const std::string& flag, const std::string& text,
-                     std::vector<double>& values, std::string& error) {
+bool parseAxisValues(const std::string& flag, const std::string& text, std::vector<double>& values,
+                     std::string& error) {
     const std::vector<std::string> parts = split(text, ':');
     if (parts.size() == 3) {
         if (!parseRange(flag, parts, values, error)) return false;

@@ -20,8 +20,8 @@ inline constexpr std::size_t kMaxGridPoints = 1000000;
 
 /// Reads "start:stop:count" (count values evenly spaced, both ends included) or a comma list
 /// of finite numbers. The values must increase strictly. False with a one-line reason.
-bool parseAxisValues(const std::string& flag, const std::string& text,
-                     std::vector<double>& values, std::string& error);
+bool parseAxisValues(const std::string& flag, const std::string& text, std::vector<double>& values,
+                     std::string& error);
 
 /// Values of the three quantities; one with a single value is not swept.
 struct SweepGrid {

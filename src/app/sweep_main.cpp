@@ -71,8 +71,7 @@ int checkAxes(const agv::SweepModel& model, const agv::SweepOptions& options) {
 /// The lines on standard error that say why runs of a point are not done.
 void reportReasons(agv::SweepProgress& progress, const agv::GridValues& values,
                    const agv::PointResult& result) {
-    const std::string point = std::string(kProgramName) +
-                              ": fn=" + agv::shortestNumber(values.fn) +
+    const std::string point = std::string(kProgramName) + ": fn=" + agv::shortestNumber(values.fn) +
                               " zeta=" + agv::shortestNumber(values.zeta) +
                               " error_size=" + agv::shortestNumber(values.errorSize);
     const bool same = result[0].outcome == result[1].outcome &&

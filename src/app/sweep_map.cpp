@@ -29,10 +29,9 @@ constexpr int kBarTicks = 5;
 const char* const kTypeTitles[3] = {"type 1: 2DW1C", "type 2: 1FDW1FS", "type 3: 1RDW1FS"};
 
 /// Stops of the colour ramp (dark blue to yellow, lightness rising with the value).
-constexpr double kRamp[][3] = {{68, 1, 84},    {72, 40, 120},  {62, 74, 137},
-                               {49, 104, 142}, {38, 130, 142}, {31, 158, 137},
-                               {53, 183, 121}, {109, 205, 89}, {180, 222, 44},
-                               {253, 231, 37}};
+constexpr double kRamp[][3] = {{68, 1, 84},    {72, 40, 120},  {62, 74, 137},  {49, 104, 142},
+                               {38, 130, 142}, {31, 158, 137}, {53, 183, 121}, {109, 205, 89},
+                               {180, 222, 44}, {253, 231, 37}};
 constexpr int kRampStops = sizeof kRamp / sizeof kRamp[0];
 
 std::string rampColour(double t) {
@@ -63,9 +62,12 @@ std::string px(double value) {
 std::string axisTitle(int axis, int errorNumber) {
     if (axis == kAxisFn) return "fn [Hz]";
     if (axis == kAxisZeta) return "damping ratio \xce\xb6 [-]";
-    static const char* const kErrorTitles[] = {
-        "error size",        "left rear wheel radius error [%]", "front wheel radius error [%]",
-        "steering drift [deg]", "WheelBase error [%]",           "drive wheel slip [%]"};
+    static const char* const kErrorTitles[] = {"error size",
+                                               "left rear wheel radius error [%]",
+                                               "front wheel radius error [%]",
+                                               "steering drift [deg]",
+                                               "WheelBase error [%]",
+                                               "drive wheel slip [%]"};
     return kErrorTitles[std::clamp(errorNumber, 0, 5)];
 }
 
@@ -84,8 +86,8 @@ std::vector<std::size_t> tickCells(std::size_t count) {
 
 void text(std::string& svg, double x, double y, const std::string& content,
           const char* anchor = "middle", const std::string& extra = "") {
-    svg += "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\" text-anchor=\"" + anchor + "\"" +
-           extra + ">" + content + "</text>\n";
+    svg += "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\" text-anchor=\"" + anchor + "\"" + extra +
+           ">" + content + "</text>\n";
 }
 
 }  // namespace
@@ -135,10 +137,10 @@ std::string sweepMapSvg(const SweepGrid& grid, const SweepScenario& scenario,
            px(height) + "\" viewBox=\"0 0 " + px(width) + " " + px(height) +
            "\" font-family=\"sans-serif\" font-size=\"12\">\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-    std::string title = metric + metricUnit(metric) + " over " + axisTitle(xAxis, scenario.errorNumber) +
-                        " and " + axisTitle(yAxis, scenario.errorNumber) + "; curve " +
-                        std::to_string(scenario.curveNumber) + ", error " +
-                        std::to_string(scenario.errorNumber);
+    std::string title =
+        metric + metricUnit(metric) + " over " + axisTitle(xAxis, scenario.errorNumber) + " and " +
+        axisTitle(yAxis, scenario.errorNumber) + "; curve " + std::to_string(scenario.curveNumber) +
+        ", error " + std::to_string(scenario.errorNumber);
     text(svg, width / 2, 22, title, "middle", " font-size=\"15\"");
     text(svg, width / 2, 42,
          "crossed: refused or failed run; outlined in red: the smallest |value| of the panel");
@@ -159,11 +161,12 @@ std::string sweepMapSvg(const SweepGrid& grid, const SweepScenario& scenario,
                                     px(cellW) + "\" height=\"" + px(cellH) + "\"";
             if (p.hasValue[k]) {
                 svg += "<rect class=\"cell\" data-type=\"" + std::to_string(k + 1) +
-                       "\" data-value=\"" + shortestNumber(p.value[k]) + "\"" + box +
-                       " fill=\"" + rampColour(scaled(p.value[k])) + "\"><title>" +
-                       number(xs[at[xAxis]]) + ", " + number(ys[at[yAxis]]) + ": " +
-                       number(p.value[k]) + "</title></rect>\n";
-                if (best == points.size() || std::fabs(p.value[k]) < std::fabs(points[best].value[k]))
+                       "\" data-value=\"" + shortestNumber(p.value[k]) + "\"" + box + " fill=\"" +
+                       rampColour(scaled(p.value[k])) + "\"><title>" + number(xs[at[xAxis]]) +
+                       ", " + number(ys[at[yAxis]]) + ": " + number(p.value[k]) +
+                       "</title></rect>\n";
+                if (best == points.size() ||
+                    std::fabs(p.value[k]) < std::fabs(points[best].value[k]))
                     best = i;
             } else {
                 svg += "<rect class=\"cell failed\" data-type=\"" + std::to_string(k + 1) +
@@ -189,11 +192,12 @@ std::string sweepMapSvg(const SweepGrid& grid, const SweepScenario& scenario,
         for (const std::size_t i : tickCells(xs.size())) {
             const double x = left + cellW * (static_cast<double>(i) + 0.5);
             const double y = top + kPanelSize;
-            svg += "<line x1=\"" + px(x) + "\" y1=\"" + px(y) + "\" x2=\"" + px(x) +
-                   "\" y2=\"" + px(y + 5) + "\" stroke=\"black\"/>\n";
+            svg += "<line x1=\"" + px(x) + "\" y1=\"" + px(y) + "\" x2=\"" + px(x) + "\" y2=\"" +
+                   px(y + 5) + "\" stroke=\"black\"/>\n";
             text(svg, x, y + 18, number(xs[i]));
         }
-        text(svg, left + kPanelSize / 2, top + kPanelSize + 40, axisTitle(xAxis, scenario.errorNumber));
+        text(svg, left + kPanelSize / 2, top + kPanelSize + 40,
+             axisTitle(xAxis, scenario.errorNumber));
         for (const std::size_t i : tickCells(rows)) {
             const double y = top + cellH * (static_cast<double>(rows - 1 - i) + 0.5);
             svg += "<line x1=\"" + px(left - 5) + "\" y1=\"" + px(y) + "\" x2=\"" + px(left) +

@@ -15,10 +15,9 @@ namespace {
 constexpr long kMaxJobs = 1024;
 
 bool takesValue(const std::string& flag) {
-    static const char* const kFlags[] = {"--error", "--error-values", "--curve", "--curve-params",
-                                         "--fn",    "--zeta",         "--error-size",
-                                         "--csv",   "--map",          "--metric",
-                                         "--jobs",  "--shard"};
+    static const char* const kFlags[] = {
+        "--error",      "--error-values", "--curve", "--curve-params", "--fn",   "--zeta",
+        "--error-size", "--csv",          "--map",   "--metric",       "--jobs", "--shard"};
     for (const char* name : kFlags) {
         if (flag == name) return true;
     }

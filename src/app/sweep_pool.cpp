@@ -17,9 +17,9 @@ constexpr std::chrono::milliseconds kTickInterval{100};
 
 }  // namespace
 
-void runSweepPoints(const SweepModel& model, const SweepScenario& scenario,
-                    const SweepGrid& grid, const std::vector<std::size_t>& points, int jobs,
-                    const SweepDelivery& deliver, const SweepTick& tick) {
+void runSweepPoints(const SweepModel& model, const SweepScenario& scenario, const SweepGrid& grid,
+                    const std::vector<std::size_t>& points, int jobs, const SweepDelivery& deliver,
+                    const SweepTick& tick) {
     const std::size_t total = points.size();
     std::vector<std::unique_ptr<PointResult>> slots(total);
     std::atomic<std::size_t> next{0};

@@ -17,8 +17,8 @@ using SweepDelivery = std::function<void(std::size_t i, const PointResult& resul
 using SweepTick = std::function<void(std::size_t done)>;
 
 /// Runs the given grid points with jobs threads (at least one, at most one per point).
-void runSweepPoints(const SweepModel& model, const SweepScenario& scenario,
-                    const SweepGrid& grid, const std::vector<std::size_t>& points, int jobs,
-                    const SweepDelivery& deliver, const SweepTick& tick);
+void runSweepPoints(const SweepModel& model, const SweepScenario& scenario, const SweepGrid& grid,
+                    const std::vector<std::size_t>& points, int jobs, const SweepDelivery& deliver,
+                    const SweepTick& tick);
 
 }  // namespace agv

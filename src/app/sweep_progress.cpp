@@ -43,14 +43,13 @@ void SweepProgress::update(std::size_t done) {
 void SweepProgress::draw(std::size_t done) {
     const double elapsed = secondsSince(start_);
     const double rate = elapsed > 0.0 ? static_cast<double>(done) / elapsed : 0.0;
-    const int filled =
-        total_ == 0 ? kBarWidth : static_cast<int>(kBarWidth * done / total_);
+    const int filled = total_ == 0 ? kBarWidth : static_cast<int>(kBarWidth * done / total_);
     std::string bar(static_cast<std::size_t>(filled), '#');
     bar.resize(kBarWidth, '.');
     const std::string left =
         rate > 0.0 ? clock(static_cast<double>(total_ - done) / rate) + " left" : "";
-    std::fprintf(stderr, "\r\033[K[%s] %zu/%zu  %.1f points/s  %s", bar.c_str(), done, total_,
-                 rate, left.c_str());
+    std::fprintf(stderr, "\r\033[K[%s] %zu/%zu  %.1f points/s  %s", bar.c_str(), done, total_, rate,
+                 left.c_str());
     std::fflush(stderr);
     barShown_ = true;
 }

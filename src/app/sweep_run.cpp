@@ -151,9 +151,8 @@ bool SweepRunner::prepare(const SweepScenario& scenario, const GridValues& value
     outcome = RunOutcome::kRefused;
     const char errorNumber = static_cast<char>('0' + scenario.errorNumber);
     const double value1 = scenario.errorNumber == 0 ? 0.0 : values.errorSize;
-    if (!passes(ctx, reason, [&] {
-            return checkErrorChoice(ctx, errorNumber, value1, scenario.errorValue2);
-        })) {
+    if (!passes(ctx, reason,
+                [&] { return checkErrorChoice(ctx, errorNumber, value1, scenario.errorValue2); })) {
         return false;
     }
     const int curve = scenario.curveNumber;

@@ -17,9 +17,8 @@ const char* const kSweepCsvHeader =
 
 namespace {
 
-const char* const kMetricNames[] = {"nofbc_max_dd", "nofbc_max_dth", "fbc_max_dd",
-                                    "fbc_max_dth",  "fbc_rms_dd",    "fbc_final_dd",
-                                    "fbc_final_dth"};
+const char* const kMetricNames[] = {"nofbc_max_dd", "nofbc_max_dth", "fbc_max_dd",   "fbc_max_dth",
+                                    "fbc_rms_dd",   "fbc_final_dd",  "fbc_final_dth"};
 constexpr int kMetricCount = sizeof kMetricNames / sizeof kMetricNames[0];
 /// Characters enough for the shortest form of any double.
 constexpr int kNumberChars = 32;
@@ -106,7 +105,7 @@ std::string sweepMetricNames() {
 
 bool sweepMetricValue(const MechanismResult& r, int column, double& value) {
     if (!r.hasFigures || column < 0 || column >= kMetricCount) return false;
-    const double figures[kMetricCount] = {r.nofbcMaxDd, r.nofbcMaxDth, r.fbcMaxDd,  r.fbcMaxDth,
+    const double figures[kMetricCount] = {r.nofbcMaxDd, r.nofbcMaxDth, r.fbcMaxDd,   r.fbcMaxDth,
                                           r.fbcRmsDd,   r.fbcFinalDd,  r.fbcFinalDth};
     value = figures[column];
     return true;
@@ -119,8 +118,8 @@ std::string shortestNumber(double value) {
 }
 
 void appendSweepRows(std::string& out, const GridValues& values, const PointResult& result) {
-    const std::string point = shortestNumber(values.fn) + ',' + shortestNumber(values.zeta) +
-                              ',' + shortestNumber(values.errorSize) + ',';
+    const std::string point = shortestNumber(values.fn) + ',' + shortestNumber(values.zeta) + ',' +
+                              shortestNumber(values.errorSize) + ',';
     for (int k = 0; k < 3; ++k) {
         const MechanismResult& r = result[k];
         out += point;

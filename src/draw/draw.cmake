@@ -2,6 +2,7 @@
 find_package(OpenGL REQUIRED)
 find_package(GLUT REQUIRED)
 find_package(PNG REQUIRED)
+find_package(GIF REQUIRED)
 find_package(X11 REQUIRED)
 
 add_library(agv_draw STATIC
@@ -15,8 +16,9 @@ add_library(agv_draw STATIC
   draw/window_keys.cpp
   draw/gl_window.cpp
   draw/png_file.cpp
+  draw/gif_file.cpp
   draw/picture_export.cpp)
-target_link_libraries(agv_draw PUBLIC agvcore GLUT::GLUT OpenGL::GLU OpenGL::GL PNG::PNG X11::X11)
+target_link_libraries(agv_draw PUBLIC agvcore GLUT::GLUT OpenGL::GLU OpenGL::GL PNG::PNG GIF::GIF X11::X11)
 
 # The interactive window runs the console dialogue from its keys.
 if(TARGET agv_console)

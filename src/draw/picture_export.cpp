@@ -3,11 +3,14 @@
 #include <GL/freeglut.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
 #include "app/context.h"
+#include "draw/colors.h"
 #include "draw/frame.h"
+#include "draw/gif_file.h"
 #include "draw/gl_window.h"
 #include "draw/png_file.h"
 #include "draw/window_keys.h"
@@ -66,6 +69,34 @@ bool renderFrames(AgvContext& ctx, const PictureRequest& request, std::string& e
     }
 }
 
+/// Hundredths of a second per second, the unit of GIF frame delays.
+constexpr double kCentisecondsPerSecond = 100.0;
+
+PaletteColour paletteColour(const Rgba& c) {
+    const auto channel = [](float v) { return static_cast<std::uint8_t>(std::lround(v * 255.0f)); };
+    return {channel(c.r), channel(c.g), channel(c.b)};
+}
+
+// The frames of renderFrames in one GIF, each shown for the time its records take.
+bool renderGif(AgvContext& ctx, const PictureRequest& request, std::string& error) {
+    GifAnimation gif;
+    const std::vector<PaletteColour> palette = {
+        paletteColour(colorWhite), paletteColour(colorBlack), paletteColour(colorRed),
+        paletteColour(colorGreen), paletteColour(colorBlue)};
+    if (!gif.open(request.gifPath, kWindowSize, kWindowSize, palette, error)) return false;
+    const int last = ctx.store->recordCount[ctx.settings.vehicleType - 1];
+    const int every = std::max(request.frameEvery, 1);
+    for (int index = 0;; index = std::min(index + every, last)) {
+        const int records = index < last ? std::min(every, last - index) : every;
+        const int delay =
+            static_cast<int>(std::lround(records * ctx.settings.dt * kCentisecondsPerSecond));
+        ctx.view.motionIndex = index;
+        drawFrame(ctx);
+        if (!gif.addFrame(readBackBuffer(kWindowSize, kWindowSize), delay, error)) return false;
+        if (index >= last) return gif.finish(error);
+    }
+}
+
 }  // namespace
 
 int exportPictures(AgvContext& ctx, const PictureRequest& request, std::string& error) {
@@ -86,6 +117,7 @@ int exportPictures(AgvContext& ctx, const PictureRequest& request, std::string& 
     bool ok = true;
     if (!request.pngPath.empty()) ok = renderTo(ctx, request.pngPath, error);
     if (ok && !request.framesDir.empty()) ok = renderFrames(ctx, request, error);
+    if (ok && !request.gifPath.empty()) ok = renderGif(ctx, request, error);
 
     glutDestroyWindow(window);
     // The window goes away when GLUT next handles its events.

@@ -1,4 +1,5 @@
-// Renders the window picture of a computed run into PNG files (needs an X display).
+// Renders the window picture of a computed run into PNG files and an animated GIF (needs
+// an X display).
 #pragma once
 
 #include <string>
@@ -22,6 +23,8 @@ struct PictureRequest {
     /// Folder for the animation frames (empty: none), one picture every frameEvery records.
     std::string framesDir;
     int frameEvery = 1;
+    /// Animated GIF of the same frames (empty: none).
+    std::string gifPath;
 };
 
 /// Opens a hidden 800 x 800 window, draws the requested pictures and writes them.

@@ -1,0 +1,219 @@
+#include "draw/gif_file.h"
+
+#include <gif_lib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace agv {
+
+namespace {
+
+/// Bytes per RGB pixel.
+constexpr int kRgbBytes = 3;
+/// Most palette colours; one index stays free for transparency.
+constexpr std::size_t kMaxColours = 255;
+/// The NETSCAPE2.0 application extension: loop the animation forever.
+constexpr unsigned char kLoopForever[] = {1, 0, 0};
+constexpr char kLoopExtensionName[] = "NETSCAPE2.0";
+
+int paletteSize(std::size_t colours) {
+    int size = 2;
+    while (static_cast<std::size_t>(size) < colours)
+        size *= 2;
+    return size;
+}
+
+}  // namespace
+
+GifAnimation::~GifAnimation() {
+    discard();
+}
+
+void GifAnimation::discard() {
+    if (gif_ != nullptr) {
+        int code = 0;
+        EGifCloseFile(gif_, &code);
+        gif_ = nullptr;
+    }
+    if (!temp_.empty()) std::remove(temp_.c_str());
+    temp_.clear();
+}
+
+bool GifAnimation::failed(const char* step, std::string& error) {
+    const int code = gif_ != nullptr ? gif_->Error : 0;
+    const char* reason = GifErrorString(code);
+    error = "cannot write " + path_ + " (" + step + "): " + (reason != nullptr ? reason : "?");
+    discard();
+    return false;
+}
+
+bool GifAnimation::open(const std::string& path, int width, int height,
+                        const std::vector<PaletteColour>& palette, std::string& error) {
+    discard();
+    path_ = path;
+    width_ = width;
+    height_ = height;
+    palette_ = palette;
+    previous_.clear();
+    if (width <= 0 || height <= 0 || palette.empty() || palette.size() > kMaxColours) {
+        error = "a GIF needs a picture size and 1 to 255 colours";
+        return false;
+    }
+    std::string name = path + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        error = "cannot create a file beside " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, static_cast<mode_t>(0666) & ~mask);
+    temp_ = name;
+    int code = 0;
+    gif_ = EGifOpenFileHandle(fd, &code);
+    if (gif_ == nullptr) {
+        ::close(fd);
+        error = "cannot write " + path + ": " + GifErrorString(code);
+        discard();
+        return false;
+    }
+    EGifSetGifVersion(gif_, true);
+
+    // The palette, then the transparent index, padded to a power of two.
+    const int size = paletteSize(palette.size() + 1);
+    ColorMapObject* map = GifMakeMapObject(size, nullptr);
+    if (map == nullptr) return failed("palette", error);
+    for (int i = 0; i < size; ++i) {
+        const PaletteColour c =
+            static_cast<std::size_t>(i) < palette.size() ? palette[i] : palette[0];
+        map->Colors[i] = GifColorType{c[0], c[1], c[2]};
+    }
+    const int written = EGifPutScreenDesc(gif_, width, height, size, 0, map);
+    GifFreeMapObject(map);
+    if (written == GIF_ERROR) return failed("screen", error);
+    if (EGifPutExtensionLeader(gif_, APPLICATION_EXT_FUNC_CODE) == GIF_ERROR ||
+        EGifPutExtensionBlock(gif_, sizeof kLoopExtensionName - 1, kLoopExtensionName) ==
+            GIF_ERROR ||
+        EGifPutExtensionBlock(gif_, sizeof kLoopForever, kLoopForever) == GIF_ERROR ||
+        EGifPutExtensionTrailer(gif_) == GIF_ERROR) {
+        return failed("loop", error);
+    }
+    return true;
+}
+
+bool GifAnimation::addFrame(const std::vector<std::uint8_t>& rgb, int delay, std::string& error) {
+    if (gif_ == nullptr) {
+        error = "no GIF open";
+        return false;
+    }
+    const std::size_t pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+    if (rgb.size() != pixels * kRgbBytes) {
+        error = "picture size does not match the GIF";
+        discard();
+        return false;
+    }
+    // Exact colours map to their index; others (none in the window's pictures) to the
+    // nearest colour, never dithered.
+    std::vector<std::uint8_t> indices(pixels);
+    std::uint32_t lastColour = 0xffffffffu;
+    std::uint8_t lastIndex = 0;
+    for (std::size_t p = 0; p < pixels; ++p) {
+        const std::uint8_t* px = &rgb[p * kRgbBytes];
+        const std::uint32_t colour =
+            (std::uint32_t{px[0]} << 16) | (std::uint32_t{px[1]} << 8) | std::uint32_t{px[2]};
+        if (colour != lastColour) {
+            long bestDistance = -1;
+            for (std::size_t i = 0; i < palette_.size(); ++i) {
+                long distance = 0;
+                for (int c = 0; c < kRgbBytes; ++c) {
+                    const long d = static_cast<long>(px[c]) - palette_[i][c];
+                    distance += d * d;
+                }
+                if (bestDistance < 0 || distance < bestDistance) {
+                    bestDistance = distance;
+                    lastIndex = static_cast<std::uint8_t>(i);
+                }
+            }
+            lastColour = colour;
+        }
+        indices[p] = lastIndex;
+    }
+
+    // The rectangle that changed since the previous frame (all of the first frame).
+    int left = 0, top = 0, right = width_ - 1, bottom = height_ - 1;
+    int transparent = NO_TRANSPARENT_COLOR;
+    if (!previous_.empty()) {
+        left = width_;
+        top = height_;
+        right = -1;
+        bottom = -1;
+        for (int y = 0; y < height_; ++y) {
+            for (int x = 0; x < width_; ++x) {
+                const std::size_t p = static_cast<std::size_t>(y) * width_ + x;
+                if (indices[p] == previous_[p]) continue;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+        if (right < 0) left = right = top = bottom = 0;  // unchanged: one transparent pixel
+        transparent = static_cast<int>(palette_.size());
+    }
+    GraphicsControlBlock control{};
+    control.DisposalMode = DISPOSE_DO_NOT;
+    control.UserInputFlag = false;
+    control.DelayTime = delay;
+    control.TransparentColor = transparent;
+    GifByteType extension[4];
+    const size_t length = EGifGCBToExtension(&control, extension);
+    if (EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) ==
+        GIF_ERROR) {
+        return failed("frame", error);
+    }
+    const int w = right - left + 1, h = bottom - top + 1;
+    if (EGifPutImageDesc(gif_, left, top, w, h, false, nullptr) == GIF_ERROR) {
+        return failed("frame", error);
+    }
+    std::vector<GifPixelType> line(static_cast<std::size_t>(w));
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) {
+            const std::size_t p = static_cast<std::size_t>(y) * width_ + x;
+            const bool same = !previous_.empty() && indices[p] == previous_[p];
+            line[x - left] = same ? static_cast<GifPixelType>(transparent) : indices[p];
+        }
+        if (EGifPutLine(gif_, line.data(), w) == GIF_ERROR) return failed("frame", error);
+    }
+    previous_ = std::move(indices);
+    return true;
+}
+
+bool GifAnimation::finish(std::string& error) {
+    if (gif_ == nullptr) {
+        error = "no GIF open";
+        return false;
+    }
+    int code = 0;
+    const int closed = EGifCloseFile(gif_, &code);
+    gif_ = nullptr;
+    if (closed == GIF_ERROR) {
+        error = "cannot write " + path_ + ": " + GifErrorString(code);
+        discard();
+        return false;
+    }
+    if (std::rename(temp_.c_str(), path_.c_str()) != 0) {
+        error = "cannot rename " + temp_ + " to " + path_ + ": " + std::strerror(errno);
+        discard();
+        return false;
+    }
+    temp_.clear();
+    return true;
+}
+
+}  // namespace agv

@@ -1,0 +1,46 @@
+// Writing an animation of RGB pictures with a fixed palette to a GIF file: no dithering,
+// each frame stored as the rectangle that changed, unchanged pixels in it transparent.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct GifFileType;
+
+namespace agv {
+
+using PaletteColour = std::array<std::uint8_t, 3>;
+
+class GifAnimation {
+  public:
+    GifAnimation() = default;
+    ~GifAnimation();
+    GifAnimation(const GifAnimation&) = delete;
+    GifAnimation& operator=(const GifAnimation&) = delete;
+
+    /// Starts a looping animation of width × height pictures drawn in the palette's colours
+    /// (at most 255). The file is written under a temporary name until finish. False with
+    /// the reason in error.
+    bool open(const std::string& path, int width, int height,
+              const std::vector<PaletteColour>& palette, std::string& error);
+    /// Adds one RGB picture (top row first) shown for delay hundredths of a second. A pixel
+    /// of another colour takes the nearest palette colour.
+    bool addFrame(const std::vector<std::uint8_t>& rgb, int delay, std::string& error);
+    /// Completes the file and renames it into place.
+    bool finish(std::string& error);
+
+  private:
+    void discard();
+    bool failed(const char* step, std::string& error);
+
+    GifFileType* gif_ = nullptr;
+    std::string path_, temp_;
+    int width_ = 0, height_ = 0;
+    std::vector<PaletteColour> palette_;
+    /// Palette indices of the previous picture.
+    std::vector<std::uint8_t> previous_;
+};
+
+}  // namespace agv
