@@ -43,26 +43,35 @@ int merge(const agv::SweepOptions& options) {
     return kExitOk;
 }
 
-/// Refuses, before anything runs, a value on an axis that the dialogue refuses together with
-/// the other conditions (the first value of each other axis).
+/// Refuses, before anything runs, conditions or a value on an axis that the dialogue
+/// refuses. A value is checked with the single values given for the other quantities, or
+/// their defaults where those are swept, so that a refusal names the value to blame.
 int checkAxes(const agv::SweepModel& model, const agv::SweepOptions& options) {
     agv::SweepRunner runner(model);
     const agv::SweepGrid& grid = options.grid;
-    std::string reason;
+    const agv::GridValues defaults{1.0, 1.0, agv::baseErrorSize(options.scenario)};
+    double reference[agv::kSweepAxisCount] = {defaults.fn, defaults.zeta, defaults.errorSize};
     for (int axis = 0; axis < agv::kSweepAxisCount; ++axis) {
+        if (grid.axes[axis].size() == 1) reference[axis] = grid.axes[axis][0];
+    }
+    std::string reason;
+    const auto check = [&](int axis, double value) {
+        double v[agv::kSweepAxisCount] = {reference[0], reference[1], reference[2]};
+        if (axis >= 0) v[axis] = value;
+        const int status =
+            runner.check(options.scenario, agv::GridValues{v[0], v[1], v[2]}, reason);
+        if (status == agv::kScenarioTooLong) return fail(status, "path refused: " + reason);
+        if (status == 0) return kExitOk;
+        if (axis < 0 || grid.axes[axis].size() == 1) {
+            return fail(kExitUsage, "conditions refused: " + reason);
+        }
+        return fail(kExitUsage, std::string(kAxisFlags[axis]) + " " + agv::shortestNumber(value) +
+                                    " refused: " + reason);
+    };
+    if (const int status = check(-1, 0.0); status != kExitOk) return status;
+    for (const int axis : grid.swept()) {
         for (const double value : grid.axes[axis]) {
-            agv::GridValues values{grid.axes[agv::kAxisFn][0], grid.axes[agv::kAxisZeta][0],
-                                   grid.axes[agv::kAxisErrorSize][0]};
-            (axis == agv::kAxisFn     ? values.fn
-             : axis == agv::kAxisZeta ? values.zeta
-                                      : values.errorSize) = value;
-            const int status = runner.check(options.scenario, values, reason);
-            if (status == agv::kScenarioTooLong) return fail(status, "path refused: " + reason);
-            if (status != 0) {
-                return fail(kExitUsage, std::string(kAxisFlags[axis]) + " " +
-                                            agv::shortestNumber(value) + " refused: " + reason);
-            }
-            if (grid.axes[axis].size() == 1) break;
+            if (const int status = check(axis, value); status != kExitOk) return status;
         }
     }
     return kExitOk;
