@@ -4,12 +4,19 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace agv {
+
+namespace {
+
+/// Most symbolic links followed to the file an output names.
+constexpr int kMaxLinkDepth = 40;
+
+}  // namespace
 
 SweepOutput::~SweepOutput() {
     discard();
@@ -28,13 +35,18 @@ bool SweepOutput::open(const std::string& path, std::string& error) {
         file_ = stdout;
         return true;
     }
-    // A symbolic link is written through: the file it names is replaced, not the link.
+    // A symbolic link is written through: the file it names is replaced (or created), not
+    // the link.
     std::string target = path;
-    char resolved[PATH_MAX];
     struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
-        ::realpath(path.c_str(), resolved) != nullptr) {
-        target = resolved;
+    for (int depth = 0;
+         depth < kMaxLinkDepth && ::lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+         ++depth) {
+        std::error_code ec;
+        const std::filesystem::path link = std::filesystem::read_symlink(target, ec);
+        if (ec) break;
+        target = (link.is_absolute() ? link : std::filesystem::path(target).parent_path() / link)
+                     .string();
     }
     if (::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
         if (S_ISDIR(info.st_mode)) {

@@ -251,6 +251,12 @@ TEST_F(SweepRun, RefusalsInTheGridAreMarkedAndBadArgumentsStopBeforeAnyRun) {
     fs::permissions(dir_ / "locked", fs::perms::owner_all);
     EXPECT_FALSE(fs::exists(dir_ / "t.csv"));
     EXPECT_EQ(leftFiles(), std::vector<std::string>{"locked"});
+
+    // A symbolic link is written through, not replaced.
+    fs::create_symlink("locked/real.csv", dir_ / "link.csv");
+    ASSERT_EQ(sweep({"--fn", "1,2", "--csv", "link.csv"}).status, 0);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.csv"));
+    EXPECT_EQ(readFile(dir_ / "locked" / "real.csv").rfind(kHeader, 0), 0u);
 }
 
 TEST_F(SweepRun, MapIsXmlWithOneCellPerGridPointColouredInTheOrderOfTheMetric) {
