@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,12 +43,14 @@ void BM_Sweep20x20(benchmark::State& bench) {
     std::vector<std::size_t> points(grid.size());
     for (std::size_t i = 0; i < points.size(); ++i)
         points[i] = i;
-    const int jobs = static_cast<int>(bench.range(0));
+    std::vector<std::unique_ptr<agv::SweepRunner>> runners;
+    for (int64_t j = 0; j < bench.range(0); ++j)
+        runners.push_back(std::make_unique<agv::SweepRunner>(model));
     std::size_t done = 0;
     for (auto _ : bench) {
         done = 0;
         agv::runSweepPoints(
-            model, agv::SweepScenario{}, grid, points, jobs,
+            runners, agv::SweepScenario{}, grid, points,
             [&](std::size_t, const agv::PointResult& result) {
                 done += result[0].outcome == agv::RunOutcome::kDone ? 1 : 0;
             },

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,8 +47,7 @@ int merge(const agv::SweepOptions& options) {
 /// Refuses, before anything runs, conditions or a value on an axis that the dialogue
 /// refuses. A value is checked with the single values given for the other quantities, or
 /// their defaults where those are swept, so that a refusal names the value to blame.
-int checkAxes(const agv::SweepModel& model, const agv::SweepOptions& options) {
-    agv::SweepRunner runner(model);
+int checkAxes(agv::SweepRunner& runner, const agv::SweepOptions& options) {
     const agv::SweepGrid& grid = options.grid;
     const agv::GridValues defaults{1.0, 1.0, agv::baseErrorSize(options.scenario)};
     double reference[agv::kSweepAxisCount] = {defaults.fn, defaults.zeta, defaults.errorSize};
@@ -110,7 +110,19 @@ int run(int argc, char** argv) {
 
     agv::SweepModel model;
     if (!model.load(error)) return fail(kExitFailure, error);
-    if (const int status = checkAxes(model, options); status != kExitOk) return status;
+    std::vector<std::size_t> points;
+    for (std::size_t i = 0; i < options.grid.size(); ++i) {
+        if (options.shard.owns(i)) points.push_back(i);
+    }
+    int jobs = options.jobs;
+    if (jobs == 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    // One run's data per worker, made once here; the first one runs the checks too.
+    std::vector<std::unique_ptr<agv::SweepRunner>> runners;
+    const std::size_t workers =
+        std::max<std::size_t>(1, std::min(points.size(), static_cast<std::size_t>(jobs)));
+    for (std::size_t w = 0; w < workers; ++w)
+        runners.push_back(std::make_unique<agv::SweepRunner>(model));
+    if (const int status = checkAxes(*runners[0], options); status != kExitOk) return status;
 
     // Outputs are created first, so that an unwritable one stops the sweep before it runs.
     agv::SweepOutput csv, map;
@@ -121,13 +133,6 @@ int run(int argc, char** argv) {
         return fail(kExitFailure, error);
     }
 
-    std::vector<std::size_t> points;
-    for (std::size_t i = 0; i < options.grid.size(); ++i) {
-        if (options.shard.owns(i)) points.push_back(i);
-    }
-    int jobs = options.jobs;
-    if (jobs == 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-
     const int metric = agv::sweepMetricColumn(options.metric);
     std::vector<agv::MapPoint> mapPoints;
     if (!options.mapPath.empty()) mapPoints.reserve(points.size());
@@ -135,7 +140,7 @@ int run(int argc, char** argv) {
     if (!options.csvPath.empty()) csv.write(std::string(agv::kSweepCsvHeader) + "\n");
     std::string rows;
     agv::runSweepPoints(
-        model, options.scenario, options.grid, points, jobs,
+        runners, options.scenario, options.grid, points,
         [&](std::size_t i, const agv::PointResult& result) {
             const agv::GridValues values = options.grid.at(points[i]);
             reportReasons(progress, values, result);

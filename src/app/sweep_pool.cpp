@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -17,8 +18,9 @@ constexpr std::chrono::milliseconds kTickInterval{100};
 
 }  // namespace
 
-void runSweepPoints(const SweepModel& model, const SweepScenario& scenario, const SweepGrid& grid,
-                    const std::vector<std::size_t>& points, int jobs, const SweepDelivery& deliver,
+void runSweepPoints(const std::vector<std::unique_ptr<SweepRunner>>& runners,
+                    const SweepScenario& scenario, const SweepGrid& grid,
+                    const std::vector<std::size_t>& points, const SweepDelivery& deliver,
                     const SweepTick& tick) {
     const std::size_t total = points.size();
     std::vector<std::unique_ptr<PointResult>> slots(total);
@@ -27,8 +29,7 @@ void runSweepPoints(const SweepModel& model, const SweepScenario& scenario, cons
     std::condition_variable ready;
     std::size_t done = 0;
 
-    const auto work = [&] {
-        SweepRunner runner(model);
+    const auto work = [&](SweepRunner& runner) {
         for (;;) {
             const std::size_t i = next.fetch_add(1);
             if (i >= total) return;
@@ -41,11 +42,10 @@ void runSweepPoints(const SweepModel& model, const SweepScenario& scenario, cons
             ready.notify_one();
         }
     };
-    const std::size_t threads =
-        std::max<std::size_t>(1, std::min<std::size_t>(static_cast<std::size_t>(jobs), total));
+    const std::size_t threads = std::min(runners.size(), total);
     std::vector<std::thread> workers;
     for (std::size_t t = 0; t < threads; ++t)
-        workers.emplace_back(work);
+        workers.emplace_back(work, std::ref(*runners[t]));
 
     // Results go out in grid order as soon as all before them are in.
     std::size_t delivered = 0;

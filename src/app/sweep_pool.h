@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/sweep_grid.h"
@@ -16,9 +17,10 @@ using SweepDelivery = std::function<void(std::size_t i, const PointResult& resul
 /// Told now and then how many points are done, on the calling thread.
 using SweepTick = std::function<void(std::size_t done)>;
 
-/// Runs the given grid points with jobs threads (at least one, at most one per point).
-void runSweepPoints(const SweepModel& model, const SweepScenario& scenario, const SweepGrid& grid,
-                    const std::vector<std::size_t>& points, int jobs, const SweepDelivery& deliver,
+/// Runs the given grid points with one thread per runner (at most one per point).
+void runSweepPoints(const std::vector<std::unique_ptr<SweepRunner>>& runners,
+                    const SweepScenario& scenario, const SweepGrid& grid,
+                    const std::vector<std::size_t>& points, const SweepDelivery& deliver,
                     const SweepTick& tick);
 
 }  // namespace agv
