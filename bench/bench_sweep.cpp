@@ -1,7 +1,8 @@
 // Speed of a sweep: a 20 × 20 fn × ζ grid on the default cosine (400 points, 1,200 runs
 // of a mechanism) with 1 and 2 worker threads, and the animated GIF of the default run
 // (type 2, every 3rd record; needs an X display: run under xvfb-run). Peak memory per job
-// is measured on the program itself: /usr/bin/time -v build-rel/src/agvsim-sweep ...
+// is measured on the program itself; CPU times are of the whole process (all threads):
+// /usr/bin/time -v build-rel/src/agvsim-sweep ...
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -63,6 +64,7 @@ BENCHMARK(BM_Sweep20x20)
     ->Arg(1)
     ->Arg(2)
     ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Iterations(1)
     ->Repetitions(3);
@@ -91,6 +93,10 @@ void BM_GifDefaultRun(benchmark::State& bench) {
     bench.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
     std::filesystem::remove(path);
 }
-BENCHMARK(BM_GifDefaultRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
+BENCHMARK(BM_GifDefaultRun)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Repetitions(3);
 
 }  // namespace

@@ -61,6 +61,7 @@ bool GifAnimation::open(const std::string& path, int width, int height,
     height_ = height;
     palette_ = palette;
     previous_.clear();
+    lastColour_ = kNoColour;
     if (width <= 0 || height <= 0 || palette.empty() || palette.size() > kMaxColours) {
         error = "a GIF needs a picture size and 1 to 255 colours";
         return false;
@@ -107,63 +108,70 @@ bool GifAnimation::open(const std::string& path, int width, int height,
     return true;
 }
 
+std::uint8_t GifAnimation::paletteIndex(const std::uint8_t* px) {
+    const std::uint32_t colour =
+        (std::uint32_t{px[0]} << 16) | (std::uint32_t{px[1]} << 8) | std::uint32_t{px[2]};
+    if (colour == lastColour_) return lastIndex_;
+    // Exact colours map to their index; others (none in the window's pictures) to the nearest
+    // colour, never dithered.
+    long bestDistance = -1;
+    for (std::size_t i = 0; i < palette_.size(); ++i) {
+        long distance = 0;
+        for (int c = 0; c < kRgbBytes; ++c) {
+            const long d = static_cast<long>(px[c]) - palette_[i][c];
+            distance += d * d;
+        }
+        if (bestDistance < 0 || distance < bestDistance) {
+            bestDistance = distance;
+            lastIndex_ = static_cast<std::uint8_t>(i);
+        }
+    }
+    lastColour_ = colour;
+    return lastIndex_;
+}
+
 bool GifAnimation::addFrame(const std::vector<std::uint8_t>& rgb, int delay, std::string& error) {
     if (gif_ == nullptr) {
         error = "no GIF open";
         return false;
     }
-    const std::size_t pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
-    if (rgb.size() != pixels * kRgbBytes) {
+    const std::size_t rowBytes = static_cast<std::size_t>(width_) * kRgbBytes;
+    if (rgb.size() != rowBytes * static_cast<std::size_t>(height_)) {
         error = "picture size does not match the GIF";
         discard();
         return false;
     }
-    // Exact colours map to their index; others (none in the window's pictures) to the
-    // nearest colour, never dithered.
-    std::vector<std::uint8_t> indices(pixels);
-    std::uint32_t lastColour = 0xffffffffu;
-    std::uint8_t lastIndex = 0;
-    for (std::size_t p = 0; p < pixels; ++p) {
-        const std::uint8_t* px = &rgb[p * kRgbBytes];
-        const std::uint32_t colour =
-            (std::uint32_t{px[0]} << 16) | (std::uint32_t{px[1]} << 8) | std::uint32_t{px[2]};
-        if (colour != lastColour) {
-            long bestDistance = -1;
-            for (std::size_t i = 0; i < palette_.size(); ++i) {
-                long distance = 0;
-                for (int c = 0; c < kRgbBytes; ++c) {
-                    const long d = static_cast<long>(px[c]) - palette_[i][c];
-                    distance += d * d;
-                }
-                if (bestDistance < 0 || distance < bestDistance) {
-                    bestDistance = distance;
-                    lastIndex = static_cast<std::uint8_t>(i);
-                }
-            }
-            lastColour = colour;
-        }
-        indices[p] = lastIndex;
-    }
+    const auto pixel = [&](const std::vector<std::uint8_t>& picture, int x, int y) {
+        return &picture[static_cast<std::size_t>(y) * rowBytes +
+                        static_cast<std::size_t>(x) * kRgbBytes];
+    };
+    const bool first = previous_.empty();
+    const auto same = [&](int x, int y) {
+        return !first && std::memcmp(pixel(rgb, x, y), pixel(previous_, x, y), kRgbBytes) == 0;
+    };
 
-    // The rectangle that changed since the previous frame (all of the first frame).
+    // The rectangle that changed since the previous frame (all of the first frame); unchanged
+    // pixels in it are transparent.
     int left = 0, top = 0, right = width_ - 1, bottom = height_ - 1;
     int transparent = NO_TRANSPARENT_COLOR;
-    if (!previous_.empty()) {
+    if (!first) {
         left = width_;
-        top = height_;
         right = -1;
-        bottom = -1;
+        top = -1;
         for (int y = 0; y < height_; ++y) {
-            for (int x = 0; x < width_; ++x) {
-                const std::size_t p = static_cast<std::size_t>(y) * width_ + x;
-                if (indices[p] == previous_[p]) continue;
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
+            if (std::memcmp(pixel(rgb, 0, y), pixel(previous_, 0, y), rowBytes) == 0) continue;
+            if (top < 0) top = y;
+            bottom = y;
+            int x = 0;
+            while (x < left && same(x, y))
+                ++x;
+            left = std::min(left, x);
+            x = width_ - 1;
+            while (x > right && same(x, y))
+                --x;
+            right = std::max(right, x);
         }
-        if (right < 0) left = right = top = bottom = 0;  // unchanged: one transparent pixel
+        if (top < 0) left = right = top = bottom = 0;  // unchanged: one transparent pixel
         transparent = static_cast<int>(palette_.size());
     }
     GraphicsControlBlock control{};
@@ -184,13 +192,12 @@ bool GifAnimation::addFrame(const std::vector<std::uint8_t>& rgb, int delay, std
     std::vector<GifPixelType> line(static_cast<std::size_t>(w));
     for (int y = top; y <= bottom; ++y) {
         for (int x = left; x <= right; ++x) {
-            const std::size_t p = static_cast<std::size_t>(y) * width_ + x;
-            const bool same = !previous_.empty() && indices[p] == previous_[p];
-            line[x - left] = same ? static_cast<GifPixelType>(transparent) : indices[p];
+            line[x - left] = same(x, y) ? static_cast<GifPixelType>(transparent)
+                                        : paletteIndex(pixel(rgb, x, y));
         }
         if (EGifPutLine(gif_, line.data(), w) == GIF_ERROR) return failed("frame", error);
     }
-    previous_ = std::move(indices);
+    previous_ = rgb;
     return true;
 }
 

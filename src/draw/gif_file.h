@@ -13,6 +13,9 @@ namespace agv {
 
 using PaletteColour = std::array<std::uint8_t, 3>;
 
+/// A colour key no RGB pixel has (0xRRGGBB keys use 24 bits).
+inline constexpr std::uint32_t kNoColour = 0xffffffffu;
+
 class GifAnimation {
   public:
     GifAnimation() = default;
@@ -34,13 +37,18 @@ class GifAnimation {
   private:
     void discard();
     bool failed(const char* step, std::string& error);
+    /// The palette index of an RGB pixel.
+    std::uint8_t paletteIndex(const std::uint8_t* px);
 
     GifFileType* gif_ = nullptr;
     std::string path_, temp_;
     int width_ = 0, height_ = 0;
     std::vector<PaletteColour> palette_;
-    /// Palette indices of the previous picture.
+    /// The previous picture (RGB).
     std::vector<std::uint8_t> previous_;
+    /// The last colour looked up (0xRRGGBB; none yet) and its index.
+    std::uint32_t lastColour_ = kNoColour;
+    std::uint8_t lastIndex_ = 0;
 };
 
 }  // namespace agv
