@@ -1,7 +1,7 @@
 // Speed of a sweep: a 20 × 20 fn × ζ grid on the default cosine (400 points, 1,200 runs
 // of a mechanism) with 1 and 2 worker threads, and the animated GIF of the default run
-// (type 2, every 3rd record; needs an X display: run under xvfb-run). Peak memory per job
-// is measured on the program itself; CPU times are of the whole process (all threads):
+// (type 2, every 3rd record; needs an X display: run under xvfb-run). CPU times are of the
+// whole process (all threads). Peak memory per job is measured on the program itself:
 // /usr/bin/time -v build-rel/src/agvsim-sweep ...
 #include <benchmark/benchmark.h>
 
