@@ -181,7 +181,7 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
 
 std::string sweepUsage() {
     return R"(usage: agvsim-sweep [conditions] [axes] [output] [--jobs N] [--shard K/N]
-       agvsim-sweep --merge SHARD.csv... [--csv PATH] 
+       agvsim-sweep --merge SHARD.csv... [--csv PATH]
 
 Runs the AGV simulator over a grid of feedback designs and mechanism error sizes. Every
 grid point runs all three vehicle types from the start-up defaults and the conditions
