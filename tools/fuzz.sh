@@ -9,7 +9,7 @@
 # sanitizers, and longer inputs choose so many that they near the 1 s on a busy machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/install_deps.sh
+bash tools/install_deps.sh --fuzz
 build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
 targets=(${FUZZ_TARGETS:-fuzz_dialogue fuzz_batch_options fuzz_random_table})
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

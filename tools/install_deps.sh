@@ -1,22 +1,28 @@
 #!/usr/bin/env bash
 # Installs what agvsim needs on Debian 12 (run as root); with --web also what the web page
-# needs. Idempotent and quiet when everything is already there.
+# needs, with --fuzz what the fuzzing harness needs. Idempotent and quiet when everything is
+# already there.
 set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  freeglut3-dev libglu1-mesa-dev libpng-dev
-  xvfb xauth xdotool x11-utils imagemagick
-  clang-14 libfuzzer-14-dev
+  freeglut3-dev libglu1-mesa-dev libpng-dev libgif-dev
+  xvfb xauth xdotool x11-utils imagemagick libxml2-utils
 )
 
 # The web page's build and tests (tools/web.sh, tools/test.sh): Emscripten, and headless
 # Chromium with Japanese fonts.
-if [ "${1:-}" = --web ]; then
-  packages+=(emscripten chromium fonts-noto-cjk)
-  command -v npm >/dev/null || packages+=(npm)
-fi
+# The fuzzing harness (tools/fuzz.sh): clang and libFuzzer.
+for option in "$@"; do
+  case "$option" in
+    --web)
+      packages+=(emscripten chromium fonts-noto-cjk)
+      command -v npm >/dev/null || packages+=(npm)
+      ;;
+    --fuzz) packages+=(clang-14 libfuzzer-14-dev) ;;
+  esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

@@ -167,7 +167,7 @@ int run(int argc, char** argv) {
     }
 
     // Pictures first: a run that cannot draw them leaves no CSV behind.
-    if (!options.pngPath.empty() || !options.framesDir.empty()) {
+    if (!options.pngPath.empty() || !options.framesDir.empty() || !options.gifPath.empty()) {
         agv::PictureRequest request;
         request.vehicleType = options.vehicleType;
         request.motionIndex = options.motionIndex;
@@ -177,6 +177,7 @@ int run(int argc, char** argv) {
         request.pngPath = options.pngPath;
         request.framesDir = options.framesDir;
         request.frameEvery = options.frameEvery;
+        request.gifPath = options.gifPath;
         const int exported = agv::exportPictures(ctx, request, error);
         if (exported == kExitUsage) return kExitUsage;
         if (exported != 0) {

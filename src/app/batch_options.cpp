@@ -162,12 +162,14 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
             return false;
         }
         options.csvPath = value;
-    } else if (flag == "--png" || flag == "--frames") {
+    } else if (flag == "--png" || flag == "--frames" || flag == "--gif") {
         if (value.empty()) {
             error = flag + " needs a path";
             return false;
         }
-        (flag == "--png" ? options.pngPath : options.framesDir) = value;
+        (flag == "--png"   ? options.pngPath
+         : flag == "--gif" ? options.gifPath
+                           : options.framesDir) = value;
     } else if (flag == "--type") {
         if (!parseInteger(flag, value, options.vehicleType, error)) return false;
         if (options.vehicleType < 1 || options.vehicleType > 3) {
@@ -205,8 +207,9 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
 
 bool isValueOption(const std::string& flag) {
     static const char* const kValueOptions[] = {
-        "--error", "--error-values", "--curve", "--curve-params", "--fn",    "--zeta", "--csv",
-        "--png",   "--frames",       "--every", "--type",         "--index", "--zoom", "--shift"};
+        "--error", "--error-values", "--curve", "--curve-params", "--fn",
+        "--zeta",  "--csv",          "--png",   "--frames",       "--gif",
+        "--every", "--type",         "--index", "--zoom",         "--shift"};
     for (const char* name : kValueOptions) {
         if (flag == name) return true;
     }
@@ -361,7 +364,9 @@ a FIFO or character device, written in place; '-' for standard output):
                          (on standard output; on standard error with --csv - or --png -)
   --png PATH             picture of the window as a PNG file (needs an X display)
   --frames DIR           animation frames as PNG files in DIR (needs an X display)
-  --every N              one frame every N records (default 1)
+  --gif PATH             the animation as one GIF file, each frame shown for the time its
+                         records take (needs an X display)
+  --every N              one frame (PNG or GIF) every N records (default 1)
   --type K               vehicle type of the pictures, 1-3 (default 1)
   --index N              record index of the picture, or 'end' (default 0)
   --zoom N               N presses of 'w' (negative: of 'W'), -1000 to 1000 (default 0)

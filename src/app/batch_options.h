@@ -34,6 +34,8 @@ struct BatchOptions {
     /// Picture export: single PNG file and/or a folder of animation frames.
     std::string pngPath;
     std::string framesDir;
+    /// Animated GIF of the frames (empty for none).
+    std::string gifPath;
     /// Frames are written every this many records.
     int frameEvery = 1;
     /// Vehicle type shown in the pictures (1 to 3).

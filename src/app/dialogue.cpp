@@ -207,11 +207,11 @@ bool acceptSetting(AgvContext& ctx, const Refusal& refusal) {
     return refusal.accepted();
 }
 
-RunOutcome computeTrajectories(AgvContext& ctx) {
+RunOutcome computeTrajectories(AgvContext& ctx, TypeScheduling scheduling) {
     Model& model = ctx.model;
     SimulationSettings& settings = model.settings;
     buildArcTable(model, settings.curveNumber);
-    const RunOutcome outcome = caltraj(model, ctx.data);
+    const RunOutcome outcome = caltraj(model, ctx.data, scheduling);
     if (settings.errorNumber == MechanismError::kSlip) {
         // The report shows the slip of the last sub-step computed as the wheel errors.
         const int last = outcome.status == RunStatus::kStoreOverflow ? outcome.vehicleType - 1 : 2;

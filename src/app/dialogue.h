@@ -2,6 +2,7 @@
 // the steps of it that scripted runs share.
 #pragma once
 
+#include "sim/caltraj.h"
 #include "sim/mechanism_error.h"
 #include "sim/run_outcome.h"
 #include "sim/settings_check.h"
@@ -26,7 +27,8 @@ bool acceptSetting(AgvContext& ctx, const Refusal& refusal);
 /// ranges, resets the view (scale 0.2, motion index 0, type 1) and adds 1 to computeCount.
 /// With the random slip the settings' wheel errors then show the last slip computed.
 /// Returns caltraj's outcome; prints nothing.
-RunOutcome computeTrajectories(AgvContext& ctx);
+RunOutcome computeTrajectories(AgvContext& ctx,
+                               TypeScheduling scheduling = TypeScheduling::kConcurrent);
 
 /// The dialogue's opening lines and its questions, from the section the run state selects
 /// up to the computation, which is left to the caller: the conditions of the next run are

@@ -34,6 +34,8 @@ class OutputTarget {
     std::ostream& stream();
     /// Writes size bytes; false once any write has failed.
     bool write(const void* data, std::size_t size);
+    /// Writes a text.
+    bool write(const std::string& text) { return write(text.data(), text.size()); }
 
     /// Completes the output: flushes it and renames a temporary file into place. False
     /// with the reason in error when anything failed; a temporary file is then removed.

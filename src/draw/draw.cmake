@@ -2,15 +2,17 @@
 find_package(OpenGL REQUIRED)
 find_package(GLUT REQUIRED)
 find_package(PNG REQUIRED)
+find_package(GIF REQUIRED)
 find_package(X11 REQUIRED)
 
 add_library(agv_draw STATIC
   draw/gl_backend.cpp
   draw/gl_window.cpp
   draw/png_file.cpp
+  draw/gif_file.cpp
   draw/picture_export.cpp)
 target_link_libraries(agv_draw PUBLIC agv_draw_core GLUT::GLUT OpenGL::GLU OpenGL::GL PNG::PNG
-                                      X11::X11)
+                                      GIF::GIF X11::X11)
 
 # The window's end-to-end test runs the program: building the test builds it too. The
 # test target only exists once the tests folder is read, so attach this at the end.

@@ -3,9 +3,12 @@
 #include <GL/freeglut.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
+#include "draw/colors.h"
+#include "draw/gif_file.h"
 #include "draw/gl_backend.h"
 #include "draw/gl_window.h"
 #include "draw/png_file.h"
@@ -74,6 +77,44 @@ bool renderFrames(const ViewControl& control, const Scene& scene, const PictureR
     }
 }
 
+/// Hundredths of a second per second, the unit of GIF frame delays.
+constexpr double kCentisecondsPerSecond = 100.0;
+
+PaletteColour paletteColour(const Rgba& c) {
+    const auto channel = [](float v) { return static_cast<std::uint8_t>(std::lround(v * 255.0f)); };
+    return {channel(c.r), channel(c.g), channel(c.b)};
+}
+
+// The frames of renderFrames in one GIF, each shown for the time its records take.
+bool renderGif(const ViewControl& control, const Scene& scene, const PictureRequest& request,
+               std::string& error) {
+    GifAnimation gif;
+    const std::vector<PaletteColour> palette = {
+        paletteColour(colorWhite), paletteColour(colorBlack), paletteColour(colorRed),
+        paletteColour(colorGreen), paletteColour(colorBlue)};
+    if (!gif.open(kWindowSize, kWindowSize, palette, error)) return false;
+    const int last = control.store.recordCount[control.settings.vehicleType - 1];
+    const int every = std::max(request.frameEvery, 1);
+    for (int index = 0;; index = std::min(index + every, last)) {
+        const int records = index < last ? std::min(every, last - index) : every;
+        const int delay =
+            static_cast<int>(std::lround(records * control.settings.dt * kCentisecondsPerSecond));
+        control.view.motionIndex = index;
+        drawFrameGl(scene);
+        if (!gif.addFrame(readBackBuffer(kWindowSize, kWindowSize), delay, error)) {
+            error = request.gifPath + ": " + error;
+            return false;
+        }
+        if (index >= last) break;
+    }
+    std::vector<std::uint8_t> encoded;
+    if (!gif.finish(encoded, error)) {
+        error = request.gifPath + ": " + error;
+        return false;
+    }
+    return request.writeFile(request.gifPath, encoded, error);
+}
+
 }  // namespace
 
 int exportPictures(const ViewControl& control, const Scene& scene, const PictureRequest& request,
@@ -95,6 +136,7 @@ int exportPictures(const ViewControl& control, const Scene& scene, const Picture
     bool ok = true;
     if (!request.pngPath.empty()) ok = renderTo(scene, request, request.pngPath, error);
     if (ok && !request.framesDir.empty()) ok = renderFrames(control, scene, request, error);
+    if (ok && !request.gifPath.empty()) ok = renderGif(control, scene, request, error);
 
     glutDestroyWindow(window);
     // The window goes away when GLUT next handles its events.

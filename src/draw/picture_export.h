@@ -1,4 +1,5 @@
-// Renders the window picture of a computed run into PNG files (needs an X display).
+// Renders the window picture of a computed run into PNG files and an animated GIF (needs
+// an X display).
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,8 @@ struct PictureRequest {
     /// Folder for the animation frames (empty: none), one picture every frameEvery records.
     std::string framesDir;
     int frameEvery = 1;
+    /// Animated GIF of the same frames (empty: none).
+    std::string gifPath;
     /// Writes one file's bytes to path; false with the reason in error. The program
     /// decides how its files are written.
     std::function<bool(const std::string& path, const std::vector<std::uint8_t>& bytes,

@@ -62,13 +62,14 @@ TEST(BatchOptions, AcceptsBothFlagFormsAndNegativeValues) {
     EXPECT_EQ(options.shiftY, 5);
 
     ASSERT_TRUE(parse({"--error", "3", "--error-values", "-1.5", "--curve", "13",
-                       "--curve-params=0.8", "--index=12"},
+                       "--curve-params=0.8", "--index=12", "--gif=run.gif"},
                       options, error))
         << error;
     EXPECT_EQ(options.errorValue1, -1.5);
     EXPECT_EQ(options.errorValue2, 0.0);
     EXPECT_EQ(options.curveParams, (std::vector<double>{0.8}));
     EXPECT_EQ(options.motionIndex, 12);
+    EXPECT_EQ(options.gifPath, "run.gif");
 }
 
 TEST(BatchOptions, HelpStopsParsing) {

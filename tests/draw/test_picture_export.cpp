@@ -1,6 +1,8 @@
 // Picture export: the written PNG files hold exactly the window's picture of the
 // requested view, animation frames run from record 0 to the last, and the export
-// refuses cleanly without a display or a writable file.
+// refuses cleanly without a display or a writable file; the animated GIF holds the same
+// frames with the time of their records.
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/window.h"
 #include "draw/picture_export.h"
@@ -91,6 +94,81 @@ TEST_F(PictureExport, FramesRunFromTheFirstRecordToTheLast) {
     EXPECT_EQ(frame(expectedFrames - 1).hash(), renderFrame(*keyed).hash());
 }
 
+// The frames of a GIF composed onto the canvas one after another, with their delays.
+struct DecodedGif {
+    std::vector<Picture> frames;
+    std::vector<int> delays;
+};
+
+DecodedGif decodeGif(const std::string& path) {
+    DecodedGif decoded;
+    int code = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &code);
+    if (gif == nullptr || DGifSlurp(gif) != GIF_OK) {
+        ADD_FAILURE() << "cannot decode " << path;
+        if (gif != nullptr) DGifCloseFile(gif, &code);
+        return decoded;
+    }
+    EXPECT_EQ(gif->SWidth, 800);
+    EXPECT_EQ(gif->SHeight, 800);
+    std::vector<std::uint8_t> canvas(800 * 800 * 3, 0);
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage& image = gif->SavedImages[i];
+        GraphicsControlBlock control{};
+        DGifSavedExtensionToGCB(gif, i, &control);
+        decoded.delays.push_back(control.DelayTime);
+        const ColorMapObject* map =
+            image.ImageDesc.ColorMap != nullptr ? image.ImageDesc.ColorMap : gif->SColorMap;
+        const GifImageDesc& d = image.ImageDesc;
+        for (int y = 0; y < d.Height; ++y) {
+            for (int x = 0; x < d.Width; ++x) {
+                const int index = image.RasterBits[y * d.Width + x];
+                if (index == control.TransparentColor) continue;
+                std::uint8_t* px = &canvas[((d.Top + y) * 800 + d.Left + x) * 3];
+                px[0] = map->Colors[index].Red;
+                px[1] = map->Colors[index].Green;
+                px[2] = map->Colors[index].Blue;
+            }
+        }
+        decoded.frames.emplace_back(canvas);
+    }
+    DGifCloseFile(gif, &code);
+    return decoded;
+}
+
+TEST_F(PictureExport, GifHoldsTheFramesWithTheTimeOfTheirRecords) {
+    auto ctx = computedContext('3', 4.0, 0.0);
+    const int last = ctx->data.store->recordCount[1];
+    constexpr int kEvery = 30;
+    ASSERT_GT(last % kEvery, 0);
+    agv::PictureRequest request;
+    request.vehicleType = 2;
+    request.frameEvery = kEvery;
+    request.gifPath = (dir_ / "run.gif").string();
+    request.motionIndex = -1;
+    request.pngPath = (dir_ / "end.png").string();
+    std::string error;
+    ASSERT_EQ(agv::exportPictures(*ctx, request, error), 0) << error;
+
+    const DecodedGif gif = decodeGif(request.gifPath);
+    const int expectedFrames = last / kEvery + 2;
+    ASSERT_EQ(static_cast<int>(gif.frames.size()), expectedFrames);
+    // Records are 0.02 s apart: a frame stands for its records, the shorter last step too.
+    for (int i = 0; i + 2 < expectedFrames; ++i)
+        EXPECT_EQ(gif.delays[i], 2 * kEvery) << i;
+    EXPECT_EQ(gif.delays[expectedFrames - 2], 2 * (last % kEvery));
+    EXPECT_EQ(gif.delays.back(), 2 * kEvery);
+
+    EXPECT_EQ(gif.frames.back().hash(), picture(request.pngPath).hash());
+    auto keyed = computedContext('3', 4.0, 0.0);
+    agv::applyWindowKey(*keyed, '2');
+    EXPECT_EQ(gif.frames.front().hash(), renderFrame(*keyed).hash());
+    keyed->view.motionIndex = kEvery;
+    EXPECT_EQ(gif.frames[1].hash(), renderFrame(*keyed).hash());
+    for (const auto& entry : fs::directory_iterator(dir_))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
+}
+
 TEST_F(PictureExport, RefusesWithoutDisplayOrWritableFile) {
     auto ctx = computedContext('0', 0.0, 0.0);
     agv::PictureRequest request;
@@ -98,6 +176,11 @@ TEST_F(PictureExport, RefusesWithoutDisplayOrWritableFile) {
     std::string error;
     EXPECT_EQ(agv::exportPictures(*ctx, request, error), 1);
     EXPECT_NE(error.find("x.png"), std::string::npos);
+    request.pngPath.clear();
+    request.gifPath = (dir_ / "no" / "x.gif").string();
+    EXPECT_EQ(agv::exportPictures(*ctx, request, error), 1);
+    EXPECT_NE(error.find("x.gif"), std::string::npos);
+    request.gifPath.clear();
 
     const char* display = std::getenv("DISPLAY");
     const std::string saved = display != nullptr ? display : "";

@@ -1,0 +1,314 @@
+// Runs the real agvsim-sweep executable: the table is the same for any number of jobs and
+// for shards merged, its rows agree with agvsim-batch, refusals are marked or stop the
+// sweep before it runs, and the heat map is XML with one cell per grid point.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kSweepBinary = AGV_BINARY_DIR "/src/agvsim-sweep";
+const char* const kBatchBinary = AGV_BINARY_DIR "/src/agvsim-batch";
+const char* const kHeader =
+    "fn,zeta,error_size,type,outcome,records,end_time,nofbc_max_dd,nofbc_max_dth,fbc_max_dd,"
+    "fbc_max_dth,fbc_rms_dd,fbc_final_dd,fbc_final_dth\n";
+
+struct RunResult {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> items;
+    std::stringstream stream(text);
+    std::string item;
+    while (std::getline(stream, item, separator))
+        items.push_back(item);
+    if (!text.empty() && text.back() == separator) items.push_back("");
+    return items;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result = split(text, '\n');
+    if (!result.empty() && result.back().empty()) result.pop_back();
+    return result;
+}
+
+class SweepRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::exists(kSweepBinary)) << kSweepBinary;
+        char pattern[] = "/tmp/agv_sweep_e2e_XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    RunResult run(const char* binary, const std::vector<std::string>& args) {
+        const fs::path outPath = dir_ / ".stdout";
+        const fs::path errPath = dir_ / ".stderr";
+        std::vector<char*> argv{const_cast<char*>(binary)};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+                ::chdir(dir_.c_str()) != 0) {
+                ::_exit(127);
+            }
+            ::execv(binary, argv.data());
+            ::_exit(127);
+        }
+        RunResult result;
+        int status = 0;
+        if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+            result.status = WEXITSTATUS(status);
+        }
+        result.out = readFile(outPath);
+        result.err = readFile(errPath);
+        fs::remove(outPath);
+        fs::remove(errPath);
+        return result;
+    }
+    RunResult sweep(const std::vector<std::string>& args) { return run(kSweepBinary, args); }
+
+    std::vector<std::string> leftFiles() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(SweepRun, JobsAndShardsGiveTheSameTable) {
+    // Random slip: every grid point starts its random numbers afresh, on any worker.
+    const std::vector<std::string> grid = {"--error", "5",       "--error-values", "3",
+                                           "--fn",    "0.5:2:3", "--zeta",         "0.6,1.2"};
+    const auto withGrid = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), grid.begin(), grid.end());
+        return more;
+    };
+    const RunResult one = sweep(withGrid({"--jobs", "1", "--csv", "one.csv"}));
+    ASSERT_EQ(one.status, 0) << one.err;
+    const std::string table = readFile(dir_ / "one.csv");
+    ASSERT_EQ(table.rfind(kHeader, 0), 0u);
+    const std::vector<std::string> rows = lines(table);
+    ASSERT_EQ(rows.size(), 1u + 3 * 3 * 2);
+    EXPECT_EQ(rows[1].rfind("0.5,0.6,3,1,done,", 0), 0u) << rows[1];
+    EXPECT_EQ(rows[6].rfind("0.5,1.2,3,3,done,", 0), 0u) << rows[6];
+    EXPECT_EQ(rows.back().rfind("2,1.2,3,3,done,", 0), 0u) << rows.back();
+
+    const RunResult two = sweep(withGrid({"--jobs=2", "--csv", "-"}));
+    ASSERT_EQ(two.status, 0) << two.err;
+    EXPECT_EQ(two.out, table);
+
+    for (const char* shard : {"0/4", "1/4", "2/4", "3/4"}) {
+        const std::string name = std::string("shard") + shard[0] + ".csv";
+        const RunResult part = sweep(withGrid({"--shard", shard, "--jobs", "2", "--csv", name}));
+        ASSERT_EQ(part.status, 0) << part.err;
+    }
+    const RunResult merged =
+        sweep({"--merge", "shard3.csv", "shard1.csv", "shard0.csv", "shard2.csv"});
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(merged.out, table);
+
+    // A missing or repeated shard does not pass for the whole grid.
+    const RunResult missing = sweep({"--merge", "shard0.csv", "shard1.csv", "shard3.csv"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("missing"), std::string::npos) << missing.err;
+    const RunResult twice = sweep({"--merge", "shard0.csv", "shard1.csv", "shard2.csv",
+                                   "shard3.csv", "shard1.csv", "--csv", "all.csv"});
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_FALSE(fs::exists(dir_ / "all.csv"));
+}
+
+TEST_F(SweepRun, RowsAgreeWithTheBatchRunOfTheSameConditions) {
+    const std::vector<std::string> conditions = {"--error", "3",  "--error-values", "2",
+                                                 "--curve", "15", "--curve-params", "1,1"};
+    std::vector<std::string> args = conditions;
+    args.insert(args.end(), {"--fn", "0.5", "--zeta", "0.7", "--csv", "-"});
+    const RunResult swept = sweep(args);
+    ASSERT_EQ(swept.status, 0) << swept.err;
+    args = conditions;
+    args.insert(args.end(), {"--fn", "0.5", "--zeta", "0.7", "--csv", "run.csv", "--summary"});
+    const RunResult batch = run(kBatchBinary, args);
+    ASSERT_EQ(batch.status, 0) << batch.err;
+
+    // Per type: records, end time and every figure from the batch run's samples.
+    const std::vector<std::string> samples = lines(readFile(dir_ / "run.csv"));
+    std::map<int, std::vector<std::vector<double>>> byType;
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        std::vector<double> values;
+        for (const std::string& field : split(samples[i], ','))
+            values.push_back(std::strtod(field.c_str(), nullptr));
+        byType[static_cast<int>(values[0])].push_back(values);
+    }
+    const std::vector<std::string> rows = lines(swept.out);
+    ASSERT_EQ(rows.size(), 4u);
+    for (int type = 1; type <= 3; ++type) {
+        const std::vector<std::string> row = split(rows[type], ',');
+        ASSERT_EQ(row.size(), 14u);
+        EXPECT_EQ(row[0] + "," + row[1] + "," + row[2] + "," + row[3] + "," + row[4],
+                  "0.5,0.7,2," + std::to_string(type) + ",done");
+        const auto& records = byType[type];
+        double maxDd[2] = {0, 0}, maxDth[2] = {0, 0}, squares = 0.0;
+        for (const auto& r : records) {
+            // Columns: nofbc_dd, nofbc_dth, fbc_dd, fbc_dth are the last four.
+            maxDd[0] = std::max(maxDd[0], std::fabs(r[23]));
+            maxDth[0] = std::max(maxDth[0], std::fabs(r[24]));
+            maxDd[1] = std::max(maxDd[1], std::fabs(r[25]));
+            maxDth[1] = std::max(maxDth[1], std::fabs(r[26]));
+            squares = squares + r[25] * r[25];
+        }
+        const double expected[] = {static_cast<double>(records.size()),
+                                   records.back()[2],
+                                   maxDd[0],
+                                   maxDth[0],
+                                   maxDd[1],
+                                   maxDth[1],
+                                   std::sqrt(squares / static_cast<double>(records.size())),
+                                   records.back()[25],
+                                   records.back()[26]};
+        for (int c = 0; c < 9; ++c)
+            EXPECT_EQ(std::strtod(row[5 + c].c_str(), nullptr), expected[c]) << type << " " << c;
+        // The summary's own line of this type.
+        char line[120];
+        std::snprintf(line, sizeof line, "records 0..%zu, end time %.4f s", records.size() - 1,
+                      std::strtod(row[6].c_str(), nullptr));
+        EXPECT_NE(batch.out.find(line), std::string::npos) << line << "\n" << batch.out;
+    }
+}
+
+TEST_F(SweepRun, RefusalsInTheGridAreMarkedAndBadArgumentsStopBeforeAnyRun) {
+    // Each value alone passes the dialogue's checks; together they give no finite gains.
+    const RunResult grid = sweep({"--fn", "1,1e60", "--zeta", "1,1e260", "--csv", "-"});
+    ASSERT_EQ(grid.status, 0) << grid.err;
+    const std::vector<std::string> rows = lines(grid.out);
+    ASSERT_EQ(rows.size(), 13u);
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const bool refusedPoint = i >= 10;
+        EXPECT_NE(rows[i].find(refusedPoint ? ",refused,,,,,,,,," : ",done,"), std::string::npos)
+            << rows[i];
+    }
+    EXPECT_EQ(rows[10].rfind("1e+60,1e+260,0,1,", 0), 0u) << rows[10];
+    EXPECT_NE(grid.err.find("fn=1e+60 zeta=1e+260 error_size=0 types 1-3: refused: "),
+              std::string::npos)
+        << grid.err;
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--fn", "1:2:0"},
+             {"--fn", "1:2:-2"},
+             {"--zeta", "2:1:3"},
+             {"--fn", "0.5,x"},
+             {"--fn", "0,1"},
+             {"--error", "4", "--error-values", "1,1", "--error-size", "-100:0:3"},
+             {"--fn", "1,2", "--zeta", "1,2", "--error", "1", "--error-size", "1,2"},
+             {"--shard", "3/3"}}) {
+        std::vector<std::string> args = bad;
+        args.insert(args.end(), {"--csv", "t.csv"});
+        const RunResult result = sweep(args);
+        EXPECT_EQ(result.status, 2) << bad[0] << " " << bad[1];
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+    EXPECT_TRUE(leftFiles().empty());
+
+    // An unwritable output stops the sweep and leaves nothing behind.
+    fs::create_directory(dir_ / "locked");
+    fs::permissions(dir_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    const RunResult locked = sweep({"--fn", "1,2", "--csv", "locked/t.csv"});
+    const RunResult intoDir = sweep({"--fn", "1,2", "--csv", "t.csv", "--map", "locked"});
+    EXPECT_EQ(intoDir.status, 1) << intoDir.err;
+    if (::geteuid() != 0) {
+        EXPECT_EQ(locked.status, 1) << locked.err;
+    }
+    fs::permissions(dir_ / "locked", fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists(dir_ / "t.csv"));
+    EXPECT_EQ(leftFiles(), std::vector<std::string>{"locked"});
+
+    // A symbolic link is written through, not replaced.
+    fs::create_symlink("locked/real.csv", dir_ / "link.csv");
+    ASSERT_EQ(sweep({"--fn", "1,2", "--csv", "link.csv"}).status, 0);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.csv"));
+    EXPECT_EQ(readFile(dir_ / "locked" / "real.csv").rfind(kHeader, 0), 0u);
+}
+
+TEST_F(SweepRun, MapIsXmlWithOneCellPerGridPointColouredInTheOrderOfTheMetric) {
+    const RunResult result =
+        sweep({"--error", "3", "--error-values", "2", "--fn", "0.3:2:4", "--zeta", "0.4:1.6:3",
+               "--csv", "t.csv", "--map", "m.svg", "--metric", "fbc_rms_dd"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string command = "xmllint --noout " + (dir_ / "m.svg").string();
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+
+    const std::string svg = readFile(dir_ / "m.svg");
+    const std::regex cell(
+        "<rect class=\"cell\" data-type=\"([123])\" data-value=\"([^\"]+)\"[^>]* "
+        "fill=\"#([0-9a-f]{2})([0-9a-f]{2})([0-9a-f]{2})\"");
+    std::vector<std::pair<double, double>> valueAndLightness;
+    std::map<int, std::vector<double>> values;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), cell); it != std::sregex_iterator();
+         ++it) {
+        const auto channel = [&](int i) { return std::stoi((*it)[i].str(), nullptr, 16); };
+        const double value = std::strtod((*it)[2].str().c_str(), nullptr);
+        values[std::stoi((*it)[1].str())].push_back(value);
+        valueAndLightness.emplace_back(
+            value, 0.2126 * channel(3) + 0.7152 * channel(4) + 0.0722 * channel(5));
+    }
+    ASSERT_EQ(valueAndLightness.size(), 3u * 12);
+    // The same figures as the table's column.
+    std::map<int, std::vector<double>> column;
+    const std::vector<std::string> rows = lines(readFile(dir_ / "t.csv"));
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const std::vector<std::string> row = split(rows[i], ',');
+        column[std::stoi(row[3])].push_back(std::strtod(row[11].c_str(), nullptr));
+    }
+    for (int type = 1; type <= 3; ++type) {
+        std::vector<double> a = values[type], b = column[type];
+        std::sort(a.begin(), a.end());
+        std::sort(b.begin(), b.end());
+        EXPECT_EQ(a, b) << type;
+    }
+    // Lighter colours for larger values (the ramp's lightness rises; 8-bit rounding aside).
+    std::sort(valueAndLightness.begin(), valueAndLightness.end());
+    for (std::size_t i = 1; i < valueAndLightness.size(); ++i)
+        EXPECT_GE(valueAndLightness[i].second, valueAndLightness[i - 1].second - 1.0) << i;
+    EXPECT_GT(valueAndLightness.back().second, valueAndLightness.front().second + 100.0);
+
+    // One best cell per panel.
+    const std::regex best("<rect class=\"best\"");
+    EXPECT_EQ(
+        std::distance(std::sregex_iterator(svg.begin(), svg.end(), best), std::sregex_iterator()),
+        3);
+    EXPECT_NE(svg.find("fn [Hz]"), std::string::npos);
+    EXPECT_NE(svg.find("damping ratio"), std::string::npos);
+    EXPECT_NE(svg.find("class=\"colour-bar\""), std::string::npos);
+}
+
+}  // namespace
