@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/number_format.h"
 #include "app/output_target.h"
 #include "app/text_output.h"
 
@@ -18,15 +19,11 @@ namespace {
 
 /// Pose slots written per trajectory (s, θ, x, y, φ).
 constexpr int kPoseValues = 5;
-/// Enough for "%.17g" of any double plus the comma.
-constexpr int kNumberBuffer = 40;
-
 const char* const kTypeNames[3] = {"2DW1C", "1FDW1FS", "1RDW1FS"};
 
 void appendNumber(std::string& line, double value) {
-    char buffer[kNumberBuffer];
-    std::snprintf(buffer, sizeof buffer, ",%.17g", value);
-    line += buffer;
+    line += ',';
+    appendShortest(line, value);
 }
 
 void appendPose(std::string& line, const PoseRecord& pose) {

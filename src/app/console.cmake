@@ -7,6 +7,7 @@ target_include_directories(agv_output PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 # the reading of the random tables.
 add_library(agv_text STATIC
   ${CMAKE_CURRENT_LIST_DIR}/text_output.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/number_format.cpp
   ${CMAKE_CURRENT_LIST_DIR}/outcome_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/random_table_file.cpp)
 target_include_directories(agv_text PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

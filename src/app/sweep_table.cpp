@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -20,8 +19,6 @@ namespace {
 const char* const kMetricNames[] = {"nofbc_max_dd", "nofbc_max_dth", "fbc_max_dd",   "fbc_max_dth",
                                     "fbc_rms_dd",   "fbc_final_dd",  "fbc_final_dth"};
 constexpr int kMetricCount = sizeof kMetricNames / sizeof kMetricNames[0];
-/// Characters enough for the shortest form of any double.
-constexpr int kNumberChars = 32;
 /// Columns before the outcome that identify a row: fn, zeta, error_size, type.
 constexpr int kKeyColumns = 4;
 
@@ -109,12 +106,6 @@ bool sweepMetricValue(const MechanismResult& r, int column, double& value) {
                                           r.fbcRmsDd,   r.fbcFinalDd,  r.fbcFinalDth};
     value = figures[column];
     return true;
-}
-
-std::string shortestNumber(double value) {
-    char buffer[kNumberChars];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
 }
 
 void appendSweepRows(std::string& out, const GridValues& values, const PointResult& result) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/number_format.h"
 #include "app/sweep_run.h"
 
 namespace agv {
@@ -21,9 +22,6 @@ std::string sweepMetricNames();
 
 /// The figure of a metric column; false when the run has no figures.
 bool sweepMetricValue(const MechanismResult& result, int column, double& value);
-
-/// Shortest decimal form of value that reads back to the same double.
-std::string shortestNumber(double value);
 
 /// Appends the rows of types 1, 2 and 3 of one grid point. Runs without figures leave
 /// records, end_time and the figures empty.

@@ -1,4 +1,5 @@
 #include "app/batch_output.h"
+#include "app/number_format.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -211,3 +212,29 @@ TEST(BatchSummary, TakesFinalPosesAndLargestErrorsOfTheValidRecords) {
 }
 
 }  // namespace
+
+// The shortest form reads back to the same double, also at the ends of the range.
+TEST(BatchCsv, NumbersAreTheShortestThatReadBackExactly) {
+    const double values[] = {0.02,
+                             -0.0,
+                             1.0 + std::numeric_limits<double>::epsilon(),
+                             std::numeric_limits<double>::denorm_min(),
+                             -std::numeric_limits<double>::denorm_min() * 12345.0,
+                             std::numeric_limits<double>::max(),
+                             1e308,
+                             -1.7976931348623155e308,
+                             0.1 + 0.2,
+                             123456789.12345679};
+    for (const double value : values) {
+        const std::string text = agv::shortestNumber(value);
+        char* end = nullptr;
+        EXPECT_TRUE(sameBits(std::strtod(text.c_str(), &end), value)) << text;
+        EXPECT_EQ(*end, '\0') << text;
+        char longer[40];
+        std::snprintf(longer, sizeof longer, "%.17g", value);
+        EXPECT_LE(text.size(), std::string(longer).size()) << text;
+    }
+    EXPECT_EQ(agv::shortestNumber(0.02), "0.02");
+    EXPECT_EQ(agv::shortestNumber(-0.0), "-0");
+    EXPECT_EQ(agv::shortestNumber(0.1 + 0.2), "0.30000000000000004");
+}
