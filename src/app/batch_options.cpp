@@ -34,32 +34,6 @@ int errorValueCount(int errorNumber) {
     return info ? info->valueCount : 0;
 }
 
-std::string quoted(const std::string& text) {
-    return "'" + text + "'";
-}
-
-/// A real number that uses the whole text and is finite.
-bool parseReal(const std::string& flag, const std::string& text, double& value,
-               std::string& error) {
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) {
-        error = flag + ": " + quoted(text) + " is not a number";
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    const double parsed = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size()) {
-        error = flag + ": " + quoted(text) + " is not a number";
-        return false;
-    }
-    if (!std::isfinite(parsed)) {
-        error = flag + ": " + quoted(text) + " is not a finite number";
-        return false;
-    }
-    value = parsed;
-    return true;
-}
-
 /// A whole number that uses the whole text and fits an int.
 bool parseInteger(const std::string& flag, const std::string& text, int& value,
                   std::string& error) {
@@ -380,6 +354,30 @@ failed (an existing file is then left as it was); 2 bad arguments or no X displa
 pictures; 3 path too long (refused by the length check, or the computation ran out of its
 3000 records); 4 the computation diverged (values not finite): nothing written.
 )";
+}
+
+std::string quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+bool parseReal(const std::string& flag, const std::string& text, double& value,
+               std::string& error) {
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) {
+        error = flag + ": " + quoted(text) + " is not a number";
+        return false;
+    }
+    char* end = nullptr;
+    const double parsed = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size()) {
+        error = flag + ": " + quoted(text) + " is not a number";
+        return false;
+    }
+    if (!std::isfinite(parsed)) {
+        error = flag + ": " + quoted(text) + " is not a finite number";
+        return false;
+    }
+    value = parsed;
+    return true;
 }
 
 }  // namespace agv

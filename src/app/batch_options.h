@@ -59,4 +59,11 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
 /// The usage text printed by --help and after a bad argument.
 std::string batchUsage();
 
+/// text in single quotes, for messages about an argument.
+std::string quoted(const std::string& text);
+
+/// A real number that uses the whole text and is finite; otherwise false with a one-line
+/// message naming flag in error.
+bool parseReal(const std::string& flag, const std::string& text, double& value, std::string& error);
+
 }  // namespace agv

@@ -1,5 +1,7 @@
 #include "app/sweep_grid.h"
 
+#include "app/batch_options.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -11,27 +13,6 @@ namespace {
 
 /// Most values on one axis.
 constexpr long kMaxAxisCount = 1000000;
-
-std::string quoted(const std::string& text) {
-    return "'" + text + "'";
-}
-
-bool parseNumber(const std::string& flag, const std::string& text, double& value,
-                 std::string& error) {
-    char* end = nullptr;
-    const double parsed = std::strtod(text.c_str(), &end);
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) ||
-        end != text.c_str() + text.size()) {
-        error = flag + ": " + quoted(text) + " is not a number";
-        return false;
-    }
-    if (!std::isfinite(parsed)) {
-        error = flag + ": " + quoted(text) + " is not a finite number";
-        return false;
-    }
-    value = parsed;
-    return true;
-}
 
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> items;
@@ -47,7 +28,7 @@ std::vector<std::string> split(const std::string& text, char separator) {
 bool parseRange(const std::string& flag, const std::vector<std::string>& parts,
                 std::vector<double>& values, std::string& error) {
     double start = 0.0, stop = 0.0;
-    if (!parseNumber(flag, parts[0], start, error) || !parseNumber(flag, parts[1], stop, error)) {
+    if (!parseReal(flag, parts[0], start, error) || !parseReal(flag, parts[1], stop, error)) {
         return false;
     }
     const std::string& countText = parts[2];
@@ -97,7 +78,7 @@ bool parseAxisValues(const std::string& flag, const std::string& text, std::vect
         values.clear();
         for (const std::string& item : split(text, ',')) {
             double value = 0.0;
-            if (!parseNumber(flag, item, value, error)) return false;
+            if (!parseReal(flag, item, value, error)) return false;
             values.push_back(value);
         }
     } else {
