@@ -273,6 +273,11 @@ TEST(CurveNumbers, ValidNumbersAndPathMakingConstants) {
     EXPECT_TRUE(refused(14, [](CurveParams& c) { c.roseN = 0; }));
     EXPECT_TRUE(refused(15, [](CurveParams& c) { c.circleR = 0; }));
     EXPECT_TRUE(refused(12, [](CurveParams& c) { c.spiralN = NAN; }));
+    // Constants whose derived values overflow or vanish.
+    EXPECT_TRUE(refused(2, [](CurveParams& c) { c.cycloidL = 1e-308; }));
+    EXPECT_TRUE(refused(1, [](CurveParams& c) { c.cosineL = 1e-308; }));
+    EXPECT_TRUE(refused(11, [](CurveParams& c) { c.ellipseA = 1e-200; }));
+    EXPECT_TRUE(refused(11, [](CurveParams& c) { c.ellipseB = 1e200; }));
     EXPECT_FALSE(refused(1, [](CurveParams& c) {
         c.cosineA = 0;
         c.cosineN = 0;

@@ -177,23 +177,26 @@ bool isCurveNumber(int curveNumber) {
 }
 
 bool curveMakesPath(const CurveParams& params, int curveNumber) {
-    // A constant that is not a finite number makes no path either.
+    // A constant that is not a finite number makes no path either, nor one whose derived
+    // constants (2π/L, A², A·B, ...) are not.
     auto usable = [](double v) { return std::isfinite(v) && v != 0.0; };
     auto finite = [](double v) { return std::isfinite(v); };
     const CurveParams& c = params;
     switch (curveNumber) {
         case 1:
-            return finite(c.cosineA) && usable(c.cosineL) && finite(c.cosineN);
+            return finite(c.cosineA) && usable(c.cosineL) && finite(c.cosineN) &&
+                   finite(kTwoPi / c.cosineL);
         case 2:
-            return finite(c.cycloidA) && usable(c.cycloidL);
+            return finite(c.cycloidA) && usable(c.cycloidL) && finite(kTwoPi / c.cycloidL);
         case 3:
             return finite(c.quadraticA) && usable(c.quadraticL);
         case 4:
             return finite(c.cubicA) && usable(c.cubicL);
         case 11:
-            return usable(c.ellipseA) && usable(c.ellipseB);
+            return usable(c.ellipseA) && usable(c.ellipseB) && usable(c.ellipseA * c.ellipseA) &&
+                   usable(c.ellipseB * c.ellipseB) && finite(c.ellipseA * c.ellipseB);
         case 12:
-            return usable(c.spiralA) && finite(c.spiralN);
+            return usable(c.spiralA) && finite(c.spiralN) && usable(c.spiralA / kTwoPi);
         case 13:
             return usable(c.cardioidA) && finite(c.cardioidB);
         case 14:
