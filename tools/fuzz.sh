@@ -32,7 +32,9 @@ for target in "${targets[@]}"; do
   echo "fuzz: $target, $runs inputs" >&2
   log="$build_dir/$name.log"
   status=0
+  # A fixed seed makes the short CI run the same every time; set FUZZ_SEED=0 for a new one.
   "$build_dir/fuzz/$target" -runs="$runs" -timeout=1 -max_len=256 -print_final_stats=1 \
+    -seed="${FUZZ_SEED:-1}" \
     -artifact_prefix="$artifacts/$name-" "$@" "$work" "fuzz/corpus/$name" >"$log" 2>&1 ||
     status=$?
   grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss)" "$log" >&2 || true
