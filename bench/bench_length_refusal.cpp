@@ -2,18 +2,16 @@
 // the batch tool and the dialogue run them.
 #include <benchmark/benchmark.h>
 
-#include "app/context.h"
-#include "app/text_output.h"
 #include "path/arc_length.h"
 #include "path/path_length.h"
+#include "sim/model.h"
 
 namespace {
 
 /// Sets curve I's two constants, then refuses it; the run fails when the path passes.
 void refuse(benchmark::State& bench, int curve, double first, double second) {
-    agv::AgvContext ctx;
-    ctx.out = &agv::discardedText();
-    agv::CurveParams& c = ctx.settings.curve;
+    agv::Model model;
+    agv::CurveParams& c = model.settings.curve;
     switch (curve) {
         case 2:
             c.cycloidA = first;
@@ -41,8 +39,8 @@ void refuse(benchmark::State& bench, int curve, double first, double second) {
             break;
     }
     for (auto _ : bench) {
-        agv::setupPath(ctx, curve);
-        if (agv::checkPathLength(ctx, curve) != 0) {
+        agv::setupPath(model, curve);
+        if (agv::checkPathLength(model, curve).done()) {
             bench.SkipWithError("the path was accepted");
             return;
         }
