@@ -76,6 +76,14 @@ TEST(CheckPathLength, HugeConstantsAreRefusedOnABoundBelowTheSummedLength) {
         EXPECT_EQ(check.length, *bound) << k.I;
         EXPECT_EQ(model.path.pathEnd[k.I].sf, *bound) << k.I;
     }
+    // A short path whose parameter runs for thousands of turns has no length to run.
+    Model rose;
+    rose.settings.curve.roseA = 1e-4;
+    rose.settings.curve.roseN = 1e-5;
+    setupPath(rose, 14);
+    const RunOutcome tiny = checkPathLength(rose, 14);
+    EXPECT_EQ(tiny.status, RunStatus::kPathTooLong);
+    EXPECT_TRUE(std::isnan(tiny.length));
     // A cheap sum is always summed in full, however long the path.
     CurveParams c;
     EXPECT_FALSE(pathLengthLowerBound(c, 3, 120.0, 60.0).has_value());

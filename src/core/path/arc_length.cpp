@@ -69,9 +69,7 @@ void setupPath(Model& model, int curveNumber) {
     }
     const double pEnd = t.pathEndParam[I];
     // A path far longer than the store gets a lower bound, not a sum that could run long.
-    const auto bound = pathLengthLowerBound(model.settings.curve, I, pEnd,
-                                            kMaxRecords * model.settings.stepLength);
-    const double sf = bound ? *bound : arcLength(model, 0.0, pEnd, I);
+    const double sf = pathLengthForCheck(model, I, pEnd, kMaxRecords * model.settings.stepLength);
     t.pathEnd[I].sf = sf;
     const double kappaEnd = curveCurvature(model, pEnd, I);
     const PathEnd& end = t.pathEnd[I];

@@ -4,6 +4,7 @@
 
 #include "path/arc_length.h"
 #include "path/curve_params.h"
+#include "sim/model.h"
 
 namespace agv {
 
@@ -54,6 +55,13 @@ std::optional<double> pathLengthLowerBound(const CurveParams& c, int curveNumber
     const double bound = rawLowerBound(c, curveNumber, pEnd);
     if (!(bound * (1.0 - kRoundingMargin) > smax)) return std::nullopt;
     return bound;
+}
+
+double pathLengthForCheck(const Model& model, int curveNumber, double pEnd, double smax) {
+    const auto bound = pathLengthLowerBound(model.settings.curve, curveNumber, pEnd, smax);
+    if (bound) return *bound;
+    if (!(std::fabs(pEnd) <= kMaxPathParameter)) return std::nan("");
+    return arcLength(model, 0.0, pEnd, curveNumber);
 }
 
 }  // namespace agv

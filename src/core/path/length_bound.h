@@ -7,6 +7,12 @@
 namespace agv {
 
 struct CurveParams;
+struct Model;
+
+/// Largest curve parameter a path may reach (x [m] or β [rad], 159 turns of a polar curve).
+/// Beyond it the length cannot be summed, nor the path followed, in a usable time: such a
+/// path has no length to run.
+inline constexpr double kMaxPathParameter = 1000.0;
 
 /// Parameter panels of the length sum that count as cheap: a path check sums the length
 /// two or three times and stays within a few milliseconds.
@@ -18,5 +24,10 @@ inline constexpr double kCheapLengthPanels = 65536.0;
 /// Reads only the constants of the curve (not its derived values).
 std::optional<double> pathLengthLowerBound(const CurveParams& c, int curveNumber, double pEnd,
                                            double smax);
+
+/// The length [m] of curve I from parameter 0 to pEnd as the path check takes it: the lower
+/// bound when there is one, no number (NaN) when the parameter runs beyond
+/// kMaxPathParameter, else the summed length.
+double pathLengthForCheck(const Model& model, int curveNumber, double pEnd, double smax);
 
 }  // namespace agv

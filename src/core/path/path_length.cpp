@@ -18,8 +18,7 @@ RunOutcome checkPathLength(Model& model, int curveNumber) {
     const double smax = kMaxRecords * model.settings.stepLength;
     // A path far longer than the store gets a lower bound, not a sum that could run long.
     const double pEnd = model.path.pathEndParam[I];
-    const auto bound = pathLengthLowerBound(model.settings.curve, I, pEnd, smax);
-    const double sf = bound ? *bound : arcLength(model, 0.0, pEnd, I);
+    const double sf = pathLengthForCheck(model, I, pEnd, smax);
     model.path.pathEnd[I].sf = sf;
     outcome.length = sf;
     outcome.limit = smax;
