@@ -22,6 +22,8 @@ constexpr int kSecantIterations = 100;
 constexpr int kMaxSearchSteps = 1000000;
 /// The forward search also gives up this far (parameter units) past the table's reach.
 constexpr double kSearchMargin = 1.0;
+/// No step of the table.
+constexpr size_t kNoStep = static_cast<size_t>(-1);
 /// Most steps beyond a table cut short whose lengths are kept (about 2 MB).
 constexpr int kMaxKeptSteps = 1 << 17;
 
@@ -30,11 +32,12 @@ double stepLimitOf(double pEnd) {
     return kTableReach * std::fabs(pEnd) + kSearchMargin;
 }
 
-/// The steps beyond a table cut short, from its entry count - 2 to the search's limit:
-/// the same parameters and lengths the stepping of paramAtArcLength would compute.
+/// The steps beyond a table cut short, from its last entry to the search's limit: the same
+/// parameters and lengths the stepping of paramAtArcLength would compute.
 void keepStepsBeyond(const Model& model, int I, ArcTable& table) {
     const double stepLimit = stepLimitOf(model.path.pathEndParam[I]);
-    double p0 = table.entry[table.count - 2][0];
+    double p0 = table.entry[table.count - 1][0];
+    if (!(p0 <= stepLimit)) return;
     for (int step = 0; step < kMaxKeptSteps; ++step) {
         const double p1 = p0 + kArcTableStep;
         table.stepParam.push_back(p1);
@@ -91,6 +94,7 @@ void buildArcTable(Model& model, int curveNumber) {
     table.curveNumber = I;
     table.stepParam.clear();
     table.stepLength.clear();
+    table.pathEndStep = kNoStep;
     table.entry[0] = {0.0, 0.0};
     double p = 0.0;
     double s = 0.0;
@@ -106,12 +110,18 @@ void buildArcTable(Model& model, int curveNumber) {
         }
         const double pn = p + kArcTableStep;
         if (pn > pEnd) break;
-        s = s + arcLength(model, p, pn, I);
+        const double length = arcLength(model, p, pn, I);
+        s = s + length;
         table.entry[j] = {pn, s};
+        table.stepParam.push_back(pn);
+        table.stepLength.push_back(length);
         p = pn;
     }
     s = s + arcLength(model, p, pEnd, I);
     table.entry[j] = {pEnd, s};
+    table.pathEndStep = table.stepLength.size();
+    table.stepParam.push_back(pEnd);
+    table.stepLength.push_back(std::numeric_limits<double>::quiet_NaN());
     p = pEnd;
     const double pMax = kTableReach * pEnd;
     for (;;) {
@@ -119,8 +129,11 @@ void buildArcTable(Model& model, int curveNumber) {
         const double pn = p + kArcTableStep;
         if (pn > pMax) break;
         if (j >= kArcTableCapacity) break;
-        s = s + arcLength(model, p, pn, I);
+        const double length = arcLength(model, p, pn, I);
+        s = s + length;
         table.entry[j] = {pn, s};
+        table.stepParam.push_back(pn);
+        table.stepLength.push_back(length);
         p = pn;
     }
     table.count = j;
@@ -140,18 +153,25 @@ double paramAtArcLength(const Model& model, double pGuess, double s, int curveNu
     double p0 = 0.0;
     double s0 = 0.0;
     const ArcTable& table = t.arcTable;
-    // The steps from entry count - 2 of a table cut short are known already.
-    size_t known = 0;
+    // The next step while the steps follow the table's (kNoStep: they do not).
+    size_t c = kNoStep;
+    const bool hasTable = table.curveNumber == I && table.count >= 2;
     const double first = std::trunc(pGuess / kArcTableStep);
-    if (first > 0.0 && table.curveNumber == I && table.count >= 2) {
+    if (first > 0.0 && hasTable) {
         const int last = table.count - 1;
         int j = first < static_cast<double>(last) ? static_cast<int>(first) : last;
         while (j < last && s > table.entry[j][1])
             ++j;
         p0 = table.entry[j - 1][0];
         s0 = table.entry[j - 1][1];
-        if (j == last) known = table.stepLength.size();
+        c = static_cast<size_t>(j - 1);
+    } else if (hasTable) {
+        c = 0;
     }
+    // The known steps run up to the path end's (not a whole step) or to the last kept one.
+    const size_t kept = table.stepLength.size();
+    const size_t known =
+        c <= table.pathEndStep && table.pathEndStep < kept ? table.pathEndStep : kept;
     if (std::fabs(s - s0) < kArcTolerance) return p0;
 
     // Step forward until the residual changes sign. The answer of any s below sf lies
@@ -162,13 +182,15 @@ double paramAtArcLength(const Model& model, double pGuess, double s, int curveNu
     double p1 = p0;
     double f1 = f0;
     for (int step = 0;; ++step) {
-        const size_t k = static_cast<size_t>(step);
-        if (k < known) {
-            p1 = table.stepParam[k];
-            f1 = f0 + table.stepLength[k];
+        // A step the table has made is added as the table computed it.
+        if (c < known) {
+            p1 = table.stepParam[c];
+            f1 = f0 + table.stepLength[c];
+            ++c;
         } else {
             p1 = p0 + kArcTableStep;
             f1 = f0 + arcLength(model, p0, p1, I);
+            c = kNoStep;
         }
         if (std::fabs(f1) < kArcTolerance) return p1;
         if (!(f0 * f1 > 0.0)) break;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <vector>
 
 namespace agv {
@@ -49,10 +50,12 @@ struct ArcTable {
     int count = 0;
     /// Entry j = (p, s).
     std::array<std::array<double, 2>, kArcTableCapacity> entry{};
-    /// When the table stops short of the path end, the inverse mapping steps on from entry
-    /// count - 2: the parameters of those steps and the arc length of each, in the order the
-    /// stepping takes them, computed once with the table.
+    /// The steps of kArcTableStep the inverse mapping takes, as the table computed them:
+    /// step c ends at entry c + 1 (at stepParam[c], after adding stepLength[c]). A table cut
+    /// short goes on with the steps beyond its last entry.
     std::vector<double> stepParam, stepLength;
+    /// The step that ends at the path end, which is not a whole step (none: SIZE_MAX).
+    std::size_t pathEndStep = static_cast<std::size_t>(-1);
 };
 
 /// Per-curve start and end data filled by the curve preparation and path set-up.
