@@ -113,24 +113,24 @@ function numberField(id, label, value) {
 
 function buildErrorValues(values) {
   const box = $('errorValues');
-  const spec = ERRORS[Number($('errorNumber').value)];
-  box.replaceChildren(...spec.values.map((v, k) =>
+  const entry = ERRORS[Number($('errorNumber').value)];
+  box.replaceChildren(...entry.values.map((v, k) =>
     numberField(`ev${k}`, v[lang], values && values[k] !== undefined ? values[k] : v.def)));
 }
 
 function buildCurveParams(values) {
   const box = $('curveParams');
-  const spec = curveSpec(Number($('curve').value));
-  box.replaceChildren(...spec.names.map((name, k) =>
-    numberField(`cp${k}`, name, values && values[k] !== undefined ? values[k] : spec.defs[k])));
+  const entry = curveSpec(Number($('curve').value));
+  box.replaceChildren(...entry.names.map((name, k) =>
+    numberField(`cp${k}`, name, values && values[k] !== undefined ? values[k] : entry.defs[k])));
 }
 
 function curveSpec(I) { return CURVES.find((c) => c.I === I) || CURVES[0]; }
 
 function fillSelects() {
   const e = $('errorNumber').value, c = $('curve').value;
-  $('errorNumber').replaceChildren(...ERRORS.map((spec, k) => new Option(spec[lang], String(k))));
-  $('curve').replaceChildren(...CURVES.map((spec) => new Option(`I=${spec.I}: ${spec[lang]}`, String(spec.I))));
+  $('errorNumber').replaceChildren(...ERRORS.map((entry, k) => new Option(entry[lang], String(k))));
+  $('curve').replaceChildren(...CURVES.map((entry) => new Option(`I=${entry.I}: ${entry[lang]}`, String(entry.I))));
   if (e !== '') $('errorNumber').value = e;
   if (c !== '') $('curve').value = c;
 }
