@@ -264,15 +264,7 @@ bool parseArguments(int argc, const char* const* argv, BatchOptions& options, st
             return false;
         }
         std::string value;
-        if (equals != std::string::npos) {
-            value = argument.substr(equals + 1);
-        } else if (i + 1 < argc && std::string(argv[i + 1]).rfind("--", 0) != 0) {
-            // The next word is the value, also when it starts with a minus sign.
-            value = argv[++i];
-        } else {
-            error = "missing value for " + flag;
-            return false;
-        }
+        if (!takeOptionValue(argc, argv, i, equals, value, error)) return false;
         if (!applyOption(flag, value, options, errorValuesGiven, errorValues, error)) {
             return false;
         }
@@ -378,6 +370,22 @@ bool parseReal(const std::string& flag, const std::string& text, double& value,
     }
     value = parsed;
     return true;
+}
+
+bool takeOptionValue(int argc, const char* const* argv, int& i, std::size_t equals,
+                     std::string& value, std::string& error) {
+    const std::string argument = argv[i];
+    if (equals != std::string::npos) {
+        value = argument.substr(equals + 1);
+        return true;
+    }
+    // The next word is the value, also when it starts with a minus sign.
+    if (i + 1 < argc && std::string(argv[i + 1]).rfind("--", 0) != 0) {
+        value = argv[++i];
+        return true;
+    }
+    error = "missing value for " + argument;
+    return false;
 }
 
 }  // namespace agv

@@ -1,6 +1,7 @@
 // Command-line options of agvsim-batch, the scripted run of the console dialogue.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,11 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
 
 /// The usage text printed by --help and after a bad argument.
 std::string batchUsage();
+
+/// The value of the option argv[i] (whose '=' stands at equals, or npos): after the '=', or
+/// the next word, which i then moves to; false with a message when there is none.
+bool takeOptionValue(int argc, const char* const* argv, int& i, std::size_t equals,
+                     std::string& value, std::string& error);
 
 /// text in single quotes, for messages about an argument.
 std::string quoted(const std::string& text);

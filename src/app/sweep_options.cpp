@@ -106,14 +106,7 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
             return false;
         }
         std::string value;
-        if (equals != std::string::npos) {
-            value = argument.substr(equals + 1);
-        } else if (i + 1 < argc && std::string(argv[i + 1]).rfind("--", 0) != 0) {
-            value = argv[++i];
-        } else {
-            error = "missing value for " + flag;
-            return false;
-        }
+        if (!takeOptionValue(argc, argv, i, equals, value, error)) return false;
         if (isBaseScenarioFlag(flag)) {
             // The base scenario takes agvsim-batch's options and its checks.
             baseArgs.push_back(flag + "=" + value);
