@@ -9,11 +9,11 @@
 #include <memory>
 #include <sstream>
 
-#include "app/context.h"
-#include "app/dialogue.h"
-#include "app/draw_context.h"
-#include "app/path_dialogue.h"
-#include "app/startup.h"
+#include "app/common/computation.h"
+#include "app/common/context.h"
+#include "app/common/draw_context.h"
+#include "app/console/dialogue.h"
+#include "app/console/path_dialogue.h"
 #include "draw/frame.h"
 #include "draw/gl_window.h"
 #include "path/arc_length.h"
@@ -28,13 +28,13 @@ std::unique_ptr<agv::AgvContext> longestRun() {
     std::ostringstream discard;
     ctx->out = &discard;
     agv::initialiseRun(*ctx);
-    agv::applyErrorChoice(*ctx, agv::MechanismError::kFrontWheel, 2.0, 0.0);
+    agv::Scenario scenario;
+    scenario.error = agv::MechanismError::kFrontWheel;
+    scenario.errorValue1 = 2.0;
+    scenario.curveNumber = kCircleCurve;
     const double circle[2] = {4.7, 1.9};
-    agv::storeCurveConstants(*ctx, kCircleCurve, circle);
-    ctx->model.settings.curveNumber = kCircleCurve;
-    agv::setupPath(ctx->model, kCircleCurve);
-    if (!agv::checkPathLength(ctx->model, kCircleCurve).done() ||
-        !agv::computeTrajectories(*ctx).done()) {
+    agv::setCurveConstants(scenario, kCircleCurve, circle, 2);
+    if (!agv::useScenario(*ctx, scenario).accepted() || !agv::computeTrajectories(*ctx).done()) {
         std::fprintf(stderr, "the longest path could not be computed\n");
         std::exit(1);
     }

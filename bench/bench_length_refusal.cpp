@@ -1,17 +1,20 @@
-// Time to refuse a path that is far too long: the path set-up and the length check, as
-// the batch tool and the dialogue run them.
+// Time to refuse a path that is far too long: the scenario's length check, as every front
+// end runs it.
 #include <benchmark/benchmark.h>
 
 #include "path/arc_length.h"
 #include "path/path_length.h"
 #include "sim/model.h"
+#include "sim/scenario.h"
 
 namespace {
 
 /// Sets curve I's two constants, then refuses it; the run fails when the path passes.
 void refuse(benchmark::State& bench, int curve, double first, double second) {
     agv::Model model;
-    agv::CurveParams& c = model.settings.curve;
+    agv::Scenario scenario;
+    scenario.curveNumber = curve;
+    agv::CurveParams& c = scenario.curve;
     switch (curve) {
         case 2:
             c.cycloidA = first;
@@ -39,8 +42,7 @@ void refuse(benchmark::State& bench, int curve, double first, double second) {
             break;
     }
     for (auto _ : bench) {
-        agv::setupPath(model, curve);
-        if (agv::checkPathLength(model, curve).done()) {
+        if (agv::checkScenarioPath(model, scenario).accepted()) {
             bench.SkipWithError("the path was accepted");
             return;
         }

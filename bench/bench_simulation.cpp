@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/random_table_file.h"
+#include "app/common/random_table_file.h"
 #include "path/arc_length.h"
 #include "sim/caltraj.h"
 #include "sim/feedback.h"

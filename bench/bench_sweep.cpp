@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
-#include "app/dialogue.h"
-#include "app/draw_context.h"
-#include "app/startup.h"
-#include "app/sweep_grid.h"
-#include "app/sweep_pool.h"
-#include "app/sweep_run.h"
-#include "app/text_output.h"
+#include "app/common/computation.h"
+#include "app/common/context.h"
+#include "app/common/draw_context.h"
+#include "app/common/text_output.h"
+#include "app/console/dialogue.h"
+#include "app/sweep/grid.h"
+#include "app/sweep/point_run.h"
+#include "app/sweep/pool.h"
 #include "draw/picture_export.h"
 
 namespace {
@@ -52,7 +52,7 @@ void BM_Sweep20x20(benchmark::State& bench) {
     for (auto _ : bench) {
         done = 0;
         agv::runSweepPoints(
-            runners, agv::SweepScenario{}, grid, points,
+            runners, agv::Scenario{}, grid, points,
             [&](std::size_t, const agv::PointResult& result) {
                 done += result[0].outcome == agv::CellOutcome::kDone ? 1 : 0;
             },

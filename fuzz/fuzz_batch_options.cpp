@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_options.h"
+#include "app/batch/options.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <sstream>
 #include <string>
 
-#include "app/console.h"
-#include "app/context.h"
-#include "app/dialogue.h"
-#include "app/random_table_file.h"
-#include "app/startup.h"
-#include "app/text_output.h"
+#include "app/common/computation.h"
+#include "app/common/context.h"
+#include "app/common/random_table_file.h"
+#include "app/common/text_output.h"
+#include "app/console/console.h"
+#include "app/console/dialogue.h"
 
 namespace {
 

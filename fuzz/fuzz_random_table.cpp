@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/random_table_file.h"
+#include "app/common/random_table_file.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/random_table_file.h"
+#include "app/common/random_table_file.h"
 #include "path/arc_length.h"
 #include "sim/caltraj.h"
 #include "sim/feedback.h"

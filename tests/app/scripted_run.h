@@ -7,10 +7,10 @@
 #include <sstream>
 #include <string>
 
-#include "app/console.h"
-#include "app/context.h"
-#include "app/random_table_file.h"
-#include "app/startup.h"
+#include "app/common/computation.h"
+#include "app/common/context.h"
+#include "app/common/random_table_file.h"
+#include "app/console/console.h"
 
 namespace agv {
 

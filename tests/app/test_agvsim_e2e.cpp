@@ -16,7 +16,7 @@
 #include <string>
 #include <thread>
 
-#include "app/window.h"
+#include "app/console/window.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_output.h"
-#include "app/context.h"
-#include "app/dialogue.h"
-#include "app/path_dialogue.h"
-#include "app/random_table_file.h"
-#include "app/startup.h"
+#include "app/common/computation.h"
+#include "app/common/context.h"
+#include "app/common/random_table_file.h"
+#include "app/common/trajectory_csv.h"
+#include "app/console/dialogue.h"
+#include "app/console/path_dialogue.h"
 #include "path/arc_length.h"
 #include "path/path_length.h"
 
@@ -109,15 +109,18 @@ std::string expectedCsv(const Conditions& c) {
     std::string error;
     if (!agv::loadRandomTables(ctx.model.tables, error)) return "tables: " + error;
     agv::initialiseRun(ctx);
-    agv::applyErrorChoice(ctx, c.errorNumber, c.errorValue1, c.errorValue2);
+    agv::Scenario scenario;
+    scenario.error = c.errorNumber;
+    scenario.errorValue1 = c.errorValue1;
+    scenario.errorValue2 = c.errorValue2;
     if (c.curve != 0) {
-        ctx.model.settings.curveNumber = c.curve;
-        agv::storeCurveConstants(ctx, c.curve, c.params.data());
-        if (!agv::checkCurveConstants(ctx.model, c.curve).accepted()) return "refused constants";
-        agv::setupPath(ctx.model, c.curve);
-        if (!agv::checkPathLength(ctx.model, c.curve).done()) return "path too long";
+        scenario.curveNumber = c.curve;
+        agv::setCurveConstants(scenario, c.curve, c.params.data(),
+                               static_cast<int>(c.params.size()));
     }
-    agv::applyFeedbackDesign(ctx, c.fn, c.zeta);
+    scenario.fn = c.fn;
+    scenario.zeta = c.zeta;
+    if (!agv::useScenario(ctx, scenario).accepted()) return "refused";
     if (!agv::computeTrajectories(ctx).done()) return "not computed";
     std::ostringstream csv;
     agv::writeTrajectoryCsv(csv, *ctx.data.store, ctx.model.settings.dt);

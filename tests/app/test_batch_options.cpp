@@ -1,4 +1,4 @@
-#include "app/batch_options.h"
+#include "app/batch/options.h"
 
 #include <gtest/gtest.h>
 

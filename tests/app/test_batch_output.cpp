@@ -1,5 +1,5 @@
-#include "app/batch_output.h"
-#include "app/number_format.h"
+#include "app/common/number_format.h"
+#include "app/common/trajectory_csv.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // The console layer over string streams: key reads, answer lines, end of input, flushing.
-#include "app/console.h"
+#include "app/console/console.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The console dialogue driven by scripts: its sections, entries, refusals, the cut-off
 // computation, end of input, and arbitrary input.
-#include "app/dialogue.h"
+#include "app/console/dialogue.h"
 
 #include <gtest/gtest.h>
 
@@ -233,7 +233,8 @@ TEST_F(Dialogue, LengthLimitOnBothSidesAndHugeConstants) {
     std::string text = take();
     EXPECT_EQ(countOf(text, "経路長sf=60.0999>60.0000=smax"), 1);
     EXPECT_EQ(countOf(text, "smax限界"), 1);
-    EXPECT_NEAR(ctx.model.path.pathEnd[15].sf, 59.9, 1e-3);
+    EXPECT_EQ(ctx.scenario.curve.circleN, 0.95334);
+    EXPECT_TRUE(checkScenarioPath(ctx.model, ctx.scenario).accepted());
     // A length of 10^9 m is refused at once, on a lower bound of it.
     EXPECT_TRUE(run("0\ny\n3\n1 1e9\n"));
     text = take();
@@ -282,14 +283,15 @@ TEST_F(Dialogue, ListingAfterSlipShowsTheWheelErrorsItWrote) {
     EXPECT_FALSE(run("5\n5\nn n x"));
     take();
     const SimulationSettings& s = ctx.model.settings;
-    EXPECT_NE(s.rearWheelErrL, 0.0);
-    EXPECT_NE(s.rearWheelErrR, 0.0);
-    EXPECT_NE(s.frontWheelErr, 0.0);
+    const WheelErrors slip = ctx.data.lastWheels;
+    EXPECT_NE(slip.rearL, 0.0);
+    EXPECT_NE(slip.rearR, 0.0);
+    EXPECT_NE(slip.front, 0.0);
     char expected[256];
     std::snprintf(expected, sizeof expected,
                   "\n旧誤差 1.後車輪半径誤差比率(左右)=(%5.2f %5.2f)%%"
                   "\n       2.前車輪半径誤差比率　　　= %5.2f%%",
-                  100.0 * s.rearWheelErrL, 100.0 * s.rearWheelErrR, 100.0 * s.frontWheelErr);
+                  100.0 * slip.rearL, 100.0 * slip.rearR, 100.0 * slip.front);
     ctx.run.lastKey = 'e';
     EXPECT_FALSE(run("0 n n x"));
     EXPECT_NE(take().find(expected), std::string::npos);

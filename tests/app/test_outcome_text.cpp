@@ -1,6 +1,6 @@
 // The words for outcomes and refusals: the console's Japanese lines byte for byte, and the
 // tools' English reasons.
-#include "app/outcome_text.h"
+#include "app/common/outcome_text.h"
 
 #include <gtest/gtest.h>
 
@@ -35,24 +35,20 @@ TEST(OutcomeText, ComputationMessagesOfEachOutcome) {
               "経路長長過ぎる．経路設定し直し");
     EXPECT_EQ(outcomeReason(outcome), "type 2 ran out of records on path 15 (record 3000 of 3000)");
 
-    std::ostringstream tooLong;
-    RunOutcome check;
-    check.status = RunStatus::kPathTooLong;
-    check.curveNumber = 15;
-    check.length = 62.83185;
-    check.limit = 60.0;
-    printPathTooLong(tooLong, check);
-    EXPECT_EQ(tooLong.str(),
-              "\n経路番号I=15 経路長sf=62.8319>60.0000=smax限界を超えている．経路設定し直し");
-    EXPECT_EQ(outcomeReason(check),
+    Refusal tooLong;
+    tooLong.kind = RefusalKind::kPathTooLong;
+    tooLong.curveNumber = 15;
+    tooLong.value = 62.83185;
+    tooLong.value2 = 60.0;
+    EXPECT_EQ(refusalText(tooLong),
+              "\n経路番号I=15 経路長sf=62.8319>60.0000=smax限界を超えている．経路設定し直し"
+              "\n経路長過ぎる．sf=62.832[m]  設定し直し");
+    EXPECT_EQ(refusalReason(tooLong),
               "path 15 is 62.8319 m long, more than the 60 m the store holds");
     // A length that is no number is said in words.
-    check.length = std::nan("");
-    tooLong.str("");
-    printPathTooLong(tooLong, check);
-    EXPECT_EQ(tooLong.str(), "\n経路番号I=15 経路長を計算できない．経路設定し直し");
-    EXPECT_EQ(pathTooLongText(check), tooLong.str());
-    EXPECT_EQ(outcomeReason(check), "the length of path 15 cannot be computed");
+    tooLong.kind = RefusalKind::kNoPathLength;
+    EXPECT_EQ(refusalText(tooLong), "\n経路番号I=15 経路長を計算できない．経路設定し直し");
+    EXPECT_EQ(refusalReason(tooLong), "the length of path 15 cannot be computed");
 }
 
 TEST(OutcomeText, RefusalsInBothLanguages) {

@@ -1,5 +1,5 @@
 // The output target: regular files replaced whole, links followed, streams in place.
-#include "app/output_target.h"
+#include "app/common/output_target.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,9 @@
 // The path selection on the console: the menu, the constants, and every refusal.
-#include "app/path_dialogue.h"
+#include "app/console/path_dialogue.h"
+#include "path/curve_catalog.h"
+#include "sim/scenario.h"
 
-#include "app/dialogue.h"
+#include "app/console/dialogue.h"
 
 #include <gtest/gtest.h>
 
@@ -26,11 +28,9 @@ TEST_F(PathDialogue, CurveNumberAskedAgainUntilItIsACurve) {
     EXPECT_EQ(take(), kPathMenu + kPathMenu + kPathMenu + kPathMenu + kPathMenu + kConstants +
                           "\n I=7  やり直し" + kPathMenu + kConstants +
                           "\n I=3  : 2次関数 y=A*(x/L)^2 を選択　A L=");
-    EXPECT_EQ(ctx.model.settings.curveNumber, 3);
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.quadraticA, 1.0);
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.quadraticL, 2.5);
-    // The chosen curve is set up: its end lies at x = L.
-    EXPECT_DOUBLE_EQ(ctx.model.path.pathEnd[3].x, 2.5);
+    EXPECT_EQ(ctx.scenario.curveNumber, 3);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.quadraticA, 1.0);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.quadraticL, 2.5);
 }
 
 TEST_F(PathDialogue, RefusedConstantsAskTheSamePromptAgain) {
@@ -39,23 +39,23 @@ TEST_F(PathDialogue, RefusedConstantsAskTheSamePromptAgain) {
     EXPECT_EQ(take(), kPathMenu + kConstants + kCosinePrompt + "\n L=-2.00 < 0 設定し直し" +
                           kCosinePrompt + "\n A=-1.00 < 0 設定し直し" + kCosinePrompt +
                           "\n L= 0.00 = 0 では経路にならない　設定し直し" + kCosinePrompt);
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.cosineA, 0.5);
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.cosineL, 2.5);
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.cosineN, 2.0);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.cosineA, 0.5);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.cosineL, 2.5);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.cosineN, 2.0);
 }
 
 TEST_F(PathDialogue, AnswerLineGivesOnlyItsOwnNumbers) {
     // "0.7" alone sets A; L and n keep their values and "2" is not taken for L.
     runScript("1\n0.7\n2\n", [&](Console& c) { selectPath(ctx, c); });
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.cosineA, 0.7);
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.cosineL, 2.0);
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.cosineN, 1.0);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.cosineA, 0.7);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.cosineL, 2.0);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.cosineN, 1.0);
     // Unreadable constants keep the old ones; blank lines are no answer.
     runScript("2\nxyz\n", [&](Console& c) { selectPath(ctx, c); });
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.cycloidA, 2.0);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.cycloidA, 2.0);
     runScript("2\n\n\n3 4\n", [&](Console& c) { selectPath(ctx, c); });
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.cycloidA, 3.0);
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.cycloidK, kTwoPi / 4.0);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.cycloidA, 3.0);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.cycloidL, 4.0);
 }
 
 TEST_F(PathDialogue, RefusalOfEachConstant) {
@@ -85,8 +85,10 @@ TEST_F(PathDialogue, RefusalOfEachConstant) {
         {16, {-0.3, 5.0}, "\n A=-0.30 < 0 設定し直し"},
     };
     for (const Case& k : cases) {
-        storeCurveConstants(ctx, k.curve, k.values);
-        const bool accepted = acceptSetting(ctx, checkCurveConstants(ctx.model, k.curve));
+        Scenario scenario;
+        scenario.curveNumber = k.curve;
+        setCurveConstants(scenario, k.curve, k.values, kMaxCurveConstants);
+        const bool accepted = acceptSetting(ctx, checkScenarioCurve(scenario));
         EXPECT_EQ(accepted, std::string(k.message).empty()) << "curve " << k.curve;
         EXPECT_EQ(take(), k.message) << "curve " << k.curve;
     }
@@ -97,34 +99,29 @@ TEST_F(PathDialogue, CircleRadiusRefusalAsksForBothConstantsAgain) {
     const std::string prompt = "\n I=15 : 円弧 r=R を選択 R n(=任意正数)=";
     EXPECT_EQ(take(), kPathMenu + kConstants + prompt + "\n R=-5.00 < 0 設定し直し" + prompt +
                           "\n R= 0.00 = 0 では経路にならない　設定し直し" + prompt);
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.circleR, 5.0);
-    EXPECT_DOUBLE_EQ(ctx.model.settings.curve.circleN, 1.5);
+    EXPECT_EQ(ctx.scenario.curveNumber, 15);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.circleR, 5.0);
+    EXPECT_DOUBLE_EQ(ctx.scenario.curve.circleN, 1.5);
 }
 
-TEST_F(PathDialogue, ConstantsStoredInTheOrderTheyAreAsked) {
-    const int curves[] = {1, 2, 3, 4, 11, 12, 13, 14, 15, 16};
-    for (int curve : curves) {
-        const int count = curveConstantCount(curve);
-        EXPECT_EQ(count, curve == 1 ? 3 : curve == 13 ? 1 : 2);
-        const CurveParams before = ctx.model.settings.curve;
-        const double values[3] = {curve + 0.25, curve + 0.5, curve + 0.75};
-        storeCurveConstants(ctx, curve, values);
+TEST(ScenarioConstants, StoredInTheOrderTheDialogueAsks) {
+    for (const CurveInfo& info : kCurveCatalog) {
+        Scenario scenario;
+        const double values[3] = {info.number + 0.25, info.number + 0.5, info.number + 0.75};
+        // A short answer keeps the constants it does not give.
+        setCurveConstants(scenario, info.number, values, info.constantCount - 1);
         double back[3] = {0.0, 0.0, 0.0};
-        loadCurveConstants(ctx, curve, back);
-        for (int i = 0; i < count; ++i)
-            EXPECT_EQ(back[i], values[i]) << curve;
-        ctx.model.settings.curve = before;
+        curveConstantsOf(scenario, info.number, back);
+        const double startup = Scenario{}.curve.*(info.constants[info.constantCount - 1].field);
+        for (int i = 0; i + 1 < info.constantCount; ++i)
+            EXPECT_EQ(back[i], values[i]) << info.number;
+        EXPECT_EQ(back[info.constantCount - 1], startup) << info.number;
     }
-    for (int notACurve : {0, 5, 17})
-        EXPECT_EQ(curveConstantCount(notACurve), 0);
-    const double circle[2] = {5.0, 1.9};
-    storeCurveConstants(ctx, 15, circle);
-    EXPECT_EQ(ctx.model.settings.curve.circleR, 5.0);
-    EXPECT_EQ(ctx.model.settings.curve.circleN, 1.9);
-    const double cardioid[1] = {0.7};
-    storeCurveConstants(ctx, 13, cardioid);
-    EXPECT_EQ(ctx.model.settings.curve.cardioidA, 0.7);
-    EXPECT_EQ(ctx.model.settings.curve.cardioidB, 1.2);
+    Scenario circle;
+    const double rn[2] = {5.0, 1.9};
+    setCurveConstants(circle, 15, rn, 2);
+    EXPECT_EQ(circle.curve.circleR, 5.0);
+    EXPECT_EQ(circle.curve.circleN, 1.9);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/random_table_file.h"
+#include "app/common/random_table_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/context.h"
+#include "app/common/context.h"
 
 namespace fs = std::filesystem;
 

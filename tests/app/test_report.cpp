@@ -1,12 +1,12 @@
 // The condition report and the path line, byte for byte.
-#include "app/report.h"
+#include "app/common/report.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
-#include "app/context.h"
+#include "app/common/context.h"
 
 namespace agv {
 namespace {

@@ -17,15 +17,17 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
-#include "app/dialogue.h"
-#include "app/draw_context.h"
-#include "app/path_dialogue.h"
-#include "app/startup.h"
+#include "app/common/computation.h"
+#include "app/common/context.h"
+#include "app/common/draw_context.h"
+#include "app/console/dialogue.h"
+#include "app/console/path_dialogue.h"
 #include "draw/frame.h"
 #include "draw/gl_window.h"
 #include "path/arc_length.h"
+#include "path/curve_catalog.h"
 #include "path/path_length.h"
+#include "sim/scenario.h"
 
 namespace agvtest {
 
@@ -145,11 +147,15 @@ inline std::unique_ptr<agv::AgvContext> computedContext(char errorNumber, double
     std::ostringstream discard;
     ctx->out = &discard;
     agv::initialiseRun(*ctx);
-    agv::applyErrorChoice(*ctx, agv::mechanismErrorOf(errorNumber - '0'), v1, v2);
-    if (values != nullptr) agv::storeCurveConstants(*ctx, curve, values);
-    ctx->model.settings.curveNumber = curve;
-    agv::setupPath(ctx->model, curve);
-    EXPECT_TRUE(agv::checkPathLength(ctx->model, curve).done());
+    agv::Scenario scenario;
+    scenario.error = agv::mechanismErrorOf(errorNumber - '0');
+    scenario.errorValue1 = v1;
+    scenario.errorValue2 = v2;
+    scenario.curveNumber = curve;
+    if (values != nullptr) {
+        agv::setCurveConstants(scenario, curve, values, agv::kMaxCurveConstants);
+    }
+    EXPECT_TRUE(agv::useScenario(*ctx, scenario).accepted());
     EXPECT_TRUE(agv::computeTrajectories(*ctx).done());
     ctx->out = &std::cout;
     return ctx;

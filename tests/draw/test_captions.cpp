@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/window.h"
+#include "app/console/window.h"
 #include "draw/captions.h"
 #include "draw/render_support.h"
 #include "sim/model.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window.h"
+#include "app/console/window.h"
 #include "draw/picture_export.h"
 #include "draw/render_support.h"
 

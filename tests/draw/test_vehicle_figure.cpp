@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/window.h"
+#include "app/console/window.h"
 #include "draw/render_support.h"
 #include "draw/vehicle_figure.h"
 

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/window.h"
+#include "app/console/window.h"
 #include "draw/render_support.h"
 
 extern char** environ;

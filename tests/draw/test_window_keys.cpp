@@ -4,9 +4,9 @@
 #include <cmath>
 #include <memory>
 
-#include "app/context.h"
-#include "app/draw_context.h"
-#include "app/window.h"
+#include "app/common/context.h"
+#include "app/common/draw_context.h"
+#include "app/console/window.h"
 #include "draw/window_keys.h"
 
 namespace {

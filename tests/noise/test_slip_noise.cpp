@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "app/random_table_file.h"
+#include "app/common/random_table_file.h"
 #include "noise/random_tables.h"
 
 namespace {

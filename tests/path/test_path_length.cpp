@@ -7,40 +7,48 @@
 #include "path/arc_length.h"
 #include "path/length_bound.h"
 #include "sim/model.h"
+#include "sim/scenario.h"
 
 namespace agv {
 namespace {
 
+/// A circle of radius R with n turns.
+Scenario circle(double R, double n) {
+    Scenario scenario;
+    scenario.curveNumber = 15;
+    scenario.curve.circleR = R;
+    scenario.curve.circleN = n;
+    return scenario;
+}
+
 TEST(CheckPathLength, RefusesPathsLongerThanTheStore) {
     Model model;
-    model.settings.curve.circleR = 5.0;
-    model.settings.curve.circleN = 2.0;
-    setupPath(model, 15);
-    model.path.pathEnd[15].sf = 0.0;  // the check stores the length it computes
-    RunOutcome check = checkPathLength(model, 15);
-    EXPECT_EQ(check.status, RunStatus::kPathTooLong);
+    Refusal check = checkScenarioPath(model, circle(5.0, 2.0));
+    EXPECT_EQ(check.kind, RefusalKind::kPathTooLong);
+    EXPECT_EQ(check.field, ScenarioField::kPathLength);
     EXPECT_EQ(check.curveNumber, 15);
-    EXPECT_NEAR(check.length, 62.8319, 1e-4);
-    EXPECT_DOUBLE_EQ(check.limit, 60.0);
-    EXPECT_NEAR(model.path.pathEnd[15].sf, 62.8319, 1e-4);
+    EXPECT_NEAR(check.value, 62.8319, 1e-4);
+    EXPECT_DOUBLE_EQ(check.value2, 60.0);
 
-    model.settings.curve.circleN = 1.9;
-    setupPath(model, 15);
-    EXPECT_TRUE(checkPathLength(model, 15).done());
+    EXPECT_TRUE(checkScenarioPath(model, circle(5.0, 1.9)).accepted());
+    applyScenario(model, circle(5.0, 1.9));
     EXPECT_NEAR(model.path.pathEnd[15].sf, 59.6903, 1e-4);
 }
 
 TEST(CheckPathLength, DefaultPathFitsAndBadInputIsRefused) {
     Model model;
-    setupPath(model, 1);
-    EXPECT_TRUE(checkPathLength(model, 1).done());
+    EXPECT_TRUE(checkScenarioPath(model, Scenario{}).accepted());
+    applyScenario(model, Scenario{});
     EXPECT_NEAR(model.path.pathEnd[1].sf, 2.9274, 1e-4);
-    EXPECT_FALSE(checkPathLength(model, 7).done());  // not a curve: nothing to check
+    Scenario noCurve;
+    noCurve.curveNumber = 7;
+    EXPECT_FALSE(checkScenarioPath(model, noCurve).accepted());
     // A length that is not a number must not pass as short enough.
-    model.settings.curve.spiralN = std::nan("");
-    setupPath(model, 12);
-    const RunOutcome check = checkPathLength(model, 12);
-    EXPECT_EQ(check.status, RunStatus::kPathTooLong);
+    Scenario spiral;
+    spiral.curveNumber = 12;
+    spiral.curve.spiralN = std::nan("");
+    const Refusal check = checkScenarioPath(model, spiral);
+    EXPECT_EQ(check.kind, RefusalKind::kNoPathLength);
     EXPECT_EQ(check.curveNumber, 12);
 }
 
@@ -62,28 +70,30 @@ TEST(CheckPathLength, HugeConstantsAreRefusedOnABoundBelowTheSummedLength) {
         {15, &CurveParams::circleR, &CurveParams::circleN, 0.1, 100.0},
     };
     for (const Case& k : cases) {
+        Scenario scenario;
+        scenario.curveNumber = k.I;
+        scenario.curve.*k.first = k.a;
+        scenario.curve.*k.second = k.b;
         Model model;
-        model.settings.curve.*k.first = k.a;
-        model.settings.curve.*k.second = k.b;
+        model.settings.curve = scenario.curve;
         setupPath(model, k.I);
         const double pEnd = model.path.pathEndParam[k.I];
         const auto bound = pathLengthLowerBound(model.settings.curve, k.I, pEnd, 60.0);
         ASSERT_TRUE(bound.has_value()) << k.I;
         EXPECT_GT(*bound, 60.0) << k.I;
         EXPECT_LE(*bound, arcLength(model, 0.0, pEnd, k.I)) << k.I;
-        const RunOutcome check = checkPathLength(model, k.I);
-        EXPECT_EQ(check.status, RunStatus::kPathTooLong) << k.I;
-        EXPECT_EQ(check.length, *bound) << k.I;
-        EXPECT_EQ(model.path.pathEnd[k.I].sf, *bound) << k.I;
+        const Refusal check = checkScenarioPath(model, scenario);
+        EXPECT_EQ(check.kind, RefusalKind::kPathTooLong) << k.I;
+        EXPECT_EQ(check.value, *bound) << k.I;
     }
     // A short path whose parameter runs for thousands of turns has no length to run.
-    Model rose;
-    rose.settings.curve.roseA = 1e-4;
-    rose.settings.curve.roseN = 1e-5;
-    setupPath(rose, 14);
-    const RunOutcome tiny = checkPathLength(rose, 14);
-    EXPECT_EQ(tiny.status, RunStatus::kPathTooLong);
-    EXPECT_TRUE(std::isnan(tiny.length));
+    Scenario rose;
+    rose.curveNumber = 14;
+    rose.curve.roseA = 1e-4;
+    rose.curve.roseN = 1e-5;
+    const Refusal tiny = checkScenarioPath(Model{}, rose);
+    EXPECT_EQ(tiny.kind, RefusalKind::kNoPathLength);
+    EXPECT_TRUE(std::isnan(tiny.value));
     // A cheap sum is always summed in full, however long the path.
     CurveParams c;
     EXPECT_FALSE(pathLengthLowerBound(c, 3, 120.0, 60.0).has_value());

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/random_table_file.h"
+#include "app/common/random_table_file.h"
 #include "noise/slip_noise.h"
 #include "sim_test_support.h"
 

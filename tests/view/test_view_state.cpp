@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/context.h"
-#include "app/draw_context.h"
+#include "app/common/context.h"
+#include "app/common/draw_context.h"
 
 namespace agv {
 namespace {

@@ -63,4 +63,10 @@ inline const CurveInfo* findCurveInfo(int curveNumber) {
     return nullptr;
 }
 
+/// Number of constants a user sets for curve I (0 for a number that names no curve).
+inline int curveConstantCount(int curveNumber) {
+    const CurveInfo* info = findCurveInfo(curveNumber);
+    return info ? info->constantCount : 0;
+}
+
 }  // namespace agv

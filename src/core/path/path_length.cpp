@@ -1,6 +1,8 @@
 #include "path/path_length.h"
 
-#include "path/arc_length.h"
+#include <limits>
+#include <memory>
+
 #include "path/curves.h"
 #include "path/length_bound.h"
 #include "sim/model.h"
@@ -8,23 +10,20 @@
 
 namespace agv {
 
-RunOutcome checkPathLength(Model& model, int curveNumber) {
-    RunOutcome outcome;
-    outcome.curveNumber = curveNumber;
-    outcome.status = RunStatus::kPathTooLong;
-    if (!isCurveNumber(curveNumber)) return outcome;
-    const int I = curveNumber;
+double longestStoredPath(const SimulationSettings& settings) {
     // The trajectory store records one sample per stepLength of travel.
-    const double smax = kMaxRecords * model.settings.stepLength;
+    return kMaxRecords * settings.stepLength;
+}
+
+double checkedPathLength(const SimulationSettings& settings, int curveNumber) {
+    if (!isCurveNumber(curveNumber)) return std::numeric_limits<double>::quiet_NaN();
+    // The curve's derived values and end are prepared on a model of its own.
+    auto trial = std::make_unique<Model>();
+    trial->settings = settings;
+    prepareCurve(*trial, curveNumber);
     // A path far longer than the store gets a lower bound, not a sum that could run long.
-    const double pEnd = model.path.pathEndParam[I];
-    const double sf = pathLengthForCheck(model, I, pEnd, smax);
-    model.path.pathEnd[I].sf = sf;
-    outcome.length = sf;
-    outcome.limit = smax;
-    // A length that is not a number cannot be run either: refused like a long one.
-    if (sf <= smax) outcome.status = RunStatus::kDone;
-    return outcome;
+    return pathLengthForCheck(*trial, curveNumber, trial->path.pathEndParam[curveNumber],
+                              longestStoredPath(settings));
 }
 
 }  // namespace agv

@@ -144,16 +144,26 @@ RunOutcome caltraj(const Model& model, RunData& data, TypeScheduling scheduling)
     } else {
         for (int k = 0; k < kVehicleTypeCount; ++k) {
             outcomes[k] = computeMechanism(model, data, k);
-            if (outcomes[k].status == RunStatus::kStoreOverflow) return outcomes[k];
+            if (outcomes[k].status == RunStatus::kStoreOverflow) {
+                data.lastWheels = data.mechanism[k].wheels;
+                return outcomes[k];
+            }
         }
     }
     // The first type that ran out of records decides, then the first that diverged.
-    for (const RunStatus status : {RunStatus::kStoreOverflow, RunStatus::kDiverged}) {
+    const RunOutcome* decisive = &outcomes[kVehicleTypeCount - 1];
+    for (const RunStatus status : {RunStatus::kDiverged, RunStatus::kStoreOverflow}) {
         for (const RunOutcome& outcome : outcomes) {
-            if (outcome.status == status) return outcome;
+            if (outcome.status == status) {
+                decisive = &outcome;
+                break;
+            }
         }
     }
-    return outcomes[kVehicleTypeCount - 1];
+    const int last = decisive->status == RunStatus::kStoreOverflow ? decisive->vehicleType - 1
+                                                                   : kVehicleTypeCount - 1;
+    data.lastWheels = data.mechanism[last].wheels;
+    return *decisive;
 }
 
 }  // namespace agv

@@ -70,6 +70,9 @@ struct RunData {
     std::array<MechanismRun, 3> mechanism;
     /// The uniform generator and the slip noise sequences drawn from it.
     SlipNoise noise;
+    /// Wheel errors of the last sub-step computed (of the type that ran out of records, else
+    /// of type 3): with the random slip, the last slip drawn.
+    WheelErrors lastWheels;
     /// Recorded trajectories (about 3.3 MB, allocated once).
     std::unique_ptr<TrajectoryStore> store = std::make_unique<TrajectoryStore>();
 };

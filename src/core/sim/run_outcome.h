@@ -1,11 +1,10 @@
-// What a computation or a path check ended with, as a value the front ends put in words.
+// What a computation ended with, as a value the front ends put in words.
 #pragma once
 
 namespace agv {
 
 enum class RunStatus {
     kDone,           ///< every type computed and recorded
-    kPathTooLong,    ///< the path is longer than the store's limit (length, limit)
     kStoreOverflow,  ///< a type needed more records than the store holds (type, record)
     kDiverged,       ///< a recorded value is not a finite number
 };
@@ -19,9 +18,9 @@ struct RunOutcome {
     int vehicleType = 0;
     /// Record index that did not fit the store.
     int record = 0;
-    /// Path length, or a lower bound of it when the path is certainly too long [m].
+    /// Path length [m].
     double length = 0.0;
-    /// Longest path the store holds [m]; records per type for an overflow.
+    /// Records per type the store holds, for an overflow.
     double limit = 0.0;
 
     bool done() const { return status == RunStatus::kDone; }

@@ -16,9 +16,10 @@ namespace {
 /// User percentages to stored ratios.
 constexpr double kPercentToRatio = 0.01;
 
-Refusal refusal(RefusalKind kind, double value, double value2 = 0.0) {
+Refusal refusal(RefusalKind kind, ScenarioField field, double value, double value2 = 0.0) {
     Refusal r;
     r.kind = kind;
+    r.field = field;
     r.value = value;
     r.value2 = value2;
     return r;
@@ -34,32 +35,37 @@ bool gainsAreFinite(const FeedbackGains& g) {
 }  // namespace
 
 Refusal checkErrorChoice(const Model& model, MechanismError error, double value1, double value2) {
+    if (!mechanismErrorInfo(error)) {
+        return refusal(RefusalKind::kNoSuchError, ScenarioField::kError, errorNumberOf(error));
+    }
     if (error != MechanismError::kWheelBaseTread) return Refusal{};
     const SimulationSettings& s = model.settings;
     // Both dimensions divide the heading rates of the erroneous vehicles.
     if ((1.0 + value1 * kPercentToRatio) * s.wheelBase == 0.0) {
-        return refusal(RefusalKind::kZeroWheelBase, value1);
+        return refusal(RefusalKind::kZeroWheelBase, ScenarioField::kErrorValue1, value1);
     }
     if ((1.0 + value2 * kPercentToRatio) * s.tread == 0.0) {
-        return refusal(RefusalKind::kZeroTread, value2);
+        return refusal(RefusalKind::kZeroTread, ScenarioField::kErrorValue2, value2);
     }
     return Refusal{};
 }
 
-Refusal checkCurveConstants(Model& model, int curveNumber) {
+Refusal checkCurveConstants(const CurveParams& curve, int curveNumber) {
     Refusal r;
     r.curveNumber = curveNumber;
     const CurveInfo* info = findCurveInfo(curveNumber);
     if (!info) {
-        r.kind = RefusalKind::kNoPath;
+        r.kind = RefusalKind::kNoSuchCurve;
+        r.field = ScenarioField::kCurve;
         return r;
     }
-    CurveParams& curve = model.settings.curve;
     for (int i = 0; i < info->constantCount; ++i) {
         const CurveConstant& constant = info->constants[i];
         const double value = curve.*(constant.field);
         r.name = constant.name;
         r.value = value;
+        r.field = ScenarioField::kCurveConstant;
+        r.constantIndex = i;
         if (value < 0.0) {
             r.kind = RefusalKind::kNegativeConstant;
             return r;
@@ -71,18 +77,19 @@ Refusal checkCurveConstants(Model& model, int curveNumber) {
     }
     r.name = "";
     r.value = 0.0;
+    r.field = ScenarioField::kNone;
+    r.constantIndex = -1;
     if (!curveMakesPath(curve, curveNumber)) {
         r.kind = RefusalKind::kNoPath;
-        return r;
+        r.field = ScenarioField::kCurveConstants;
     }
-    if (curveNumber == 2) curve.cycloidK = kTwoPi / curve.cycloidL;
     return r;
 }
 
 Refusal checkFeedbackDesign(const Model& model, double fn, double zeta) {
     // Both divide in the gain design.
-    if (fn == 0.0) return refusal(RefusalKind::kZeroFn, fn);
-    if (zeta == 0.0) return refusal(RefusalKind::kZeroZeta, zeta);
+    if (fn == 0.0) return refusal(RefusalKind::kZeroFn, ScenarioField::kFn, fn);
+    if (zeta == 0.0) return refusal(RefusalKind::kZeroZeta, ScenarioField::kZeta, zeta);
     // Extreme values overflow or underflow into gains that are no numbers: try the design.
     Model trial;
     trial.settings = model.settings;
@@ -90,7 +97,9 @@ Refusal checkFeedbackDesign(const Model& model, double fn, double zeta) {
     trial.settings.zeta = zeta;
     trial.settings.omegaN = kTwoPi * fn;
     designGains(trial);
-    if (!gainsAreFinite(trial.gains)) return refusal(RefusalKind::kNoGains, fn, zeta);
+    if (!gainsAreFinite(trial.gains)) {
+        return refusal(RefusalKind::kNoGains, ScenarioField::kDesign, fn, zeta);
+    }
     return Refusal{};
 }
 

@@ -1,7 +1,7 @@
 // The rules a user's settings must meet before anything is computed: constants that
 // make a path, mechanism errors that leave the vehicle its dimensions, a feedback design
 // with finite gains. Each check returns what it refused, for the front ends to put in
-// words.
+// words. A Scenario is checked by these (sim/scenario.h).
 #pragma once
 
 #include "sim/mechanism_error.h"
@@ -9,6 +9,7 @@
 namespace agv {
 
 struct Model;
+struct CurveParams;
 
 enum class RefusalKind {
     kNone,              ///< accepted
@@ -20,6 +21,25 @@ enum class RefusalKind {
     kZeroFn,            ///< fn = 0 (value)
     kZeroZeta,          ///< ζ = 0 (value)
     kNoGains,           ///< fn and ζ whose gains are not finite numbers (value, value2)
+    kNoSuchError,       ///< an error number that is not 0 to 5
+    kNoSuchCurve,       ///< a curve number that names no curve (curveNumber)
+    kPathTooLong,       ///< longer than the store holds (value: length, value2: limit [m])
+    kNoPathLength,      ///< a path whose length cannot be computed (curveNumber)
+};
+
+/// The part of a scenario a refusal concerns.
+enum class ScenarioField {
+    kNone,
+    kError,           ///< the error number
+    kErrorValue1,     ///< the first error value
+    kErrorValue2,     ///< the second error value
+    kCurve,           ///< the curve number
+    kCurveConstant,   ///< one curve constant (constantIndex)
+    kCurveConstants,  ///< the curve's constants together
+    kFn,
+    kZeta,
+    kDesign,      ///< fn and ζ together
+    kPathLength,  ///< the path as a whole
 };
 
 struct Refusal {
@@ -28,15 +48,17 @@ struct Refusal {
     const char* name = "";
     double value = 0.0, value2 = 0.0;
     int curveNumber = 0;
+    /// What the refusal concerns; for one curve constant its index in the dialogue's order.
+    ScenarioField field = ScenarioField::kNone;
+    int constantIndex = -1;
 
     bool accepted() const { return kind == RefusalKind::kNone; }
 };
 
 /// Error values in the user's units (percent; degrees for the drift).
 Refusal checkErrorChoice(const Model& model, MechanismError error, double value1, double value2);
-/// The stored constants of curve I, in the dialogue's order; when they pass, the cycloid's
-/// 2π/L is derived at once.
-Refusal checkCurveConstants(Model& model, int curveNumber);
+/// The constants of curve I, in the dialogue's order.
+Refusal checkCurveConstants(const CurveParams& curve, int curveNumber);
 /// fn [Hz] and ζ for the gain design.
 Refusal checkFeedbackDesign(const Model& model, double fn, double zeta);
 

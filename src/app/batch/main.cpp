@@ -1,0 +1,194 @@
+// agvsim-batch: one computation of the simulator from command-line options, through the
+// same steps as the console dialogue, with CSV, summary and picture output.
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "app/batch/options.h"
+#include "app/common/computation.h"
+#include "app/common/context.h"
+#include "app/common/draw_context.h"
+#include "app/common/outcome_text.h"
+#include "app/common/random_table_file.h"
+#include "app/common/text_output.h"
+#include "app/common/trajectory_csv.h"
+#include "draw/picture_export.h"
+
+namespace {
+
+/// Exit statuses of the tool.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitPathTooLong = 3;
+constexpr int kExitDiverged = 4;
+
+/// A computation still running after this long gets a progress line.
+constexpr std::chrono::milliseconds kProgressDelay{1000};
+
+const char* const kProgramName = "agvsim-batch";
+
+int usageError(const std::string& message, const char* lead = "") {
+    std::cerr << lead << kProgramName << ": " << message << "\n\n" << agv::batchUsage();
+    return kExitUsage;
+}
+
+/// Prints one progress line on standard error if the computation outlasts kProgressDelay.
+class ProgressNotice {
+  public:
+    ProgressNotice() : worker_([this] { run(); }) {}
+    ~ProgressNotice() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_one();
+        worker_.join();
+    }
+    ProgressNotice(const ProgressNotice&) = delete;
+    ProgressNotice& operator=(const ProgressNotice&) = delete;
+
+  private:
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (!wake_.wait_for(lock, kProgressDelay, [this] { return done_; })) {
+            // stdio locks stderr itself; the computation writes to it through std::cerr.
+            std::fputs("\nagvsim-batch: computing the trajectories ...", stderr);
+            std::fflush(stderr);
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool done_ = false;
+    std::thread worker_;
+};
+
+/// The option that set the field a refusal concerns.
+const char* optionOf(agv::ScenarioField field) {
+    switch (field) {
+        case agv::ScenarioField::kError:
+            return "--error";
+        case agv::ScenarioField::kErrorValue1:
+        case agv::ScenarioField::kErrorValue2:
+            return "--error-values";
+        case agv::ScenarioField::kCurve:
+            return "--curve";
+        case agv::ScenarioField::kCurveConstant:
+        case agv::ScenarioField::kCurveConstants:
+            return "--curve-params";
+        default:
+            return "--fn/--zeta";
+    }
+}
+
+int run(int argc, char** argv) {
+    // A reader that goes away or a file size limit is a write error (exit 1), not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    agv::BatchOptions options;
+    std::string error;
+    if (!agv::parseBatchOptions(argc, argv, options, error)) return usageError(error);
+    if (options.help) {
+        std::cout << agv::batchUsage() << std::flush;
+        return std::cout ? kExitOk : kExitFailure;
+    }
+
+    // The computation's messages start with a line break and end without one; the
+    // tool's own lines below follow that habit, and a final line break closes them.
+    agv::AgvContext ctx;
+    ctx.out = &std::cerr;
+    if (!agv::loadRandomTables(ctx.model.tables, error)) {
+        std::cerr << '\n' << kProgramName << ": " << error << '\n';
+        return kExitFailure;
+    }
+    std::cerr << "\nランダム変換表読み込み完了";
+    agv::initialiseRun(ctx);
+
+    // Arguments the dialogue would refuse are refused here, before anything is computed.
+    const agv::Refusal refusal = agv::useScenario(ctx, agv::scenarioOf(options));
+    if (refusal.field == agv::ScenarioField::kPathLength) {
+        std::cerr << '\n'
+                  << kProgramName << ": " << agv::refusalReason(refusal) << "; nothing written\n";
+        return kExitPathTooLong;
+    }
+    if (!refusal.accepted()) {
+        return usageError(
+            std::string(optionOf(refusal.field)) + " refused: " + agv::refusalReason(refusal),
+            "\n");
+    }
+
+    agv::RunOutcome outcome;
+    {
+        ProgressNotice progress;
+        outcome = agv::computeTrajectories(ctx);
+    }
+    agv::printComputationMessages(std::cerr, outcome);
+    if (outcome.status == agv::RunStatus::kStoreOverflow) {
+        std::cerr << '\n'
+                  << kProgramName << ": " << agv::outcomeReason(outcome) << "; nothing written\n";
+        return kExitPathTooLong;
+    }
+    std::cerr << '\n';
+    if (outcome.status == agv::RunStatus::kDiverged) {
+        std::cerr << kProgramName << ": " << agv::outcomeReason(outcome) << "; nothing written\n";
+        return kExitDiverged;
+    }
+
+    const agv::TrajectoryStore& store = *ctx.data.store;
+    const int lastRecord = store.recordCount[options.vehicleType - 1];
+    if (options.motionIndex > lastRecord) {
+        return usageError("--index " + std::to_string(options.motionIndex) +
+                          " is past the last record (" + std::to_string(lastRecord) + ") of type " +
+                          std::to_string(options.vehicleType));
+    }
+
+    // Pictures first: a run that cannot draw them leaves no CSV behind.
+    if (!options.pngPath.empty() || !options.framesDir.empty() || !options.gifPath.empty()) {
+        agv::PictureRequest request;
+        request.vehicleType = options.vehicleType;
+        request.motionIndex = options.motionIndex;
+        request.zoomSteps = options.zoomSteps;
+        request.shiftX = options.shiftX;
+        request.shiftY = options.shiftY;
+        request.pngPath = options.pngPath;
+        request.framesDir = options.framesDir;
+        request.frameEvery = options.frameEvery;
+        request.gifPath = options.gifPath;
+        const int exported = agv::exportPictures(ctx, request, error);
+        if (exported == kExitUsage) return kExitUsage;
+        if (exported != 0) {
+            std::cerr << kProgramName << ": " << error << '\n';
+            return kExitFailure;
+        }
+    }
+
+    if (!options.csvPath.empty() &&
+        !agv::writeTrajectoryCsvFile(options.csvPath, store, ctx.model.settings.dt, error)) {
+        std::cerr << kProgramName << ": " << error << '\n';
+        return kExitFailure;
+    }
+    if (options.summary) {
+        const bool stdoutTaken = options.csvPath == "-" || options.pngPath == "-";
+        std::ostream& out = stdoutTaken ? std::cerr : std::cout;
+        agv::writeSummary(out, agv::summariseTrajectories(store));
+        out.flush();
+        if (!out) {
+            std::cerr << kProgramName << ": cannot write the summary\n";
+            return kExitFailure;
+        }
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return run(argc, argv);
+}

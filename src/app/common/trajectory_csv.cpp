@@ -1,0 +1,119 @@
+#include "app/common/trajectory_csv.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "app/common/number_format.h"
+#include "app/common/output_target.h"
+#include "app/common/text_output.h"
+
+namespace agv {
+
+const char* const kTrajectoryCsvHeader =
+    "type,record,t,theory_s,theory_theta,theory_x,theory_y,theory_phi,nofbc_s,nofbc_theta,"
+    "nofbc_x,nofbc_y,nofbc_phi,fbc_s,fbc_theta,fbc_x,fbc_y,fbc_phi,ref_s,ref_theta,ref_x,ref_y,"
+    "ref_phi,nofbc_dd,nofbc_dth,fbc_dd,fbc_dth";
+
+namespace {
+
+/// Pose slots written per trajectory (s, θ, x, y, φ).
+constexpr int kPoseValues = 5;
+const char* const kTypeNames[3] = {"2DW1C", "1FDW1FS", "1RDW1FS"};
+
+void appendNumber(std::string& line, double value) {
+    line += ',';
+    appendShortest(line, value);
+}
+
+void appendPose(std::string& line, const PoseRecord& pose) {
+    for (int slot = 0; slot < kPoseValues; ++slot)
+        appendNumber(line, pose[slot]);
+}
+
+/// The larger of a running maximum and |value|; a NaN anywhere stays visible.
+double largerMagnitude(double current, double value) {
+    if (std::isnan(current) || std::isnan(value)) return std::nan("");
+    return std::fmax(current, std::fabs(value));
+}
+
+}  // namespace
+
+void writeTrajectoryCsv(std::ostream& out, const TrajectoryStore& store, double dt) {
+    out << kTrajectoryCsvHeader << '\n';
+    std::string line;
+    for (int k = 0; k < 3; ++k) {
+        const int last = store.recordCount[k];
+        for (int n = 0; n <= last; ++n) {
+            line = std::to_string(k + 1) + ',' + std::to_string(n);
+            appendNumber(line, n == last ? store.endTime[k] : n * dt);
+            appendPose(line, store.theoryTraj[k][n]);
+            appendPose(line, store.noFbcTraj[k][n]);
+            appendPose(line, store.fbcTraj[k][n]);
+            appendPose(line, store.fbcRefTraj[k][n]);
+            appendNumber(line, store.noFbcErr[k][n][0]);
+            appendNumber(line, store.noFbcErr[k][n][1]);
+            appendNumber(line, store.fbcErr[k][n][0]);
+            appendNumber(line, store.fbcErr[k][n][1]);
+            line += '\n';
+            out << line;
+        }
+    }
+}
+
+bool writeTrajectoryCsvFile(const std::string& path, const TrajectoryStore& store, double dt,
+                            std::string& error) {
+    OutputTarget target;
+    if (!target.open(path, error)) return false;
+    writeTrajectoryCsv(target.stream(), store, dt);
+    return target.commit(error);
+}
+
+std::array<TypeSummary, 3> summariseTrajectories(const TrajectoryStore& store) {
+    std::array<TypeSummary, 3> summary{};
+    for (int k = 0; k < 3; ++k) {
+        TypeSummary& type = summary[k];
+        const int last = store.recordCount[k];
+        type.lastRecord = last;
+        type.endTime = store.endTime[k];
+        type.finalTheory = store.theoryTraj[k][last];
+        type.finalNoFbc = store.noFbcTraj[k][last];
+        type.finalFbc = store.fbcTraj[k][last];
+        for (int n = 0; n <= last; ++n) {
+            type.maxDdNoFbc = largerMagnitude(type.maxDdNoFbc, store.noFbcErr[k][n][0]);
+            type.maxDthNoFbc = largerMagnitude(type.maxDthNoFbc, store.noFbcErr[k][n][1]);
+            type.maxDdFbc = largerMagnitude(type.maxDdFbc, store.fbcErr[k][n][0]);
+            type.maxDthFbc = largerMagnitude(type.maxDthFbc, store.fbcErr[k][n][1]);
+        }
+    }
+    return summary;
+}
+
+namespace {
+
+void printPoseRow(std::ostream& out, const char* vehicle, const PoseRecord& pose,
+                  const double* maxDd, const double* maxDth) {
+    // Formatted without a fixed buffer: a huge value widens its column, the row stays whole.
+    printText(out, "  %-14s%11.6f%11.6f%11.6f%13.6f%13.6f", vehicle, pose[kPoseS], pose[kPoseX],
+              pose[kPoseY], pose[kPoseTheta], pose[kPosePhi]);
+    if (maxDd != nullptr) printText(out, "%14.6f%16.6f", *maxDd, *maxDth);
+    out << '\n';
+}
+
+}  // namespace
+
+void writeSummary(std::ostream& out, const std::array<TypeSummary, 3>& summary) {
+    for (int k = 0; k < 3; ++k) {
+        const TypeSummary& type = summary[k];
+        printText(out, "type %d (%s): records 0..%d, end time %.4f s\n", k + 1, kTypeNames[k],
+                  type.lastRecord, type.endTime);
+        printText(out, "  %-14s%11s%11s%11s%13s%13s%14s%16s\n", "vehicle", "s [m]", "x [m]",
+                  "y [m]", "theta [rad]", "phi [rad]", "max|dd| [m]", "max|dth| [rad]");
+        printPoseRow(out, "theory (red)", type.finalTheory, nullptr, nullptr);
+        printPoseRow(out, "no FBC (blue)", type.finalNoFbc, &type.maxDdNoFbc, &type.maxDthNoFbc);
+        printPoseRow(out, "FBC (green)", type.finalFbc, &type.maxDdFbc, &type.maxDthFbc);
+        if (k < 2) out << '\n';
+    }
+}
+
+}  // namespace agv

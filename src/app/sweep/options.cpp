@@ -1,0 +1,210 @@
+#include "app/sweep/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <set>
+
+#include "app/batch/options.h"
+#include "app/sweep/table.h"
+
+namespace agv {
+
+namespace {
+
+/// Most worker threads a sweep may ask for.
+constexpr long kMaxJobs = 1024;
+
+bool takesValue(const std::string& flag) {
+    static const char* const kFlags[] = {
+        "--error",      "--error-values", "--curve", "--curve-params", "--fn",   "--zeta",
+        "--error-size", "--csv",          "--map",   "--metric",       "--jobs", "--shard"};
+    for (const char* name : kFlags) {
+        if (flag == name) return true;
+    }
+    return false;
+}
+
+bool isBaseScenarioFlag(const std::string& flag) {
+    return flag == "--error" || flag == "--error-values" || flag == "--curve" ||
+           flag == "--curve-params";
+}
+
+bool applyOption(const std::string& flag, const std::string& value, SweepOptions& options,
+                 std::string& error) {
+    if (flag == "--fn" || flag == "--zeta" || flag == "--error-size") {
+        const int axis = flag == "--fn" ? kAxisFn : flag == "--zeta" ? kAxisZeta : kAxisErrorSize;
+        return parseAxisValues(flag, value, options.grid.axes[axis], error);
+    }
+    if (flag == "--csv" || flag == "--map") {
+        if (value.empty()) {
+            error = flag + " needs a path";
+            return false;
+        }
+        (flag == "--csv" ? options.csvPath : options.mapPath) = value;
+        return true;
+    }
+    if (flag == "--metric") {
+        if (sweepMetricColumn(value) < 0) {
+            error = "--metric: '" + value + "' is not one of " + sweepMetricNames();
+            return false;
+        }
+        options.metric = value;
+        return true;
+    }
+    if (flag == "--jobs") {
+        char* end = nullptr;
+        errno = 0;
+        const long jobs = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || end != value.c_str() + value.size() || jobs < 1 || jobs > kMaxJobs) {
+            error = "--jobs: '" + value + "' is not a number of jobs from 1 to " +
+                    std::to_string(kMaxJobs);
+            return false;
+        }
+        options.jobs = static_cast<int>(jobs);
+        return true;
+    }
+    return parseShard(value, options.shard, error);
+}
+
+}  // namespace
+
+bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
+                       std::string& error) {
+    options = SweepOptions{};
+    std::vector<std::string> baseArgs{"agvsim-sweep"};
+    std::set<std::string> seen;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (options.merge && argument.rfind("--", 0) != 0) {
+            options.mergeFiles.push_back(argument);
+            continue;
+        }
+        if (argument == "-h" || argument == "--help") {
+            options.help = true;
+            return true;
+        }
+        if (argument.rfind("--", 0) != 0 || argument.size() == 2) {
+            error = "unexpected argument '" + argument + "'";
+            return false;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string flag = argument.substr(0, equals);
+        if (!seen.insert(flag).second) {
+            error = flag + " given twice";
+            return false;
+        }
+        if (flag == "--merge") {
+            if (equals != std::string::npos) {
+                error = "--merge takes file names after it, not '='";
+                return false;
+            }
+            options.merge = true;
+            continue;
+        }
+        if (!takesValue(flag)) {
+            error = "unknown option " + flag;
+            return false;
+        }
+        std::string value;
+        if (!takeOptionValue(argc, argv, i, equals, value, error)) return false;
+        if (isBaseScenarioFlag(flag)) {
+            // The base scenario takes agvsim-batch's options and its checks.
+            baseArgs.push_back(flag + "=" + value);
+        } else if (!applyOption(flag, value, options, error)) {
+            return false;
+        }
+    }
+
+    if (options.merge) {
+        for (const std::string& flag : seen) {
+            if (flag != "--merge" && flag != "--csv") {
+                error = flag + " does not go with --merge";
+                return false;
+            }
+        }
+        if (options.mergeFiles.empty()) {
+            error = "--merge needs the shard tables to merge";
+            return false;
+        }
+        if (options.csvPath.empty()) options.csvPath = "-";
+        return true;
+    }
+
+    std::vector<const char*> baseArgv;
+    for (const std::string& arg : baseArgs)
+        baseArgv.push_back(arg.c_str());
+    BatchOptions base;
+    if (!parseBatchOptions(static_cast<int>(baseArgv.size()), baseArgv.data(), base, error)) {
+        return false;
+    }
+    Scenario& scenario = options.scenario;
+    scenario = scenarioOf(base);
+
+    if (seen.count("--error-size") != 0) {
+        if (scenario.error == MechanismError::kNone) {
+            error = "--error-size needs a mechanism error (--error 1 to 5)";
+            return false;
+        }
+    } else {
+        options.grid.axes[kAxisErrorSize] = {baseErrorSize(scenario)};
+    }
+    if (options.grid.swept().size() > 2) {
+        error = "at most two of --fn, --zeta and --error-size may have more than one value";
+        return false;
+    }
+    if (options.grid.size() > kMaxGridPoints) {
+        error = "the grid has more than " + std::to_string(kMaxGridPoints) + " points";
+        return false;
+    }
+    if (options.csvPath.empty() && options.mapPath.empty()) {
+        error = "nothing to write: give --csv and/or --map";
+        return false;
+    }
+    if (options.csvPath == "-" && options.mapPath == "-") {
+        error = "--map cannot go to standard output with --csv -";
+        return false;
+    }
+    return true;
+}
+
+std::string sweepUsage() {
+    return R"(usage: agvsim-sweep [conditions] [axes] [output] [--jobs N] [--shard K/N]
+       agvsim-sweep --merge SHARD.csv... [--csv PATH]
+
+Runs the AGV simulator over a grid of feedback designs and mechanism error sizes. Every
+grid point runs all three vehicle types from the start-up defaults and the conditions
+below, through the same steps and checks as agvsim-batch.
+
+Conditions (as agvsim-batch):
+  --error N              mechanism error 0-5 (default 0: none)
+  --error-values V1[,V2] its size in percent (degrees for error 3)
+  --curve I              path curve 1-4 or 11-16 (default 1)
+  --curve-params P,...   its constants in the dialogue's order
+
+Axes: one value, a comma list of increasing values, or START:STOP:COUNT (COUNT values
+evenly spaced from START to STOP, both included). At most two axes have several values.
+  --fn F...              natural frequency of the feedback system in Hz (default 1)
+  --zeta Z...            damping ratio (default 1)
+  --error-size S...      size of the chosen error in percent (degrees for error 3); it
+                         replaces the first of --error-values (default: that value)
+
+Output:
+  --csv PATH             one row per grid point and type ('-': standard output):
+                         fn,zeta,error_size,type,outcome,records,end_time,nofbc_max_dd,
+                         nofbc_max_dth,fbc_max_dd,fbc_max_dth,fbc_rms_dd,fbc_final_dd,
+                         fbc_final_dth
+  --map PATH             heat map of one column as SVG, one panel per type
+  --metric NAME          the column of the map (default fbc_max_dd)
+  --jobs N               worker threads (default: one per core)
+  --shard K/N            compute only every N-th grid point starting at K (0 <= K < N)
+  --merge FILE...        merge the tables of all shards into the table of the whole grid
+  --help                 this text
+
+Outcomes: done, too_long, overflow, refused, diverged; the reason of each that is not done
+goes to standard error. Exit status: 0 the sweep ran (whatever the outcomes); 1 random
+tables unreadable or an output not writable; 2 bad arguments, a swept value refused
+with the other conditions, or shard tables that do not merge; 3 path too long.
+)";
+}
+
+}  // namespace agv

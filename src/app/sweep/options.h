@@ -1,0 +1,40 @@
+// Command-line options of agvsim-sweep.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/sweep/grid.h"
+#include "app/sweep/point_run.h"
+
+namespace agv {
+
+struct SweepOptions {
+    /// Conditions every grid point starts from.
+    Scenario scenario;
+    /// fn, ζ and error size: given single values or swept axes.
+    SweepGrid grid;
+    /// Table of rows to write ("-": standard output; empty: none).
+    std::string csvPath;
+    /// Heat map to write as SVG (empty: none).
+    std::string mapPath;
+    /// Column shown by the heat map.
+    std::string metric = "fbc_max_dd";
+    /// Worker threads; 0 means one per core.
+    int jobs = 0;
+    /// The grid points this process computes.
+    Shard shard;
+    /// --merge: the shard tables to merge instead of computing.
+    bool merge = false;
+    std::vector<std::string> mergeFiles;
+    bool help = false;
+};
+
+/// Reads argv[1..argc-1]. False with a one-line reason (without the program name).
+bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
+                       std::string& error);
+
+/// The usage text of --help and of bad arguments.
+std::string sweepUsage();
+
+}  // namespace agv

@@ -1,0 +1,153 @@
+#include "app/sweep/point_run.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/common/computation.h"
+#include "app/common/context.h"
+#include "app/common/outcome_text.h"
+#include "app/common/random_table_file.h"
+#include "app/common/text_output.h"
+#include "app/common/trajectory_csv.h"
+#include "sim/caltraj.h"
+
+namespace agv {
+
+namespace {
+
+void takeFigures(const TrajectoryStore& store, const TypeSummary& summary, int k,
+                 MechanismResult& result) {
+    const int last = summary.lastRecord;
+    result.hasFigures = true;
+    result.records = last + 1;
+    result.endTime = summary.endTime;
+    result.nofbcMaxDd = summary.maxDdNoFbc;
+    result.nofbcMaxDth = summary.maxDthNoFbc;
+    result.fbcMaxDd = summary.maxDdFbc;
+    result.fbcMaxDth = summary.maxDthFbc;
+    double sumSquares = 0.0;
+    for (int n = 0; n <= last; ++n) {
+        const double dd = store.fbcErr[k][n][0];
+        sumSquares = sumSquares + dd * dd;
+    }
+    result.fbcRmsDd = std::sqrt(sumSquares / (last + 1));
+    result.fbcFinalDd = store.fbcErr[k][last][0];
+    result.fbcFinalDth = store.fbcErr[k][last][1];
+}
+
+PointResult allWith(CellOutcome outcome, const std::string& reason) {
+    PointResult result;
+    for (MechanismResult& m : result) {
+        m.outcome = outcome;
+        m.reason = reason;
+    }
+    return result;
+}
+
+}  // namespace
+
+const char* outcomeName(CellOutcome outcome) {
+    switch (outcome) {
+        case CellOutcome::kDone:
+            return "done";
+        case CellOutcome::kTooLong:
+            return "too_long";
+        case CellOutcome::kOverflow:
+            return "overflow";
+        case CellOutcome::kDiverged:
+            return "diverged";
+        case CellOutcome::kRefused:
+            break;
+    }
+    return "refused";
+}
+
+SweepModel::SweepModel() = default;
+SweepModel::~SweepModel() = default;
+
+bool SweepModel::load(std::string& error) {
+    return loadRandomTables(tables_, error);
+}
+
+double baseErrorSize(const Scenario& scenario) {
+    return scenario.error == MechanismError::kNone ? 0.0 : scenario.errorValue1;
+}
+
+SweepRunner::SweepRunner(const SweepModel& model)
+    : model_(model), ctx_(std::make_unique<AgvContext>()) {
+    ctx_->out = &discardedText();
+    ctx_->model.tables = model_.tables();
+}
+
+SweepRunner::~SweepRunner() = default;
+
+bool SweepRunner::prepare(const Scenario& scenario, const GridValues& values, CellOutcome& outcome,
+                          std::string& reason) {
+    AgvContext& ctx = *ctx_;
+    // A fresh program: the random numbers start over and the slip noise is zero, as in a
+    // new agvsim-batch process.
+    ctx.data.noise = SlipNoise{};
+    initialiseRun(ctx);
+
+    Scenario point = scenario;
+    // With no error there is no size to sweep: the values stay at 0.
+    if (point.error != MechanismError::kNone) point.errorValue1 = values.errorSize;
+    point.fn = values.fn;
+    point.zeta = values.zeta;
+    const Refusal refusal = useScenario(ctx, point);
+    if (refusal.accepted()) return true;
+    reason = refusalReason(refusal);
+    outcome =
+        refusal.field == ScenarioField::kPathLength ? CellOutcome::kTooLong : CellOutcome::kRefused;
+    return false;
+}
+
+int SweepRunner::check(const Scenario& scenario, const GridValues& values, std::string& reason) {
+    CellOutcome outcome = CellOutcome::kDone;
+    if (prepare(scenario, values, outcome, reason)) return 0;
+    return outcome == CellOutcome::kTooLong ? kScenarioTooLong : kScenarioRefused;
+}
+
+PointResult SweepRunner::run(const Scenario& scenario, const GridValues& values) {
+    CellOutcome cell = CellOutcome::kDone;
+    std::string reason;
+    if (!prepare(scenario, values, cell, reason)) return allWith(cell, reason);
+
+    AgvContext& ctx = *ctx_;
+    const TrajectoryStore& store = *ctx.data.store;
+    // The sweep runs its grid points side by side already: the types one after another.
+    const RunOutcome outcome = computeTrajectories(ctx, TypeScheduling::kOneAfterAnother);
+    PointResult result;
+    if (outcome.status == RunStatus::kStoreOverflow) {
+        // Types are computed in order and the first one out of records ends the run.
+        const int failing = outcome.vehicleType - 1;
+        const std::array<TypeSummary, 3> summary = summariseTrajectories(store);
+        for (int k = 0; k < kVehicleTypeCount; ++k) {
+            MechanismResult& m = result[k];
+            if (k < failing) {
+                m.outcome = CellOutcome::kDone;
+                takeFigures(store, summary[k], k, m);
+                continue;
+            }
+            m.outcome = CellOutcome::kOverflow;
+            m.reason = k == failing ? outcomeReason(outcome)
+                                    : "not computed: an earlier type ran out of records";
+        }
+        return result;
+    }
+
+    const std::array<TypeSummary, 3> summary = summariseTrajectories(store);
+    for (int k = 0; k < kVehicleTypeCount; ++k) {
+        MechanismResult& m = result[k];
+        takeFigures(store, summary[k], k, m);
+        if (recordsAreFinite(store, k)) {
+            m.outcome = CellOutcome::kDone;
+        } else {
+            m.outcome = CellOutcome::kDiverged;
+            m.reason = "the computation diverged (values that are no finite numbers)";
+        }
+    }
+    return result;
+}
+
+}  // namespace agv

@@ -1,0 +1,13 @@
+# agvsim-sweep: the simulator over a grid of conditions, on every core.
+find_package(Threads REQUIRED)
+add_library(agv_sweep STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/point_run.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/grid.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/options.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/table.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/map.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pool.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/progress.cpp)
+target_link_libraries(agv_sweep PUBLIC agv_batch Threads::Threads)
+add_executable(agvsim-sweep ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+target_link_libraries(agvsim-sweep PRIVATE agv_sweep)

@@ -1,0 +1,36 @@
+// The sweep's table: one CSV row per grid point and vehicle type, numbers in their
+// shortest form that reads back exactly, and the merge of the tables of several shards.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/common/number_format.h"
+#include "app/sweep/point_run.h"
+
+namespace agv {
+
+/// Header line of the table (without the line break).
+extern const char* const kSweepCsvHeader;
+
+/// Index of a figure column among the metrics (nofbc_max_dd ... fbc_final_dth); -1 when the
+/// name is none of them.
+int sweepMetricColumn(const std::string& name);
+
+/// The metric names, comma-separated, for messages.
+std::string sweepMetricNames();
+
+/// The figure of a metric column; false when the run has no figures.
+bool sweepMetricValue(const MechanismResult& result, int column, double& value);
+
+/// Appends the rows of types 1, 2 and 3 of one grid point. Runs without figures leave
+/// records, end_time and the figures empty.
+void appendSweepRows(std::string& out, const GridValues& values, const PointResult& result);
+
+/// Merges shard tables (header and rows) into the table of the whole grid, in grid order.
+/// False with a one-line reason when a file cannot be read, is not such a table, or when
+/// files overlap or leave grid points out.
+bool mergeSweepTables(const std::vector<std::string>& paths, std::string& merged,
+                      std::string& error);
+
+}  // namespace agv

@@ -1,0 +1,286 @@
+// The web page's entry points into the simulator: one run's conditions from the form,
+// checked by the console dialogue's own rules, the computation, the condition report, the
+// CSV of agvsim-batch, the window keys and the recorded picture. Every call into the
+// simulation core is in this file.
+#include <emscripten/emscripten.h>
+
+#include <sstream>
+#include <string>
+
+#include "app/common/computation.h"
+#include "app/common/context.h"
+#include "app/common/outcome_text.h"
+#include "app/common/random_table_file.h"
+#include "app/common/report.h"
+#include "app/common/text_output.h"
+#include "app/common/trajectory_csv.h"
+#include "draw/frame.h"
+#include "draw/recording_backend.h"
+#include "draw/scene.h"
+#include "draw/window_keys.h"
+#include "sim/scenario.h"
+
+namespace {
+
+using agv::AgvContext;
+
+/// The one run of the page.
+struct WebSession {
+    AgvContext ctx;
+    /// True while the store holds a finished computation that can be shown.
+    bool computed = false;
+    agv::RecordingBackend picture;
+    /// Storage of the strings handed to the page; valid until the next call.
+    std::string reply;
+    std::string texts;
+};
+
+WebSession& session() {
+    static WebSession* s = new WebSession;
+    return *s;
+}
+
+/// A check's outcome: the form section it concerns, the dialogue's message and the same
+/// in English.
+struct Outcome {
+    bool ok = true;
+    const char* section = "";
+    std::string message;
+    std::string reason;
+};
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \n");
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(" \n");
+    return text.substr(first, last - first + 1);
+}
+
+std::string jsonString(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    out += escaped;
+                } else {
+                    out += c;
+                }
+        }
+    }
+    return out + "\"";
+}
+
+const char* replyWith(const Outcome& outcome, const std::string& report = {}) {
+    std::string& r = session().reply;
+    r = "{\"ok\":";
+    r += outcome.ok ? "true" : "false";
+    r += ",\"section\":" + jsonString(outcome.section);
+    r += ",\"message\":" + jsonString(outcome.message);
+    r += ",\"reason\":" + jsonString(outcome.reason);
+    r += ",\"report\":" + jsonString(report) + "}";
+    return r.c_str();
+}
+
+/// The form section where the user set what a refusal concerns.
+const char* sectionOf(agv::ScenarioField field) {
+    switch (field) {
+        case agv::ScenarioField::kError:
+        case agv::ScenarioField::kErrorValue1:
+        case agv::ScenarioField::kErrorValue2:
+            return "error";
+        case agv::ScenarioField::kFn:
+        case agv::ScenarioField::kZeta:
+        case agv::ScenarioField::kDesign:
+            return "feedback";
+        default:
+            return "curve";
+    }
+}
+
+/// A refusal of the core's checks in the dialogue's words.
+Outcome refused(const agv::Refusal& refusal) {
+    Outcome outcome;
+    outcome.ok = refusal.accepted();
+    outcome.section = refusal.accepted() ? "" : sectionOf(refusal.field);
+    outcome.message = trimmed(agv::refusalText(refusal));
+    outcome.reason = agv::refusalReason(refusal);
+    return outcome;
+}
+
+/// The scene of the session's run, and what its keys act on.
+agv::Scene sceneOf(const AgvContext& ctx) {
+    return agv::Scene{ctx.model.settings, ctx.model.path, *ctx.data.store, ctx.view};
+}
+
+agv::KeyAction applyKey(AgvContext& ctx, unsigned char key) {
+    ctx.run.lastKey = static_cast<char>(key);
+    return agv::applyWindowKey(agv::ViewControl{ctx.model.settings, ctx.view, *ctx.data.store},
+                               key);
+}
+
+/// The scenario of the form's fields.
+agv::Scenario scenarioOf(int errorNumber, double v1, double v2, int curve, double p1, double p2,
+                         double p3, double fn, double zeta) {
+    agv::Scenario scenario;
+    scenario.error = agv::mechanismErrorOf(errorNumber);
+    scenario.errorValue1 = v1;
+    scenario.errorValue2 = v2;
+    scenario.curveNumber = curve;
+    const double params[agv::kMaxCurveConstants] = {p1, p2, p3};
+    agv::setCurveConstants(scenario, curve, params, agv::kMaxCurveConstants);
+    scenario.fn = fn;
+    scenario.zeta = zeta;
+    return scenario;
+}
+
+}  // namespace
+
+extern "C" {
+
+/// Loads the random tables and sets the start-up conditions. 0 when ready.
+EMSCRIPTEN_KEEPALIVE int agv_init() {
+    WebSession& s = session();
+    s.ctx.out = &agv::discardedText();
+    std::string error;
+    if (!agv::loadRandomTables(s.ctx.model.tables, error)) return 1;
+    agv::initialiseRun(s.ctx);
+    return 0;
+}
+
+/// The form's checks without changing anything: JSON {ok, section, message, reason}.
+EMSCRIPTEN_KEEPALIVE const char* agv_check(int errorNumber, double v1, double v2, int curve,
+                                           double p1, double p2, double p3, double fn,
+                                           double zeta) {
+    const agv::Scenario scenario = scenarioOf(errorNumber, v1, v2, curve, p1, p2, p3, fn, zeta);
+    return replyWith(refused(agv::checkScenario(session().ctx.model, scenario)));
+}
+
+/// Checks, applies and computes the form's scenario as the dialogue does: JSON {ok, section,
+/// message, reason, report}. A refused scenario leaves the previous one and its results.
+EMSCRIPTEN_KEEPALIVE const char* agv_run(int errorNumber, double v1, double v2, int curve,
+                                         double p1, double p2, double p3, double fn, double zeta) {
+    WebSession& s = session();
+    AgvContext& ctx = s.ctx;
+    const agv::Refusal refusal =
+        agv::useScenario(ctx, scenarioOf(errorNumber, v1, v2, curve, p1, p2, p3, fn, zeta));
+    if (!refusal.accepted()) return replyWith(refused(refusal));
+
+    std::ostringstream report;
+    ctx.out = &report;
+    agv::printConditions(ctx);
+    ctx.out = &agv::discardedText();
+
+    // Every run starts the slip noise afresh, as agvsim-batch does, so that a link always
+    // gives the same numbers whatever was computed before.
+    ctx.data.noise.rngState = agv::SlipNoise{}.rngState;
+    s.computed = false;
+    const agv::RunOutcome outcome = agv::computeTrajectories(ctx);
+    if (!outcome.done()) {
+        const char* section = outcome.status == agv::RunStatus::kStoreOverflow ? "curve" : "all";
+        return replyWith(
+            {false, section, trimmed(agv::dialogueRetryText(outcome)), agv::outcomeReason(outcome)},
+            report.str());
+    }
+    s.computed = true;
+    return replyWith({}, report.str());
+}
+
+/// The computed run in the CSV format of agvsim-batch; empty before a computation.
+EMSCRIPTEN_KEEPALIVE const char* agv_csv() {
+    WebSession& s = session();
+    s.reply.clear();
+    if (s.computed) {
+        std::ostringstream csv;
+        agv::writeTrajectoryCsv(csv, *s.ctx.data.store, s.ctx.model.settings.dt);
+        s.reply = csv.str();
+    }
+    return s.reply.c_str();
+}
+
+/// Applies a window key; returns 0 nothing, 1 redraw, 2 to the dialogue, 3 end.
+EMSCRIPTEN_KEEPALIVE int agv_key(int key) {
+    WebSession& s = session();
+    if (!s.computed) return 0;
+    return static_cast<int>(applyKey(s.ctx, static_cast<unsigned char>(key)));
+}
+
+/// The view a picture of agvsim-batch shows: type, record (-1: the last), presses of 'w'
+/// ('W' when negative) and of 'X' and 'Y' ('x', 'y' when negative), from the initial view.
+EMSCRIPTEN_KEEPALIVE void agv_set_view(int type, int index, int zoom, int shiftX, int shiftY) {
+    WebSession& s = session();
+    if (!s.computed) return;
+    AgvContext& ctx = s.ctx;
+    ctx.view.viewScale = agv::kViewScaleInitial;
+    ctx.view.viewOffsetX = 0.0;
+    ctx.view.viewOffsetY = 0.0;
+    const int t = type < 1 ? 1 : (type > agv::kVehicleTypeCount ? agv::kVehicleTypeCount : type);
+    applyKey(ctx, static_cast<unsigned char>('0' + t));
+    const auto press = [&](int count, unsigned char up, unsigned char down) {
+        for (int i = 0; i < (count < 0 ? -count : count); ++i)
+            applyKey(ctx, count >= 0 ? up : down);
+    };
+    press(zoom, 'w', 'W');
+    press(shiftX, 'X', 'x');
+    press(shiftY, 'Y', 'y');
+    const int last = ctx.data.store->recordCount[t - 1];
+    ctx.view.motionIndex = index < 0 || index > last ? last : index;
+}
+
+/// Moves the animation to record index (held to the records of the type on show).
+EMSCRIPTEN_KEEPALIVE void agv_set_index(int index) {
+    WebSession& s = session();
+    if (!s.computed) return;
+    const int last = s.ctx.data.store->recordCount[s.ctx.model.settings.vehicleType - 1];
+    s.ctx.view.motionIndex = index < 0 ? 0 : (index > last ? last : index);
+}
+
+/// What the page shows beside the picture: JSON {computed, type, index, last}.
+EMSCRIPTEN_KEEPALIVE const char* agv_state() {
+    WebSession& s = session();
+    const AgvContext& ctx = s.ctx;
+    const int type = ctx.model.settings.vehicleType;
+    const int last = s.computed && type >= 1 && type <= agv::kVehicleTypeCount
+                         ? ctx.data.store->recordCount[type - 1]
+                         : 0;
+    s.reply = "{\"computed\":" + std::string(s.computed ? "true" : "false") +
+              ",\"type\":" + std::to_string(type) +
+              ",\"index\":" + std::to_string(ctx.view.motionIndex) +
+              ",\"last\":" + std::to_string(last) + "}";
+    return s.reply.c_str();
+}
+
+/// Records the picture of the current view; returns how many numbers it has (0 before a
+/// computation). agv_picture_numbers and agv_picture_texts hand them over.
+EMSCRIPTEN_KEEPALIVE int agv_draw() {
+    WebSession& s = session();
+    s.picture.reset();
+    if (!s.computed) return 0;
+    agv::drawFrame(sceneOf(s.ctx), s.picture);
+    s.texts.clear();
+    for (const std::string& t : s.picture.texts())
+        s.texts += t + '\n';
+    return static_cast<int>(s.picture.numbers().size());
+}
+
+EMSCRIPTEN_KEEPALIVE const double* agv_picture_numbers() {
+    return session().picture.numbers().data();
+}
+
+/// The texts of the picture, each ended by a line break.
+EMSCRIPTEN_KEEPALIVE const char* agv_picture_texts() {
+    return session().texts.c_str();
+}
+
+}  // extern "C"
