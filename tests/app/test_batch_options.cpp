@@ -2,8 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "app/common/computation.h"
+#include "app/common/text_output.h"
+#include "app/console/dialogue.h"
+#include "scripted_run.h"
 
 namespace {
 
@@ -136,3 +144,55 @@ TEST(BatchOptions, RefusesBadArgumentsWithAMessage) {
 }
 
 }  // namespace
+
+namespace agv {
+namespace {
+
+/// The model's values that describe a computation: settings, gains and the path tables.
+void expectSameModel(const Model& a, const Model& b) {
+    const SimulationSettings& x = a.settings;
+    const SimulationSettings& y = b.settings;
+    for (const auto field :
+         {&SimulationSettings::stepLength, &SimulationSettings::wheelBaseActual,
+          &SimulationSettings::treadActual, &SimulationSettings::rearWheelErrL,
+          &SimulationSettings::rearWheelErrR, &SimulationSettings::frontWheelErr,
+          &SimulationSettings::steerDrift, &SimulationSettings::WBerr, &SimulationSettings::TRerr,
+          &SimulationSettings::SLIP, &SimulationSettings::fn, &SimulationSettings::zeta,
+          &SimulationSettings::omegaN})
+        EXPECT_EQ(x.*field, y.*field);
+    EXPECT_EQ(x.errorNumber, y.errorNumber);
+    EXPECT_EQ(x.curveNumber, y.curveNumber);
+    // The curve's constants and derived values are doubles up to the rose's whole n.
+    EXPECT_EQ(std::memcmp(&x.curve, &y.curve, offsetof(CurveParams, roseWholeN)), 0);
+    EXPECT_EQ(x.curve.roseWholeN, y.curve.roseWholeN);
+    EXPECT_EQ(std::memcmp(&a.gains, &b.gains, sizeof a.gains), 0);
+    EXPECT_EQ(std::memcmp(&a.path.pathEnd, &b.path.pathEnd, sizeof a.path.pathEnd), 0);
+    EXPECT_EQ(std::memcmp(&a.path.pathEndReference, &b.path.pathEndReference,
+                          sizeof a.path.pathEndReference),
+              0);
+    EXPECT_EQ(a.path.arcTable.count, b.path.arcTable.count);
+    EXPECT_EQ(a.path.arcTable.entry, b.path.arcTable.entry);
+    EXPECT_EQ(a.path.arcTable.stepLength.size(), b.path.arcTable.stepLength.size());
+}
+
+using FrontEnds = ScriptedRun;
+
+TEST_F(FrontEnds, DialogueAndBatchOptionsGiveTheSameModel) {
+    // The dialogue's answers and the batch tool's options for the same choice.
+    runScript("4\n10 -5\ny\n15\n4.7 1.9\ny\n0.5 0.7\n", [&](Console& c) { askConditions(ctx, c); });
+    BatchOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--error", "4", "--error-values", "10,-5", "--curve", "15", "--curve-params",
+                       "4.7,1.9", "--fn", "0.5", "--zeta", "0.7"},
+                      options, error))
+        << error;
+    auto batch = std::make_unique<AgvContext>();
+    batch->out = &discardedText();
+    initialiseRun(*batch);
+    ASSERT_TRUE(useScenario(*batch, scenarioOf(options)).accepted());
+    expectSameModel(ctx.model, batch->model);
+    EXPECT_EQ(ctx.model.settings.wheelBaseActual, 1.1);
+}
+
+}  // namespace
+}  // namespace agv

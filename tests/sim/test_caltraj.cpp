@@ -174,25 +174,37 @@ TEST(Caltraj, ZeroLengthPaths) {
     }
 }
 
-TEST(Caltraj, SlipNoiseIsDrawnForBothSequences) {
-    Computation run(MechanismError::kSlip);
-    std::string error;
-    ASSERT_TRUE(agv::loadRandomTables(run.model.tables, error)) << error;
-    run.model.settings.SLIP = 0.05;
-    std::uint32_t rng = run.data.noise.rngState;
-    run.compute(1);
-    std::vector<double> first(agv::kSlipNoiseLength), second(agv::kSlipNoiseLength);
-    agv::makeSlipNoise(run.model.tables, kDt, rng, agv::kSlipNoiseLength, first.data());
-    agv::makeSlipNoise(run.model.tables, kDt, rng, agv::kSlipNoiseLength, second.data());
-    EXPECT_EQ(run.data.noise.slipNoise1, first);
-    EXPECT_EQ(run.data.noise.slipNoise2, second);
-    // The slip acted through the wheel errors, the front wheel with the left one.
-    const agv::WheelErrors& slip = run.data.mechanism[2].wheels;
-    EXPECT_EQ(slip.front, slip.rearL);
-    EXPECT_NE(slip.rearL, 0.0);
-    EXPECT_NE(slip.rearL, slip.rearR);
-    EXPECT_EQ(run.model.settings.rearWheelErrL, 0.0);
-    EXPECT_NE(run.store().noFbcDiff[0][run.store().recordCount[0]][agv::kPoseX], 0.0);
+TEST(Caltraj, FeedbackEndsCloserToThePathThanNone) {
+    struct Case {
+        MechanismError error;
+        double agv::SimulationSettings::*field;
+        double value;
+    };
+    const Case cases[] = {
+        {MechanismError::kRearWheels, &agv::SimulationSettings::rearWheelErrL, 0.02},
+        {MechanismError::kFrontWheel, &agv::SimulationSettings::frontWheelErr, 0.02},
+        {MechanismError::kSteerDrift, &agv::SimulationSettings::steerDrift, 0.035},
+        {MechanismError::kWheelBaseTread, &agv::SimulationSettings::wheelBaseActual, 1.05},
+        {MechanismError::kWheelBaseTread, &agv::SimulationSettings::treadActual, 0.95},
+        {MechanismError::kSlip, &agv::SimulationSettings::SLIP, 0.05},
+    };
+    for (const Case& k : cases) {
+        Computation run(k.error);
+        std::string error;
+        ASSERT_TRUE(agv::loadRandomTables(run.model.tables, error)) << error;
+        run.model.settings.*k.field = k.value;
+        run.compute(16);
+        ASSERT_TRUE(run.outcome.done());
+        for (int t = 0; t < agv::kVehicleTypeCount; ++t) {
+            const int last = run.store().recordCount[t];
+            const double blue = std::fabs(run.store().noFbcErr[t][last][0]);
+            const double green = std::fabs(run.store().fbcErr[t][last][0]);
+            // Only an error that acts on this mechanism moves its blue vehicle.
+            if (blue < 1e-6) continue;
+            EXPECT_LT(green, 0.2 * blue)
+                << "error " << static_cast<int>(k.error) << " type " << t + 1;
+        }
+    }
 }
 
 TEST(Caltraj, ExtremeSettingsGiveFiniteRecords) {

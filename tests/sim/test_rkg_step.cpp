@@ -61,6 +61,30 @@ TEST(RkgStep, ConstantRatesAdvanceByStepTimesRate) {
     EXPECT_NEAR(step.refs[1].p, step.next.p, 1e-7);
 }
 
+TEST(RkgStep, ConvergesAtFourthOrder) {
+    // Type 1 on the unit circle for 1 s, with a rear wheel error that bends the blue
+    // vehicle's arc: halving the step divides the error by 2^4.
+    SimContext s;
+    s.model.settings.rearWheelErrL = 0.05;
+    s.prepare(15);
+    const auto endPose = [&](int steps) {
+        Step step(s, 15, 0.0);
+        for (int i = 0; i < steps; ++i) {
+            step.run(agv::k2DW1C, 1.0 / steps);
+            step.state = step.next;
+        }
+        return step.state.noFbc;
+    };
+    const agv::Pose coarse = endPose(10), middle = endPose(20), fine = endPose(40);
+    // The heading grows linearly, which every step size integrates exactly; the position
+    // turns with it.
+    for (const auto field : {&agv::Pose::x, &agv::Pose::y}) {
+        const double ratio = (coarse.*field - middle.*field) / (middle.*field - fine.*field);
+        EXPECT_NEAR(ratio, 16.0, 2.0)
+            << coarse.*field << " " << middle.*field << " " << fine.*field;
+    }
+}
+
 TEST(RkgStep, ZeroStepOnlyRefreshesPathPositionAndErrors) {
     SimContext s;
     s.prepare(1);

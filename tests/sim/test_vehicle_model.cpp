@@ -20,42 +20,6 @@ bool sameRates(const agv::Pose& a, const agv::Pose& b, double tolerance) {
            std::fabs(a.phi - b.phi) <= tolerance;
 }
 
-TEST(FeedForward, SteeringRateLimitSlowsTheVehicle) {
-    SimContext s;
-    s.prepare(1);
-    const agv::SimulationSettings& set = s.model.settings;
-    for (const int type : {agv::k1FDW1FS, agv::k1RDW1FS}) {
-        // The point of the default wave that demands the fastest steering.
-        double demand = 0.0;
-        double pFast = 0.0;
-        for (double p = 0.0; p < 2.0; p += 0.01) {
-            const double c = std::cos(std::atan(agv::curveCurvature(s.model, p, 1)));
-            const double a =
-                (type == agv::k1FDW1FS ? c * c * c : c * c) * agv::curvatureRate(s.model, p, 1);
-            if (std::fabs(a) > std::fabs(demand)) {
-                demand = a;
-                pFast = p;
-            }
-        }
-        ASSERT_GT(std::fabs(demand) * set.Vw, set.omegaMax);
-        const agv::MotionState state = stateOnPath(s.model, 1, pFast);
-        agv::Command cmd = agv::feedForwardCommand(s.model, type, state);
-        EXPECT_EQ(cmd.phiDotCmd, std::copysign(set.omegaMax, demand));
-        EXPECT_DOUBLE_EQ(cmd.V, set.omegaMax / std::fabs(demand));
-        cmd = agv::feedForwardCommand(s.model, agv::k2DW1C, state);
-        EXPECT_EQ(cmd.V, set.Vw);
-        EXPECT_EQ(cmd.phiDotCmd, 0.0);
-    }
-    // A straight stretch needs no steering and keeps the full speed.
-    SimContext straight;
-    straight.model.settings.curve.cosineA = 0.0;
-    straight.prepare(1);
-    const agv::Command cmd =
-        agv::feedForwardCommand(straight.model, agv::k1FDW1FS, stateOnPath(straight.model, 1, 0.7));
-    EXPECT_EQ(cmd.V, set.Vw);
-    EXPECT_EQ(cmd.phiDotCmd, 0.0);
-}
-
 TEST(MotionRates, ErrorsActOnTheirMechanismsOnly) {
     struct Case {
         MechanismError error;

@@ -18,6 +18,7 @@
 #include "draw/recording_backend.h"
 #include "draw/scene.h"
 #include "draw/window_keys.h"
+#include "path/curve_catalog.h"
 #include "sim/scenario.h"
 
 namespace {

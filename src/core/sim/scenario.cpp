@@ -133,6 +133,13 @@ void applyScenario(Model& model, const Scenario& scenario) {
 
     s.curveNumber = scenario.curveNumber;
     s.curve = curveOf(scenario);
+    // The tables of other curves would keep values of earlier choices: start from clean ones.
+    PathTables& t = model.path;
+    t.pathStartPose.fill({});
+    t.pathEndParam.fill(0.0);
+    t.pathEnd.fill({});
+    t.pathEndReference.fill({});
+    t.arcTable.entry.fill({});
     setupPath(model, s.curveNumber);
     buildArcTable(model, s.curveNumber);
 
