@@ -46,8 +46,6 @@ void checkSettings(const agv::AgvContext& ctx, bool complete) {
     for (const double value : curve)
         requireFinite(value, "curve constant");
     if (!complete) return;
-    // Derived constants of the other curves may be stale from a refused choice; they are
-    // recomputed before that curve is used again.
     switch (s.curveNumber) {
         case 1:
             requireFinite(c.cosineK, "cosine K");
@@ -93,6 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fresh->model.tables = started.model.tables;
         return fresh;
     }();
+    ctx.scenario = started.scenario;
     ctx.model.settings = started.model.settings;
     ctx.model.path = started.model.path;
     ctx.model.gains = started.model.gains;
