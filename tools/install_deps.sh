@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what agvsim needs on Debian 12 (run as root); with --web also what the web page
-# needs, with --fuzz what the fuzzing harness needs. Idempotent and quiet when everything is
-# already there.
+# needs, with --python what the Python module needs, with --fuzz what the fuzzing harness
+# needs. Idempotent and quiet when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -13,12 +13,19 @@ packages=(
 
 # The web page's build and tests (tools/web.sh, tools/test.sh): Emscripten, and headless
 # Chromium with Japanese fonts.
+# The Python module and its tests, notebooks and Dask sweeps (tools/test.sh): Debian's own
+# Python packages.
 # The fuzzing harness (tools/fuzz.sh): clang and libFuzzer.
 for option in "$@"; do
   case "$option" in
     --web)
       packages+=(emscripten chromium fonts-noto-cjk)
       command -v npm >/dev/null || packages+=(npm)
+      ;;
+    --python)
+      packages+=(python3-dev python3-pybind11 python3-numpy python3-pandas python3-matplotlib
+                 python3-pytest python3-nbclient python3-ipykernel python3-dask
+                 python3-distributed)
       ;;
     --fuzz) packages+=(clang-14 libfuzzer-14-dev) ;;
   esac

@@ -4,7 +4,7 @@
 # web page is left out: its tests check the WebAssembly build, not the native one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/install_deps.sh --web
+bash tools/install_deps.sh --web --python
 if [ "${AGV_SANITIZE:-0}" != 1 ]; then
   bash tools/build_web.sh >/dev/null
   if [ ! -d tests/web/node_modules/puppeteer-core ]; then

@@ -1,0 +1,293 @@
+"""agvsim: the AGV trajectory error simulator from Python.
+
+A wheeled mobile robot (an automated guided vehicle) follows a known analytic path. Small
+mechanism errors bend its trajectory away from the planned one; a feedback controller,
+designed from a natural frequency ``fn`` and a damping ratio ``zeta``, pulls it back. Each
+computation drives three vehicle types (1: 2DW1C, 2: 1FDW1FS, 3: 1RDW1FS) with three
+vehicles each: the theoretical one (red), the erroneous one without feedback (blue) and the
+erroneous one with feedback (green).
+
+    >>> import agvsim
+    >>> run = agvsim.run(error=3, error_values=(2,), curve=16)
+    >>> run[2].fbc_dd.max()          # largest lateral error of type 2 with feedback [m]
+    >>> run.to_csv("run.csv")        # the bytes of agvsim-batch --csv
+
+The same core computes here as in the console program, agvsim-batch and agvsim-sweep:
+the same checks, the same numbers to the last bit.
+"""
+
+from ._agvsim import Computation as _Computation
+from ._agvsim import SAMPLE_COLUMNS as _SAMPLE_COLUMNS
+from ._agvsim import curve_catalog as _curve_catalog
+from ._agvsim import error_catalog as _error_catalog
+
+
+__all__ = [
+    "Curve",
+    "CurveConstant",
+    "MechanismError",
+    "PathTooLong",
+    "Refused",
+    "Run",
+    "Samples",
+    "SweepTable",
+    "curves",
+    "errors",
+    "run",
+    "sweep",
+    "sweep_on_dask",
+]
+
+#: Names of the sample columns, as in the header of agvsim-batch's CSV (after type, record).
+COLUMNS = (
+    "t",
+    "theory_s", "theory_theta", "theory_x", "theory_y", "theory_phi",
+    "nofbc_s", "nofbc_theta", "nofbc_x", "nofbc_y", "nofbc_phi",
+    "fbc_s", "fbc_theta", "fbc_x", "fbc_y", "fbc_phi",
+    "ref_s", "ref_theta", "ref_x", "ref_y", "ref_phi",
+    "nofbc_dd", "nofbc_dth", "fbc_dd", "fbc_dth",
+)
+assert len(COLUMNS) == _SAMPLE_COLUMNS
+
+#: The vehicle types by number.
+VEHICLE_TYPES = {1: "2DW1C", 2: "1FDW1FS", 3: "1RDW1FS"}
+
+
+class Refused(ValueError):
+    """A value the simulator refuses, as its console dialogue would.
+
+    Attributes:
+        reason: the refusal in English, as agvsim-batch gives it.
+        message: the console's own Japanese message.
+        field: the argument to change (``error``, ``error_values``, ``curve``,
+            ``curve_params``, ``fn``, ``zeta``, ``fn/zeta`` or ``path``).
+    """
+
+    def __init__(self, reason, message="", field=""):
+        super().__init__(f"{field} refused: {reason}" if field else reason)
+        self.reason = reason
+        self.message = message
+        self.field = field
+
+
+class PathTooLong(Refused):
+    """A path longer than the 60 m (3000 samples) the simulator records, or one whose
+    length cannot be computed; ``field`` is ``path``: change the curve or its constants."""
+
+
+class Samples:
+    """The recorded samples of one vehicle type: one NumPy array per column.
+
+    The columns are named as in agvsim-batch's CSV (``t``, ``theory_x``, ...,
+    ``fbc_dd``, ``fbc_dth``); read them as attributes (``samples.fbc_dd``) or by name
+    (``samples["fbc_dd"]``). ``record`` numbers the samples from 0. Times are in seconds,
+    lengths in metres, angles in radians.
+    """
+
+    def __init__(self, vehicle_type, data):
+        self.vehicle_type = vehicle_type
+        #: All columns as one (records × len(COLUMNS)) array, in the order of COLUMNS.
+        self.data = data
+        data.setflags(write=False)
+
+    def __len__(self):
+        return self.data.shape[0]
+
+    def __getitem__(self, name):
+        if name == "record":
+            import numpy
+
+            return numpy.arange(len(self), dtype=numpy.int64)
+        try:
+            return self.data[:, COLUMNS.index(name)]
+        except ValueError:
+            raise KeyError(f"no column {name!r}; the columns are {', '.join(COLUMNS)}") from None
+
+    def __getattr__(self, name):
+        if name.startswith("_") or name in ("data", "vehicle_type"):
+            raise AttributeError(name)
+        try:
+            return self[name]
+        except KeyError as error:
+            raise AttributeError(str(error)) from None
+
+    def __dir__(self):
+        return list(COLUMNS) + ["record", "data", "vehicle_type"]
+
+    def __repr__(self):
+        return f"<Samples of type {self.vehicle_type} ({VEHICLE_TYPES[self.vehicle_type]}): {len(self)} records>"
+
+
+class Run:
+    """One computation of all three vehicle types.
+
+    Attributes:
+        outcome: ``done``; ``overflow`` when a type needed more than the 3000 records
+            (its samples and those of the types after it are empty); ``diverged`` when
+            the computation of a type did not stay finite.
+        reason: why the outcome is not ``done`` (English), else "".
+    Index a run by vehicle type (``run[1]``, ``run[2]``, ``run[3]``) for its Samples.
+    """
+
+    def __init__(self, computation):
+        self._computation = computation
+        self.outcome = computation.outcome
+        self.reason = computation.reason
+        self._samples = {
+            k: Samples(k, computation.samples(k)) for k in VEHICLE_TYPES
+        }
+
+    def __getitem__(self, vehicle_type):
+        try:
+            return self._samples[vehicle_type]
+        except KeyError:
+            raise KeyError("the vehicle type is 1, 2 or 3") from None
+
+    def __iter__(self):
+        return iter(self._samples.values())
+
+    @property
+    def types(self):
+        """The Samples of types 1, 2 and 3, by type number."""
+        return dict(self._samples)
+
+    def to_csv(self, path):
+        """Writes the run in agvsim-batch's CSV format, byte for byte the same file."""
+        with open(path, "wb") as out:
+            out.write(self._computation.csv())
+
+    def csv(self):
+        """The CSV of to_csv as bytes."""
+        return self._computation.csv()
+
+    def summary(self):
+        """What ``agvsim-batch --summary`` prints, as numbers: per type a dict with
+        ``records``, ``end_time``, the final poses (``final_theory_x``, ...) and the
+        largest |dd| and |dth| without and with feedback (``nofbc_max_dd``, ...)."""
+        return {k: figures for k, figures in zip(VEHICLE_TYPES, self._computation.summary())}
+
+    def frame(self):
+        """All samples as one pandas DataFrame with the CSV's columns (pandas needed)."""
+        try:
+            import pandas
+        except ImportError as error:
+            raise ImportError("Run.frame() needs pandas (Debian: python3-pandas)") from error
+        import numpy
+
+        parts = []
+        for samples in self:
+            part = pandas.DataFrame(samples.data, columns=COLUMNS)
+            part.insert(0, "record", numpy.arange(len(samples), dtype=numpy.int64))
+            part.insert(0, "type", samples.vehicle_type)
+            parts.append(part)
+        return pandas.concat(parts, ignore_index=True)
+
+    def __repr__(self):
+        records = ", ".join(f"{k}: {len(s)}" for k, s in self._samples.items())
+        return f"<Run {self.outcome}; records per type {records}>"
+
+
+def _values(name, values):
+    """A tuple of floats from a number or a sequence of numbers."""
+    if values is None:
+        return []
+    if isinstance(values, (int, float)):
+        values = (values,)
+    try:
+        return [float(v) for v in values]
+    except (TypeError, ValueError):
+        raise TypeError(f"{name} takes numbers, not {values!r}") from None
+
+
+def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0):
+    """Computes the three vehicle types under one set of conditions.
+
+    Args:
+        error: mechanism error 0 to 5 (see ``errors()``): 0 none, 1 rear wheel radii,
+            2 front wheel radius, 3 steering angle drift, 4 WheelBase and Tread,
+            5 random drive-wheel slip.
+        error_values: its size in percent, degrees for error 3: two values for errors 1
+            and 4 (left, right; WBerr, TRerr), one for 2, 3 and 5; omitted: 0.
+        curve: path curve 1-4 or 11-16 (see ``curves()``).
+        curve_params: its constants in the order of ``curves()``; constants missing at the
+            end, or all when None, keep their start-up values.
+        fn: natural frequency of the feedback system [Hz].
+        zeta: damping ratio of the feedback system.
+
+    Returns:
+        a Run.
+
+    Raises:
+        Refused: a value the console dialogue refuses (its ``field`` says which argument).
+        PathTooLong: the path is longer than the 60 m the simulator records.
+    """
+    values = _values("error_values", error_values)
+    params = _values("curve_params", curve_params)
+    counts = {number: count for number, _, count, _ in _error_catalog()}
+    if error in counts and values and len(values) != counts[error]:
+        wanted = counts[error]
+        described = "no values" if wanted == 0 else f"{wanted} value{'s' if wanted > 1 else ''}"
+        raise Refused(f"error {error} takes {described}, got {len(values)}", "", "error_values")
+    if len(values) > 2:
+        raise Refused(f"at most 2 values, got {len(values)}", "", "error_values")
+    constants = {number: len(names) for number, _, names in _curve_catalog()}
+    if curve in constants and len(params) > constants[curve]:
+        raise Refused(
+            f"curve {curve} takes up to {constants[curve]} values, got {len(params)}",
+            "",
+            "curve_params",
+        )
+    computation = _Computation(int(error), values, int(curve), params, float(fn), float(zeta))
+    if computation.refused:
+        kind = PathTooLong if computation.path_too_long else Refused
+        raise kind(computation.refusal_reason, computation.refusal_message, computation.refusal_field)
+    return Run(computation)
+
+
+class CurveConstant:
+    """A constant of a path curve: its letter, start-up value, and whether 0 makes no path."""
+
+    def __init__(self, name, startup, zero_makes_no_path):
+        self.name = name
+        self.startup = startup
+        self.zero_makes_no_path = zero_makes_no_path
+
+    def __repr__(self):
+        return f"CurveConstant({self.name!r}, startup={self.startup!r})"
+
+
+class Curve:
+    """A path curve: its number, English name and the constants a user sets, in order."""
+
+    def __init__(self, number, name, constants):
+        self.number = number
+        self.name = name
+        self.constants = tuple(CurveConstant(*c) for c in constants)
+
+    def __repr__(self):
+        names = ", ".join(f"{c.name}={c.startup:g}" for c in self.constants)
+        return f"Curve({self.number}, {self.name!r}: {names})"
+
+
+class MechanismError:
+    """A mechanism error: its number, English name, how many values give its size and
+    their unit (``%``, ``deg`` or "")."""
+
+    def __init__(self, number, name, value_count, unit):
+        self.number = number
+        self.name = name
+        self.value_count = value_count
+        self.unit = unit
+
+    def __repr__(self):
+        return f"MechanismError({self.number}, {self.name!r}, {self.value_count} × {self.unit!r})"
+
+
+def curves():
+    """The ten path curves with their constants and start-up values (lengths in metres)."""
+    return [Curve(*entry) for entry in _curve_catalog()]
+
+
+def errors():
+    """The six mechanism errors 0-5 and how their size is given."""
+    return [MechanismError(*entry) for entry in _error_catalog()]

@@ -1,0 +1,247 @@
+// The Python module's entry into the simulator: a scenario from Python's arguments, checked
+// and applied through the core's one way in, computed with the GIL released, and the
+// recorded samples handed over as NumPy arrays. The Python package (agvsim/__init__.py)
+// puts these in Python's words.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/common/computation.h"
+#include "app/common/context.h"
+#include "app/common/outcome_text.h"
+#include "app/common/random_table_file.h"
+#include "app/common/text_output.h"
+#include "app/common/trajectory_csv.h"
+#include "path/curve_catalog.h"
+#include "sim/mechanism_error.h"
+#include "sim/scenario.h"
+
+namespace py = pybind11;
+
+namespace {
+
+/// Values of one recorded sample, in the trajectory CSV's order after type and record: t,
+/// then (s, θ, x, y, φ) of the theory, no-FBC, FBC vehicles and the reference point, then
+/// dd and dth without and with FBC.
+constexpr int kPoseValues = 5;
+constexpr int kSampleColumns = 1 + 4 * kPoseValues + 4;
+
+/// The name of the Python argument that set the field a refusal concerns.
+const char* argumentOf(agv::ScenarioField field) {
+    switch (field) {
+        case agv::ScenarioField::kError:
+            return "error";
+        case agv::ScenarioField::kErrorValue1:
+        case agv::ScenarioField::kErrorValue2:
+            return "error_values";
+        case agv::ScenarioField::kCurve:
+            return "curve";
+        case agv::ScenarioField::kCurveConstant:
+        case agv::ScenarioField::kCurveConstants:
+            return "curve_params";
+        case agv::ScenarioField::kFn:
+            return "fn";
+        case agv::ScenarioField::kZeta:
+            return "zeta";
+        case agv::ScenarioField::kDesign:
+            return "fn/zeta";
+        case agv::ScenarioField::kPathLength:
+            return "path";
+        case agv::ScenarioField::kNone:
+            break;
+    }
+    return "";
+}
+
+/// The start-up context every run starts from: random tables loaded once.
+const agv::AgvContext& startup() {
+    static const agv::AgvContext* ctx = [] {
+        auto* fresh = new agv::AgvContext;
+        fresh->out = &agv::discardedText();
+        std::string error;
+        if (!agv::loadRandomTables(fresh->model.tables, error)) throw std::runtime_error(error);
+        agv::initialiseRun(*fresh);
+        return fresh;
+    }();
+    return *ctx;
+}
+
+/// One computation: its context (the trajectory store) and outcome, or the refusal that
+/// stopped it before it ran.
+class Computation {
+  public:
+    Computation(int error, const std::vector<double>& errorValues, int curve,
+                const std::vector<double>& curveParams, double fn, double zeta)
+        : ctx_(std::make_unique<agv::AgvContext>()) {
+        agv::Scenario scenario;
+        scenario.error = agv::mechanismErrorOf(error);
+        if (!errorValues.empty()) scenario.errorValue1 = errorValues[0];
+        if (errorValues.size() > 1) scenario.errorValue2 = errorValues[1];
+        scenario.curveNumber = curve;
+        agv::setCurveConstants(scenario, curve, curveParams.data(),
+                               static_cast<int>(curveParams.size()));
+        scenario.fn = fn;
+        scenario.zeta = zeta;
+
+        const agv::AgvContext& start = startup();
+        ctx_->out = &agv::discardedText();
+        ctx_->model.tables = start.model.tables;
+        agv::initialiseRun(*ctx_);
+        refusal_ = agv::useScenario(*ctx_, scenario);
+        if (!refusal_.accepted()) return;
+        py::gil_scoped_release release;
+        outcome_ = agv::computeTrajectories(*ctx_);
+    }
+
+    bool refused() const { return !refusal_.accepted(); }
+    bool pathTooLong() const { return refusal_.field == agv::ScenarioField::kPathLength; }
+    std::string refusalReason() const { return agv::refusalReason(refusal_); }
+    std::string refusalMessage() const {
+        std::string text = agv::refusalText(refusal_);
+        const auto first = text.find_first_not_of(" \n");
+        return first == std::string::npos ? std::string() : text.substr(first);
+    }
+    std::string refusalField() const { return argumentOf(refusal_.field); }
+
+    std::string outcome() const {
+        switch (outcome_.status) {
+            case agv::RunStatus::kDone:
+                return "done";
+            case agv::RunStatus::kStoreOverflow:
+                return "overflow";
+            case agv::RunStatus::kDiverged:
+                return "diverged";
+        }
+        return "done";
+    }
+    std::string reason() const { return agv::outcomeReason(outcome_); }
+    int failedType() const { return outcome_.done() ? 0 : outcome_.vehicleType; }
+
+    /// The samples of type 1-3, one row per record, kSampleColumns columns.
+    py::array_t<double> samples(int type) const {
+        if (type < 1 || type > agv::kVehicleTypeCount) throw py::index_error("type is 1, 2 or 3");
+        const agv::TrajectoryStore& store = *ctx_->data.store;
+        const int k = type - 1;
+        const int last = recorded(k) ? store.recordCount[k] : -1;
+        py::array_t<double> array(
+            {static_cast<py::ssize_t>(last + 1), static_cast<py::ssize_t>(kSampleColumns)});
+        auto out = array.mutable_unchecked<2>();
+        const double dt = ctx_->model.settings.dt;
+        for (int n = 0; n <= last; ++n) {
+            int c = 0;
+            out(n, c++) = n == last ? store.endTime[k] : n * dt;
+            for (const auto* poses :
+                 {store.theoryTraj[k], store.noFbcTraj[k], store.fbcTraj[k], store.fbcRefTraj[k]}) {
+                for (int j = 0; j < kPoseValues; ++j)
+                    out(n, c++) = poses[n][j];
+            }
+            out(n, c++) = store.noFbcErr[k][n][0];
+            out(n, c++) = store.noFbcErr[k][n][1];
+            out(n, c++) = store.fbcErr[k][n][0];
+            out(n, c++) = store.fbcErr[k][n][1];
+        }
+        return array;
+    }
+
+    /// The trajectory table in agvsim-batch's CSV format.
+    py::bytes csv() const {
+        std::ostringstream out;
+        agv::writeTrajectoryCsv(out, *ctx_->data.store, ctx_->model.settings.dt);
+        return out.str();
+    }
+
+    /// What agvsim-batch --summary prints, per type.
+    py::list summary() const {
+        py::list types;
+        const auto figures = agv::summariseTrajectories(*ctx_->data.store);
+        for (int k = 0; k < agv::kVehicleTypeCount; ++k) {
+            const agv::TypeSummary& t = figures[k];
+            py::dict type;
+            type["records"] = t.lastRecord + 1;
+            type["end_time"] = t.endTime;
+            const char* vehicles[3] = {"theory", "nofbc", "fbc"};
+            const agv::PoseRecord* poses[3] = {&t.finalTheory, &t.finalNoFbc, &t.finalFbc};
+            const char* fields[kPoseValues] = {"s", "theta", "x", "y", "phi"};
+            for (int v = 0; v < 3; ++v) {
+                for (int j = 0; j < kPoseValues; ++j)
+                    type[(std::string("final_") + vehicles[v] + "_" + fields[j]).c_str()] =
+                        (*poses[v])[j];
+            }
+            type["nofbc_max_dd"] = t.maxDdNoFbc;
+            type["nofbc_max_dth"] = t.maxDthNoFbc;
+            type["fbc_max_dd"] = t.maxDdFbc;
+            type["fbc_max_dth"] = t.maxDthFbc;
+            types.append(type);
+        }
+        return types;
+    }
+
+  private:
+    /// Whether type index k has records to hand over: all types when done or diverged;
+    /// after an overflow, only the types before the one that ran out.
+    bool recorded(int k) const {
+        if (refused()) return false;
+        if (outcome_.status != agv::RunStatus::kStoreOverflow) return true;
+        return k < outcome_.vehicleType - 1;
+    }
+
+    std::unique_ptr<agv::AgvContext> ctx_;
+    agv::Refusal refusal_;
+    agv::RunOutcome outcome_;
+};
+
+py::list curveCatalog() {
+    py::list curves;
+    const agv::Scenario startup;
+    for (const agv::CurveInfo& info : agv::kCurveCatalog) {
+        py::list constants;
+        for (int i = 0; i < info.constantCount; ++i) {
+            const agv::CurveConstant& c = info.constants[i];
+            constants.append(py::make_tuple(c.name, startup.curve.*(c.field), c.zeroMakesNoPath));
+        }
+        curves.append(py::make_tuple(info.number, info.name, constants));
+    }
+    return curves;
+}
+
+py::list errorCatalog() {
+    py::list errors;
+    for (const agv::MechanismErrorInfo& info : agv::kMechanismErrors) {
+        const char* unit = info.unit == agv::ErrorUnit::kPercent   ? "%"
+                           : info.unit == agv::ErrorUnit::kDegrees ? "deg"
+                                                                   : "";
+        errors.append(
+            py::make_tuple(agv::errorNumberOf(info.kind), info.name, info.valueCount, unit));
+    }
+    return errors;
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_agvsim, m) {
+    m.doc() = "The C++ simulator behind the agvsim package; use agvsim, not this module.";
+    py::class_<Computation>(m, "Computation")
+        .def(py::init<int, const std::vector<double>&, int, const std::vector<double>&, double,
+                      double>(),
+             py::arg("error"), py::arg("error_values"), py::arg("curve"), py::arg("curve_params"),
+             py::arg("fn"), py::arg("zeta"))
+        .def_property_readonly("refused", &Computation::refused)
+        .def_property_readonly("path_too_long", &Computation::pathTooLong)
+        .def_property_readonly("refusal_reason", &Computation::refusalReason)
+        .def_property_readonly("refusal_message", &Computation::refusalMessage)
+        .def_property_readonly("refusal_field", &Computation::refusalField)
+        .def_property_readonly("outcome", &Computation::outcome)
+        .def_property_readonly("reason", &Computation::reason)
+        .def_property_readonly("failed_type", &Computation::failedType)
+        .def("samples", &Computation::samples, py::arg("type"))
+        .def("csv", &Computation::csv)
+        .def("summary", &Computation::summary);
+    m.def("curve_catalog", &curveCatalog);
+    m.def("error_catalog", &errorCatalog);
+    m.attr("SAMPLE_COLUMNS") = kSampleColumns;
+}

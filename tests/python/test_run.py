@@ -1,0 +1,93 @@
+"""agvsim.run against agvsim-batch: the same bytes, the same numbers, the same refusals."""
+
+import io
+
+import numpy
+import pytest
+
+import agvsim
+
+# Every mechanism error (the slip with the random tables), curves beyond the default, and
+# a path longer than 30 m.
+SCENARIOS = [
+    dict(error=1, error_values=(1, -1)),
+    dict(error=2, error_values=(2,), curve=11, curve_params=(3, 1.5)),
+    dict(error=3, error_values=(2,), curve=16, fn=0.5, zeta=0.7),
+    dict(error=4, error_values=(10, -5), curve=2),
+    dict(error=5, error_values=(5,)),
+    dict(curve=15, curve_params=(4.7, 1.9)),
+]
+
+
+def batch_args(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0):
+    args = ["--error", str(error), "--curve", str(curve), "--fn", repr(fn), "--zeta", repr(zeta)]
+    if error_values:
+        args += ["--error-values", ",".join(repr(float(v)) for v in error_values)]
+    if curve_params:
+        args += ["--curve-params", ",".join(repr(float(v)) for v in curve_params)]
+    return args
+
+
+@pytest.mark.parametrize("scenario", SCENARIOS)
+def test_run_gives_the_bytes_and_numbers_of_agvsim_batch(scenario, batch, tmp_path):
+    status, csv, err = batch(*batch_args(**scenario), "--csv", "-")
+    assert status == 0, err
+    run = agvsim.run(**scenario)
+    assert run.outcome == "done"
+    run.to_csv(tmp_path / "run.csv")
+    assert (tmp_path / "run.csv").read_bytes() == csv
+    table = numpy.loadtxt(io.BytesIO(csv), delimiter=",", skiprows=1)
+    for vehicle_type in (1, 2, 3):
+        rows = table[table[:, 0] == vehicle_type]
+        samples = run[vehicle_type]
+        numpy.testing.assert_array_equal(samples.record, rows[:, 1])
+        numpy.testing.assert_array_equal(samples.data, rows[:, 2:])
+        assert samples.fbc_dd is not None and samples["theory_x"].shape == (len(rows),)
+    summary = run.summary()
+    assert summary[2]["records"] == len(run[2])
+    assert summary[3]["fbc_max_dd"] == numpy.abs(run[3].fbc_dd).max()
+
+
+# The bad values of agvsim-batch's own tests, and paths it refuses as too long.
+REFUSED = [
+    (dict(curve=1, curve_params=(0.5, -2, 1)), agvsim.Refused, "curve_params"),
+    (dict(zeta=0.0), agvsim.Refused, "zeta"),
+    (dict(error=4, error_values=(-100, 5)), agvsim.Refused, "error_values"),
+    (dict(fn=1e200), agvsim.Refused, "fn/zeta"),
+    (dict(curve=15, curve_params=(10, 0.95652)), agvsim.PathTooLong, "path"),
+    (dict(curve=3, curve_params=(1, 1e9)), agvsim.PathTooLong, "path"),
+]
+
+
+@pytest.mark.parametrize("scenario,kind,field", REFUSED)
+def test_refusals_carry_the_reasons_of_agvsim_batch(scenario, kind, field, batch):
+    status, _, err = batch(*batch_args(**scenario))
+    assert status in (2, 3)
+    with pytest.raises(kind) as refused:
+        agvsim.run(**scenario)
+    assert refused.value.field == field
+    assert isinstance(refused.value, ValueError)
+    # agvsim-batch says "<option> refused: <reason>" or "agvsim-batch: <reason>; nothing written".
+    assert refused.value.reason in err
+    assert refused.value.message.endswith("設定し直し")
+
+
+def test_a_run_out_of_records_is_an_outcome_with_the_types_before_it():
+    run = agvsim.run(curve=15, curve_params=(5, 1.9))
+    assert run.outcome == "overflow"
+    assert "ran out of records" in run.reason
+    assert len(run[1]) > 0 and len(run[3]) == 0
+
+
+def test_catalogue_matches_what_run_accepts():
+    by_number = {c.number: c for c in agvsim.curves()}
+    assert sorted(by_number) == [1, 2, 3, 4, 11, 12, 13, 14, 15, 16]
+    circle = by_number[15]
+    assert [c.name for c in circle.constants] == ["R", "n"]
+    # The start-up constants are the values run() keeps when none are given.
+    startup = [c.startup for c in circle.constants]
+    assert agvsim.run(curve=15).csv() == agvsim.run(curve=15, curve_params=startup).csv()
+    assert [e.value_count for e in agvsim.errors()] == [0, 2, 1, 1, 2, 1]
+    with pytest.raises(agvsim.Refused) as refused:
+        agvsim.run(error=1, error_values=(1,))
+    assert refused.value.field == "error_values"
