@@ -704,7 +704,11 @@ function applyLanguage() {
   document.documentElement.lang = lang;
   document.querySelectorAll('[data-i18n]').forEach((el) => { el.textContent = t[el.dataset.i18n]; });
   $('play').textContent = t[playing ? 'pause' : 'play'];
-  document.querySelectorAll('[data-key]').forEach((b) => { b.setAttribute('aria-label', t.keys[b.dataset.key]); b.title = t.keys[b.dataset.key]; });
+  // A key button's name says what it does and keeps its key, which is what it shows.
+  document.querySelectorAll('[data-key]').forEach((b) => {
+    b.setAttribute('aria-label', `${b.dataset.key}: ${t.keys[b.dataset.key]}`);
+    b.title = t.keys[b.dataset.key];
+  });
   canvas.setAttribute('aria-label', t.picture);
   $('slider').setAttribute('aria-label', t.slider);
   $('keys').setAttribute('aria-label', t.keysLabel);
@@ -798,7 +802,7 @@ async function start() {
   if (badChoice) showMessage(badChoice[0], badChoice[1]);
   else await compute(linkedView(q.get('v')));
   window.agvsim = { csv: csvText, state: () => picture && picture.state, readyMs: performance.now(),
-                    pressKey, pictureCanvas, busy: () => Boolean(running || viewBusy) };
+                    pressKey, pictureCanvas, computing: () => Boolean(running), busy: () => Boolean(running || viewBusy) };
   document.body.dataset.ready = 'true';
 }
 
