@@ -447,7 +447,7 @@ function writeAddress(withView = viewChanged) {
   addressTimer = null;
   const link = runLink(withView);
   $('share').href = link;
-  if (run || lang !== 'ja') history.replaceState(null, '', link);
+  if (run) history.replaceState(null, '', link);
 }
 // Views change at every key; the address follows once they rest.
 function viewMoved() {
@@ -610,7 +610,9 @@ function pictureCanvas() {
   return off;
 }
 
+let paintMs = 0;  // the last picture's time in this script (bench/web/measure.js)
 function showPicture(pic) {
+  const t0 = performance.now();
   const typeChanged = !picture || picture.state.type !== pic.state.type;
   picture = pic;
   paint(canvas.getContext('2d'), pic, canvas.width / 800);
@@ -618,6 +620,7 @@ function showPicture(pic) {
   $('slider').value = String(pic.state.index);
   $('slider').setAttribute('aria-valuetext', `${pic.state.index} / ${pic.state.last}`);
   if (typeChanged && run) $('summary').textContent = summaryText(run);
+  paintMs = performance.now() - t0;
 }
 
 // ---- keys and animation -----------------------------------------------------------------
@@ -802,7 +805,7 @@ async function start() {
   if (badChoice) showMessage(badChoice[0], badChoice[1]);
   else await compute(linkedView(q.get('v')));
   window.agvsim = { csv: csvText, state: () => picture && picture.state, readyMs: performance.now(),
-                    pressKey, pictureCanvas, computing: () => Boolean(running), busy: () => Boolean(running || viewBusy) };
+                    pressKey, pictureCanvas, paintMs: () => paintMs, computing: () => Boolean(running), busy: () => Boolean(running || viewBusy) };
   document.body.dataset.ready = 'true';
 }
 
