@@ -111,12 +111,13 @@ std::string runFacts(const AgvContext& ctx) {
     for (int k = 0; k < 3; ++k) {
         const agv::TypeSummary& t = summary[k];
         const int n = t.lastRecord;
-        types += (k ? "," : "") + std::string("{\"last\":") + std::to_string(n) +
-                 ",\"end\":" + jsonNumber(t.endTime) + ",\"final\":" +
-                 jsonNumbers({store.noFbcErr[k][n][0], store.noFbcErr[k][n][1],
-                              store.fbcErr[k][n][0], store.fbcErr[k][n][1]}) +
-                 ",\"peak\":" +
-                 jsonNumbers({t.maxDdNoFbc, t.maxDthNoFbc, t.maxDdFbc, t.maxDthFbc}) + "}";
+        types +=
+            (k ? "," : "") + std::string("{\"last\":") + std::to_string(n) +
+            ",\"end\":" + jsonNumber(t.endTime) + ",\"final\":" +
+            jsonNumbers({store.noFbcErr[k][n][0], store.noFbcErr[k][n][1], store.fbcErr[k][n][0],
+                         store.fbcErr[k][n][1]}) +
+            ",\"peak\":" + jsonNumbers({t.maxDdNoFbc, t.maxDthNoFbc, t.maxDdFbc, t.maxDthFbc}) +
+            "}";
     }
     return "{\"types\":" + types + "],\"Vw\":" + jsonNumber(ctx.model.settings.Vw) +
            ",\"omega\":" + jsonNumber(ctx.model.settings.omegaMax) + ",\"gains\":[" +
