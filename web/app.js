@@ -120,7 +120,9 @@ function pageLine(text) {
 // A message is kept as {ja, en, section} and shown in the language chosen; it survives a
 // switch of language.
 function messageOf(reply) {
-  const en = reply.reason ? reply.reason[0].toUpperCase() + reply.reason.slice(1) + '.' : '';
+  // A sentence: capitalised unless it starts with a symbol's name ("fn = 0 gives ...").
+  const r = reply.reason || '';
+  const en = r ? (/^[a-z]+ (?!=)/.test(r) ? r[0].toUpperCase() + r.slice(1) : r) + '.' : '';
   const advice = (l) => UI[l].advice[reply.section] || '';  // the Japanese line says it
   return { ja: pageLine(reply.message), en: `${en} ${advice('en')}`.trim() };
 }
@@ -396,7 +398,9 @@ const DEG = 180 / Math.PI;
 function summaryText(r) {
   const k = (picture ? picture.state.type : r.type) - 1;
   const s = r.facts.types[k];
-  const d = (v) => readable(v, 4), a = (v) => readable(v * DEG, 4);
+  // Four significant digits: the errors with feedback are often a thousand times smaller.
+  const sig = (v) => (v !== 0 && Math.abs(v) < 1e-4 ? readable(v) : String(Number(v.toPrecision(4))));
+  const d = (v) => sig(v), a = (v) => sig(v * DEG);
   if (lang === 'ja') {
     return `タイプ${k + 1} ${TYPE_NAMES[k]}，経路 ${curveLine(r.numbers, 'ja')}，誤差 ${errorLine(r.numbers, 'ja')}．` +
       `終点の誤差: FBCなし dd=${d(s.final[0])} m, dth=${a(s.final[1])}°；FBCあり dd=${d(s.final[2])} m, dth=${a(s.final[3])}°．` +
@@ -410,6 +414,8 @@ function summaryText(r) {
 }
 
 function showRun() {
+  $('csv').disabled = $('png').disabled = !run;
+  $('share').hidden = !run;
   if (!run) return;
   $('report').textContent = lang === 'ja' ? pageLine(run.report.trim()) : englishReport(run);
   $('summary').textContent = summaryText(run);
