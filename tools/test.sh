@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 bash tools/install_deps.sh --web --python
 if [ "${AGV_SANITIZE:-0}" != 1 ]; then
   bash tools/build_web.sh >/dev/null
-  if [ ! -d tests/web/node_modules/puppeteer-core ]; then
+  if [ ! -d tests/web/node_modules/puppeteer-core ] || [ ! -d tests/web/node_modules/axe-core ]; then
     (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
   fi
   export AGV_WEB_TESTS=1

@@ -1,6 +1,6 @@
-// The agvsim page: the console dialogue's three sections as a form, the computation and the
-// picture from the WebAssembly module, the window keys, animation, downloads and links.
-// Nothing is computed here: checks, numbers and the picture's primitives come from C++.
+// The agvsim page: the console dialogue's three sections as a form, the picture, the window
+// keys, animation, downloads and links. The simulator runs in workers (worker.js); nothing is
+// computed here: checks, numbers and the picture's primitives come from C++.
 'use strict';
 
 const ERRORS = [
@@ -32,72 +32,122 @@ const CURVES = [
   { I: 16, ja: '波打ち円 r=R+A*cos(nβ) (R=2[m])', en: 'wavy circle r=R+A*cos(nβ) (R=2 m)', names: ['A', 'n'], defs: [0.3, 5] },
 ];
 
+// Every text of the page in both languages. Messages of the core keep their own words: the
+// console's Japanese line, and the English reason the core gives beside it.
 const UI = {
   ja: {
     title: '移動ロボット(AGV)の機構誤差による軌道誤差とフィードバック制御', language: '言語',
     secError: '(1) 軌道誤差設定 [e]', errorNumber: '誤差の種類（１種だけ選択，他は誤差=０）',
     secPath: '(2) CP経路曲線 [c]', curve: '曲線', secFeedback: '(3) FB系の固有振動数と減衰比 [f]',
-    compute: '計算', share: 'この条件のリンク', csv: 'CSV保存', png: 'PNG保存', report: '設定した条件',
-    play: '再生', pause: '停止', notNumber: '数値を入力　設定し直し', computing: '只今計算中．．．',
-    keyHelp: "'1' '2' '3': AGVのタイプ選択　's': 運動継続　'0': 運動初期に戻す　'x' 'X' 'y' 'Y': ロボット図の左右上下移動　'w' 'W': ロボット図の縮小拡大　'c' 'e' 'f': 経路・AGV誤差・FBゲインの変更へ",
+    compute: '計算', cancel: '計算を中止', share: 'この計算のリンク', csv: 'CSV保存', png: 'PNG保存',
+    report: '設定した条件', summary: '計算結果の要約', play: '再生', pause: '停止',
+    notNumber: '数値を入力　設定し直し', computing: '只今計算中．．．', cancelled: '計算を中止した．前の計算を表示している',
+    slider: '記録番号（運動の時刻）', picture: 'AGVの軌道と誤差の図', keysLabel: '図の操作',
+    stale: '入力した条件はまだ計算していない．図は前回計算した条件のもの（「計算」で更新）',
+    keptPicture: '図は前回計算した結果のまま',
+    failedLoad: 'シミュレータを読み込めない（ページを再読み込み）',
+    keyHelp: "キー: '1' '2' '3' AGVのタイプ選択　's' 運動継続　'0' 運動初期に戻す　'x' 'X' 'y' 'Y' 図の左右上下移動　'w' 'W' 図の縮小拡大　'c' 'e' 'f' 経路・AGV誤差・FBゲインの変更へ",
+    keys: { 1: 'タイプ1 (2DW1C)', 2: 'タイプ2 (1FDW1FS)', 3: 'タイプ3 (1RDW1FS)', s: '運動を進める', 0: '運動初期に戻す',
+            x: '図を左へ', X: '図を右へ', y: '図を下へ', Y: '図を上へ', w: '縮小', W: '拡大' },
+    helpTitle: '図の見方',
+    help: [
+      ['赤', '理論上のAGV：経路を誤差なく走る基準'],
+      ['青', '機構誤差があり，フィードバック制御(FBC)なしのAGV'],
+      ['緑', '同じ誤差で，FBCありのAGV'],
+      ['dd', '経路からの横ずれ（位置の誤差）[m]'],
+      ['dth', '向きの誤差 [rad]'],
+      ['FBC', 'フィードバック制御：dd と dth を測って操舵・車輪速度を直す．fn と ζ がその速さと減衰を決める'],
+      ['2DW1C', 'タイプ1：左右2輪駆動＋キャスタ1輪．左右の車輪速度差で曲がる'],
+      ['1FDW1FS', 'タイプ2：前1輪が駆動かつ操舵，後2輪は従動'],
+      ['1RDW1FS', 'タイプ3：後輪駆動，前1輪で操舵'],
+    ],
+    advice: { error: '誤差の値を変えて計算し直す', curve: '経路の定数を変えて計算し直す',
+              feedback: 'fn・ζを変えて計算し直す', all: '誤差を小さくするか fn を変えて計算し直す' },
   },
   en: {
     title: 'AGV mechanism errors, trajectory errors and feedback control', language: 'Language',
     secError: '(1) Mechanism error [e]', errorNumber: 'Error (choose one; the others are zero)',
     secPath: '(2) Path curve [c]', curve: 'Curve', secFeedback: '(3) Feedback natural frequency and damping ratio [f]',
-    compute: 'Compute', share: 'Link to these conditions', csv: 'Save CSV', png: 'Save PNG', report: 'Conditions',
-    play: 'Play', pause: 'Pause', notNumber: 'enter a number', computing: 'computing ...',
-    keyHelp: "'1' '2' '3': vehicle type   's': advance   '0': back to the start   'x' 'X' 'y' 'Y': move the view   'w' 'W': zoom out/in   'c' 'e' 'f': change the path, errors or gains",
+    compute: 'Compute', cancel: 'Cancel computation', share: 'Link to this run', csv: 'Save CSV', png: 'Save PNG',
+    report: 'Conditions', summary: 'Summary of the run', play: 'Play', pause: 'Pause',
+    notNumber: 'Not a number: enter a number.', computing: 'Computing ...', cancelled: 'Computation cancelled; the previous run is on show.',
+    slider: 'Record (time of the motion)', picture: 'Picture of the AGV trajectories and errors', keysLabel: 'Picture controls',
+    stale: 'The form has conditions that are not computed yet; the picture shows the last computed run (Compute updates it).',
+    keptPicture: 'The picture still shows the last computed run.',
+    failedLoad: 'The simulator could not be loaded (reload the page).',
+    keyHelp: "Keys: '1' '2' '3' vehicle type   's' advance   '0' back to the start   'x' 'X' 'y' 'Y' move the picture   'w' 'W' zoom out/in   'c' 'e' 'f' change the path, errors or gains",
+    keys: { 1: 'Type 1 (2DW1C)', 2: 'Type 2 (1FDW1FS)', 3: 'Type 3 (1RDW1FS)', s: 'Advance the motion', 0: 'Back to the start',
+            x: 'Move picture left', X: 'Move picture right', y: 'Move picture down', Y: 'Move picture up', w: 'Zoom out', W: 'Zoom in' },
+    helpTitle: 'What the picture shows',
+    help: [
+      ['red', 'the ideal AGV: follows the path without error (the reference)'],
+      ['blue', 'the AGV with the mechanism error and without feedback control (FBC)'],
+      ['green', 'the AGV with the same error and with FBC'],
+      ['dd', 'sideways distance from the path (position error) [m]'],
+      ['dth', 'heading error [rad]'],
+      ['FBC', 'feedback control: measures dd and dth and corrects steering and wheel speeds; fn and ζ set how fast and how damped'],
+      ['2DW1C', 'type 1: two driven wheels left and right and one caster; turns by the wheels\u2019 speed difference'],
+      ['1FDW1FS', 'type 2: one front wheel drives and steers; two free rear wheels'],
+      ['1RDW1FS', 'type 3: rear-wheel drive, one steered front wheel'],
+    ],
+    advice: { error: 'Change the error values and compute again.', curve: 'Change the path\u2019s constants and compute again.',
+              feedback: 'Change fn or ζ and compute again.', all: 'Make the error smaller or change fn, and compute again.' },
   },
 };
-
-// English for the console's texts (messages and condition report), longest phrases first.
-const PHRASES = [
-  ['数値を入力', 'enter a number'],
-  [' 0-5のどれかを選択(0:誤差なし) Error Number=', 'choose one of 0-5 (0: no error)'],
-  ['計算が発散した（誤差またはFBゲインが大き過ぎる）', 'the computation diverged (error or gains too large)'],
-  ['=smax限界を超えている．経路設定し直し', ' = smax, over the limit: set the path again'],
-  ['経路長長過ぎる．経路設定し直し', 'path too long: set the path again'],
-  ['では後車輪間(WheelBase)が0になる', 'makes the WheelBase zero'],
-  ['では前後車輪間(Tread)が0になる', 'makes the Tread zero'],
-  ['の定数では経路にならない', ': these constants make no path'],
-  ['ではゲインを設計できない', 'leaves no gain design'],
-  ['ではゲインが求まらない', 'gives no usable gains'],
-  ['では経路にならない', 'makes no path'],
-  ['経路長過ぎる．', 'path too long. '],
-  ['経路番号', 'path '], ['経路長', 'length '],
-  ['設定し直し', ': set it again'], ['やり直し', ': try again'],
-  ['設定したAGVの経路生成条件', 'Conditions of the AGV path run'],
-  ['タイプ', ' type'], ['走行速度', 'travel speed'], ['＝一定', ' constant'],
-  ['駆動輪速度', 'drive wheel speed'], ['通常は一定，κ急変化部では下げる', 'normally constant, lowered where κ changes fast'],
-  ['ステアリング速度最大', 'max steering speed'], ['AGV機構誤差', 'AGV mechanism error'],
-  ['誤差なし', 'no error'], ['後車輪  左右の車輪半径誤差比率', 'rear wheels, left/right radius error ratio'],
-  ['前車輪  ST車輪半径誤差比率', 'front steering wheel radius error ratio'],
-  ['ステアリング角のドリフト誤差', 'steering angle drift'],
-  ['ホイールベース誤差比率', 'WheelBase error ratio'], ['トレッド誤差比率', 'Tread error ratio'],
-  ['駆動輪滑り率', 'drive wheel slip'], ['CP運動（経路既知）', 'CP motion (known path)'],
-  ['余弦関数', 'cosine'], ['サイクロイド関数', 'cycloid'], ['サイクロイド', 'cycloid'],
-  ['2次関数', 'quadratic'], ['3次関数', 'cubic'], ['楕円', 'ellipse'],
-  ['アルキメデス螺旋', 'Archimedean spiral'], ['カーディオイド', 'cardioid'], ['正葉線', 'rose'],
-  ['波打ち円', 'wavy circle'], ['円弧', 'circle arc'], ['巻数', 'turns '], ['波数', 'waves '],
-  ['FBC系の固有振動数・減衰比', 'FBC natural frequency, damping ratio'], ['ゲイン', 'gains'],
-  ['　', ' '], ['，', ', '], ['．', '. '],
-];
+const TYPE_NAMES = ['2DW1C', '1FDW1FS', '1RDW1FS'];
 
 let lang = 'ja';
-let mod = null;
-let computed = false;
-let lastReport = '';
-let playTimer = null;
 const $ = (id) => document.getElementById(id);
 const canvas = $('canvas');
-const g = canvas.getContext('2d');
 
-function tr(text) {
-  if (lang === 'ja' || !text) return text;
-  let out = text;
-  for (const [ja, en] of PHRASES) out = out.split(ja).join(en);
-  return out;
+// ---- numbers and messages ---------------------------------------------------------------
+
+// A number for reading: no more than 6 significant digits, exponent form when large.
+function readable(v, digits = 4) {
+  if (!Number.isFinite(v)) return String(v);
+  if (v !== 0 && (Math.abs(v) >= 1e6 || Math.abs(v) < 1e-4)) return Number(v.toPrecision(4)).toExponential();
+  return v.toFixed(digits);
+}
+
+// The console's line for the page: internal function names left out, and numbers of more
+// than ten digits (a constant of 1e308 prints 309 of them) shortened.
+function pageLine(text) {
+  return text.replace(/\b[a-z_]\w*\(\)\s*/g, '')
+    .replace(/-?\d{11,}(\.\d+)?/g, (m) => String(Number(Number(m).toPrecision(6))))
+    .replace(/^\s+/, '');
+}
+
+// A message is kept as {ja, en, section} and shown in the language chosen; it survives a
+// switch of language.
+function messageOf(reply) {
+  // A sentence: capitalised unless it starts with a symbol's name ("fn = 0 gives ...").
+  const r = reply.reason || '';
+  const en = r ? (/^[a-z]+ (?!=)/.test(r) ? r[0].toUpperCase() + r.slice(1) : r) + '.' : '';
+  const advice = (l) => UI[l].advice[reply.section] || '';  // the Japanese line says it
+  return { ja: pageLine(reply.message), en: `${en} ${advice('en')}`.trim() };
+}
+
+function messageText(m) { return lang === 'ja' ? m.ja : m.en; }
+
+const shownMessages = new Map();  // element id -> message
+function clearMessages() {
+  for (const id of shownMessages.keys()) $(id).textContent = '';
+  shownMessages.clear();
+  document.querySelectorAll('[aria-invalid="true"]').forEach((i) => i.removeAttribute('aria-invalid'));
+}
+
+function showMessage(targetId, m, inputId) {
+  const id = $(`msg-${targetId}`) ? `msg-${targetId}` : 'msg-all';
+  shownMessages.set(id, m);
+  $(id).textContent = messageText(m);
+  const input = inputId && $(inputId);
+  if (input) input.setAttribute('aria-invalid', 'true');
+}
+
+function showStatus(key) {
+  $('status').dataset.key = key || '';
+  $('status').textContent = key ? UI[lang][key] : '';
+  $('status').classList.toggle('busy', key === 'computing');
 }
 
 // ---- form -------------------------------------------------------------------------------
@@ -105,27 +155,25 @@ function tr(text) {
 function numberField(id, label, value) {
   const div = document.createElement('div');
   div.className = 'field';
-  div.innerHTML = `<label><span></span> <input id="${id}" inputmode="decimal"></label> <span class="message" id="msg-${id}"></span>`;
-  div.querySelector('span').textContent = label;
+  div.innerHTML = `<label for="${id}"></label><input id="${id}" inputmode="decimal" autocomplete="off" aria-describedby="msg-${id}"><span class="message" id="msg-${id}"></span>`;
+  div.querySelector('label').textContent = label;
   div.querySelector('input').value = value;
   return div;
 }
 
+function curveSpec(I) { return CURVES.find((c) => c.I === I) || CURVES[0]; }
+
 function buildErrorValues(values) {
-  const box = $('errorValues');
-  const entry = ERRORS[Number($('errorNumber').value)];
-  box.replaceChildren(...entry.values.map((v, k) =>
+  const entry = ERRORS[Number($('errorNumber').value)] || ERRORS[0];
+  $('errorValues').replaceChildren(...entry.values.map((v, k) =>
     numberField(`ev${k}`, v[lang], values && values[k] !== undefined ? values[k] : v.def)));
 }
 
 function buildCurveParams(values) {
-  const box = $('curveParams');
   const entry = curveSpec(Number($('curve').value));
-  box.replaceChildren(...entry.names.map((name, k) =>
+  $('curveParams').replaceChildren(...entry.names.map((name, k) =>
     numberField(`cp${k}`, name, values && values[k] !== undefined ? values[k] : entry.defs[k])));
 }
-
-function curveSpec(I) { return CURVES.find((c) => c.I === I) || CURVES[0]; }
 
 function fillSelects() {
   const e = $('errorNumber').value, c = $('curve').value;
@@ -145,18 +193,6 @@ function formState() {
            cp: fieldValues('cp'), fn: $('fn').value, z: $('zeta').value };
 }
 
-function clearMessages() {
-  document.querySelectorAll('.message').forEach((m) => { m.textContent = ''; m.dataset.ja = ''; });
-  document.querySelectorAll('input.refused').forEach((i) => i.classList.remove('refused'));
-}
-
-function showMessage(targetId, text, inputId) {
-  const m = $(`msg-${targetId}`) || $('msg-all');
-  m.dataset.ja = text;
-  m.textContent = tr(text);
-  if (inputId && $(inputId)) $(inputId).classList.add('refused');
-}
-
 function parseNumber(text) {
   const t = String(text).trim();
   if (!/^[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?$/.test(t)) return NaN;
@@ -166,11 +202,13 @@ function parseNumber(text) {
 // Numbers of the form, or null after a message next to each field that is not a number.
 function readNumbers(state) {
   const ids = [...state.ev.map((_, k) => `ev${k}`), ...state.cp.map((_, k) => `cp${k}`), 'fn', 'zeta'];
-  const texts = [...state.ev, ...state.cp, state.fn, state.z];
-  const values = texts.map(parseNumber);
+  const values = [...state.ev, ...state.cp, state.fn, state.z].map(parseNumber);
   let ok = true;
   values.forEach((v, k) => {
-    if (!Number.isFinite(v)) { showMessage(ids[k], UI.ja.notNumber, ids[k]); ok = false; }
+    if (!Number.isFinite(v)) {
+      showMessage(ids[k], { ja: UI.ja.notNumber, en: UI.en.notNumber }, ids[k]);
+      ok = false;
+    }
   });
   if (!ok) return null;
   const nev = state.ev.length;
@@ -179,89 +217,266 @@ function readNumbers(state) {
            cp: [cp[0] || 0, cp[1] || 0, cp[2] || 0], fn: values[values.length - 2], z: values[values.length - 1] };
 }
 
-function args(n) {
-  return [n.e, n.ev[0], n.ev[1], n.c, n.cp[0], n.cp[1], n.cp[2], n.fn, n.z];
-}
-const NUMBER_ARGS = ['number', 'number', 'number', 'number', 'number', 'number', 'number', 'number', 'number'];
+const args = (n) => [n.e, n.ev[0], n.ev[1], n.c, n.cp[0], n.cp[1], n.cp[2], n.fn, n.z];
 
-// Places the dialogue's message next to the field it is about.
+// Places the core's message next to the field it is about.
 function placeRefusal(reply) {
-  const msg = reply.message;
+  const msg = reply.message.trim(), m = messageOf(reply);
   if (reply.section === 'error') {
     const k = msg.startsWith('TRerr') ? 1 : 0;
-    showMessage($(`ev${k}`) ? `ev${k}` : 'error', msg, `ev${k}`);
+    showMessage($(`ev${k}`) ? `ev${k}` : 'error', m, `ev${k}`);
   } else if (reply.section === 'curve') {
     const names = curveSpec(Number($('curve').value)).names;
     const k = names.findIndex((n) => msg.startsWith(`${n}=`));
-    if (k >= 0) showMessage(`cp${k}`, msg, `cp${k}`); else showMessage('curve', msg);
+    if (k >= 0) showMessage(`cp${k}`, m, `cp${k}`); else showMessage('curve', m);
   } else if (reply.section === 'feedback') {
     const id = msg.startsWith('ζ') ? 'zeta' : 'fn';
-    showMessage(id, msg, id);
+    showMessage(id, m, id);
   } else {
-    showMessage('all', msg);
+    showMessage('all', m);
   }
 }
 
-// Checks the form as the dialogue would, without computing; true when it passes.
-function check() {
+// ---- the core in workers ----------------------------------------------------------------
+
+// One module in a worker; calls return promises, and ending the worker rejects the calls
+// that wait for it.
+class Core {
+  constructor() {
+    this.worker = new Worker('worker.js');
+    this.waiting = new Map();
+    this.next = 1;
+    this.worker.onmessage = (ev) => {
+      const w = this.waiting.get(ev.data.id);
+      this.waiting.delete(ev.data.id);
+      if (!w) return;
+      if (ev.data.failed) w.reject(new Error(ev.data.failed)); else w.resolve(ev.data);
+    };
+    this.worker.onerror = (ev) => { ev.preventDefault(); this.end(new Error(ev.message)); };
+  }
+
+  call(op, a) {
+    return new Promise((resolve, reject) => {
+      if (!this.worker) { reject(new Error('ended')); return; }
+      const id = this.next++;
+      this.waiting.set(id, { resolve, reject });
+      this.worker.postMessage({ id, op, args: a });
+    });
+  }
+
+  end(err = new Error('ended')) {
+    if (this.worker) this.worker.terminate();
+    this.worker = null;
+    for (const w of this.waiting.values()) w.reject(err);
+    this.waiting.clear();
+  }
+}
+
+let shown = null;     // the core whose run is on show
+let spare = new Core(); // a loaded core for the next computation
+let running = null;   // {core} of the computation in progress
+let run = null;       // what is on show: {form, numbers, report, facts, type}
+let picture = null;   // the last picture: {numbers, texts, state}
+let view = { zoom: 0, x: 0, y: 0 };  // presses of w, X, Y since the run was computed
+
+function takeSpare() {
+  const core = spare || new Core();
+  spare = null;
+  return core;
+}
+function refillSpare() { if (!spare) spare = new Core(); }
+
+// The core that answers checks: the one on show, or else one that is loaded.
+function checker() { return shown || spare || (running && running.core); }
+
+let checkSerial = 0;
+async function check() {
+  const serial = ++checkSerial;
   clearMessages();
   const n = readNumbers(formState());
-  if (!n) return null;
-  const reply = JSON.parse(mod.ccall('agv_check', 'string', NUMBER_ARGS, args(n)));
-  if (!reply.ok) { placeRefusal(reply); return null; }
-  return n;
+  noteStale();
+  if (!n) return;
+  let out;
+  try { out = await checker().call('check', args(n)); } catch (e) { return; }
+  if (serial !== checkSerial) return;
+  if (!out.reply.ok) placeRefusal(out.reply);
 }
 
-function compute() {
-  const n = check();
+async function compute(viewArgs) {
+  checkSerial++;
+  clearMessages();
+  const form = formState();
+  const n = readNumbers(form);
   if (!n) return false;
+  cancel(false);
   stopPlay();
-  const reply = JSON.parse(mod.ccall('agv_run', 'string', NUMBER_ARGS, args(n)));
-  if (reply.report) { lastReport = reply.report; $('report').textContent = tr(lastReport); }
+  const job = { core: takeSpare() };
+  running = job;
+  showStatus('computing');
+  $('compute').setAttribute('aria-busy', 'true');
+  $('cancel').hidden = false;
+  let out;
+  try {
+    out = await job.core.call('run', args(n));
+    if (out.reply.ok && viewArgs) out = Object.assign(out, await job.core.call('view', viewArgs));
+  } catch (e) {
+    return false;  // cancelled or superseded
+  } finally {
+    if (running === job) {
+      running = null;
+      $('cancel').hidden = true;
+      $('compute').removeAttribute('aria-busy');
+    }
+  }
+  const reply = out.reply;
   if (!reply.ok) {
+    // A refusal leaves the core as it was; a run that failed after computing is dropped.
+    if (reply.report) job.core.end(); else if (!spare) spare = job.core; else job.core.end();
+    refillSpare();
     placeRefusal(reply);
-    // A computation that ran out of records or diverged leaves nothing to show.
-    computed = state().computed;
-    if (!computed) { g.fillStyle = '#fff'; g.fillRect(0, 0, 800, 800); syncSlider(); }
+    showStatus(run ? 'keptPicture' : '');
     return false;
   }
-  computed = true;
-  history.replaceState(null, '', shareLink());
-  $('share').href = shareLink();
-  redraw();
+  if (shown) shown.end();
+  shown = job.core;
+  refillSpare();
+  run = { form, numbers: n, report: reply.report, facts: reply.facts, type: out.picture.state.type };
+  view = viewArgs ? { zoom: viewArgs[2], x: viewArgs[3], y: viewArgs[4] } : { zoom: 0, x: 0, y: 0 };
+  showStatus('');
+  showPicture(out.picture);
+  showRun();
+  writeAddress(Boolean(viewArgs));
   return true;
 }
 
-// ---- links ------------------------------------------------------------------------------
+// Ends the computation in progress; the run on show stays.
+function cancel(say = true) {
+  if (!running) return;
+  running.core.end();
+  running = null;
+  $('cancel').hidden = true;
+  $('compute').removeAttribute('aria-busy');
+  refillSpare();
+  showStatus(say ? 'cancelled' : '');
+}
 
-function shareLink() {
-  const s = formState();
+// ---- the run on show --------------------------------------------------------------------
+
+function sameForm(a, b) { return JSON.stringify(a) === JSON.stringify(b); }
+
+function noteStale() {
+  $('stale').hidden = !run || sameForm(formState(), run.form);
+  $('stale').textContent = UI[lang].stale;
+}
+
+function curveLine(n, l) {
+  const spec = curveSpec(n.c);
+  return `I=${spec.I}: ${spec[l]}, ` + spec.names.map((name, k) => `${name} = ${readable(n.cp[k], 2)}`).join(', ');
+}
+
+function errorLine(n, l) {
+  const spec = ERRORS[n.e];
+  const values = spec.values.map((v, k) => `${v[l]} = ${readable(n.ev[k], 2)}`).join(', ');
+  return values ? `${spec[l]}: ${values}` : spec[l];
+}
+
+// The condition report in English, from the run's own numbers.
+function englishReport(r) {
+  const f = r.facts, n = r.numbers, t = r.type;
+  const lines = ['Conditions of the run', `(1-1) vehicle type ${t}: ${TYPE_NAMES[t - 1]}`];
+  if (t === 1) lines.push(`(1-2) travel speed Vw = ${readable(f.Vw, 2)} m/s, constant`);
+  else lines.push(`(1-2) drive wheel speed Vd = ${readable(f.omega, 2)} rad/s, normally constant, lower where the curvature changes fast`,
+                  `(1-3) largest steering speed ω = ${readable(f.omega, 2)} rad/s`);
+  lines.push(`(2) mechanism error: ${errorLine(n, 'en')}`, `(3) CP motion (known path): ${curveLine(n, 'en')}`,
+             `(4-1) feedback natural frequency fn = ${readable(n.fn, 3)} Hz, damping ratio ζ = ${readable(n.z, 3)}`);
+  const names = [['Kd1', 'Kth1', 'KI1'], ['Kd2', 'Kth2', 'Kfi2'], ['Kd3', 'Kth3', 'Kfi3']][t - 1];
+  lines.push(`(4-2) gains (${names.join(', ')}) = (${f.gains[t - 1].map((v) => readable(v, 4)).join(', ')})`);
+  return lines.join('\n');
+}
+
+const DEG = 180 / Math.PI;
+function summaryText(r) {
+  const k = (picture ? picture.state.type : r.type) - 1;
+  const s = r.facts.types[k];
+  // Four significant digits: the errors with feedback are often a thousand times smaller.
+  const sig = (v) => (v !== 0 && Math.abs(v) < 1e-4 ? readable(v) : String(Number(v.toPrecision(4))));
+  const d = (v) => sig(v), a = (v) => sig(v * DEG);
+  if (lang === 'ja') {
+    return `タイプ${k + 1} ${TYPE_NAMES[k]}，経路 ${curveLine(r.numbers, 'ja')}，誤差 ${errorLine(r.numbers, 'ja')}．` +
+      `終点の誤差: FBCなし dd=${d(s.final[0])} m, dth=${a(s.final[1])}°；FBCあり dd=${d(s.final[2])} m, dth=${a(s.final[3])}°．` +
+      `最大の誤差: FBCなし |dd|=${d(s.peak[0])} m, |dth|=${a(s.peak[1])}°；FBCあり |dd|=${d(s.peak[2])} m, |dth|=${a(s.peak[3])}°．` +
+      `記録 ${s.last + 1} 個，${readable(s.end, 2)} 秒．`;
+  }
+  return `Type ${k + 1} ${TYPE_NAMES[k]}, path ${curveLine(r.numbers, 'en')}, error ${errorLine(r.numbers, 'en')}. ` +
+    `Errors at the end: without FBC dd = ${d(s.final[0])} m, dth = ${a(s.final[1])}°; with FBC dd = ${d(s.final[2])} m, dth = ${a(s.final[3])}°. ` +
+    `Largest errors: without FBC |dd| = ${d(s.peak[0])} m, |dth| = ${a(s.peak[1])}°; with FBC |dd| = ${d(s.peak[2])} m, |dth| = ${a(s.peak[3])}°. ` +
+    `${s.last + 1} records over ${readable(s.end, 2)} s.`;
+}
+
+function showRun() {
+  $('csv').disabled = $('png').disabled = !run;
+  $('share').hidden = !run;
+  if (!run) return;
+  $('report').textContent = lang === 'ja' ? pageLine(run.report.trim()) : englishReport(run);
+  $('summary').textContent = summaryText(run);
+  noteStale();
+}
+
+// ---- address ----------------------------------------------------------------------------
+
+// The link of the run on show: its conditions as computed, the view when it was changed,
+// and the language.
+function runLink(withView) {
   const q = new URLSearchParams();
-  q.set('e', s.e);
-  if (s.ev.length) q.set('ev', s.ev.join(','));
-  q.set('c', s.c);
-  q.set('cp', s.cp.join(','));
-  q.set('fn', s.fn);
-  q.set('z', s.z);
+  if (run) {
+    const s = run.form;
+    q.set('e', s.e);
+    if (s.ev.length) q.set('ev', s.ev.join(','));
+    q.set('c', s.c);
+    q.set('cp', s.cp.join(','));
+    q.set('fn', s.fn);
+    q.set('z', s.z);
+    if (withView && picture) {
+      const st = picture.state;
+      q.set('v', [st.type, st.index === st.last ? -1 : st.index, view.zoom, view.x, view.y].join(','));
+    }
+  }
   if (lang !== 'ja') q.set('lang', lang);
   return `${location.pathname}?${q}`;
 }
 
+let viewChanged = false;
+let addressTimer = null;
+function writeAddress(withView = viewChanged) {
+  viewChanged = withView;
+  clearTimeout(addressTimer);
+  addressTimer = null;
+  const link = runLink(withView);
+  $('share').href = link;
+  if (run) history.replaceState(null, '', link);
+}
+// Views change at every key; the address follows once they rest.
+function viewMoved() {
+  viewChanged = true;
+  clearTimeout(addressTimer);
+  addressTimer = setTimeout(() => writeAddress(true), 250);
+}
+
 // Fills the form from a link; values that are missing keep the start-up ones, values that
 // are wrong stay in their fields and get the refusal when computed.
-function applyLink() {
-  const q = new URLSearchParams(location.search);
+function applyLink(q) {
   if (q.get('lang') === 'en') { lang = 'en'; $('lang').value = 'en'; }
   fillSelects();
   const split = (v) => (v === null ? undefined : v.split(','));
   let badChoice = null;
   if (q.has('e')) {
-    if (ERRORS[Number(q.get('e'))] && /^[0-5]$/.test(q.get('e'))) $('errorNumber').value = q.get('e');
-    else badChoice = ['error', ' 0-5のどれかを選択(0:誤差なし) Error Number='];
+    if (/^[0-5]$/.test(q.get('e'))) $('errorNumber').value = q.get('e');
+    else badChoice = ['error', { ja: '0-5のどれかを選択(0:誤差なし) Error Number=', en: 'The error number must be 0 to 5. Choose one.' }];
   }
   if (q.has('c')) {
     if (CURVES.some((c) => String(c.I) === q.get('c'))) $('curve').value = q.get('c');
-    else badChoice = ['curve', `I=${q.get('c')}  やり直し`];
+    else badChoice = ['curve', { ja: pageLine(`I=${q.get('c')}  やり直し`),
+                                 en: `${pageLine(q.get('c'))} is not a curve number (1-4, 11-16). Choose a curve.` }];
   }
   buildErrorValues(split(q.get('ev')));
   buildCurveParams(split(q.get('cp')));
@@ -272,15 +487,12 @@ function applyLink() {
 
 // A link may also name the view, as agvsim-batch's picture options do:
 // v=type,record,zoom,shiftX,shiftY (record -1: the last).
-function showLinkedView(v) {
-  if (v === null) return;
+function linkedView(v) {
+  if (v === null) return null;
   const n = v.split(',').map((x) => parseInt(x, 10));
-  if (n.length !== 5 || n.some((x) => !Number.isInteger(x) || Math.abs(x) > 10000)) return;
-  mod.ccall('agv_set_view', null, NUMBER_ARGS.slice(0, 5), n);
-  redraw();
+  if (n.length !== 5 || n.some((x) => !Number.isInteger(x) || Math.abs(x) > 10000)) return null;
+  return n;
 }
-
-// ---- picture ----------------------------------------------------------------------------
 
 // Advance widths of Helvetica (1/1000 em) for ' ' to '~': text is held to the width GLUT's
 // bitmap Helvetica gives it, whatever sans-serif font the browser has.
@@ -305,7 +517,7 @@ const rgb = (r, gg, b) => `rgb(${Math.round(r * 255)},${Math.round(gg * 255)},${
 // MIN_STEP_PX to the last one drawn are passed over (a plot holds up to 14 records per
 // pixel): the same picture at a fraction of the canvas's stroking work.
 const MIN_STEP_PX = 1;
-function strokeSegments(a, start, n) {
+function strokeSegments(g, a, start, n) {
   let lastX = NaN, lastY = NaN;  // last point drawn
   let endX = NaN, endY = NaN;    // end of the previous segment, in window units
   let pending = false, pendX = 0, pendY = 0;
@@ -334,14 +546,17 @@ function strokeSegments(a, start, n) {
   if (pending) g.lineTo(pendX, pendY);
 }
 
-function redraw() {
-  const count = mod.ccall('agv_draw', 'number', [], []);
-  const ptr = mod.ccall('agv_picture_numbers', 'number', [], []);
-  const a = new Float64Array(mod.HEAPF64.buffer, ptr, count);
-  const texts = mod.ccall('agv_picture_texts', 'string', [], []).split('\n');
-  g.save();
+
+const FONT = 'px Helvetica, Arial, "Liberation Sans", "DejaVu Sans", sans-serif';
+
+// Paints a picture of the core (window units) on a 2D context whose side is 800·scale px.
+function paint(g, pic, scale) {
+  const a = pic.numbers, count = a.length, texts = pic.texts;
+  g.setTransform(scale, 0, 0, scale, 0, 0);
   g.lineCap = 'butt';
   g.lineJoin = 'bevel';
+  g.fillStyle = '#fff';
+  g.fillRect(0, 0, 800, 800);
   let i = 0;
   while (i < count) {
     const op = a[i];
@@ -354,7 +569,7 @@ function redraw() {
       g.lineWidth = a[i + 1];
       g.strokeStyle = rgb(a[i + 2], a[i + 3], a[i + 4]);
       g.beginPath();
-      strokeSegments(a, i + 6, n);
+      strokeSegments(g, a, i + 6, n);
       g.stroke();
       i += 6 + 2 * n;
     } else if (op === OP_SHAPE) {
@@ -373,7 +588,7 @@ function redraw() {
       i += 7 + 2 * n;
     } else if (op === OP_TEXT) {
       // GLUT's bitmap Helvetica: the string starts at its raster position on the baseline.
-      g.font = `${a[i + 3]}px Helvetica, Arial, "Liberation Sans", "DejaVu Sans", sans-serif`;
+      g.font = a[i + 3] + FONT;
       g.fillStyle = '#000';
       g.textBaseline = 'alphabetic';
       const text = texts[a[i + 4]];
@@ -383,22 +598,61 @@ function redraw() {
       break;
     }
   }
-  g.restore();
-  syncSlider();
+  g.setTransform(1, 0, 0, 1, 0, 0);
 }
 
-function state() { return JSON.parse(mod.ccall('agv_state', 'string', [], [])); }
+// The canvas holds as many pixels as the screen shows of it, so the picture stays sharp.
+function fitCanvas() {
+  const side = Math.max(1, Math.round(canvas.clientWidth * (window.devicePixelRatio || 1)));
+  if (canvas.width !== side) { canvas.width = side; canvas.height = side; }
+  if (picture) paint(canvas.getContext('2d'), picture, side / 800);
+}
 
-function syncSlider() {
-  const s = state();
-  $('slider').max = String(s.last);
-  $('slider').value = String(s.index);
+// The picture at the desktop window's 800 × 800 pixels (for the PNG).
+function pictureCanvas() {
+  const off = document.createElement('canvas');
+  off.width = off.height = 800;
+  if (picture) paint(off.getContext('2d'), picture, 1);
+  return off;
+}
+
+let paintMs = 0;  // the last picture's time in this script (bench/web/measure.js)
+function showPicture(pic) {
+  const t0 = performance.now();
+  const typeChanged = !picture || picture.state.type !== pic.state.type;
+  picture = pic;
+  paint(canvas.getContext('2d'), pic, canvas.width / 800);
+  $('slider').max = String(pic.state.last);
+  $('slider').value = String(pic.state.index);
+  $('slider').setAttribute('aria-valuetext', `${pic.state.index} / ${pic.state.last}`);
+  if (typeChanged && run) $('summary').textContent = summaryText(run);
+  paintMs = performance.now() - t0;
 }
 
 // ---- keys and animation -----------------------------------------------------------------
 
 const VIEW_KEYS = '123s0xXyYwW';
 const FORM_KEYS = { c: 'sec-path', e: 'sec-error', f: 'sec-feedback' };
+const VIEW_COUNT = { w: ['zoom', 1], W: ['zoom', -1], X: ['x', 1], x: ['x', -1], Y: ['y', 1], y: ['y', -1] };
+
+// View requests go one at a time; keys pressed meanwhile wait and are sent together in order.
+let viewQueue = [];
+let viewBusy = false;
+async function viewRequest(op, a) {
+  viewQueue.push([op, a]);
+  if (viewBusy) return;
+  viewBusy = true;
+  while (viewQueue.length && shown) {
+    const [o, x] = viewQueue.shift();
+    const core = shown;
+    try {
+      const out = await core.call(o, x);
+      if (core === shown && out.picture) showPicture(out.picture);
+    } catch (e) { /* the run was replaced */ }
+  }
+  viewQueue = [];
+  viewBusy = false;
+}
 
 function pressKey(key) {
   if (FORM_KEYS[key]) {
@@ -408,52 +662,87 @@ function pressKey(key) {
     $(FORM_KEYS[key]).scrollIntoView({ block: 'nearest' });
     return;
   }
-  if (!computed || !VIEW_KEYS.includes(key)) return;
+  if (!shown || !VIEW_KEYS.includes(key)) return;
   if (key !== 's') stopPlay();
-  if (mod.ccall('agv_key', 'number', ['number'], [key.charCodeAt(0)]) === 1) redraw();
+  if (VIEW_COUNT[key]) view[VIEW_COUNT[key][0]] += VIEW_COUNT[key][1];
+  viewRequest('key', key);
+  viewMoved();
 }
 
-// 3 records per 0.06 s in real time, as holding 's' down does.
+// 3 records per 0.06 s in real time, as holding 's' down does; one picture per frame.
 const PLAY_PERIOD_MS = 60;
+let playing = null;
 function startPlay() {
-  if (!computed || playTimer) return;
-  const s = state();
-  if (s.index >= s.last) mod.ccall('agv_set_index', null, ['number'], [0]);
-  let due = performance.now();
-  playTimer = setInterval(() => {
-    const now = performance.now();
-    let stepped = false;
-    while (due + PLAY_PERIOD_MS <= now) {
-      mod.ccall('agv_key', 'number', ['number'], ['s'.charCodeAt(0)]);
-      due += PLAY_PERIOD_MS;
-      stepped = true;
+  if (!shown || playing || !picture) return;
+  const job = { due: performance.now(), inFlight: false };
+  playing = job;
+  if (picture.state.index >= picture.state.last) viewRequest('index', 0);
+  const frame = async (now) => {
+    if (playing !== job) return;
+    if (!job.inFlight && !viewBusy) {
+      const steps = Math.floor((now - job.due) / PLAY_PERIOD_MS);
+      if (steps > 0) {
+        job.due += steps * PLAY_PERIOD_MS;
+        job.inFlight = true;
+        const core = shown;
+        try {
+          const out = await core.call('step', steps);
+          if (playing === job && core === shown) showPicture(out.picture);
+        } catch (e) { /* replaced */ }
+        job.inFlight = false;
+        if (picture.state.index >= picture.state.last) { stopPlay(); return; }
+      }
     }
-    if (stepped) redraw();
-    const t = state();
-    if (t.index >= t.last) stopPlay();
-  }, PLAY_PERIOD_MS / 3);
+    requestAnimationFrame(frame);
+  };
+  requestAnimationFrame(frame);
   $('play').textContent = UI[lang].pause;
 }
 
 function stopPlay() {
-  if (playTimer) clearInterval(playTimer);
-  playTimer = null;
+  if (!playing) return;
+  playing = null;
   $('play').textContent = UI[lang].play;
+  viewMoved();
 }
 
 // ---- language and downloads -------------------------------------------------------------
 
 function applyLanguage() {
+  const t = UI[lang];
   document.documentElement.lang = lang;
-  document.querySelectorAll('[data-i18n]').forEach((el) => { el.textContent = UI[lang][el.dataset.i18n]; });
-  $('play').textContent = UI[lang][playTimer ? 'pause' : 'play'];
+  document.querySelectorAll('[data-i18n]').forEach((el) => { el.textContent = t[el.dataset.i18n]; });
+  $('play').textContent = t[playing ? 'pause' : 'play'];
+  // A key button's name says what it does and keeps its key, which is what it shows.
+  document.querySelectorAll('[data-key]').forEach((b) => {
+    b.setAttribute('aria-label', `${b.dataset.key}: ${t.keys[b.dataset.key]}`);
+    b.title = t.keys[b.dataset.key];
+  });
+  canvas.setAttribute('aria-label', t.picture);
+  $('slider').setAttribute('aria-label', t.slider);
+  $('keys').setAttribute('aria-label', t.keysLabel);
+  $('legend').replaceChildren(...t.help.map(([term, text], k) => {
+    const row = document.createElement('div');
+    const dt = document.createElement('dt'), dd = document.createElement('dd');
+    dt.textContent = term;
+    if (k < 3) dt.className = ['red', 'blue', 'green'][k];
+    dd.textContent = text;
+    row.append(dt, dd);
+    return row;
+  }));
   const ev = fieldValues('ev'), cp = fieldValues('cp');
   fillSelects();
   buildErrorValues(ev);
   buildCurveParams(cp);
-  document.querySelectorAll('.message').forEach((m) => { if (m.dataset.ja) m.textContent = tr(m.dataset.ja); });
-  $('report').textContent = tr(lastReport);
-  if (computed) history.replaceState(null, '', shareLink());
+  for (const [id, m] of shownMessages) {
+    $(id).textContent = messageText(m);
+    const input = $(id.slice(4));
+    if (input && input.tagName === 'INPUT') input.setAttribute('aria-invalid', 'true');
+  }
+  showStatus($('status').dataset.key);
+  showRun();
+  noteStale();
+  writeAddress();
 }
 
 function download(name, blob) {
@@ -466,48 +755,63 @@ function download(name, blob) {
   setTimeout(() => URL.revokeObjectURL(a.href), 1000);
 }
 
-function csvText() { return mod.ccall('agv_csv', 'string', [], []); }
+// A file's name says the run's conditions: agvsim-e3-2-c16-0.3-5-fn1-z1.
+function fileName(ext) {
+  const s = run.form;
+  const part = (x) => String(x).trim().replace(/[^0-9A-Za-z.+-]/g, '_');
+  const ev = s.ev.length ? `-${s.ev.map(part).join('_')}` : '';
+  const extra = picture && ext === 'png' ? `-t${picture.state.type}-r${picture.state.index}` : '';
+  return `agvsim-e${part(s.e)}${ev}-c${part(s.c)}-${s.cp.map(part).join('_')}-fn${part(s.fn)}-z${part(s.z)}${extra}.${ext}`;
+}
+
+async function csvText() {
+  if (!shown) return '';
+  return (await shown.call('csv')).csv;
+}
 
 // ---- start ------------------------------------------------------------------------------
 
-async function start() {
-  const started = performance.now();
-  mod = await createAgvsim();
-  if (mod.ccall('agv_init', 'number', [], []) !== 0) {
-    showMessage('all', 'ランダム変換表が読めない');
-    return;
-  }
-  const badChoice = applyLink();
-  applyLanguage();
+function listen() {
   $('errorNumber').addEventListener('change', () => { buildErrorValues(); check(); });
   $('curve').addEventListener('change', () => { buildCurveParams(); check(); });
   $('form').addEventListener('input', (ev) => { if (ev.target.tagName === 'INPUT') check(); });
   $('form').addEventListener('submit', (ev) => { ev.preventDefault(); compute(); });
+  $('cancel').addEventListener('click', () => cancel());
   $('lang').addEventListener('change', () => { lang = $('lang').value; applyLanguage(); });
-  $('csv').addEventListener('click', () => { if (computed) download('agvsim.csv', new Blob([csvText()], { type: 'text/csv' })); });
-  $('png').addEventListener('click', () => { if (computed) canvas.toBlob((b) => download('agvsim.png', b)); });
-  $('play').addEventListener('click', () => (playTimer ? stopPlay() : startPlay()));
+  $('csv').addEventListener('click', async () => {
+    if (run) download(fileName('csv'), new Blob([await csvText()], { type: 'text/csv' }));
+  });
+  $('png').addEventListener('click', () => { if (run) pictureCanvas().toBlob((b) => download(fileName('png'), b)); });
+  $('play').addEventListener('click', () => (playing ? stopPlay() : startPlay()));
   $('slider').addEventListener('input', () => {
     stopPlay();
-    mod.ccall('agv_set_index', null, ['number'], [Number($('slider').value)]);
-    redraw();
+    viewRequest('index', Number($('slider').value));
+    viewMoved();
   });
   document.querySelectorAll('[data-key]').forEach((b) => b.addEventListener('click', () => pressKey(b.dataset.key)));
+  // The picture's keys work wherever the focus is, except while typing in the form.
   document.addEventListener('keydown', (ev) => {
-    if (ev.ctrlKey || ev.metaKey || ev.altKey) return;
-    if (['INPUT', 'SELECT', 'TEXTAREA'].includes(document.activeElement.tagName)) return;
-    if (ev.key.length === 1 && (VIEW_KEYS.includes(ev.key) || FORM_KEYS[ev.key])) {
+    if (ev.ctrlKey || ev.metaKey || ev.altKey || ev.key.length !== 1) return;
+    const el = document.activeElement;
+    if (el && (el.tagName === 'SELECT' || el.tagName === 'TEXTAREA' || (el.tagName === 'INPUT' && el.type !== 'range'))) return;
+    if (VIEW_KEYS.includes(ev.key) || FORM_KEYS[ev.key]) {
       ev.preventDefault();
       pressKey(ev.key);
     }
   });
+  new ResizeObserver(fitCanvas).observe(canvas);
+}
+
+async function start() {
+  const q = new URLSearchParams(location.search);
+  const badChoice = applyLink(q);
+  applyLanguage();
+  listen();
+  fitCanvas();
   if (badChoice) showMessage(badChoice[0], badChoice[1]);
-  else {
-    const view = new URLSearchParams(location.search).get('v');
-    if (compute()) showLinkedView(view);
-  }
-  canvas.focus();
-  window.agvsim = { csv: csvText, state, readyMs: performance.now(), startMs: started, redraw, pressKey };
+  else await compute(linkedView(q.get('v')));
+  window.agvsim = { csv: csvText, state: () => picture && picture.state, readyMs: performance.now(),
+                    pressKey, pictureCanvas, paintMs: () => paintMs, computing: () => Boolean(running), busy: () => Boolean(running || viewBusy) };
   document.body.dataset.ready = 'true';
 }
 

@@ -1,6 +1,7 @@
 // The page in headless Chromium: the default run's picture against the desktop picture of
-// agvsim-batch, the keys, a refused constant, a share link, the language switch, and no
-// errors in the page's console.
+// agvsim-batch, the keys, refusals in both languages, links and the address, a failing run
+// and a long one beside the picture on show, downloads, the layout on three screens,
+// axe-core's accessibility rules, and no errors in the page's console.
 //   node browser_test.js <site folder> <agvsim-batch>     (needs an X display for the batch)
 'use strict';
 const assert = require('assert');
@@ -45,7 +46,8 @@ const pageHelpers = () => {
       for (const v of this.pixels()) h = Math.imul(h ^ v, 16777619);
       return h >>> 0;
     },
-    pixels() { return document.getElementById('canvas').getContext('2d').getImageData(0, 0, 800, 800).data; },
+    // The picture at the desktop window's 800 x 800 pixels, as the PNG download has it.
+    pixels() { return window.agvsim.pictureCanvas().getContext('2d').getImageData(0, 0, 800, 800).data; },
     cls(d, i) {
       const r = d[i], g = d[i + 1], b = d[i + 2];
       if (r > 200 && g < 80 && b < 80) return 'red';
@@ -109,6 +111,33 @@ async function open(browser, url, errors) {
   return page;
 }
 
+// Waits until the page has no computation and no picture request in progress.
+const settle = (page) => page.waitForFunction(() => !window.agvsim.busy(), { timeout: 60000 });
+const JAPANESE = /[\u3000-\u30ff\u4e00-\u9fff\uff00-\uffef]/;
+const setField = (page, id, value) => page.$eval(`#${id}`, (el, v) => {
+  el.value = v;
+  el.dispatchEvent(new Event('input', { bubbles: true }));
+}, value);
+
+async function noSeriousViolations(page, when) {
+  await page.addScriptTag({ path: require.resolve('axe-core') });
+  const found = await page.evaluate(async () => (await axe.run()).violations
+    .filter((v) => v.impact === 'serious' || v.impact === 'critical')
+    .map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`));
+  assert.deepStrictEqual(found, [], `accessibility ${when}`);
+}
+
+// Values of two CSV texts agree within 1e-9, row by row.
+function sameCsv(a, b, name) {
+  const x = a.trim().split('\n'), y = b.trim().split('\n');
+  assert.strictEqual(x[0], y[0], `${name}: header`);
+  assert.strictEqual(x.length, y.length, `${name}: rows`);
+  for (let r = 1; r < x.length; r++) {
+    const p = x[r].split(','), q = y[r].split(',');
+    p.forEach((v, k) => assert.ok(Math.abs(Number(v) - Number(q[k])) <= 1e-9, `${name}: row ${r} column ${k}`));
+  }
+}
+
 async function main() {
   const server = await serve();
   const base = `http://127.0.0.1:${server.address().port}/`;
@@ -144,14 +173,19 @@ async function main() {
     assert.ok(await page.evaluate(() => t.darkIn(20, 28, 300, 46)) > 60, 'vehicle type caption');
     const agreeDefault = await page.evaluate((u) => t.agreement(u), desktopPicture('default.png', []));
     assert.ok(agreeDefault > 0.9, `default picture agrees with the desktop: ${agreeDefault}`);
+    await noSeriousViolations(page, 'of the default page');
+    const summary = await page.$eval('#summary', (el) => el.textContent);
+    assert.match(summary, /2DW1C/);
+    assert.strictEqual(await page.$eval('#canvas', (el) => el.getAttribute('aria-describedby')), 'summary');
 
-    // Keys: 2, s x 20, w, X on the canvas, as on the desktop.
+    // Keys: 2, s x 20, w, X, as on the desktop; they keep working after the slider is used.
     const before = await page.evaluate(() => t.hash());
-    await page.focus('#canvas');
+    await page.focus('#slider');
     await page.keyboard.press('2');
     for (let k = 0; k < 20; k++) await page.keyboard.press('s');
     await page.keyboard.press('w');
     await page.keyboard.press('X');
+    await settle(page);
     assert.deepStrictEqual(await page.evaluate(() => window.agvsim.state()),
                            { computed: true, type: 2, index: 60, last: rows.filter((r) => r[0] === 2).length - 1 });
     assert.notStrictEqual(await page.evaluate(() => t.hash()), before);
@@ -159,19 +193,60 @@ async function main() {
     const agreeKeyed = await page.evaluate((u) => t.agreement(u), keyed);
     assert.ok(agreeKeyed > 0.9, `keyed picture agrees with the desktop: ${agreeKeyed}`);
     assert.ok(await page.evaluate((u) => t.agreement(u), `/ref/default.png`) < agreeKeyed, 'the picture moved');
-    // The same view named in a link.
-    const viewed = await open(browser, `${base}?v=2,60,1,1,0`, errors);
-    assert.strictEqual(await viewed.evaluate(() => t.hash()), await page.evaluate(() => t.hash()),
-                       'view from a link');
-    await viewed.close();
+    assert.notStrictEqual(await page.$eval('#summary', (el) => el.textContent), summary, 'summary of type 2');
+    // The view goes into the address once it rests; that address and the desktop's view
+    // options in a link open on the same picture.
+    await page.waitForFunction(() => location.search.includes('v=2%2C60%2C1%2C1%2C0'));
+    const keyedHash = await page.evaluate(() => t.hash());
+    for (const url of [page.url(), `${base}?v=2,60,1,1,0`]) {
+      const viewed = await open(browser, url, errors);
+      assert.strictEqual(await viewed.evaluate(() => t.hash()), keyedHash, `view from ${url}`);
+      await viewed.close();
+    }
 
-    // A refused constant: its message next to the field, nothing computed.
+    // A refused constant: its message next to the field, announced, nothing computed, and
+    // the address as it was, also after a switch of language that keeps the message.
+    const address = page.url();
     await page.select('#curve', '15');
-    await page.$eval('#cp0', (el) => { el.value = '-1'; el.dispatchEvent(new Event('input', { bubbles: true })); });
+    await setField(page, 'cp0', '-1');
     await page.click('#compute');
+    await settle(page);
     assert.strictEqual(await page.$eval('#msg-cp0', (el) => el.textContent), 'R=-1.00 < 0 設定し直し');
+    assert.strictEqual(await page.$eval('#cp0', (el) => el.getAttribute('aria-invalid')), 'true');
     assert.strictEqual(await page.evaluate(() => window.agvsim.csv()), csv, 'nothing computed');
-    assert.strictEqual((await page.evaluate(() => window.agvsim.state())).index, 60);
+    assert.strictEqual(await page.evaluate(() => t.hash()), keyedHash, 'picture kept');
+    assert.ok(await page.$eval('#stale', (el) => !el.hidden), 'the form differs from the run');
+    await noSeriousViolations(page, 'after a refusal');
+    await page.select('#lang', 'en');
+    assert.strictEqual(await page.$eval('#msg-cp0', (el) => el.textContent), 'R = -1 is negative. Change the path\u2019s constants and compute again.');
+    assert.strictEqual(page.url(), `${address}&lang=en`, 'only the language joins the address');
+    assert.strictEqual(await page.$eval('#compute', (el) => el.textContent), 'Compute');
+    // Every text of the English page is English (the language menu names Japanese).
+    assert.doesNotMatch(await page.evaluate(() => {
+      document.querySelectorAll('details').forEach((d) => { d.open = true; });
+      return document.body.innerText.replace('日本語', '');
+    }), JAPANESE);
+    const english = await open(browser, page.url(), errors);
+    assert.strictEqual(await english.evaluate(() => t.hash()), keyedHash, 'English link, same run');
+    assert.strictEqual(await english.$eval('#compute', (el) => el.textContent), 'Compute');
+    await english.close();
+    await page.select('#lang', 'ja');
+    assert.strictEqual(await page.$eval('#msg-cp0', (el) => el.textContent), 'R=-1.00 < 0 設定し直し');
+
+    // Refusals in both languages: Japanese from the console, English without Japanese script.
+    const refusals = [['?c=15&cp=0,2', 'cp0'], ['?c=14&cp=1,0', 'cp1'], ['?e=4&ev=-100,0', 'ev0'],
+                      ['?e=4&ev=0,-100', 'ev1'], ['?fn=0', 'fn'], ['?z=0', 'zeta'], ['?fn=-1e308&z=1e308', 'fn'],
+                      ['?c=15&cp=1,1e308', 'curve'], ['?c=15&cp=400,2', 'curve'], ['?fn=x', 'fn'],
+                      ['?e=9', 'error'], ['?c=99', 'curve']];
+    for (const [query, field] of refusals) {
+      for (const l of ['ja', 'en']) {
+        const p = await open(browser, `${base}${query}&lang=${l}`, errors);
+        const text = await p.$eval(`#msg-${field}`, (el) => el.textContent);
+        assert.ok(text && (l === 'ja') === JAPANESE.test(text), `${query} in ${l}: ${text}`);
+        assert.doesNotMatch(text, /\(\)|\d{12}/, `${query}: no internal names or long numbers`);
+        await p.close();
+      }
+    }
 
     // A run from the form, then its link in a fresh page: the same CSV.
     await page.select('#errorNumber', '1');
@@ -182,30 +257,96 @@ async function main() {
     await page.$eval('#fn', (el) => { el.value = '0.5'; });
     await page.$eval('#zeta', (el) => { el.value = '0.7'; });
     await page.click('#compute');
+    await settle(page);
     const formCsv = await page.evaluate(() => window.agvsim.csv());
     assert.notStrictEqual(formCsv, csv);
-    const link = await page.$eval('#share', (a) => a.href);
-    const linked = await open(browser, link, errors);
+    assert.ok(await page.$eval('#stale', (el) => el.hidden));
+    const linked = await open(browser, await page.$eval('#share', (a) => a.href), errors);
     assert.strictEqual(await linked.evaluate(() => window.agvsim.csv()), formCsv, 'link gives the same run');
+    await linked.close();
     // A bad link: the refusal next to the field and no picture, not a broken page.
     const bad = await open(browser, `${base}?e=4&ev=-100,0&c=15&cp=1,2`, errors);
     assert.match(await bad.$eval('#msg-ev0', (el) => el.textContent), /WheelBase.*設定し直し/);
-    assert.strictEqual((await bad.evaluate(() => window.agvsim.state())).computed, false);
-    const garbled = await open(browser, `${base}?e=x&c=99&cp=a`, errors);
-    assert.match(await garbled.$eval('#msg-curve', (el) => el.textContent), /I=99/);
+    assert.strictEqual(await bad.evaluate(() => window.agvsim.state()), null);
+    await bad.close();
 
-    // Language switch: English texts, and back.
-    await page.select('#lang', 'en');
-    assert.strictEqual(await page.$eval('#compute', (el) => el.textContent), 'Compute');
-    assert.match(await page.$eval('#report', (el) => el.textContent), /mechanism error/);
-    assert.match(page.url(), /lang=en/);
-    await page.select('#lang', 'ja');
-    assert.strictEqual(await page.$eval('#compute', (el) => el.textContent), '計算');
+    // Downloads named by their conditions, with the numbers of agvsim-batch.
+    const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'agvsim-dl-'));
+    const cdp = await page.createCDPSession();
+    await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    const saved = async (button, name) => {
+      await page.click(button);
+      const file = path.join(downloads, name);
+      for (let k = 0; k < 200 && !fs.existsSync(file); k++) await new Promise((r) => setTimeout(r, 50));
+      assert.ok(fs.existsSync(file), `${name} among ${fs.readdirSync(downloads)}`);
+      return fs.readFileSync(file);
+    };
+    const batchCsv = (a) => execFileSync(batch, [...a, '--csv', '-'], { stdio: ['ignore', 'pipe', 'ignore'], maxBuffer: 1 << 28 }).toString();
+    sameCsv((await saved('#csv', 'agvsim-e1-2_-1.5-c15-1.5_1-fn0.5-z0.7.csv')).toString(),
+            batchCsv(['--error', '1', '--error-values', '2,-1.5', '--curve', '15', '--curve-params', '1.5,1', '--fn', '0.5', '--zeta', '0.7']), 'form run');
+    assert.ok((await saved('#png', 'agvsim-e1-2_-1.5-c15-1.5_1-fn0.5-z0.7-t1-r0.png')).length > 1000);
+    await page.goto(`${base}?e=3&ev=2&c=16&cp=0.3,5&fn=1&z=1`);
+    await page.waitForSelector('body[data-ready="true"]');
+    sameCsv((await saved('#csv', 'agvsim-e3-2-c16-0.3_5-fn1-z1.csv')).toString(),
+            batchCsv(['--error', '3', '--error-values', '2', '--curve', '16', '--curve-params', '0.3,5', '--fn', '1', '--zeta', '1']), 'linked run');
+    fs.rmSync(downloads, { recursive: true, force: true });
+    await page.evaluate(pageHelpers);
+
+    // A long computation runs beside the picture on show: a key is answered meanwhile, and
+    // when the run fails after computing (the spiral runs out of records) the picture stays.
+    const shown = await page.evaluate(() => t.hash());
+    await page.select('#curve', '12');
+    await setField(page, 'cp0', '1e-320');
+    const answered = await page.evaluate(async () => {
+      document.getElementById('compute').click();
+      window.agvsim.pressKey('2');
+      while (window.agvsim.state().type !== 2) await new Promise((r) => setTimeout(r, 5));
+      return window.agvsim.computing();
+    });
+    assert.strictEqual(answered, true, 'key answered while computing');
+    assert.match(await page.$eval('#status', (el) => el.textContent), /計算中/);
+    await settle(page);
+    assert.match(await page.$eval('#msg-curve', (el) => el.textContent), /^I=12 経路長長過ぎる/);
+    assert.strictEqual(await page.evaluate(() => window.agvsim.state().type), 2, 'the previous run on show');
+    assert.notStrictEqual(await page.evaluate(() => t.hash()), shown, 'its view after the key');
+    const kept = await page.evaluate(() => t.hash());
+    // Cancel ends a computation at once; the run on show stays.
+    await page.select('#curve', '2');
+    await page.evaluate(() => { document.getElementById('compute').click(); document.getElementById('cancel').click(); });
+    await settle(page);
+    assert.strictEqual(await page.evaluate(() => t.hash()), kept);
+    assert.ok(await page.$eval('#cancel', (el) => el.hidden));
+    page.keyboard.press('1');
+    await settle(page);
+    assert.strictEqual(await page.evaluate(() => window.agvsim.state().type), 1, 'a new worker after the cancel');
 
     // 'e' jumps to the error section.
     await page.focus('#canvas');
     await page.keyboard.press('e');
     assert.strictEqual(await page.evaluate(() => document.activeElement.id), 'errorNumber');
+
+    // Layout: nothing wider than the screen; at 1280 x 800 the picture and Compute in view;
+    // on the phone, controls large enough to touch.
+    for (const [width, height] of [[390, 844], [768, 1024], [1280, 800]]) {
+      await page.setViewport({ width, height });
+      await page.evaluate(() => window.scrollTo(0, 0));
+      const l = await page.evaluate(() => {
+        const box = (id) => {
+          const r = document.getElementById(id).getBoundingClientRect();
+          return { bottom: r.bottom, right: r.right, width: r.width };
+        };
+        const small = [...document.querySelectorAll('button, select, input, a, summary')]
+          .filter((el) => el.offsetParent && (el.getBoundingClientRect().height < 40 || el.getBoundingClientRect().width < 40))
+          .map((el) => el.id || el.textContent);
+        return { wide: document.documentElement.scrollWidth, canvas: box('canvas'), compute: box('compute'), small };
+      });
+      assert.ok(l.wide <= width, `${width}: page ${l.wide} px wide`);
+      if (width === 1280) {
+        assert.ok(l.canvas.bottom <= height && l.canvas.right <= width && l.compute.bottom <= height, `${width}: picture and Compute in view`);
+        assert.ok(l.canvas.width > 500, 'a large picture');
+      }
+      if (width === 390) assert.deepStrictEqual(l.small, [], 'controls of at least 40 px');
+    }
 
     assert.deepStrictEqual(errors, [], 'no errors in the page console');
     console.log(`browser checks passed (desktop agreement ${agreeDefault.toFixed(3)}, ${agreeKeyed.toFixed(3)})`);

@@ -13,8 +13,9 @@ set(agv_web_link_options
   -sMODULARIZE=1 -sEXPORT_NAME=createAgvsim -sALLOW_MEMORY_GROWTH=1
   -sEXPORTED_FUNCTIONS=[${agv_web_exports}]
   -sEXPORTED_RUNTIME_METHODS=[ccall,UTF8ToString,HEAPF64]
-  # std::thread is never started here; the module runs in the calling thread.
-  -sENVIRONMENT=web,node)
+  # std::thread is never started here; the module runs in the calling thread (the page
+  # loads it in a worker).
+  -sENVIRONMENT=web,worker,node)
 foreach(table normal01 normal12 normal23 normal34 normal45)
   list(APPEND agv_web_link_options
        "SHELL:--embed-file ${PROJECT_SOURCE_DIR}/data/${table}.data@/${table}.data")

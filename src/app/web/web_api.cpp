@@ -4,6 +4,9 @@
 // simulation core is in this file.
 #include <emscripten/emscripten.h>
 
+#include <cmath>
+#include <cstdio>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 
@@ -83,14 +86,55 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
-const char* replyWith(const Outcome& outcome, const std::string& report = {}) {
+std::string jsonNumber(double value) {
+    if (!std::isfinite(value)) return "null";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+std::string jsonNumbers(std::initializer_list<double> values) {
+    std::string out = "[";
+    for (const double v : values)
+        out += (out.size() > 1 ? "," : "") + jsonNumber(v);
+    return out + "]";
+}
+
+/// What the page shows of a computed run besides the picture: per type the last record,
+/// end time, final and largest |dd| [m] and |dth| [rad] without and with feedback, and the
+/// numbers of the condition report (speeds and each type's gains).
+std::string runFacts(const AgvContext& ctx) {
+    const agv::TrajectoryStore& store = *ctx.data.store;
+    const auto summary = agv::summariseTrajectories(store);
+    const agv::FeedbackGains& g = ctx.model.gains;
+    std::string types = "[";
+    for (int k = 0; k < 3; ++k) {
+        const agv::TypeSummary& t = summary[k];
+        const int n = t.lastRecord;
+        types +=
+            (k ? "," : "") + std::string("{\"last\":") + std::to_string(n) +
+            ",\"end\":" + jsonNumber(t.endTime) + ",\"final\":" +
+            jsonNumbers({store.noFbcErr[k][n][0], store.noFbcErr[k][n][1], store.fbcErr[k][n][0],
+                         store.fbcErr[k][n][1]}) +
+            ",\"peak\":" + jsonNumbers({t.maxDdNoFbc, t.maxDthNoFbc, t.maxDdFbc, t.maxDthFbc}) +
+            "}";
+    }
+    return "{\"types\":" + types + "],\"Vw\":" + jsonNumber(ctx.model.settings.Vw) +
+           ",\"omega\":" + jsonNumber(ctx.model.settings.omegaMax) + ",\"gains\":[" +
+           jsonNumbers({g.Kd1, g.Kth1, g.KI1}) + "," + jsonNumbers({g.Kd2, g.Kth2, g.Kfi2}) + "," +
+           jsonNumbers({g.Kd3, g.Kth3, g.Kfi3}) + "]}";
+}
+
+const char* replyWith(const Outcome& outcome, const std::string& report = {},
+                      const std::string& facts = "null") {
     std::string& r = session().reply;
     r = "{\"ok\":";
     r += outcome.ok ? "true" : "false";
     r += ",\"section\":" + jsonString(outcome.section);
     r += ",\"message\":" + jsonString(outcome.message);
     r += ",\"reason\":" + jsonString(outcome.reason);
-    r += ",\"report\":" + jsonString(report) + "}";
+    r += ",\"report\":" + jsonString(report);
+    r += ",\"facts\":" + facts + "}";
     return r.c_str();
 }
 
@@ -169,7 +213,7 @@ EMSCRIPTEN_KEEPALIVE const char* agv_check(int errorNumber, double v1, double v2
 }
 
 /// Checks, applies and computes the form's scenario as the dialogue does: JSON {ok, section,
-/// message, reason, report}. A refused scenario leaves the previous one and its results.
+/// message, reason, report, facts}. A refused scenario leaves the previous one and its results.
 EMSCRIPTEN_KEEPALIVE const char* agv_run(int errorNumber, double v1, double v2, int curve,
                                          double p1, double p2, double p3, double fn, double zeta) {
     WebSession& s = session();
@@ -195,7 +239,7 @@ EMSCRIPTEN_KEEPALIVE const char* agv_run(int errorNumber, double v1, double v2, 
             report.str());
     }
     s.computed = true;
-    return replyWith({}, report.str());
+    return replyWith({}, report.str(), runFacts(ctx));
 }
 
 /// The computed run in the CSV format of agvsim-batch; empty before a computation.

@@ -1,0 +1,58 @@
+// The simulator's WebAssembly module in a worker: one computed run, its checks, keys and
+// pictures. The page keeps one worker for the run on show and starts another for each
+// computation, so that a long computation never blocks the page or the picture on show.
+// Messages: {id, op, args}; every reply is {id, ...} and carries the picture after a change.
+'use strict';
+importScripts('agvsim.js');
+
+const NUMBERS = Array(9).fill('number');
+let mod = null;
+
+function state() { return JSON.parse(mod.ccall('agv_state', 'string', [], [])); }
+
+// The picture of the current view: its numbers (transferred, not copied) and texts.
+function picture() {
+  const count = mod.ccall('agv_draw', 'number', [], []);
+  const ptr = mod.ccall('agv_picture_numbers', 'number', [], []);
+  const numbers = new Float64Array(mod.HEAPF64.buffer, ptr, count).slice();
+  const texts = mod.ccall('agv_picture_texts', 'string', [], []).split('\n');
+  return { numbers, texts, state: state() };
+}
+
+const OPS = {
+  check: (a) => ({ reply: JSON.parse(mod.ccall('agv_check', 'string', NUMBERS, a)) }),
+  run: (a) => {
+    const reply = JSON.parse(mod.ccall('agv_run', 'string', NUMBERS, a));
+    return reply.ok ? { reply, picture: picture() } : { reply };
+  },
+  key: (k) => {
+    const action = mod.ccall('agv_key', 'number', ['number'], [k.charCodeAt(0)]);
+    return action === 1 ? { picture: picture() } : { state: state() };
+  },
+  // Play: n steps of 's' in one picture.
+  step: (n) => {
+    for (let i = 0; i < n; i += 1) mod.ccall('agv_key', 'number', ['number'], [115]);
+    return { picture: picture() };
+  },
+  view: (v) => { mod.ccall('agv_set_view', null, NUMBERS.slice(0, 5), v); return { picture: picture() }; },
+  index: (i) => { mod.ccall('agv_set_index', null, ['number'], [i]); return { picture: picture() }; },
+  draw: () => ({ picture: picture() }),
+  csv: () => ({ csv: mod.ccall('agv_csv', 'string', [], []) }),
+};
+
+const ready = createAgvsim().then((m) => {
+  mod = m;
+  if (mod.ccall('agv_init', 'number', [], []) !== 0) throw new Error('random tables');
+});
+
+onmessage = async (ev) => {
+  const { id, op, args } = ev.data;
+  try {
+    await ready;
+    const out = OPS[op](args);
+    out.id = id;
+    postMessage(out, out.picture ? [out.picture.numbers.buffer] : []);
+  } catch (err) {
+    postMessage({ id, failed: String(err && err.message ? err.message : err) });
+  }
+};
