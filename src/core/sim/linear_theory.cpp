@@ -1,0 +1,359 @@
+#include "sim/linear_theory.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "path/curves.h"
+
+namespace agv {
+
+namespace {
+
+/// Places of the states in x (docs/theory.md, section 2).
+enum StateIndex : int { kDd = 0, kDth = 1, kQ = 2, kDs = 3, kIntDs = 4 };
+
+/// The figures look this many of the slowest time constants ahead ...
+constexpr double kHorizonTimeConstants = 10.0;
+/// ... in at least this many steps, each at most kStepPerFastest of the fastest lateral
+/// time constant ...
+constexpr int kFigureSteps = 4000;
+constexpr double kStepPerFastest = 0.1;
+/// ... but never more than this many.
+constexpr int kFigureStepsMax = 20000;
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+/// The transition of x' = A·x + b over one time step: x ← Φ·x + γ (section 5).
+struct Transition {
+    SquareMatrix phi;
+    double gamma[kErrorStates] = {};
+
+    Transition(const ErrorDynamics& e, double step) {
+        // exp of [[A, b], [0, 0]]·step holds Φ and γ.
+        SquareMatrix augmented;
+        augmented.n = kErrorStates + 1;
+        for (int i = 0; i < kErrorStates; ++i) {
+            for (int j = 0; j < kErrorStates; ++j)
+                augmented.m[i][j] = e.A.m[i][j];
+            augmented.m[i][kErrorStates] = e.b[i];
+        }
+        const SquareMatrix E = matrixExponential(augmented, step);
+        phi = diagonalBlock(E, 0, kErrorStates);
+        for (int i = 0; i < kErrorStates; ++i)
+            gamma[i] = E.m[i][kErrorStates];
+    }
+
+    void apply(double x[kErrorStates]) const {
+        double next[kErrorStates];
+        for (int i = 0; i < kErrorStates; ++i) {
+            double sum = gamma[i];
+            for (int j = 0; j < kErrorStates; ++j)
+                sum = sum + phi.m[i][j] * x[j];
+            next[i] = sum;
+        }
+        std::copy(next, next + kErrorStates, x);
+    }
+};
+
+bool largerRealPart(const Pole& a, const Pole& b) {
+    if (a.real() != b.real()) return a.real() > b.real();
+    return a.imag() > b.imag();
+}
+
+/// Roots of the characteristic polynomial of a block, largest real part first.
+std::vector<Pole> blockPoles(const SquareMatrix& a, int first, int n) {
+    std::vector<Pole> p = polynomialRoots(characteristicPolynomial(diagonalBlock(a, first, n)));
+    std::sort(p.begin(), p.end(), largerRealPart);
+    return p;
+}
+
+bool anyNonZero(const SquareMatrix& a, int row0, int rows, int col0, int cols) {
+    for (int i = row0; i < row0 + rows; ++i)
+        for (int j = col0; j < col0 + cols; ++j)
+            if (a.m[i][j] != 0.0) return true;
+    return false;
+}
+
+/// The poles of both loops. Where each loop drives the other (type 2 on a circle) the
+/// poles of the whole system are taken, each given to the loop of the nearest pole of
+/// that loop alone.
+void loopPoles(const ErrorDynamics& e, TypeTheory& theory) {
+    std::vector<Pole> lateral = blockPoles(e.A, 0, kLateralStates);
+    std::vector<Pole> along = blockPoles(e.A, kLateralStates, kAlongPathStates);
+    const bool coupled = anyNonZero(e.A, 0, kLateralStates, kLateralStates, kAlongPathStates) &&
+                         anyNonZero(e.A, kLateralStates, kAlongPathStates, 0, kLateralStates);
+    if (coupled) {
+        std::vector<Pole> all = polynomialRoots(characteristicPolynomial(e.A));
+        for (std::vector<Pole>* loop : {&lateral, &along}) {
+            for (Pole& p : *loop) {
+                auto nearest = std::min_element(all.begin(), all.end(), [&](Pole a, Pole b) {
+                    return std::abs(a - p) < std::abs(b - p);
+                });
+                p = *nearest;
+                all.erase(nearest);
+            }
+            std::sort(loop->begin(), loop->end(), largerRealPart);
+        }
+    }
+    std::copy(lateral.begin(), lateral.end(), theory.lateralPoles.begin());
+    std::copy(along.begin(), along.end(), theory.alongPathPoles.begin());
+}
+
+/// Steady dd and dth (docs/theory.md, section 4).
+SteadyOffset steadyOffset(const Model& model, int vehicleType, const PathCurvature& path,
+                          bool stable) {
+    const SimulationSettings& set = model.settings;
+    SteadyOffset r;
+    if (path.shape == PathShape::kVarying || !stable || set.errorNumber == MechanismError::kSlip)
+        return r;
+    r.defined = true;
+    if (vehicleType == k2DW1C) return r;  // the integral term KI1 removes every offset
+    const FeedbackGains& g = model.gains;
+    const double Kd = vehicleType == k1FDW1FS ? g.Kd2 : g.Kd3;
+    const double Kfi = vehicleType == k1FDW1FS ? g.Kfi2 : g.Kfi3;
+    const double T = set.tread;
+    const double Ta = set.treadActual;
+    const double k = path.kappa;
+    const double sec2 = 1.0 + T * T * (k * k);  // 1/cos²φ0 with tan φ0 = T·κ
+    r.dd = (sec2 * set.steerDrift + k * (T - Ta)) / (sec2 * Kd / Kfi + k * k * Ta);
+    return r;
+}
+
+/// dd of x' = A·x + b from x(0) = 0 at i·step, i = 0..count-1.
+std::vector<double> responseOnGrid(const ErrorDynamics& e, double step, int count) {
+    const Transition transition(e, step);
+    std::vector<double> dd(static_cast<size_t>(count), 0.0);
+    double x[kErrorStates] = {};
+    for (int i = 1; i < count; ++i) {
+        transition.apply(x);
+        dd[static_cast<size_t>(i)] = x[kDd];
+    }
+    return dd;
+}
+
+/// dd where x' = A·x + b comes to rest: A·x = −b.
+double steadyState(const ErrorDynamics& e) {
+    std::vector<double> x(e.b, e.b + kErrorStates);
+    for (double& v : x)
+        v = -v;
+    if (!solveLinear(e.A, x)) return kNaN;
+    return x[kDd];
+}
+
+/// The figures of the predicted response of a stable design, over a horizon of several
+/// of its slowest time constants.
+void predictedFigures(ErrorDynamics e, TypeTheory& theory) {
+    double slowest = kInfinity;
+    double fastestLateral = 0.0;
+    for (const Pole& p : theory.lateralPoles) {
+        slowest = std::min(slowest, std::fabs(p.real()));
+        fastestLateral = std::max(fastestLateral, std::abs(p));
+    }
+    for (const Pole& p : theory.alongPathPoles)
+        slowest = std::min(slowest, std::fabs(p.real()));
+    const double horizon = kHorizonTimeConstants / slowest;
+    double step = std::min(horizon / kFigureSteps, kStepPerFastest / fastestLateral);
+    int count = static_cast<int>(std::ceil(horizon / step)) + 1;
+    if (count > kFigureStepsMax) {
+        count = kFigureStepsMax;
+        step = horizon / (count - 1);
+    }
+    std::vector<double> t(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        t[static_cast<size_t>(i)] = i * step;
+
+    std::vector<double> dd = responseOnGrid(e, step, count);
+    theory.figuresOfRunError = std::any_of(dd.begin(), dd.end(), [](double v) { return v != 0.0; });
+    if (!theory.figuresOfRunError) {
+        std::fill(e.b, e.b + kErrorStates, 0.0);
+        e.b[kDth] = 1.0;
+        dd = responseOnGrid(e, step, count);
+    }
+    theory.figures = responseFigures(t.data(), dd.data(), count, steadyState(e));
+}
+
+}  // namespace
+
+PathCurvature pathCurvature(const Model& model) {
+    const int I = model.settings.curveNumber;
+    const CurveParams& c = model.settings.curve;
+    PathCurvature r;
+    // Graphs with A = 0 are the x axis; an ellipse with equal axes, the circle arc, a wavy
+    // circle without waves and a rose of one petal are circles.
+    const bool straight = (I == 1 && c.cosineA == 0.0) || (I == 2 && c.cycloidA == 0.0) ||
+                          (I == 3 && c.quadraticA == 0.0) || (I == 4 && c.cubicA == 0.0);
+    const bool circle = (I == 11 && c.ellipseA == c.ellipseB) || I == 15 ||
+                        (I == 16 && c.wavyA == 0.0) || (I == 14 && c.roseN == 1.0);
+    if (straight) r.shape = PathShape::kStraight;
+    if (circle) {
+        r.shape = PathShape::kCircle;
+        r.kappa = curveCurvature(model, 0.0, I);
+    }
+    return r;
+}
+
+ErrorDynamics errorDynamics(const Model& model, int vehicleType, double kappa) {
+    const SimulationSettings& set = model.settings;
+    const FeedbackGains& g = model.gains;
+    const double V = set.Vw;
+    const double T = set.tread;
+    const double Ta = set.treadActual;
+    const double W = set.wheelBase;
+    const double Wa = set.wheelBaseActual;
+    const double eL = set.rearWheelErrL;
+    const double eR = set.rearWheelErrR;
+    const double delta = set.steerDrift;
+    const double k = kappa;
+    ErrorDynamics e;
+    SquareMatrix& A = e.A;
+    A.n = kErrorStates;
+    double* b = e.b;
+    A.m[kIntDs][kDs] = 1.0;  // (∫ds)' = ds
+
+    switch (vehicleType) {
+        case k2DW1C: {
+            // Section 3.1: the wheel errors change the speed by Δv and the turn rate by Δω.
+            const double omegaD = V * k;
+            const double dv = V * (eL + eR) / 2.0 + W * omegaD * (eR - eL) / 4.0;
+            const double domega =
+                (W * omegaD + V * (eR - eL) + W * omegaD * (eR + eL) / 2.0) / Wa - V * k;
+            A.m[kDs][kDs] = -g.omegaN2;
+            A.m[kDs][kIntDs] = -g.twoZetaOmegaN;
+            b[kDs] = dv;
+            A.m[kDd][kDth] = V;
+            A.m[kDth][kDd] = -g.Kd1 - k * k * V;
+            A.m[kDth][kDth] = -g.Kth1;
+            A.m[kDth][kQ] = -g.KI1;
+            A.m[kDth][kDs] = k * g.omegaN2;
+            A.m[kDth][kIntDs] = k * g.twoZetaOmegaN;
+            b[kDth] = domega - k * dv;
+            A.m[kQ][kDd] = g.Kd1;
+            A.m[kQ][kDth] = g.Kth1;
+            break;
+        }
+        case k1FDW1FS: {
+            // Section 3.2: the front wheel drives along φ0 + q + δ, φ0 = atan(T·κ).
+            const double phi0 = std::atan(T * k);
+            const double s0 = std::sin(phi0);
+            const double c0 = std::cos(phi0);
+            const double v0 = V * c0;
+            const double dF = set.frontWheelErr * V;
+            const double hw = s0 / Ta - k * c0;          // heading rate per front wheel speed
+            const double hq = V * c0 / Ta + k * V * s0;  // heading rate per steering angle
+            A.m[kDs][kQ] = -V * s0;
+            A.m[kDs][kDs] = -c0 * g.omegaN2;
+            A.m[kDs][kIntDs] = -c0 * g.twoZetaOmegaN;
+            b[kDs] = c0 * dF - V * s0 * delta;
+            A.m[kDd][kDth] = v0;
+            A.m[kDth][kDd] = -k * k * v0;
+            A.m[kDth][kQ] = hq;
+            A.m[kDth][kDs] = -hw * g.omegaN2;
+            A.m[kDth][kIntDs] = -hw * g.twoZetaOmegaN;
+            b[kDth] = V * s0 * (1.0 / Ta - 1.0 / T) + hw * dF + hq * delta;
+            A.m[kQ][kDd] = -g.Kd2;
+            A.m[kQ][kDth] = -g.Kth2;
+            A.m[kQ][kQ] = -g.Kfi2;
+            break;
+        }
+        default: {
+            // Section 3.3: the rear wheels drive, the front wheel steers at φ0 + q + δ.
+            const double dv = V * (eL + eR) / 2.0;
+            const double c3 = k * (T / Ta - 1.0);
+            const double G = V * (1.0 + T * T * (k * k)) / Ta;
+            A.m[kDs][kDs] = -g.omegaN2;
+            A.m[kDs][kIntDs] = -g.twoZetaOmegaN;
+            b[kDs] = dv;
+            A.m[kDd][kDth] = V;
+            A.m[kDth][kDd] = -k * k * V;
+            A.m[kDth][kQ] = G;
+            A.m[kDth][kDs] = -c3 * g.omegaN2;
+            A.m[kDth][kIntDs] = -c3 * g.twoZetaOmegaN;
+            b[kDth] = V * c3 + c3 * dv + G * delta;
+            A.m[kQ][kDd] = -g.Kd3;
+            A.m[kQ][kDth] = -g.Kth3;
+            A.m[kQ][kQ] = -g.Kfi3;
+            break;
+        }
+    }
+    return e;
+}
+
+ResponseFigures responseFigures(const double* t, const double* dd, int n, double steady) {
+    ResponseFigures f;
+    f.steady = steady;
+    f.overshoot = steady == 0.0 ? kNaN : 0.0;
+    for (int i = 0; i < n; ++i) {
+        f.peak = std::max(f.peak, std::fabs(dd[i]));
+        if (steady != 0.0) f.overshoot = std::max(f.overshoot, dd[i] / steady - 1.0);
+    }
+    const double band = kSettlingBand * (steady != 0.0 ? std::fabs(steady) : f.peak);
+    int last = -1;  // the last sample outside the band
+    for (int i = 0; i < n; ++i) {
+        if (!(std::fabs(dd[i] - steady) <= band)) last = i;
+    }
+    if (last < 0) {
+        f.settlingTime = 0.0;
+    } else if (last == n - 1) {
+        f.settlingTime = kInfinity;
+    } else {
+        // Where |dd − steady| falls to the band between the two samples.
+        const double outside = std::fabs(dd[last] - steady);
+        const double inside = std::fabs(dd[last + 1] - steady);
+        f.settlingTime = t[last] + (t[last + 1] - t[last]) * (outside - band) / (outside - inside);
+    }
+    return f;
+}
+
+bool RunTheory::stable() const {
+    return std::all_of(types.begin(), types.end(), [](const TypeTheory& t) { return t.stable(); });
+}
+
+RunTheory runTheory(const Model& model) {
+    RunTheory r;
+    r.path = pathCurvature(model);
+    for (int k = 0; k < kVehicleTypeCount; ++k) {
+        TypeTheory& theory = r.types[static_cast<size_t>(k)];
+        theory.vehicleType = k + 1;
+        const ErrorDynamics e = errorDynamics(model, k + 1, r.path.kappa);
+        loopPoles(e, theory);
+        theory.maxPoleReal = -kInfinity;
+        double slowest = kInfinity;
+        for (const Pole& p : theory.lateralPoles) {
+            theory.maxPoleReal = std::max(theory.maxPoleReal, p.real());
+            slowest = std::min(slowest, -p.real());
+        }
+        for (const Pole& p : theory.alongPathPoles)
+            theory.maxPoleReal = std::max(theory.maxPoleReal, p.real());
+        theory.slowestTimeConstant = slowest > 0.0 ? 1.0 / slowest : kInfinity;
+        theory.steady = steadyOffset(model, k + 1, r.path, theory.stable());
+        if (theory.stable()) {
+            predictedFigures(e, theory);
+        } else {
+            theory.figures.steady = kNaN;
+            theory.figures.peak = kInfinity;
+            theory.figures.overshoot = kNaN;
+            theory.figures.settlingTime = kInfinity;
+        }
+    }
+    return r;
+}
+
+void predictOffsets(const Model& model, int vehicleType, double dt, int lastIndex, double endTime,
+                    double* dd) {
+    const ErrorDynamics e = errorDynamics(model, vehicleType, pathCurvature(model).kappa);
+    double x[kErrorStates] = {};
+    dd[0] = 0.0;
+    if (lastIndex < 1) return;
+    const Transition record(e, dt);
+    for (int n = 1; n < lastIndex; ++n) {
+        record.apply(x);
+        dd[n] = x[kDd];
+    }
+    // The end record follows the last regular one after what is left of the run.
+    Transition(e, endTime - (lastIndex - 1) * dt).apply(x);
+    dd[lastIndex] = x[kDd];
+}
+
+}  // namespace agv

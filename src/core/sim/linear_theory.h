@@ -1,0 +1,111 @@
+// The linear theory of the vehicle with feedback: the error dynamics of each mechanism
+// linearised about the path, their poles from the designed gains, the lateral offset
+// predicted after a constant mechanism error and its steady value. docs/theory.md derives
+// every formula in these symbols.
+#pragma once
+
+#include <array>
+#include <complex>
+#include <vector>
+
+#include "sim/model.h"
+#include "sim/state_space.h"
+
+namespace agv {
+
+/// Order of the linearised error dynamics: x = (dd, dth, q, ds, ∫ds), with q the steering
+/// angle error φ − φ_ref (types 2 and 3) or the integral J = Kd1·∫dd + Kth1·∫dth (type 1).
+inline constexpr int kErrorStates = 5;
+/// The first three states form the lateral loop, the last two the along-path loop.
+inline constexpr int kLateralStates = 3;
+inline constexpr int kAlongPathStates = 2;
+/// Band of the settling time, relative to the steady value (or the peak when that is 0).
+inline constexpr double kSettlingBand = 0.02;
+
+/// Whether the path has one curvature along its whole length.
+enum class PathShape { kStraight, kCircle, kVarying };
+
+struct PathCurvature {
+    PathShape shape = PathShape::kVarying;
+    /// Curvature of the linearisation [1/m]: the path's on a straight path or a circle, 0
+    /// (the gain design's own assumption) on any other curve.
+    double kappa = 0.0;
+};
+
+/// The shape of the current path, from its curve number and constants.
+PathCurvature pathCurvature(const Model& model);
+
+/// x' = A·x + b: the linearised error dynamics of one mechanism's vehicle with feedback
+/// at constant curvature κ (docs/theory.md, sections 2 and 3); b holds the model's
+/// constant mechanism errors.
+struct ErrorDynamics {
+    SquareMatrix A;
+    double b[kErrorStates] = {};
+};
+
+ErrorDynamics errorDynamics(const Model& model, int vehicleType, double kappa);
+
+/// A closed-loop pole [1/s].
+using Pole = std::complex<double>;
+
+/// Steady dd and dth of the vehicle with feedback under a constant error (section 4).
+struct SteadyOffset {
+    /// False on a path of varying curvature, for the random slip, or an unstable design.
+    bool defined = false;
+    /// Lateral offset [m] and heading error [rad].
+    double dd = 0.0, dth = 0.0;
+};
+
+/// Figures of a response dd(t) (section 5).
+struct ResponseFigures {
+    /// The value dd settles at [m].
+    double steady = 0.0;
+    /// Largest |dd| [m].
+    double peak = 0.0;
+    /// Largest excess of dd/steady over 1 [ratio]; NaN when the steady value is 0.
+    double overshoot = 0.0;
+    /// From then on dd stays within kSettlingBand of the steady value [s]; +inf when it
+    /// does not within the samples.
+    double settlingTime = 0.0;
+};
+
+/// The figures of the samples (t[i], dd[i]), i < n, that settle at `steady`.
+ResponseFigures responseFigures(const double* t, const double* dd, int n, double steady);
+
+/// The theory of one mechanism's vehicle with feedback.
+struct TypeTheory {
+    int vehicleType = 1;
+    /// Poles of the lateral loop and of the along-path loop, largest real part first.
+    std::array<Pole, kLateralStates> lateralPoles{};
+    std::array<Pole, kAlongPathStates> alongPathPoles{};
+    /// Largest real part of all five poles [1/s]; positive: the design is unstable.
+    double maxPoleReal = 0.0;
+    /// 1/|Re| of the slowest lateral pole [s]; +inf when it does not decay.
+    double slowestTimeConstant = 0.0;
+    SteadyOffset steady;
+    /// Of the predicted dd(t) after the run's error; when that leaves dd at 0 (no error,
+    /// the slip, an error this mechanism does not feel), of a unit heading-rate disturbance.
+    ResponseFigures figures;
+    bool figuresOfRunError = false;
+
+    bool stable() const { return maxPoleReal < 0.0; }
+};
+
+/// The theory of a run: the path's shape and the three mechanisms.
+struct RunTheory {
+    PathCurvature path;
+    std::array<TypeTheory, 3> types{};
+
+    /// True when no mechanism has a pole with a positive real part.
+    bool stable() const;
+};
+
+RunTheory runTheory(const Model& model);
+
+/// The predicted dd [m] of type vehicleType's vehicle with feedback at the records
+/// 0..lastIndex of a run: record n at n·dt, the last at endTime. dd has lastIndex + 1
+/// entries.
+void predictOffsets(const Model& model, int vehicleType, double dt, int lastIndex, double endTime,
+                    double* dd);
+
+}  // namespace agv
