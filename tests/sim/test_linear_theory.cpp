@@ -264,7 +264,7 @@ TEST(LinearTheory, PathShapes) {
         s.set(run.model.settings.curve);
         agv::prepareCurve(run.model, s.curve);
         run.prepare(s.curve);
-        const agv::PathCurvature path = agv::pathCurvature(run.model);
+        const agv::PathCurvature path = agv::pathCurvature(run.model.settings);
         EXPECT_EQ(path.shape, s.shape);
         if (s.shape == agv::PathShape::kVarying) continue;
         // The path has that curvature everywhere.

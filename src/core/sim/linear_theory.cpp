@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "path/curves.h"
+#include "path/curve_kernels.h"
 
 namespace agv {
 
@@ -102,15 +102,13 @@ void loopPoles(const ErrorDynamics& e, TypeTheory& theory) {
 }
 
 /// Steady dd and dth (docs/theory.md, section 4).
-SteadyOffset steadyOffset(const Model& model, int vehicleType, const PathCurvature& path,
-                          bool stable) {
-    const SimulationSettings& set = model.settings;
+SteadyOffset steadyOffset(const SimulationSettings& set, const FeedbackGains& g, int vehicleType,
+                          const PathCurvature& path, bool stable) {
     SteadyOffset r;
     if (path.shape == PathShape::kVarying || !stable || set.errorNumber == MechanismError::kSlip)
         return r;
     r.defined = true;
     if (vehicleType == k2DW1C) return r;  // the integral term KI1 removes every offset
-    const FeedbackGains& g = model.gains;
     const double Kd = vehicleType == k1FDW1FS ? g.Kd2 : g.Kd3;
     const double Kfi = vehicleType == k1FDW1FS ? g.Kfi2 : g.Kfi3;
     const double T = set.tread;
@@ -176,9 +174,9 @@ void predictedFigures(ErrorDynamics e, TypeTheory& theory) {
 
 }  // namespace
 
-PathCurvature pathCurvature(const Model& model) {
-    const int I = model.settings.curveNumber;
-    const CurveParams& c = model.settings.curve;
+PathCurvature pathCurvature(const SimulationSettings& settings) {
+    const int I = settings.curveNumber;
+    const CurveParams& c = settings.curve;
     PathCurvature r;
     // Graphs with A = 0 are the x axis; an ellipse with equal axes, the circle arc, a wavy
     // circle without waves and a rose of one petal are circles.
@@ -189,14 +187,14 @@ PathCurvature pathCurvature(const Model& model) {
     if (straight) r.shape = PathShape::kStraight;
     if (circle) {
         r.shape = PathShape::kCircle;
-        r.kappa = curveCurvature(model, 0.0, I);
+        kernels::withCurve(
+            I, [&](auto curve) { r.kappa = kernels::curvatureAt<decltype(curve)::value>(c, 0.0); });
     }
     return r;
 }
 
-ErrorDynamics errorDynamics(const Model& model, int vehicleType, double kappa) {
-    const SimulationSettings& set = model.settings;
-    const FeedbackGains& g = model.gains;
+ErrorDynamics errorDynamics(const SimulationSettings& set, const FeedbackGains& g, int vehicleType,
+                            double kappa) {
     const double V = set.Vw;
     const double T = set.tread;
     const double Ta = set.treadActual;
@@ -310,13 +308,13 @@ bool RunTheory::stable() const {
     return std::all_of(types.begin(), types.end(), [](const TypeTheory& t) { return t.stable(); });
 }
 
-RunTheory runTheory(const Model& model) {
+RunTheory runTheory(const SimulationSettings& settings, const FeedbackGains& gains) {
     RunTheory r;
-    r.path = pathCurvature(model);
+    r.path = pathCurvature(settings);
     for (int k = 0; k < kVehicleTypeCount; ++k) {
         TypeTheory& theory = r.types[static_cast<size_t>(k)];
         theory.vehicleType = k + 1;
-        const ErrorDynamics e = errorDynamics(model, k + 1, r.path.kappa);
+        const ErrorDynamics e = errorDynamics(settings, gains, k + 1, r.path.kappa);
         loopPoles(e, theory);
         theory.maxPoleReal = -kInfinity;
         double slowest = kInfinity;
@@ -327,7 +325,7 @@ RunTheory runTheory(const Model& model) {
         for (const Pole& p : theory.alongPathPoles)
             theory.maxPoleReal = std::max(theory.maxPoleReal, p.real());
         theory.slowestTimeConstant = slowest > 0.0 ? 1.0 / slowest : kInfinity;
-        theory.steady = steadyOffset(model, k + 1, r.path, theory.stable());
+        theory.steady = steadyOffset(settings, gains, k + 1, r.path, theory.stable());
         if (theory.stable()) {
             predictedFigures(e, theory);
         } else {
@@ -340,9 +338,10 @@ RunTheory runTheory(const Model& model) {
     return r;
 }
 
-void predictOffsets(const Model& model, int vehicleType, double dt, int lastIndex, double endTime,
-                    double* dd) {
-    const ErrorDynamics e = errorDynamics(model, vehicleType, pathCurvature(model).kappa);
+void predictOffsets(const SimulationSettings& settings, const FeedbackGains& gains, int vehicleType,
+                    double dt, int lastIndex, double endTime, double* dd) {
+    const ErrorDynamics e =
+        errorDynamics(settings, gains, vehicleType, pathCurvature(settings).kappa);
     double x[kErrorStates] = {};
     dd[0] = 0.0;
     if (lastIndex < 1) return;

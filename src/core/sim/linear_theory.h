@@ -33,7 +33,7 @@ struct PathCurvature {
 };
 
 /// The shape of the current path, from its curve number and constants.
-PathCurvature pathCurvature(const Model& model);
+PathCurvature pathCurvature(const SimulationSettings& settings);
 
 /// x' = A·x + b: the linearised error dynamics of one mechanism's vehicle with feedback
 /// at constant curvature κ (docs/theory.md, sections 2 and 3); b holds the model's
@@ -43,7 +43,8 @@ struct ErrorDynamics {
     double b[kErrorStates] = {};
 };
 
-ErrorDynamics errorDynamics(const Model& model, int vehicleType, double kappa);
+ErrorDynamics errorDynamics(const SimulationSettings& settings, const FeedbackGains& gains,
+                            int vehicleType, double kappa);
 
 /// A closed-loop pole [1/s].
 using Pole = std::complex<double>;
@@ -100,12 +101,20 @@ struct RunTheory {
     bool stable() const;
 };
 
-RunTheory runTheory(const Model& model);
+/// The theory of a run of the settings with the gains designed for them.
+RunTheory runTheory(const SimulationSettings& settings, const FeedbackGains& gains);
+inline RunTheory runTheory(const Model& model) {
+    return runTheory(model.settings, model.gains);
+}
 
 /// The predicted dd [m] of type vehicleType's vehicle with feedback at the records
 /// 0..lastIndex of a run: record n at n·dt, the last at endTime. dd has lastIndex + 1
 /// entries.
-void predictOffsets(const Model& model, int vehicleType, double dt, int lastIndex, double endTime,
-                    double* dd);
+void predictOffsets(const SimulationSettings& settings, const FeedbackGains& gains, int vehicleType,
+                    double dt, int lastIndex, double endTime, double* dd);
+inline void predictOffsets(const Model& model, int vehicleType, double dt, int lastIndex,
+                           double endTime, double* dd) {
+    predictOffsets(model.settings, model.gains, vehicleType, dt, lastIndex, endTime, dd);
+}
 
 }  // namespace agv
