@@ -46,7 +46,7 @@ const UI = {
     stale: '入力した条件はまだ計算していない．図は前回計算した条件のもの（「計算」で更新）',
     keptPicture: '図は前回計算した結果のまま',
     failedLoad: 'シミュレータを読み込めない（ページを再読み込み）',
-    keyHelp: "キー: '1' '2' '3' AGVのタイプ選択　's' 運動継続　'0' 運動初期に戻す　'x' 'X' 'y' 'Y' 図の左右上下移動　'w' 'W' 図の縮小拡大　'c' 'e' 'f' 経路・AGV誤差・FBゲインの変更へ",
+    keyHelp: "キー: '1' '2' '3' AGVのタイプ選択　's' 運動継続　'0' 運動初期に戻す　'x' 'X' 'y' 'Y' 図の左右上下移動　'w' 'W' 図の縮小拡大　't' 理論予測の表示切替　'c' 'e' 'f' 経路・AGV誤差・FBゲインの変更へ",
     keys: { 1: 'タイプ1 (2DW1C)', 2: 'タイプ2 (1FDW1FS)', 3: 'タイプ3 (1RDW1FS)', s: '運動を進める', 0: '運動初期に戻す',
             x: '図を左へ', X: '図を右へ', y: '図を下へ', Y: '図を上へ', w: '縮小', W: '拡大' },
     helpTitle: '図の見方',
@@ -75,7 +75,7 @@ const UI = {
     stale: 'The form has conditions that are not computed yet; the picture shows the last computed run (Compute updates it).',
     keptPicture: 'The picture still shows the last computed run.',
     failedLoad: 'The simulator could not be loaded (reload the page).',
-    keyHelp: "Keys: '1' '2' '3' vehicle type   's' advance   '0' back to the start   'x' 'X' 'y' 'Y' move the picture   'w' 'W' zoom out/in   'c' 'e' 'f' change the path, errors or gains",
+    keyHelp: "Keys: '1' '2' '3' vehicle type   's' advance   '0' back to the start   'x' 'X' 'y' 'Y' move the picture   'w' 'W' zoom out/in   't' theory on/off   'c' 'e' 'f' change the path, errors or gains",
     keys: { 1: 'Type 1 (2DW1C)', 2: 'Type 2 (1FDW1FS)', 3: 'Type 3 (1RDW1FS)', s: 'Advance the motion', 0: 'Back to the start',
             x: 'Move picture left', X: 'Move picture right', y: 'Move picture down', Y: 'Move picture up', w: 'Zoom out', W: 'Zoom in' },
     helpTitle: 'What the picture shows',
@@ -631,7 +631,7 @@ function showPicture(pic) {
 
 // ---- keys and animation -----------------------------------------------------------------
 
-const VIEW_KEYS = '123s0xXyYwW';
+const VIEW_KEYS = '123s0xXyYwWt';
 const FORM_KEYS = { c: 'sec-path', e: 'sec-error', f: 'sec-feedback' };
 const VIEW_COUNT = { w: ['zoom', 1], W: ['zoom', -1], X: ['x', 1], x: ['x', -1], Y: ['y', 1], y: ['y', -1] };
 

@@ -8,6 +8,7 @@ add_library(agv_draw_core STATIC
   draw/number_text.cpp
   draw/captions.cpp
   draw/plots.cpp
+  draw/theory_overlay.cpp
   draw/vehicle_figure.cpp
   draw/frame.cpp
   draw/window_keys.cpp

@@ -5,6 +5,7 @@
 #include "draw/number_text.h"
 #include "draw/primitives.h"
 #include "draw/scene.h"
+#include "draw/theory_overlay.h"
 #include "draw/view_state.h"
 #include "sim/model.h"
 #include "sim/trajectory_store.h"
@@ -203,6 +204,7 @@ void drawPlots(DrawBackend& b, const Scene& scene, int vehicleType, int N) {
     plotErrorSeries(b, p.R, eo, p.dx, p.s5, kThinWidth, colorBlue, store.noFbcErr[t], kDth);
     plotErrorSeries(b, p.R, eo, p.dx, p.s5, kDdWidth, colorGreen, store.fbcErr[t], kDd);
     plotErrorSeries(b, p.R, eo, p.dx, p.s5, kThinWidth, colorGreen, store.fbcErr[t], kDth);
+    if (view.theoryOverlay) drawTheoryOverlay(b, scene, vehicleType);
 
     for (int k = 0; k < 2; ++k) {
         const Vec2 o = origins[k];

@@ -13,6 +13,8 @@ namespace agv {
 struct Scene {
     /// Vehicle type on show, mechanism error and curve number for the captions.
     const SimulationSettings& settings;
+    /// The gains designed for the settings, for the theory overlay.
+    const FeedbackGains& gains;
     /// Start and end poses of the paths, for the path marks.
     const PathTables& path;
     /// The recorded trajectories.

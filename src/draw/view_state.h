@@ -43,6 +43,8 @@ struct ViewState {
     double errPanelOrigin[2] = {kPanelOriginX, kErrPanelOriginY};
     /// Length of each time axis [window units].
     double panelWidth = kPanelWidth;
+    /// The theory overlay of the dd/dth panel, toggled by 't'; off at start.
+    bool theoryOverlay = false;
 };
 
 /// Start-up defaults of the shifts and the plot panel geometry.

@@ -46,6 +46,9 @@ KeyAction applyWindowKey(const ViewControl& control, unsigned char key) {
         case 'W':
             view.viewScale /= kZoomStep;
             return KeyAction::kRedraw;
+        case 't':
+            view.theoryOverlay = !view.theoryOverlay;
+            return KeyAction::kRedraw;
         case 'c':
         case 'e':
         case 'f':

@@ -186,6 +186,17 @@ TEST_F(Dialogue, FeedbackDesignAndItsRefusals) {
     EXPECT_NE(take().find("fn= 2.000[Hz], ζ= 0.500"), std::string::npos);
 }
 
+TEST_F(Dialogue, UnstableDesignIsSaidBeforeComputing) {
+    // ζ < 0 puts poles of every type on the right half plane (docs/theory.md).
+    run("0 n y\n1 -0.5\nx");
+    EXPECT_NE(take().find("\n注意：この fn, ζ の設計は不安定（実部が正の極がある）．"
+                          "FBCありの車両は経路から離れていく\n\n　　　只今計算中"),
+              std::string::npos);
+    ctx.run.lastKey = 'f';
+    run("1 0.3\nx");
+    EXPECT_EQ(take().find("不安定"), std::string::npos);
+}
+
 TEST_F(Dialogue, DivergedComputationAsksAllConditionsAgain) {
     // A slip of 1.7e308 % drives the erroneous vehicles beyond the range of numbers.
     EXPECT_FALSE(run("5\n1.7e308\nn n\n0 n n x"));

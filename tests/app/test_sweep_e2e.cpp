@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "path/curve_params.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -204,6 +206,102 @@ TEST_F(SweepRun, RowsAgreeWithTheBatchRunOfTheSameConditions) {
                       std::strtod(row[6].c_str(), nullptr));
         EXPECT_NE(batch.out.find(line), std::string::npos) << line << "\n" << batch.out;
     }
+}
+
+/// The number after `label` in text, from position `from`.
+double numberAfter(const std::string& text, const std::string& label, std::size_t from = 0) {
+    const std::size_t at = text.find(label, from);
+    if (at == std::string::npos) return std::nan("");
+    return std::strtod(text.c_str() + at + label.size(), nullptr);
+}
+
+TEST_F(SweepRun, TheoryOfBatchAndSweepMeetsTheDesignAndTheSimulation) {
+    // A 2° drift on a straight path of 6 m.
+    const std::vector<std::string> conditions = {"--error", "3", "--error-values", "2",
+                                                 "--curve", "1", "--curve-params", "0,2,3"};
+    const double wn = agv::kTwoPi;
+    const double delta = 2.0 * agv::kRadPerDeg;
+    std::vector<std::string> args = conditions;
+    args.insert(args.end(), {"--csv", "run.csv", "--theory"});
+    const RunResult batch = run(kBatchBinary, args);
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    const std::vector<std::string> samples = lines(readFile(dir_ / "run.csv"));
+    std::map<int, std::vector<std::vector<double>>> byType;
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        std::vector<double> values;
+        for (const std::string& field : split(samples[i], ','))
+            values.push_back(std::strtod(field.c_str(), nullptr));
+        byType[static_cast<int>(values[0])].push_back(values);
+    }
+    double batchSettling = 0.0;
+    for (int type : {2, 3}) {
+        SCOPED_TRACE(type);
+        const std::size_t block = batch.out.find("type " + std::to_string(type) + " (");
+        ASSERT_NE(block, std::string::npos) << batch.out;
+        // The design roots: (s + ωn)³ at ζ = 1.
+        std::istringstream poles(
+            batch.out.substr(batch.out.find("lateral poles [1/s]:", block) + 20));
+        for (int i = 0; i < 3; ++i) {
+            double pole = 0.0;
+            poles >> pole;
+            EXPECT_NEAR(pole, -wn, 1e-4 * wn);
+        }
+        // Predicted 3δ/ωn², the last record's dd and their ratio.
+        std::istringstream steady(batch.out.substr(batch.out.find("dd [m]", block) + 6));
+        double predicted = 0.0, simulated = 0.0, ratio = 0.0;
+        steady >> predicted >> simulated >> ratio;
+        const auto& records = byType[type];
+        EXPECT_NEAR(predicted, 3.0 * delta / (wn * wn), 1e-5 * predicted);
+        EXPECT_NEAR(simulated, records.back()[25], 1e-5 * predicted);
+        EXPECT_NEAR(ratio, 1.0, 0.02);
+        // The settling time as the simulated records show it.
+        const double settling = numberAfter(batch.out, "settling time ", block);
+        std::size_t lastOutside = 0;
+        for (std::size_t n = 0; n < records.size(); ++n)
+            if (std::fabs(records[n][25] - predicted) > 0.02 * predicted) lastOutside = n;
+        EXPECT_NEAR(settling, records[lastOutside][2] + 0.01, 0.02);
+        batchSettling = settling;
+    }
+
+    // The sweep's columns at ζ = 0.5 and 1, and shards that merge to the same table.
+    args = conditions;
+    args.insert(args.end(), {"--zeta", "0.5,1", "--theory", "--csv", "-"});
+    const RunResult swept = sweep(args);
+    ASSERT_EQ(swept.status, 0) << swept.err;
+    const std::vector<std::string> rows = lines(swept.out);
+    ASSERT_EQ(rows.size(), 7u);
+    EXPECT_EQ(rows[0],
+              "fn,zeta,error_size,type,outcome,records,end_time,nofbc_max_dd,nofbc_max_dth,"
+              "fbc_max_dd,fbc_max_dth,fbc_rms_dd,fbc_final_dd,fbc_final_dth,max_pole_real,"
+              "settling_time,theory_steady_dd");
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const std::vector<std::string> row = split(rows[i], ',');
+        ASSERT_EQ(row.size(), 17u);
+        const double zeta = std::strtod(row[1].c_str(), nullptr);
+        const int type = std::atoi(row[3].c_str());
+        // The slowest pole is the along-path loop's, a root of s² + ωn²·s + 2ζωn.
+        const double slow = (-wn * wn + std::sqrt(wn * wn * wn * wn - 8.0 * zeta * wn)) / 2.0;
+        EXPECT_NEAR(std::strtod(row[14].c_str(), nullptr), slow, 1e-9 * std::fabs(slow));
+        const double steady = std::strtod(row[16].c_str(), nullptr);
+        if (type == 1) {
+            EXPECT_EQ(steady, 0.0);
+            continue;
+        }
+        EXPECT_NEAR(steady, (2.0 * zeta + 1.0) * delta / (wn * wn), 1e-6 * steady);
+        EXPECT_NEAR(std::strtod(row[12].c_str(), nullptr), steady, 0.02 * steady);
+        if (zeta == 1.0) {
+            EXPECT_NEAR(std::strtod(row[15].c_str(), nullptr), batchSettling, 1e-5);
+        }
+    }
+    std::vector<std::string> shard = conditions;
+    shard.insert(shard.end(), {"--zeta", "0.5,1", "--theory", "--shard", "0/2", "--csv", "a.csv"});
+    ASSERT_EQ(sweep(shard).status, 0);
+    shard[shard.size() - 3] = "1/2";
+    shard.back() = "b.csv";
+    ASSERT_EQ(sweep(shard).status, 0);
+    const RunResult merged = sweep({"--merge", "a.csv", "b.csv"});
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(merged.out, swept.out);
 }
 
 TEST_F(SweepRun, RefusalsInTheGridAreMarkedAndBadArgumentsStopBeforeAnyRun) {

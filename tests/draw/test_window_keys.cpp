@@ -23,6 +23,16 @@ std::unique_ptr<agv::AgvContext> viewContext() {
     return ctx;
 }
 
+TEST(WindowKeys, TheoryOverlayIsOffAtStartAndToggledByT) {
+    auto ctx = viewContext();
+    EXPECT_FALSE(ctx->view.theoryOverlay);
+    EXPECT_EQ(agv::applyWindowKey(*ctx, 't'), KeyAction::kRedraw);
+    EXPECT_TRUE(ctx->view.theoryOverlay);
+    agv::applyWindowKey(*ctx, 't');
+    EXPECT_FALSE(ctx->view.theoryOverlay);
+    EXPECT_EQ(agv::applyWindowKey(*ctx, 'T'), KeyAction::kNone);
+}
+
 TEST(WindowKeys, StepAdvancesThreeRecordsAndStopsAtTheLast) {
     auto ctx = viewContext();
     int expected[] = {3, 6, 7, 7};

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "app/batch/options.h"
+#include "app/batch/theory_report.h"
 #include "app/common/computation.h"
 #include "app/common/context.h"
 #include "app/common/draw_context.h"
@@ -136,6 +137,18 @@ int run(int argc, char** argv) {
         return kExitPathTooLong;
     }
     std::cerr << '\n';
+    const bool stdoutTaken = options.csvPath == "-" || options.pngPath == "-";
+    std::ostream& tableOut = stdoutTaken ? std::cerr : std::cout;
+    if (options.theory) {
+        // The theory needs no finished run: an unstable design is shown too.
+        agv::writeTheoryReport(tableOut, agv::runTheory(ctx.model), ctx.model.settings,
+                               *ctx.data.store);
+        tableOut.flush();
+        if (!tableOut) {
+            std::cerr << kProgramName << ": cannot write the theory\n";
+            return kExitFailure;
+        }
+    }
     if (outcome.status == agv::RunStatus::kDiverged) {
         std::cerr << kProgramName << ": " << agv::outcomeReason(outcome) << "; nothing written\n";
         return kExitDiverged;
@@ -175,8 +188,8 @@ int run(int argc, char** argv) {
         return kExitFailure;
     }
     if (options.summary) {
-        const bool stdoutTaken = options.csvPath == "-" || options.pngPath == "-";
-        std::ostream& out = stdoutTaken ? std::cerr : std::cout;
+        std::ostream& out = tableOut;
+        if (options.theory) out << '\n';
         agv::writeSummary(out, agv::summariseTrajectories(store));
         out.flush();
         if (!out) {

@@ -161,13 +161,13 @@ bool parseArguments(int argc, const char* const* argv, BatchOptions& options, st
         const std::size_t equals = argument.find('=');
         const std::string flag = argument.substr(0, equals);
         // A second value would silently win over the first: say which option repeats.
-        if ((flag == "--summary" || isValueOption(flag)) &&
+        if ((flag == "--summary" || flag == "--theory" || isValueOption(flag)) &&
             std::find(seen.begin(), seen.end(), flag) != seen.end()) {
             error = flag + " given more than once";
             return false;
         }
         seen.push_back(flag);
-        if (flag == "--help" || flag == "--summary") {
+        if (flag == "--help" || flag == "--summary" || flag == "--theory") {
             if (equals != std::string::npos) {
                 error = flag + " takes no value";
                 return false;
@@ -176,7 +176,7 @@ bool parseArguments(int argc, const char* const* argv, BatchOptions& options, st
                 options.help = true;
                 return true;
             }
-            options.summary = true;
+            (flag == "--summary" ? options.summary : options.theory) = true;
             continue;
         }
         if (!isValueOption(flag)) {
@@ -261,6 +261,9 @@ a FIFO or character device, written in place; '-' for standard output):
   --csv PATH             every recorded sample of the three types as CSV
   --summary              record count, end time, final poses and largest errors per type
                          (on standard output; on standard error with --csv - or --png -)
+  --theory               the linear theory (docs/theory.md) per type: poles, overshoot,
+                         settling time, predicted steady dd and dth beside the last
+                         record's and their ratio (where --summary goes)
   --png PATH             picture of the window as a PNG file (needs an X display)
   --frames DIR           animation frames as PNG files in DIR (needs an X display)
   --gif PATH             the animation as one GIF file, each frame shown for the time its

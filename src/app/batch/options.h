@@ -34,6 +34,8 @@ struct BatchOptions {
     std::string csvPath;
     /// Print the per-type summary table.
     bool summary = false;
+    /// Print the linear theory beside the simulated values.
+    bool theory = false;
 
     /// Picture export: single PNG file and/or a folder of animation frames.
     std::string pngPath;

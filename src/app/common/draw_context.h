@@ -15,7 +15,7 @@
 namespace agv {
 
 inline Scene sceneOf(const AgvContext& ctx) {
-    return Scene{ctx.model.settings, ctx.model.path, *ctx.data.store, ctx.view};
+    return Scene{ctx.model.settings, ctx.model.gains, ctx.model.path, *ctx.data.store, ctx.view};
 }
 
 inline ViewControl controlOf(AgvContext& ctx) {

@@ -11,6 +11,7 @@
 #include "app/common/text_output.h"
 #include "app/console/console.h"
 #include "app/console/path_dialogue.h"
+#include "sim/linear_theory.h"
 
 namespace agv {
 
@@ -48,6 +49,10 @@ const char* const kLegendLines[] = {
     "\n(2-5) 'w' 'W'：ロボット図の縮小拡大",
     "\n(3)   ESC    ：終了",
 };
+
+/// Said after the condition report when a pole of the design has a positive real part.
+const char* const kUnstableDesignLine =
+    "\n注意：この fn, ζ の設計は不安定（実部が正の極がある）．FBCありの車両は経路から離れていく";
 
 /// Where the dialogue starts and goes on.
 enum class Step {
@@ -224,6 +229,9 @@ void dialogue(AgvContext& ctx, Console& console) {
     for (;;) {
         printConditions(ctx);
         console.print("\n");
+        // The linear theory (docs/theory.md) tells before computing when the design cannot
+        // hold the vehicle on the path.
+        if (!runTheory(ctx.model).stable()) console.print("%s", kUnstableDesignLine);
         console.print("\n\n　　　只今計算中．．．．．．．\n");
         const RunOutcome outcome = computeTrajectories(ctx);
         printComputationMessages(console.out(), outcome);

@@ -122,6 +122,8 @@ int run(int argc, char** argv) {
         std::max<std::size_t>(1, std::min(points.size(), static_cast<std::size_t>(jobs)));
     for (std::size_t w = 0; w < workers; ++w)
         runners.push_back(std::make_unique<agv::SweepRunner>(model));
+    for (const auto& runner : runners)
+        runner->setTheory(options.theory);
     if (const int status = checkAxes(*runners[0], options); status != kExitOk) return status;
 
     // Outputs are created first, so that an unwritable one stops the sweep before it runs.
@@ -137,7 +139,10 @@ int run(int argc, char** argv) {
     std::vector<agv::MapPoint> mapPoints;
     if (!options.mapPath.empty()) mapPoints.reserve(points.size());
     agv::SweepProgress progress(points.size(), jobs, ::isatty(STDERR_FILENO) != 0);
-    if (!options.csvPath.empty()) csv.write(std::string(agv::kSweepCsvHeader) + "\n");
+    if (!options.csvPath.empty()) {
+        csv.write(std::string(agv::kSweepCsvHeader) +
+                  (options.theory ? agv::kSweepTheoryColumns : "") + "\n");
+    }
     std::string rows;
     agv::runSweepPoints(
         runners, options.scenario, options.grid, points,
@@ -146,7 +151,7 @@ int run(int argc, char** argv) {
             reportReasons(progress, values, result);
             if (!options.csvPath.empty()) {
                 rows.clear();
-                agv::appendSweepRows(rows, values, result);
+                agv::appendSweepRows(rows, values, result, options.theory);
                 csv.write(rows);
             }
             if (!options.mapPath.empty()) mapPoints.push_back(agv::mapPoint(result, metric));

@@ -24,6 +24,8 @@ struct SweepOptions {
     int jobs = 0;
     /// The grid points this process computes.
     Shard shard;
+    /// --theory: the linear theory's columns at the end of the table.
+    bool theory = false;
     /// --merge: the shard tables to merge instead of computing.
     bool merge = false;
     std::vector<std::string> mergeFiles;

@@ -10,6 +10,7 @@
 #include "app/common/text_output.h"
 #include "app/common/trajectory_csv.h"
 #include "sim/caltraj.h"
+#include "sim/linear_theory.h"
 
 namespace agv {
 
@@ -33,6 +34,19 @@ void takeFigures(const TrajectoryStore& store, const TypeSummary& summary, int k
     result.fbcRmsDd = std::sqrt(sumSquares / (last + 1));
     result.fbcFinalDd = store.fbcErr[k][last][0];
     result.fbcFinalDth = store.fbcErr[k][last][1];
+}
+
+/// The theory's figures of each type.
+void addTheory(const Model& model, PointResult& result) {
+    const RunTheory theory = runTheory(model);
+    for (int k = 0; k < kVehicleTypeCount; ++k) {
+        const TypeTheory& t = theory.types[static_cast<size_t>(k)];
+        MechanismResult& m = result[static_cast<size_t>(k)];
+        m.hasTheory = true;
+        m.maxPoleReal = t.maxPoleReal;
+        m.settlingTime = t.figures.settlingTime;
+        m.theorySteadyDd = t.steady.defined ? t.steady.dd : std::nan("");
+    }
 }
 
 PointResult allWith(CellOutcome outcome, const std::string& reason) {
@@ -112,7 +126,12 @@ PointResult SweepRunner::run(const Scenario& scenario, const GridValues& values)
     CellOutcome cell = CellOutcome::kDone;
     std::string reason;
     if (!prepare(scenario, values, cell, reason)) return allWith(cell, reason);
+    PointResult result = computeRun();
+    if (theory_) addTheory(ctx_->model, result);
+    return result;
+}
 
+PointResult SweepRunner::computeRun() {
     AgvContext& ctx = *ctx_;
     const TrajectoryStore& store = *ctx.data.store;
     // The sweep runs its grid points side by side already: the types one after another.

@@ -47,6 +47,11 @@ struct MechanismResult {
     double fbcRmsDd = 0.0;
     /// dd [m] and dth [rad] with FBC on the last record.
     double fbcFinalDd = 0.0, fbcFinalDth = 0.0;
+    /// The linear theory of the grid point (docs/theory.md), when asked for and the
+    /// conditions were accepted: largest real part of the poles [1/s], 2 % settling time
+    /// [s] and the steady dd [m] (not defined: NaN).
+    bool hasTheory = false;
+    double maxPoleReal = 0.0, settlingTime = 0.0, theorySteadyDd = 0.0;
     /// Why the outcome is not done (one line; empty when done).
     std::string reason;
 };
@@ -92,13 +97,19 @@ class SweepRunner {
     /// they pass, else kScenarioRefused or kScenarioTooLong with a one-line reason.
     int check(const Scenario& scenario, const GridValues& values, std::string& reason);
 
+    /// Adds the linear theory to the results of run.
+    void setTheory(bool on) { theory_ = on; }
+
   private:
     /// Start-up state with fresh random numbers, then the checks; false when refused.
     bool prepare(const Scenario& scenario, const GridValues& values, CellOutcome& outcome,
                  std::string& reason);
+    /// The run of the prepared conditions.
+    PointResult computeRun();
 
     const SweepModel& model_;
     std::unique_ptr<AgvContext> ctx_;
+    bool theory_ = false;
 };
 
 }  // namespace agv

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -13,6 +14,8 @@ namespace agv {
 const char* const kSweepCsvHeader =
     "fn,zeta,error_size,type,outcome,records,end_time,nofbc_max_dd,nofbc_max_dth,fbc_max_dd,"
     "fbc_max_dth,fbc_rms_dd,fbc_final_dd,fbc_final_dth";
+
+const char* const kSweepTheoryColumns = ",max_pole_real,settling_time,theory_steady_dd";
 
 namespace {
 
@@ -45,7 +48,8 @@ bool parseKey(const std::string& line, RowKey& key) {
     return type == 1.0 || type == 2.0 || type == 3.0;
 }
 
-bool readRows(const std::string& path, std::vector<Row>& rows, std::string& error) {
+bool readRows(const std::string& path, std::vector<Row>& rows, std::string& headerLine,
+              std::string& error) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         error = "cannot read " + path;
@@ -58,11 +62,19 @@ bool readRows(const std::string& path, std::vector<Row>& rows, std::string& erro
         error = "cannot read " + path;
         return false;
     }
-    const std::string header = std::string(kSweepCsvHeader) + "\n";
+    const std::string plain = std::string(kSweepCsvHeader) + "\n";
+    const std::string withTheory = std::string(kSweepCsvHeader) + kSweepTheoryColumns + "\n";
+    const std::string header =
+        text.compare(0, withTheory.size(), withTheory) == 0 ? withTheory : plain;
     if (text.compare(0, header.size(), header) != 0) {
         error = path + " is not a sweep table (its first line is not the header)";
         return false;
     }
+    if (!headerLine.empty() && headerLine != header) {
+        error = path + " has other columns than the tables before it (--theory)";
+        return false;
+    }
+    headerLine = header;
     if (text.back() != '\n') {
         error = path + " ends in the middle of a row";
         return false;
@@ -108,7 +120,8 @@ bool sweepMetricValue(const MechanismResult& r, int column, double& value) {
     return true;
 }
 
-void appendSweepRows(std::string& out, const GridValues& values, const PointResult& result) {
+void appendSweepRows(std::string& out, const GridValues& values, const PointResult& result,
+                     bool theory) {
     const std::string point = shortestNumber(values.fn) + ',' + shortestNumber(values.zeta) + ',' +
                               shortestNumber(values.errorSize) + ',';
     for (int k = 0; k < 3; ++k) {
@@ -124,6 +137,12 @@ void appendSweepRows(std::string& out, const GridValues& values, const PointResu
         } else {
             out += ",,,,,,,,,";
         }
+        if (theory && r.hasTheory) {
+            for (const double figure : {r.maxPoleReal, r.settlingTime, r.theorySteadyDd})
+                out += ',' + (std::isnan(figure) ? std::string() : shortestNumber(figure));
+        } else if (theory) {
+            out += ",,,";
+        }
         out += '\n';
     }
 }
@@ -131,8 +150,9 @@ void appendSweepRows(std::string& out, const GridValues& values, const PointResu
 bool mergeSweepTables(const std::vector<std::string>& paths, std::string& merged,
                       std::string& error) {
     std::vector<Row> rows;
+    std::string header;
     for (const std::string& path : paths) {
-        if (!readRows(path, rows, error)) return false;
+        if (!readRows(path, rows, header, error)) return false;
     }
     // Every axis increases, so the grid order is the order of the values.
     std::stable_sort(rows.begin(), rows.end(),
@@ -154,7 +174,7 @@ bool mergeSweepTables(const std::vector<std::string>& paths, std::string& merged
                 std::to_string(3 * points) + "); is a shard missing?";
         return false;
     }
-    merged = std::string(kSweepCsvHeader) + "\n";
+    merged = header;
     for (const Row& row : rows)
         merged += row.text;
     return true;

@@ -12,6 +12,8 @@ namespace agv {
 
 /// Header line of the table (without the line break).
 extern const char* const kSweepCsvHeader;
+/// The columns --theory adds at the end of the header.
+extern const char* const kSweepTheoryColumns;
 
 /// Index of a figure column among the metrics (nofbc_max_dd ... fbc_final_dth); -1 when the
 /// name is none of them.
@@ -24,10 +26,13 @@ std::string sweepMetricNames();
 bool sweepMetricValue(const MechanismResult& result, int column, double& value);
 
 /// Appends the rows of types 1, 2 and 3 of one grid point. Runs without figures leave
-/// records, end_time and the figures empty.
-void appendSweepRows(std::string& out, const GridValues& values, const PointResult& result);
+/// records, end_time and the figures empty; with theory, the theory's columns follow
+/// (empty where the conditions were refused or the steady value is not defined).
+void appendSweepRows(std::string& out, const GridValues& values, const PointResult& result,
+                     bool theory = false);
 
-/// Merges shard tables (header and rows) into the table of the whole grid, in grid order.
+/// Merges shard tables (header and rows) into the table of the whole grid, in grid order;
+/// all with the theory's columns or all without.
 /// False with a one-line reason when a file cannot be read, is not such a table, or when
 /// files overlap or leave grid points out.
 bool mergeSweepTables(const std::vector<std::string>& paths, std::string& merged,

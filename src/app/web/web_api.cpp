@@ -4,11 +4,13 @@
 // simulation core is in this file.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/common/computation.h"
 #include "app/common/context.h"
@@ -22,6 +24,7 @@
 #include "draw/scene.h"
 #include "draw/window_keys.h"
 #include "path/curve_catalog.h"
+#include "sim/linear_theory.h"
 #include "sim/scenario.h"
 
 namespace {
@@ -166,7 +169,8 @@ Outcome refused(const agv::Refusal& refusal) {
 
 /// The scene of the session's run, and what its keys act on.
 agv::Scene sceneOf(const AgvContext& ctx) {
-    return agv::Scene{ctx.model.settings, ctx.model.path, *ctx.data.store, ctx.view};
+    return agv::Scene{ctx.model.settings, ctx.model.gains, ctx.model.path, *ctx.data.store,
+                      ctx.view};
 }
 
 agv::KeyAction applyKey(AgvContext& ctx, unsigned char key) {
@@ -188,6 +192,77 @@ agv::Scenario scenarioOf(int errorNumber, double v1, double v2, int curve, doubl
     scenario.fn = fn;
     scenario.zeta = zeta;
     return scenario;
+}
+
+std::string jsonPoles(const agv::Pole* poles, int n) {
+    std::string out = "[";
+    for (int i = 0; i < n; ++i) {
+        out += std::string(i > 0 ? "," : "") + "{\"re\":" + jsonNumber(poles[i].real()) +
+               ",\"im\":" + jsonNumber(poles[i].imag()) + "}";
+    }
+    return out + "]";
+}
+
+const char* pathShapeName(agv::PathShape shape) {
+    switch (shape) {
+        case agv::PathShape::kStraight:
+            return "straight";
+        case agv::PathShape::kCircle:
+            return "circle";
+        case agv::PathShape::kVarying:
+            break;
+    }
+    return "varying";
+}
+
+/// The theory of the current conditions as JSON (see agv_theory).
+std::string theoryJson(const WebSession& s) {
+    const AgvContext& ctx = s.ctx;
+    const agv::RunTheory theory = agv::runTheory(ctx.model);
+    const agv::TrajectoryStore& store = *ctx.data.store;
+    std::string out = "{\"computed\":" + std::string(s.computed ? "true" : "false");
+    out += ",\"path\":" + jsonString(pathShapeName(theory.path.shape));
+    out += ",\"kappa\":" + jsonNumber(theory.path.kappa);
+    out += ",\"stable\":" + std::string(theory.stable() ? "true" : "false");
+    out += ",\"dt\":" + jsonNumber(ctx.model.settings.dt) + ",\"types\":[";
+    for (int k = 0; k < agv::kVehicleTypeCount; ++k) {
+        const agv::TypeTheory& t = theory.types[static_cast<size_t>(k)];
+        out += std::string(k > 0 ? "," : "") + "{\"type\":" + std::to_string(k + 1);
+        out += ",\"stable\":" + std::string(t.stable() ? "true" : "false");
+        out += ",\"maxPoleReal\":" + jsonNumber(t.maxPoleReal);
+        out += ",\"lateralPoles\":" + jsonPoles(t.lateralPoles.data(), agv::kLateralStates);
+        out += ",\"alongPathPoles\":" + jsonPoles(t.alongPathPoles.data(), agv::kAlongPathStates);
+        out += ",\"slowestTimeConstant\":" + jsonNumber(t.slowestTimeConstant);
+        out +=
+            ",\"response\":{\"ofRunError\":" + std::string(t.figuresOfRunError ? "true" : "false") +
+            ",\"steady\":" + jsonNumber(t.figures.steady) +
+            ",\"peak\":" + jsonNumber(t.figures.peak) +
+            ",\"overshoot\":" + jsonNumber(t.figures.overshoot) +
+            ",\"settlingTime\":" + jsonNumber(t.figures.settlingTime) + "}";
+        out += ",\"steady\":{\"defined\":" + std::string(t.steady.defined ? "true" : "false") +
+               ",\"dd\":" + (t.steady.defined ? jsonNumber(t.steady.dd) : "null") +
+               ",\"dth\":" + (t.steady.defined ? jsonNumber(t.steady.dth) : "null") + "}";
+        if (s.computed) {
+            const int last = store.recordCount[k];
+            std::vector<double> dd(static_cast<size_t>(last) + 1);
+            agv::predictOffsets(ctx.model, k + 1, ctx.model.settings.dt, last, store.endTime[k],
+                                dd.data());
+            double peak = 0.0;
+            for (int n = 0; n <= last; ++n)
+                peak = std::max(peak, std::fabs(store.fbcErr[k][n][0]));
+            out += ",\"simulated\":{\"endTime\":" + jsonNumber(store.endTime[k]) +
+                   ",\"finalDd\":" + jsonNumber(store.fbcErr[k][last][0]) +
+                   ",\"finalDth\":" + jsonNumber(store.fbcErr[k][last][1]) +
+                   ",\"peakDd\":" + jsonNumber(peak) + "},\"predictedDd\":[";
+            for (int n = 0; n <= last; ++n)
+                out += (n > 0 ? "," : "") + jsonNumber(dd[static_cast<size_t>(n)]);
+            out += "]";
+        } else {
+            out += ",\"simulated\":null,\"predictedDd\":null";
+        }
+        out += "}";
+    }
+    return out + "]}";
 }
 
 }  // namespace
@@ -303,6 +378,19 @@ EMSCRIPTEN_KEEPALIVE const char* agv_state() {
               ",\"type\":" + std::to_string(type) +
               ",\"index\":" + std::to_string(ctx.view.motionIndex) +
               ",\"last\":" + std::to_string(last) + "}";
+    return s.reply.c_str();
+}
+
+/// The linear theory of the current conditions (docs/theory.md) as JSON: {computed, path
+/// ("straight", "circle", "varying"), kappa [1/m], stable, dt [s], types: [{type, stable,
+/// maxPoleReal, lateralPoles, alongPathPoles ([{re, im}] [1/s]), slowestTimeConstant [s],
+/// response {ofRunError, steady, peak [m], overshoot [ratio], settlingTime [s]}, steady
+/// {defined, dd [m], dth [rad]}, simulated {endTime, finalDd, finalDth, peakDd} and
+/// predictedDd (dd [m] at records 0..last: n·dt, the last at endTime), both null before a
+/// computation}]}. Numbers that are not finite (a design that does not settle) are null.
+EMSCRIPTEN_KEEPALIVE const char* agv_theory() {
+    WebSession& s = session();
+    s.reply = theoryJson(s);
     return s.reply.c_str();
 }
 

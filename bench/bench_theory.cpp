@@ -1,0 +1,53 @@
+// Cost of the linear theory of a run (docs/theory.md) against the run's own computation:
+// the poles, figures and steady values of the three types and the predicted dd at every
+// record, next to caltraj of the same conditions one type after another.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <vector>
+
+#include "path/arc_length.h"
+#include "sim/caltraj.h"
+#include "sim/feedback.h"
+#include "sim/linear_theory.h"
+
+namespace {
+
+/// Runs of caltraj timed for the reference.
+constexpr int kReferenceRuns = 5;
+
+void BM_TheoryOfDefaultCosineWithDrift(benchmark::State& bench) {
+    agv::Model model;
+    agv::RunData data;
+    model.settings.errorNumber = agv::MechanismError::kSteerDrift;
+    model.settings.steerDrift = 2.0 * agv::kRadPerDeg;
+    agv::setupPath(model, 1);
+    agv::designGains(model);
+    agv::buildArcTable(model, 1);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kReferenceRuns; ++i)
+        agv::caltraj(model, data, agv::TypeScheduling::kOneAfterAnother);
+    const double runSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
+        kReferenceRuns;
+
+    const agv::TrajectoryStore& store = *data.store;
+    std::vector<double> dd(agv::kMaxRecords);
+    for (auto _ : bench) {
+        const agv::RunTheory theory = agv::runTheory(model);
+        benchmark::DoNotOptimize(theory);
+        for (int k = 0; k < agv::kVehicleTypeCount; ++k) {
+            agv::predictOffsets(model, k + 1, model.settings.dt, store.recordCount[k],
+                                store.endTime[k], dd.data());
+            benchmark::DoNotOptimize(dd.data());
+        }
+    }
+    bench.counters["run_ms"] = 1e3 * runSeconds;
+    // Time per iteration over the run's time, in percent.
+    bench.counters["percent_of_run"] =
+        benchmark::Counter(runSeconds / 100.0, benchmark::Counter::kIsIterationInvariantRate |
+                                                   benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_TheoryOfDefaultCosineWithDrift)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

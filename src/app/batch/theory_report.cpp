@@ -1,0 +1,94 @@
+#include "app/batch/theory_report.h"
+
+#include <cmath>
+#include <string>
+
+#include "app/common/text_output.h"
+
+namespace agv {
+
+namespace {
+
+const char* const kTypeNames[kVehicleTypeCount] = {"2DW1C", "1FDW1FS", "1RDW1FS"};
+
+const char* shapeText(PathShape shape) {
+    switch (shape) {
+        case PathShape::kStraight:
+            return "straight path";
+        case PathShape::kCircle:
+            return "circle";
+        case PathShape::kVarying:
+            break;
+    }
+    return "curvature varies: linearised as a straight path";
+}
+
+void printPoles(std::ostream& out, const char* title, const Pole* poles, int n) {
+    printText(out, "  %-26s", title);
+    for (int i = 0; i < n; ++i) {
+        const Pole& p = poles[i];
+        if (p.imag() == 0.0) {
+            printText(out, " %.6g", p.real());
+        } else {
+            printText(out, " %.6g%+.6gi", p.real(), p.imag());
+        }
+    }
+    out << '\n';
+}
+
+/// Why the steady value is not defined.
+const char* undefinedReason(const RunTheory& theory, const TypeTheory& type,
+                            const SimulationSettings& settings) {
+    if (!type.stable()) return "not defined: unstable design";
+    if (settings.errorNumber == MechanismError::kSlip) return "not defined: random slip";
+    if (theory.path.shape == PathShape::kVarying) return "not defined: the curvature varies";
+    return "not defined";
+}
+
+void printSteadyRow(std::ostream& out, const char* name, double predicted, double simulated) {
+    printText(out, "  %-14s%16.6g%16.6g", name, predicted, simulated);
+    if (predicted != 0.0) {
+        printText(out, "%12.6g\n", simulated / predicted);
+    } else {
+        printText(out, "%12s\n", "-");
+    }
+}
+
+}  // namespace
+
+void writeTheoryReport(std::ostream& out, const RunTheory& theory,
+                       const SimulationSettings& settings, const TrajectoryStore& store) {
+    printText(out, "linear theory (docs/theory.md): %s, curvature %.6g 1/m\n",
+              shapeText(theory.path.shape), theory.path.kappa);
+    for (int k = 0; k < kVehicleTypeCount; ++k) {
+        const TypeTheory& t = theory.types[static_cast<size_t>(k)];
+        printText(out, "type %d (%s): %s, largest pole real part %.6g 1/s\n", k + 1, kTypeNames[k],
+                  t.stable() ? "stable" : "UNSTABLE", t.maxPoleReal);
+        printPoles(out, "lateral poles [1/s]:", t.lateralPoles.data(), kLateralStates);
+        printPoles(out, "along-path poles [1/s]:", t.alongPathPoles.data(), kAlongPathStates);
+        printText(out, "  %-26s %.6g s\n", "slowest time constant:", t.slowestTimeConstant);
+        printText(out, "  response to %s:\n",
+                  t.figuresOfRunError ? "the run's error" : "a unit heading-rate disturbance");
+        printText(out, "    peak %.6g m, overshoot ", t.figures.peak);
+        if (std::isnan(t.figures.overshoot)) {
+            out << "- (settles at 0)";
+        } else {
+            printText(out, "%.6g %%", 100.0 * t.figures.overshoot);
+        }
+        printText(out, ", 2 %% settling time %.6g s\n", t.figures.settlingTime);
+        const int last = store.recordCount[k];
+        const double dd = store.fbcErr[k][last][0];
+        const double dth = store.fbcErr[k][last][1];
+        if (!t.steady.defined) {
+            printText(out, "  steady dd, dth: %s; last record dd %.6g m, dth %.6g rad\n",
+                      undefinedReason(theory, t, settings), dd, dth);
+        } else {
+            printText(out, "  %-14s%16s%16s%12s\n", "steady", "predicted", "last record", "ratio");
+            printSteadyRow(out, "dd [m]", t.steady.dd, dd);
+            printSteadyRow(out, "dth [rad]", t.steady.dth, dth);
+        }
+        if (k + 1 < kVehicleTypeCount) out << '\n';
+    }
+}
+
+}  // namespace agv
