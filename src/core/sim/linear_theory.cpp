@@ -17,8 +17,8 @@ enum StateIndex : int { kDd = 0, kDth = 1, kQ = 2, kDs = 3, kIntDs = 4 };
 constexpr double kHorizonTimeConstants = 10.0;
 /// ... in at least this many steps, each at most kStepPerFastest of the fastest lateral
 /// time constant ...
-constexpr int kFigureSteps = 4000;
-constexpr double kStepPerFastest = 0.1;
+constexpr int kFigureSteps = 1000;
+constexpr double kStepPerFastest = 0.2;
 /// ... but never more than this many.
 constexpr int kFigureStepsMax = 20000;
 
@@ -149,8 +149,11 @@ void predictedFigures(ErrorDynamics e, TypeTheory& theory) {
         slowest = std::min(slowest, std::fabs(p.real()));
         fastestLateral = std::max(fastestLateral, std::abs(p));
     }
-    for (const Pole& p : theory.alongPathPoles)
-        slowest = std::min(slowest, std::fabs(p.real()));
+    // The along-path loop shows in dd only where it drives the lateral loop (on a circle).
+    if (anyNonZero(e.A, 0, kLateralStates, kLateralStates, kAlongPathStates)) {
+        for (const Pole& p : theory.alongPathPoles)
+            slowest = std::min(slowest, std::fabs(p.real()));
+    }
     const double horizon = kHorizonTimeConstants / slowest;
     double step = std::min(horizon / kFigureSteps, kStepPerFastest / fastestLateral);
     int count = static_cast<int>(std::ceil(horizon / step)) + 1;

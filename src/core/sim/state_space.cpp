@@ -14,7 +14,7 @@ namespace {
 using Complex = std::complex<double>;
 
 /// Bound on the iterations of the root finder; a multiple root converges only linearly.
-constexpr int kRootIterations = 1000;
+constexpr int kRootIterations = 40;
 /// The iteration stops once no root moves by more than this, relative to its size.
 constexpr double kRootStepTolerance = 1e-15;
 /// Roots of one cluster (a multiple root that rounding split) lie this close, relative to
@@ -172,9 +172,11 @@ std::vector<Complex> polynomialRoots(const std::vector<double>& coefficients) {
             const Complex step = dp == 0.0 ? 1.0 / repulsion : newton / (1.0 - newton * repulsion);
             if (!std::isfinite(step.real()) || !std::isfinite(step.imag())) continue;
             z[k] -= step;
-            largestStep = std::max(largestStep, std::abs(step) / std::max(1.0, std::abs(z[k])));
+            // Squared sizes: no square roots in the loop.
+            largestStep =
+                std::max(largestStep, std::norm(step) / std::max(1.0, std::norm(z[k])));
         }
-        if (largestStep <= kRootStepTolerance) break;
+        if (largestStep <= kRootStepTolerance * kRootStepTolerance) break;
     }
     mergeClusters(z);
     return z;
