@@ -173,8 +173,7 @@ std::vector<Complex> polynomialRoots(const std::vector<double>& coefficients) {
             if (!std::isfinite(step.real()) || !std::isfinite(step.imag())) continue;
             z[k] -= step;
             // Squared sizes: no square roots in the loop.
-            largestStep =
-                std::max(largestStep, std::norm(step) / std::max(1.0, std::norm(z[k])));
+            largestStep = std::max(largestStep, std::norm(step) / std::max(1.0, std::norm(z[k])));
         }
         if (largestStep <= kRootStepTolerance * kRootStepTolerance) break;
     }
