@@ -14,10 +14,10 @@ namespace {
 enum StateIndex : int { kDd = 0, kDth = 1, kQ = 2, kDs = 3, kIntDs = 4 };
 
 /// The figures look this many of the slowest time constants ahead ...
-constexpr double kHorizonTimeConstants = 10.0;
+constexpr double kHorizonTimeConstants = 20.0;
 /// ... in at least this many steps, each at most kStepPerFastest of the fastest lateral
 /// time constant ...
-constexpr int kFigureSteps = 1000;
+constexpr int kFigureSteps = 300;
 constexpr double kStepPerFastest = 0.2;
 /// ... but never more than this many.
 constexpr int kFigureStepsMax = 20000;
@@ -165,7 +165,9 @@ void predictedFigures(ErrorDynamics e, TypeTheory& theory) {
     for (int i = 0; i < count; ++i)
         t[static_cast<size_t>(i)] = i * step;
 
-    std::vector<double> dd = responseOnGrid(e, step, count);
+    // Without any error input the response is 0 at once: no need to compute it.
+    const bool driven = std::any_of(e.b, e.b + kErrorStates, [](double v) { return v != 0.0; });
+    std::vector<double> dd = driven ? responseOnGrid(e, step, count) : std::vector<double>{};
     theory.figuresOfRunError = std::any_of(dd.begin(), dd.end(), [](double v) { return v != 0.0; });
     if (!theory.figuresOfRunError) {
         std::fill(e.b, e.b + kErrorStates, 0.0);
