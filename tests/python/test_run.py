@@ -91,3 +91,24 @@ def test_catalogue_matches_what_run_accepts():
     with pytest.raises(agvsim.Refused) as refused:
         agvsim.run(error=1, error_values=(1,))
     assert refused.value.field == "error_values"
+
+
+def test_theory_beside_the_run_predicts_what_the_vehicles_do():
+    # A 0.5° drift on a straight path: types 2 and 3 settle where the theory says.
+    conditions = dict(error=3, error_values=(0.5,), curve=1, curve_params=(0,))
+    run = agvsim.run(**conditions)
+    alone = agvsim.theory(**conditions)
+    assert run.theory["path"] == alone["path"] == "straight"
+    for vehicle_type in (2, 3):
+        predicted = run.theory["types"][vehicle_type]
+        numpy.testing.assert_array_equal(
+            predicted["lateral_poles"], alone["types"][vehicle_type]["lateral_poles"]
+        )
+        assert predicted["stable"] and predicted["max_pole_real"] < 0
+        simulated = run[vehicle_type].fbc_dd
+        assert len(predicted["predicted_dd"]) == len(simulated)
+        gap = numpy.abs(predicted["predicted_dd"] - simulated).max()
+        assert gap < 0.02 * numpy.abs(simulated).max()
+        assert predicted["steady_dd"] == pytest.approx(simulated[-1], rel=0.02)
+    # A design the core accepts but that cannot hold the path.
+    assert not agvsim.theory(fn=-1.0)["stable"]

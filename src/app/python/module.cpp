@@ -2,10 +2,12 @@
 // and applied through the core's one way in, computed with the GIL released, and the
 // recorded samples handed over as NumPy arrays. The Python package (agvsim/__init__.py)
 // puts these in Python's words.
+#include <pybind11/complex.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <complex>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -18,6 +20,7 @@
 #include "app/common/text_output.h"
 #include "app/common/trajectory_csv.h"
 #include "path/curve_catalog.h"
+#include "sim/linear_theory.h"
 #include "sim/mechanism_error.h"
 #include "sim/scenario.h"
 
@@ -76,7 +79,7 @@ const agv::AgvContext& startup() {
 class Computation {
   public:
     Computation(int error, const std::vector<double>& errorValues, int curve,
-                const std::vector<double>& curveParams, double fn, double zeta)
+                const std::vector<double>& curveParams, double fn, double zeta, bool compute)
         : ctx_(std::make_unique<agv::AgvContext>()) {
         agv::Scenario scenario;
         scenario.error = agv::mechanismErrorOf(error);
@@ -93,9 +96,10 @@ class Computation {
         ctx_->model.tables = start.model.tables;
         agv::initialiseRun(*ctx_);
         refusal_ = agv::useScenario(*ctx_, scenario);
-        if (!refusal_.accepted()) return;
+        if (!refusal_.accepted() || !compute) return;
         py::gil_scoped_release release;
         outcome_ = agv::computeTrajectories(*ctx_);
+        computed_ = true;
     }
 
     bool refused() const { return !refusal_.accepted(); }
@@ -181,11 +185,54 @@ class Computation {
         return types;
     }
 
+    /// The linear theory of the feedback vehicles (docs/theory.md); after a computation
+    /// with the predicted dd on the record times of each type.
+    py::dict theory() const {
+        const agv::RunTheory theory = agv::runTheory(ctx_->model);
+        const char* shapes[] = {"straight", "circle", "varying"};
+        py::dict result;
+        result["path"] = shapes[static_cast<int>(theory.path.shape)];
+        result["kappa"] = theory.path.kappa;
+        result["stable"] = theory.stable();
+        py::list types;
+        for (const agv::TypeTheory& t : theory.types) {
+            py::dict type;
+            type["lateral_poles"] = py::array_t<std::complex<double>>(
+                static_cast<py::ssize_t>(t.lateralPoles.size()), t.lateralPoles.data());
+            type["along_path_poles"] = py::array_t<std::complex<double>>(
+                static_cast<py::ssize_t>(t.alongPathPoles.size()), t.alongPathPoles.data());
+            type["max_pole_real"] = t.maxPoleReal;
+            type["stable"] = t.stable();
+            type["slowest_time_constant"] = t.slowestTimeConstant;
+            type["steady_dd"] = t.steady.defined ? py::cast(t.steady.dd) : py::none();
+            type["steady_dth"] = t.steady.defined ? py::cast(t.steady.dth) : py::none();
+            type["response_of_run_error"] = t.figuresOfRunError;
+            type["response_steady"] = t.figures.steady;
+            type["peak"] = t.figures.peak;
+            type["overshoot"] = t.figures.overshoot;
+            type["settling_time"] = t.figures.settlingTime;
+            const int k = t.vehicleType - 1;
+            if (computed_ && recorded(k)) {
+                const agv::TrajectoryStore& store = *ctx_->data.store;
+                const int last = store.recordCount[k];
+                py::array_t<double> dd(static_cast<py::ssize_t>(last + 1));
+                agv::predictOffsets(ctx_->model, t.vehicleType, ctx_->model.settings.dt, last,
+                                    store.endTime[k], dd.mutable_data());
+                type["predicted_dd"] = dd;
+            } else {
+                type["predicted_dd"] = py::none();
+            }
+            types.append(type);
+        }
+        result["types"] = types;
+        return result;
+    }
+
   private:
     /// Whether type index k has records to hand over: all types when done or diverged;
     /// after an overflow, only the types before the one that ran out.
     bool recorded(int k) const {
-        if (refused()) return false;
+        if (refused() || !computed_) return false;
         if (outcome_.status != agv::RunStatus::kStoreOverflow) return true;
         return k < outcome_.vehicleType - 1;
     }
@@ -193,6 +240,7 @@ class Computation {
     std::unique_ptr<agv::AgvContext> ctx_;
     agv::Refusal refusal_;
     agv::RunOutcome outcome_;
+    bool computed_ = false;
 };
 
 py::list curveCatalog() {
@@ -227,9 +275,9 @@ PYBIND11_MODULE(_agvsim, m) {
     m.doc() = "The C++ simulator behind the agvsim package; use agvsim, not this module.";
     py::class_<Computation>(m, "Computation")
         .def(py::init<int, const std::vector<double>&, int, const std::vector<double>&, double,
-                      double>(),
+                      double, bool>(),
              py::arg("error"), py::arg("error_values"), py::arg("curve"), py::arg("curve_params"),
-             py::arg("fn"), py::arg("zeta"))
+             py::arg("fn"), py::arg("zeta"), py::arg("compute") = true)
         .def_property_readonly("refused", &Computation::refused)
         .def_property_readonly("path_too_long", &Computation::pathTooLong)
         .def_property_readonly("refusal_reason", &Computation::refusalReason)
@@ -240,7 +288,8 @@ PYBIND11_MODULE(_agvsim, m) {
         .def_property_readonly("failed_type", &Computation::failedType)
         .def("samples", &Computation::samples, py::arg("type"))
         .def("csv", &Computation::csv)
-        .def("summary", &Computation::summary);
+        .def("summary", &Computation::summary)
+        .def("theory", &Computation::theory);
     m.def("curve_catalog", &curveCatalog);
     m.def("error_catalog", &errorCatalog);
     m.attr("SAMPLE_COLUMNS") = kSampleColumns;

@@ -20,6 +20,14 @@ from ._agvsim import Computation as _Computation
 from ._agvsim import SAMPLE_COLUMNS as _SAMPLE_COLUMNS
 from ._agvsim import curve_catalog as _curve_catalog
 from ._agvsim import error_catalog as _error_catalog
+from ._sweep import (
+    SWEEP_COLUMNS,
+    SweepTable,
+    merge_shards,
+    sweep,
+    sweep_on_dask,
+    sweep_shard,
+)
 
 
 __all__ = [
@@ -33,9 +41,12 @@ __all__ = [
     "SweepTable",
     "curves",
     "errors",
+    "merge_shards",
     "run",
     "sweep",
     "sweep_on_dask",
+    "sweep_shard",
+    "theory",
 ]
 
 #: Names of the sample columns, as in the header of agvsim-batch's CSV (after type, record).
@@ -160,6 +171,15 @@ class Run:
         """The CSV of to_csv as bytes."""
         return self._computation.csv()
 
+    @property
+    def theory(self):
+        """The linear theory beside the simulation: what ``agvsim.theory()`` gives, with
+        ``predicted_dd`` per type on the run's record times (the same length as
+        ``run[type].fbc_dd``)."""
+        result = self._computation.theory()
+        result["types"] = dict(zip(VEHICLE_TYPES, result["types"]))
+        return result
+
     def summary(self):
         """What ``agvsim-batch --summary`` prints, as numbers: per type a dict with
         ``records``, ``end_time``, the final poses (``final_theory_x``, ...) and the
@@ -199,28 +219,8 @@ def _values(name, values):
         raise TypeError(f"{name} takes numbers, not {values!r}") from None
 
 
-def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0):
-    """Computes the three vehicle types under one set of conditions.
-
-    Args:
-        error: mechanism error 0 to 5 (see ``errors()``): 0 none, 1 rear wheel radii,
-            2 front wheel radius, 3 steering angle drift, 4 WheelBase and Tread,
-            5 random drive-wheel slip.
-        error_values: its size in percent, degrees for error 3: two values for errors 1
-            and 4 (left, right; WBerr, TRerr), one for 2, 3 and 5; omitted: 0.
-        curve: path curve 1-4 or 11-16 (see ``curves()``).
-        curve_params: its constants in the order of ``curves()``; constants missing at the
-            end, or all when None, keep their start-up values.
-        fn: natural frequency of the feedback system [Hz].
-        zeta: damping ratio of the feedback system.
-
-    Returns:
-        a Run.
-
-    Raises:
-        Refused: a value the console dialogue refuses (its ``field`` says which argument).
-        PathTooLong: the path is longer than the 60 m the simulator records.
-    """
+def _computation(error, error_values, curve, curve_params, fn, zeta, compute):
+    """The core's computation of these conditions, or the exception of their refusal."""
     values = _values("error_values", error_values)
     params = _values("curve_params", curve_params)
     counts = {number: count for number, _, count, _ in _error_catalog()}
@@ -237,11 +237,57 @@ def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0):
             "",
             "curve_params",
         )
-    computation = _Computation(int(error), values, int(curve), params, float(fn), float(zeta))
+    computation = _Computation(
+        int(error), values, int(curve), params, float(fn), float(zeta), compute
+    )
     if computation.refused:
         kind = PathTooLong if computation.path_too_long else Refused
         raise kind(computation.refusal_reason, computation.refusal_message, computation.refusal_field)
-    return Run(computation)
+    return computation
+
+
+def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0):
+    """Computes the three vehicle types under one set of conditions.
+
+    Args:
+        error: mechanism error 0 to 5 (see ``errors()``): 0 none, 1 rear wheel radii,
+            2 front wheel radius, 3 steering angle drift, 4 WheelBase and Tread,
+            5 random drive-wheel slip.
+        error_values: its size in percent, degrees for error 3: two values for errors 1
+            and 4 (left, right; WBerr, TRerr), one for 2, 3 and 5; omitted: 0.
+        curve: path curve 1-4 or 11-16 (see ``curves()``).
+        curve_params: its constants in the order of ``curves()``; constants missing at the
+            end, or all when None, keep their start-up values.
+        fn: natural frequency of the feedback system [Hz].
+        zeta: damping ratio of the feedback system.
+
+    Returns:
+        a Run; ``run.theory`` holds the linear theory beside it.
+
+    Raises:
+        Refused: a value the console dialogue refuses (its ``field`` says which argument).
+        PathTooLong: the path is longer than the 60 m the simulator records.
+    """
+    return Run(_computation(error, error_values, curve, curve_params, fn, zeta, True))
+
+
+def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0):
+    """The linear theory of the feedback design under these conditions, without running
+    the simulation (docs/theory.md derives it). Takes the arguments of ``run()``.
+
+    Returns a dict: ``path`` (``straight``, ``circle`` or ``varying``), ``kappa`` [1/m],
+    ``stable``, and ``types``, per vehicle type 1-3 a dict with ``lateral_poles`` and
+    ``along_path_poles`` (complex NumPy arrays [1/s], computed from the designed gains),
+    ``max_pole_real``, ``stable``, ``slowest_time_constant`` [s], ``steady_dd`` [m] and
+    ``steady_dth`` [rad] (None where not defined: a path of varying curvature, the random
+    slip, an unstable design), ``peak``, ``overshoot``, ``settling_time`` [s] of the
+    predicted response (``response_of_run_error`` False when the error leaves dd at 0 and
+    the figures are of a unit heading-rate disturbance), and ``predicted_dd`` (None here;
+    ``run.theory`` has it on the run's record times).
+    """
+    result = _computation(error, error_values, curve, curve_params, fn, zeta, False).theory()
+    result["types"] = dict(zip(VEHICLE_TYPES, result["types"]))
+    return result
 
 
 class CurveConstant:
