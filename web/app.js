@@ -48,7 +48,7 @@ const UI = {
     failedLoad: 'シミュレータを読み込めない（ページを再読み込み）',
     keyHelp: "キー: '1' '2' '3' AGVのタイプ選択　's' 運動継続　'0' 運動初期に戻す　'x' 'X' 'y' 'Y' 図の左右上下移動　'w' 'W' 図の縮小拡大　't' 理論予測の表示切替　'c' 'e' 'f' 経路・AGV誤差・FBゲインの変更へ",
     keys: { 1: 'タイプ1 (2DW1C)', 2: 'タイプ2 (1FDW1FS)', 3: 'タイプ3 (1RDW1FS)', s: '運動を進める', 0: '運動初期に戻す',
-            x: '図を左へ', X: '図を右へ', y: '図を下へ', Y: '図を上へ', w: '縮小', W: '拡大' },
+            x: '図を左へ', X: '図を右へ', y: '図を下へ', Y: '図を上へ', w: '縮小', W: '拡大', t: '理論予測の表示切替' },
     helpTitle: '図の見方',
     help: [
       ['赤', '理論上のAGV：経路を誤差なく走る基準'],
@@ -63,6 +63,23 @@ const UI = {
     ],
     advice: { error: '誤差の値を変えて計算し直す', curve: '経路の定数を変えて計算し直す',
               feedback: 'fn・ζを変えて計算し直す', all: '誤差を小さくするか fn を変えて計算し直す' },
+    theory: {
+      title: '理論予測（線形理論）', table: '定常値と最大値：理論予測と計算結果（FBCあり）',
+      type: (k) => `タイプ${k} ${TYPE_NAMES[k - 1]}`, quantity: '量',
+      stable: '設計は安定：3タイプとも全ての極の実部が負（網掛けの左半平面）',
+      unstable: (ks) => `設計は不安定：タイプ${ks.join('，')}に実部が正の極がある．誤差は時間とともに拡大する（fn・ζを正にして計算し直す）`,
+      splane: 's平面の極．網掛け：安定領域 Re s < 0', lateral: '横方向ループの極（dd, dth）', along: '経路方向ループの極（ds）',
+      legendShape: '○ 横方向ループの極，□ 経路方向ループの極．大きい印ほど小さい番号のタイプ',
+      poles: (k, lat, al) => `タイプ${k}：横方向 ${lat}；経路方向 ${al} [1/s]`,
+      runResponse: '今回の誤差に対する FBCありの dd(t) の予測 [m]．横軸 時間 [s]',
+      unitResponse: '今回の誤差では dd は 0 のまま．代わりに向きの変化率への単位外乱に対する dd(t) [m/(rad/s)]．横軸 時間 [s]',
+      noResponse: '不安定な設計では dd は収束しない（応答は描かない）',
+      figures: (k, f) => `タイプ${k}：最大 |dd| ${f.peak}，行き過ぎ ${f.overshoot}，2%整定時間 ${f.settling}`,
+      diverges: (k) => `タイプ${k}：不安定（dd は発散する）`,
+      rows: ['定常 dd 予測 [m]', '終点 dd 計算 [m]', '定常 dth 予測 [°]', '終点 dth 計算 [°]', '最大 |dd| 予測 [m]', '最大 |dd| 計算 [m]'],
+      notDefined: '定義されない', diverging: '発散', seconds: '秒', stop: '．',
+      why: '「定義されない」：曲率が変わる経路，ランダム滑り，不安定な設計では定常値はない',
+    },
   },
   en: {
     title: 'AGV mechanism errors, trajectory errors and feedback control', language: 'Language',
@@ -77,7 +94,8 @@ const UI = {
     failedLoad: 'The simulator could not be loaded (reload the page).',
     keyHelp: "Keys: '1' '2' '3' vehicle type   's' advance   '0' back to the start   'x' 'X' 'y' 'Y' move the picture   'w' 'W' zoom out/in   't' theory on/off   'c' 'e' 'f' change the path, errors or gains",
     keys: { 1: 'Type 1 (2DW1C)', 2: 'Type 2 (1FDW1FS)', 3: 'Type 3 (1RDW1FS)', s: 'Advance the motion', 0: 'Back to the start',
-            x: 'Move picture left', X: 'Move picture right', y: 'Move picture down', Y: 'Move picture up', w: 'Zoom out', W: 'Zoom in' },
+            x: 'Move picture left', X: 'Move picture right', y: 'Move picture down', Y: 'Move picture up', w: 'Zoom out', W: 'Zoom in',
+            t: 'Show or hide the theory\u2019s prediction' },
     helpTitle: 'What the picture shows',
     help: [
       ['red', 'the ideal AGV: follows the path without error (the reference)'],
@@ -92,6 +110,23 @@ const UI = {
     ],
     advice: { error: 'Change the error values and compute again.', curve: 'Change the path\u2019s constants and compute again.',
               feedback: 'Change fn or ζ and compute again.', all: 'Make the error smaller or change fn, and compute again.' },
+    theory: {
+      title: 'Theory (linear prediction)', table: 'Steady and largest errors: predicted and simulated (with FBC)',
+      type: (k) => `Type ${k} ${TYPE_NAMES[k - 1]}`, quantity: 'Quantity',
+      stable: 'The design is stable: every pole of the three types has a negative real part (the shaded left half-plane).',
+      unstable: (ks) => `The design is unstable: type ${ks.join(', ')} ${ks.length > 1 ? 'have' : 'has'} a pole with a positive real part, so the errors grow with time (make fn and ζ positive and compute again).`,
+      splane: 'Poles in the s-plane; shaded: the stable region Re s < 0', lateral: 'lateral loop poles (dd, dth)', along: 'along-path loop poles (ds)',
+      legendShape: '○ lateral loop poles, □ along-path loop poles; the larger the mark, the lower the type number',
+      poles: (k, lat, al) => `Type ${k}: lateral ${lat}; along-path ${al} [1/s]`,
+      runResponse: 'Predicted dd(t) with FBC after this run\u2019s error [m]; time [s] across',
+      unitResponse: 'This run\u2019s error leaves dd at 0; shown instead: dd(t) after a unit heading-rate disturbance [m per rad/s]; time [s] across',
+      noResponse: 'An unstable design does not settle: no response is drawn',
+      figures: (k, f) => `Type ${k}: largest |dd| ${f.peak}, overshoot ${f.overshoot}, 2 % settling time ${f.settling}`,
+      diverges: (k) => `Type ${k}: unstable (dd grows without bound)`,
+      rows: ['Steady dd, predicted [m]', 'Final dd, simulated [m]', 'Steady dth, predicted [°]', 'Final dth, simulated [°]', 'Largest |dd|, predicted [m]', 'Largest |dd|, simulated [m]'],
+      notDefined: 'not defined', diverging: 'diverges', seconds: 's', stop: '. ',
+      why: '\u201cNot defined\u201d: there is no steady value on a path of varying curvature, for the random slip, or for an unstable design.',
+    },
   },
 };
 const TYPE_NAMES = ['2DW1C', '1FDW1FS', '1RDW1FS'];
@@ -340,11 +375,12 @@ async function compute(viewArgs) {
   if (shown) shown.end();
   shown = job.core;
   refillSpare();
-  run = { form, numbers: n, report: reply.report, facts: reply.facts, type: out.picture.state.type };
+  run = { form, numbers: n, report: reply.report, facts: reply.facts, type: out.picture.state.type, theory: out.theory };
   view = viewArgs ? { zoom: viewArgs[2], x: viewArgs[3], y: viewArgs[4] } : { zoom: 0, x: 0, y: 0 };
   showStatus('');
   showPicture(out.picture);
   showRun();
+  showTheory();
   writeAddress(Boolean(viewArgs));
   return true;
 }
@@ -395,11 +431,11 @@ function englishReport(r) {
 }
 
 const DEG = 180 / Math.PI;
+// Four significant digits: the errors with feedback are often a thousand times smaller.
+const sig = (v) => (v !== 0 && Math.abs(v) < 1e-4 ? readable(v) : String(Number(v.toPrecision(4))));
 function summaryText(r) {
   const k = (picture ? picture.state.type : r.type) - 1;
   const s = r.facts.types[k];
-  // Four significant digits: the errors with feedback are often a thousand times smaller.
-  const sig = (v) => (v !== 0 && Math.abs(v) < 1e-4 ? readable(v) : String(Number(v.toPrecision(4))));
   const d = (v) => sig(v), a = (v) => sig(v * DEG);
   if (lang === 'ja') {
     return `タイプ${k + 1} ${TYPE_NAMES[k]}，経路 ${curveLine(r.numbers, 'ja')}，誤差 ${errorLine(r.numbers, 'ja')}．` +
@@ -420,6 +456,196 @@ function showRun() {
   $('report').textContent = lang === 'ja' ? pageLine(run.report.trim()) : englishReport(run);
   $('summary').textContent = summaryText(run);
   noteStale();
+}
+
+// ---- the theory panel -------------------------------------------------------------------
+
+// The types' marks in the theory's drawings: colour, mark size, dash of the response.
+const TYPE_STYLE = [{ color: '#c0392b', r: 9, dash: [] }, { color: '#1f5fbf', r: 6, dash: [7, 4] },
+                    { color: '#8e44ad', r: 3, dash: [2, 3] }];
+
+const poleText = (p) => {
+  const re = sig(p.re), im = Math.abs(p.im);
+  return im < 1e-9 * Math.max(1, Math.abs(p.re)) ? re : `${re} ${p.im < 0 ? '\u2212' : '+'} ${sig(im)}i`;
+};
+const unstableTypes = (th) => th.types.filter((t) => !t.stable).map((t) => t.type);
+// The run's error drives dd in some type: its predicted dd(t) is drawn; else the unit response.
+const ofRunError = (th) => th.types.some((t) => t.response.ofRunError);
+
+// A canvas sized to its box at the screen's pixel ratio; returns its context in CSS pixels.
+function theoryContext(c) {
+  const ratio = window.devicePixelRatio || 1;
+  const w = Math.max(1, c.clientWidth), h = Math.max(1, c.clientHeight);
+  if (c.width !== Math.round(w * ratio)) { c.width = Math.round(w * ratio); c.height = Math.round(h * ratio); }
+  const g = c.getContext('2d');
+  g.setTransform(ratio, 0, 0, ratio, 0, 0);
+  g.fillStyle = '#fff';
+  g.fillRect(0, 0, w, h);
+  g.font = '11px sans-serif';
+  g.textAlign = 'left';
+  return { g, w, h };
+}
+
+// The s-plane: the stable half shaded, each type's lateral poles as circles and along-path
+// poles as squares, concentric where types share a pole.
+function drawSPlane(th) {
+  const { g, w, h } = theoryContext($('splane'));
+  const poles = th.types.flatMap((t) => [...t.lateralPoles, ...t.alongPathPoles]).filter((p) => p.re !== null && p.im !== null);
+  let re0 = Math.min(0, ...poles.map((p) => p.re)), re1 = Math.max(0, ...poles.map((p) => p.re));
+  const reSpan = re1 - re0 || 1;
+  re0 -= 0.12 * reSpan;
+  re1 += 0.12 * reSpan;
+  const im1 = Math.max(0.3 * reSpan, ...poles.map((p) => Math.abs(p.im) * 1.25));
+  const m = 14;
+  const x = (re) => m + ((re - re0) / (re1 - re0)) * (w - 2 * m);
+  const y = (im) => h / 2 - (im / im1) * (h / 2 - m);
+  g.fillStyle = '#d8eedd';
+  g.fillRect(0, 0, x(0), h);
+  g.strokeStyle = '#555';
+  g.lineWidth = 1;
+  g.beginPath();
+  g.moveTo(0, y(0)); g.lineTo(w, y(0)); g.moveTo(x(0), 0); g.lineTo(x(0), h);
+  g.stroke();
+  g.fillStyle = '#222';
+  g.textAlign = 'right';
+  g.fillText('Re', w - 2, y(0) - 4);
+  if (re1 > 0) g.fillText(sig(re1), w - 2, y(0) + 14);
+  g.textAlign = 'left';
+  g.fillText('Im', x(0) + 4, 11);
+  g.fillText(sig(im1), x(0) + 4, 24);
+  if (re0 < 0) g.fillText(sig(re0), 2, y(0) + 14);
+  th.types.forEach((t, k) => {
+    const st = TYPE_STYLE[k];
+    g.strokeStyle = st.color;
+    g.fillStyle = st.color;
+    g.lineWidth = 2;
+    const mark = (p, square) => {
+      if (p.re === null || p.im === null) return;
+      g.beginPath();
+      if (square) g.rect(x(p.re) - st.r, y(p.im) - st.r, 2 * st.r, 2 * st.r);
+      else g.arc(x(p.re), y(p.im), st.r, 0, 2 * Math.PI);
+      if (k === 2) g.fill(); else g.stroke();
+    };
+    t.lateralPoles.forEach((p) => mark(p, false));
+    t.alongPathPoles.forEach((p) => mark(p, true));
+  });
+}
+
+// The predicted response of each type: dd(t) of the run's error over the run, or the unit
+// heading-rate disturbance's over its horizon.
+function drawResponse(th) {
+  const { g, w, h } = theoryContext($('response'));
+  const ofRun = ofRunError(th);
+  const curves = th.types.map((t) => {
+    if (ofRun) return t.predictedCurve.filter(([, v]) => v !== null && Number.isFinite(v));
+    if (!t.response.unit) return [];
+    const n = t.response.unit.dd.length - 1;
+    return t.response.unit.dd.map((v, i) => [(i * t.response.unit.horizon) / n, v]);
+  });
+  const all = curves.flat();
+  if (!all.length) return;
+  const t1 = Math.max(...all.map((p) => p[0])) || 1;
+  let v0 = Math.min(0, ...all.map((p) => p[1])), v1 = Math.max(0, ...all.map((p) => p[1]));
+  if (v1 - v0 === 0) { v0 -= 1e-3; v1 += 1e-3; }
+  const left = 8, right = 8, top = 16, bottom = 16;
+  const x = (t) => left + (t / t1) * (w - left - right);
+  const y = (v) => top + ((v1 - v) / (v1 - v0)) * (h - top - bottom);
+  g.strokeStyle = '#555';
+  g.lineWidth = 1;
+  g.beginPath();
+  g.moveTo(left, y(0)); g.lineTo(w - right, y(0)); g.moveTo(left, top - 8); g.lineTo(left, h - bottom + 8);
+  g.stroke();
+  g.fillStyle = '#222';
+  g.fillText(`${sig(v1)}`, left + 4, 11);
+  g.fillText(`${sig(v0)}`, left + 4, h - 4);
+  g.textAlign = 'right';
+  g.fillText(`${sig(t1)} s`, w - right, y(0) - 4);
+  curves.forEach((c, k) => {
+    if (!c.length) return;
+    g.strokeStyle = TYPE_STYLE[k].color;
+    g.lineWidth = 2;
+    g.setLineDash(TYPE_STYLE[k].dash);
+    g.beginPath();
+    c.forEach(([t, v], i) => (i ? g.lineTo(x(t), y(v)) : g.moveTo(x(t), y(v))));
+    g.stroke();
+  });
+  g.setLineDash([]);
+}
+
+function drawTheory() {
+  if (!run || !run.theory || $('theory').hidden || !$('theoryPanel').open) return;
+  drawSPlane(run.theory);
+  drawResponse(run.theory);
+}
+
+let theoryOpened = false;
+function showTheory() {
+  const th = run && run.theory;
+  $('theory').hidden = !th;
+  if (!th) return;
+  const T = UI[lang].theory;
+  // Open at the first run on screens with room beside the picture; closed on phones.
+  if (!theoryOpened) { theoryOpened = true; $('theoryPanel').open = window.innerWidth >= 760; }
+  $('theoryTitle').textContent = T.title;
+  const bad = unstableTypes(th);
+  $('theoryVerdict').textContent = bad.length ? T.unstable(bad) : T.stable;
+  $('theoryVerdict').classList.toggle('alarm', bad.length > 0);
+  $('splane').setAttribute('aria-label', T.splane);
+  $('splaneLegend').replaceChildren(...[1, 2, 3].map((k) => {
+    const li = document.createElement('li'), mark = document.createElement('span');
+    mark.textContent = k === 3 ? '\u25cf' : '\u25cb';
+    mark.style.color = TYPE_STYLE[k - 1].color;
+    mark.setAttribute('aria-hidden', 'true');
+    li.append(mark, ` ${T.type(k)}`);
+    return li;
+  }), Object.assign(document.createElement('li'), { textContent: T.legendShape }));
+  const list = (ps) => ps.map(poleText).join(', ');
+  const sentences = (parts) => parts.join(T.stop).trim() + T.stop.trim();
+  $('splaneText').textContent = sentences([T.splane, ...th.types.map((t) => T.poles(t.type, list(t.lateralPoles), list(t.alongPathPoles)))]);
+  const run1 = ofRunError(th);
+  $('response').setAttribute('aria-label', run1 ? T.runResponse : T.unitResponse);
+  const fig = (t) => {
+    const f = t.response;
+    if (!t.stable) return T.diverges(t.type);
+    const num = (v, unit) => (v === null ? T.notDefined : `${sig(v)}${unit}`);
+    return T.figures(t.type, { peak: num(f.peak, run1 ? ' m' : ''), overshoot: f.overshoot === null ? T.notDefined : `${sig(100 * f.overshoot)} %`,
+                               settling: num(f.settlingTime, ` ${T.seconds}`) });
+  };
+  const anyStable = th.types.some((t) => t.stable);
+  $('responseText').textContent = sentences([run1 || anyStable ? (run1 ? T.runResponse : T.unitResponse) : T.noResponse, ...th.types.map(fig)]);
+  // The table: predicted beside simulated, per type; values as the summary shows them.
+  const head = document.createElement('tr');
+  head.append(...[T.quantity, ...[1, 2, 3].map(T.type)].map((text) => {
+    const c = document.createElement('th');
+    c.scope = 'col';
+    c.textContent = text;
+    return c;
+  }));
+  const cell = (t, q) => {
+    const undef = t.steady.defined ? null : T.notDefined;
+    switch (q) {
+      case 0: return undef || sig(t.steady.dd);
+      case 1: return sig(t.simulated.finalDd);
+      case 2: return undef || sig(t.steady.dth * DEG);
+      case 3: return sig(t.simulated.finalDth * DEG);
+      case 4: return Number.isFinite(t.predictedPeak) && t.stable ? sig(t.predictedPeak) : T.diverging;
+      default: return sig(t.simulated.peakDd);
+    }
+  };
+  $('theoryWhy').hidden = th.types.every((t) => t.steady.defined);
+  $('theoryWhy').textContent = T.why;
+  $('theoryCaption').textContent = T.table;
+  $('theoryTable').tHead.replaceChildren(head);
+  $('theoryTable').tBodies[0].replaceChildren(...T.rows.map((label, q) => {
+    const tr = document.createElement('tr');
+    tr.dataset.q = ['steadyDd', 'finalDd', 'steadyDth', 'finalDth', 'peakPredicted', 'peakDd'][q];
+    const th0 = document.createElement('th');
+    th0.scope = 'row';
+    th0.textContent = label;
+    tr.append(th0, ...th.types.map((t) => Object.assign(document.createElement('td'), { textContent: cell(t, q) })));
+    return tr;
+  }));
+  drawTheory();
 }
 
 // ---- address ----------------------------------------------------------------------------
@@ -741,6 +967,7 @@ function applyLanguage() {
   }
   showStatus($('status').dataset.key);
   showRun();
+  showTheory();
   noteStale();
   writeAddress();
 }
@@ -783,6 +1010,7 @@ function listen() {
   });
   $('png').addEventListener('click', () => { if (run) pictureCanvas().toBlob((b) => download(fileName('png'), b)); });
   $('play').addEventListener('click', () => (playing ? stopPlay() : startPlay()));
+  $('theoryPanel').addEventListener('toggle', drawTheory);
   $('slider').addEventListener('input', () => {
     stopPlay();
     viewRequest('index', Number($('slider').value));
@@ -800,6 +1028,7 @@ function listen() {
     }
   });
   new ResizeObserver(fitCanvas).observe(canvas);
+  new ResizeObserver(drawTheory).observe($('splane'));
 }
 
 async function start() {

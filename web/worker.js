@@ -19,11 +19,30 @@ function picture() {
   return { numbers, texts, state: state() };
 }
 
+// The theory of the computed run (agv_theory), with each type's predicted dd(t) thinned to
+// at most CURVE_POINTS points for drawing (the largest |dd| of all records kept as peak).
+const CURVE_POINTS = 400;
+function theory() {
+  const th = JSON.parse(mod.ccall('agv_theory', 'string', [], []));
+  for (const t of th.types) {
+    const dd = t.predictedDd || [];
+    const last = dd.length - 1;
+    t.predictedPeak = dd.reduce((m, v) => (v === null ? Infinity : Math.max(m, Math.abs(v))), 0);
+    const stride = Math.max(1, Math.ceil(last / CURVE_POINTS));
+    const curve = [];
+    for (let n = 0; n <= last; n += stride) curve.push([n * th.dt, dd[n]]);
+    if (last > 0 && last % stride !== 0) curve.push([t.simulated.endTime, dd[last]]);
+    t.predictedCurve = curve;
+    delete t.predictedDd;
+  }
+  return th;
+}
+
 const OPS = {
   check: (a) => ({ reply: JSON.parse(mod.ccall('agv_check', 'string', NUMBERS, a)) }),
   run: (a) => {
     const reply = JSON.parse(mod.ccall('agv_run', 'string', NUMBERS, a));
-    return reply.ok ? { reply, picture: picture() } : { reply };
+    return reply.ok ? { reply, picture: picture(), theory: theory() } : { reply };
   },
   key: (k) => {
     const action = mod.ccall('agv_key', 'number', ['number'], [k.charCodeAt(0)]);

@@ -215,6 +215,56 @@ const char* pathShapeName(agv::PathShape shape) {
     return "varying";
 }
 
+/// dd(t) of a unit heading-rate disturbance from rest, the response whose figures the theory
+/// gives when the run's error leaves dd at 0: kResponseSamples + 1 values at i·horizon /
+/// kResponseSamples, integrated with the classical Runge-Kutta method in steps well below
+/// the fastest pole's time constant.
+constexpr int kResponseSamples = 200;
+std::vector<double> unitResponse(const AgvContext& ctx, const agv::TypeTheory& t, double kappa,
+                                 double horizon) {
+    agv::ErrorDynamics e =
+        agv::errorDynamics(ctx.model.settings, ctx.model.gains, t.vehicleType, kappa);
+    std::fill(e.b, e.b + agv::kErrorStates, 0.0);
+    e.b[1] = 1.0;  // dth' (the state order is dd, dth, q, ds, ∫ds)
+    double fastest = 0.0;
+    for (const agv::Pole& p : t.lateralPoles)
+        fastest = std::max(fastest, std::abs(p));
+    for (const agv::Pole& p : t.alongPathPoles)
+        fastest = std::max(fastest, std::abs(p));
+    const double interval = horizon / kResponseSamples;
+    const int sub =
+        std::max(1, std::min(1000, static_cast<int>(std::ceil(interval * fastest / 0.1))));
+    const double h = interval / sub;
+    constexpr int n = agv::kErrorStates;
+    const auto slope = [&](const double* x, double* out) {
+        for (int i = 0; i < n; ++i) {
+            out[i] = e.b[i];
+            for (int j = 0; j < n; ++j)
+                out[i] += e.A.m[i][j] * x[j];
+        }
+    };
+    double x[n] = {}, k1[n], k2[n], k3[n], k4[n], y[n];
+    std::vector<double> dd(kResponseSamples + 1, 0.0);
+    for (int s = 1; s <= kResponseSamples; ++s) {
+        for (int r = 0; r < sub; ++r) {
+            slope(x, k1);
+            for (int i = 0; i < n; ++i)
+                y[i] = x[i] + 0.5 * h * k1[i];
+            slope(y, k2);
+            for (int i = 0; i < n; ++i)
+                y[i] = x[i] + 0.5 * h * k2[i];
+            slope(y, k3);
+            for (int i = 0; i < n; ++i)
+                y[i] = x[i] + h * k3[i];
+            slope(y, k4);
+            for (int i = 0; i < n; ++i)
+                x[i] += h / 6.0 * (k1[i] + 2.0 * k2[i] + 2.0 * k3[i] + k4[i]);
+        }
+        dd[static_cast<size_t>(s)] = x[0];
+    }
+    return dd;
+}
+
 /// The theory of the current conditions as JSON (see agv_theory).
 std::string theoryJson(const WebSession& s) {
     const AgvContext& ctx = s.ctx;
@@ -238,7 +288,20 @@ std::string theoryJson(const WebSession& s) {
             ",\"steady\":" + jsonNumber(t.figures.steady) +
             ",\"peak\":" + jsonNumber(t.figures.peak) +
             ",\"overshoot\":" + jsonNumber(t.figures.overshoot) +
-            ",\"settlingTime\":" + jsonNumber(t.figures.settlingTime) + "}";
+            ",\"settlingTime\":" + jsonNumber(t.figures.settlingTime);
+        if (s.computed && t.stable() && !t.figuresOfRunError) {
+            // Over one and a half settling times (ten slowest time constants if it has none).
+            const double horizon =
+                std::isfinite(t.figures.settlingTime) && t.figures.settlingTime > 0.0
+                    ? 1.5 * t.figures.settlingTime
+                    : 10.0 * t.slowestTimeConstant;
+            out += ",\"unit\":{\"horizon\":" + jsonNumber(horizon) + ",\"dd\":[";
+            const std::vector<double> dd = unitResponse(ctx, t, theory.path.kappa, horizon);
+            for (size_t i = 0; i < dd.size(); ++i)
+                out += (i > 0 ? "," : "") + jsonNumber(dd[i]);
+            out += "]}";
+        }
+        out += "}";
         out += ",\"steady\":{\"defined\":" + std::string(t.steady.defined ? "true" : "false") +
                ",\"dd\":" + (t.steady.defined ? jsonNumber(t.steady.dd) : "null") +
                ",\"dth\":" + (t.steady.defined ? jsonNumber(t.steady.dth) : "null") + "}";
@@ -384,7 +447,9 @@ EMSCRIPTEN_KEEPALIVE const char* agv_state() {
 /// The linear theory of the current conditions (docs/theory.md) as JSON: {computed, path
 /// ("straight", "circle", "varying"), kappa [1/m], stable, dt [s], types: [{type, stable,
 /// maxPoleReal, lateralPoles, alongPathPoles ([{re, im}] [1/s]), slowestTimeConstant [s],
-/// response {ofRunError, steady, peak [m], overshoot [ratio], settlingTime [s]}, steady
+/// response {ofRunError, steady, peak [m], overshoot [ratio], settlingTime [s], and after a
+/// computation of a stable design whose error leaves dd at 0, unit {horizon [s], dd: the
+/// unit heading-rate disturbance's dd [m per rad/s] at i·horizon/200, i = 0..200}}, steady
 /// {defined, dd [m], dth [rad]}, simulated {endTime, finalDd, finalDth, peakDd} and
 /// predictedDd (dd [m] at records 0..last: n·dt, the last at endTime), both null before a
 /// computation}]}. Numbers that are not finite (a design that does not settle) are null.
