@@ -76,6 +76,7 @@ const UI = {
       noResponse: '不安定な設計では dd は収束しない（応答は描かない）',
       figures: (k, f) => `タイプ${k}：最大 |dd| ${f.peak}，行き過ぎ ${f.overshoot}，2%整定時間 ${f.settling}`,
       diverges: (k) => `タイプ${k}：不安定（dd は発散する）`,
+      notFelt: (k) => `タイプ${k}：今回の誤差では dd は 0 のまま`,
       rows: ['定常 dd 予測 [m]', '終点 dd 計算 [m]', '定常 dth 予測 [°]', '終点 dth 計算 [°]', '最大 |dd| 予測 [m]', '最大 |dd| 計算 [m]'],
       notDefined: '定義されない', diverging: '発散', seconds: '秒', stop: '．',
       why: '「定義されない」：曲率が変わる経路，ランダム滑り，不安定な設計では定常値はない',
@@ -123,6 +124,7 @@ const UI = {
       noResponse: 'An unstable design does not settle: no response is drawn',
       figures: (k, f) => `Type ${k}: largest |dd| ${f.peak}, overshoot ${f.overshoot}, 2 % settling time ${f.settling}`,
       diverges: (k) => `Type ${k}: unstable (dd grows without bound)`,
+      notFelt: (k) => `Type ${k}: this run\u2019s error leaves dd at 0`,
       rows: ['Steady dd, predicted [m]', 'Final dd, simulated [m]', 'Steady dth, predicted [°]', 'Final dth, simulated [°]', 'Largest |dd|, predicted [m]', 'Largest |dd|, simulated [m]'],
       notDefined: 'not defined', diverging: 'diverges', seconds: 's', stop: '. ',
       why: '\u201cNot defined\u201d: there is no steady value on a path of varying curvature, for the random slip, or for an unstable design.',
@@ -607,11 +609,13 @@ function showTheory() {
   const fig = (t) => {
     const f = t.response;
     if (!t.stable) return T.diverges(t.type);
+    if (run1 && !f.ofRunError) return T.notFelt(t.type);
     const num = (v, unit) => (v === null ? T.notDefined : `${sig(v)}${unit}`);
-    return T.figures(t.type, { peak: num(f.peak, run1 ? ' m' : ''), overshoot: f.overshoot === null ? T.notDefined : `${sig(100 * f.overshoot)} %`,
+    return T.figures(t.type, { peak: num(f.peak, run1 ? ' m' : ' m/(rad/s)'), overshoot: f.overshoot === null ? T.notDefined : `${sig(100 * f.overshoot)} %`,
                                settling: num(f.settlingTime, ` ${T.seconds}`) });
   };
   const anyStable = th.types.some((t) => t.stable);
+  $('response').hidden = !run1 && !anyStable;  // nothing to draw
   $('responseText').textContent = sentences([run1 || anyStable ? (run1 ? T.runResponse : T.unitResponse) : T.noResponse, ...th.types.map(fig)]);
   // The table: predicted beside simulated, per type; values as the summary shows them.
   const head = document.createElement('tr');

@@ -1,7 +1,7 @@
 // The page in headless Chromium: the default run's picture against the desktop picture of
 // agvsim-batch, the keys, refusals in both languages, links and the address, a failing run
-// and a long one beside the picture on show, downloads, the layout on three screens,
-// axe-core's accessibility rules, and no errors in the page's console.
+// and a long one beside the picture on show, downloads, the layout on three screens, the
+// theory panel, axe-core's accessibility rules, and no errors in the page's console.
 //   node browser_test.js <site folder> <agvsim-batch>     (needs an X display for the batch)
 'use strict';
 const assert = require('assert');
@@ -347,6 +347,55 @@ async function main() {
       }
       if (width === 390) assert.deepStrictEqual(l.small, [], 'controls of at least 40 px');
     }
+
+    // The theory panel: the poles in its text and its drawing, the design's verdict, and the
+    // table's simulated values as the run's summary gives them; 't' toggles the overlay.
+    const theoryOf = (p) => p.evaluate(() => {
+      const c = document.getElementById('splane'), d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+      let edge = 0;  // the shaded half-plane ends at the imaginary axis
+      while (edge < c.width && d[4 * (c.width + edge) + 1] === 238) edge++;
+      const marks = [0, 0];  // strongly coloured pixels left and right of it
+      for (let i = 0; i < d.length; i += 4) {
+        if (Math.max(d[i], d[i + 1], d[i + 2]) - Math.min(d[i], d[i + 1], d[i + 2]) > 90) marks[(i / 4) % c.width > edge + 12 ? 1 : 0]++;  // beyond a mark's half width
+      }
+      const text = document.getElementById('splaneText').textContent;
+      const poles = [...text.matchAll(/(?:タイプ|Type )([123])(?:：|: )(?:横方向|lateral) ([^；;]+)(?:；|; )(?:経路方向|along-path) ([^[]+) \[/g)]
+        .map((m) => [m[1], ...m[2].split(', '), ...m[3].split(', ')].map(parseFloat));
+      const table = {};
+      document.querySelectorAll('#theoryTable tbody tr').forEach((tr) => { table[tr.dataset.q] = [...tr.cells].slice(1).map((c) => c.textContent); });
+      return { poles, marks, table, verdict: document.getElementById('theoryVerdict').textContent,
+               all: document.getElementById('theory').innerText, hidden: document.getElementById('theory').hidden };
+    });
+    const thPage = await open(browser, base, errors);
+    const pnl = await theoryOf(thPage);
+    assert.strictEqual(pnl.hidden, false);
+    assert.deepStrictEqual(pnl.poles.map((p) => [p[0], p.length]), [[1, 6], [2, 6], [3, 6]], 'five poles per type');
+    assert.ok(pnl.poles.every((p) => p.slice(1).every((re) => re < 0)), `stable poles: ${pnl.poles}`);
+    assert.ok(pnl.marks[0] > 50 && pnl.marks[1] === 0, `marks in the stable half only: ${pnl.marks}`);
+    assert.match(pnl.verdict, /安定/);
+    assert.doesNotMatch(pnl.all, /\b(the|of|and|poles?|predicted|simulated|stable|unstable|defined)\b/i, 'Japanese panel');
+    for (const k of [1, 2, 3]) {
+      await thPage.keyboard.press(String(k));
+      await settle(thPage);
+      const sum = await thPage.$eval('#summary', (el) => el.textContent);
+      const [, dd, dth] = sum.match(/FBCあり dd=(\S+) m, dth=(\S+)°/);
+      const [, peak] = sum.match(/FBCあり \|dd\|=(\S+) m/);
+      assert.deepStrictEqual([pnl.table.finalDd[k - 1], pnl.table.finalDth[k - 1], pnl.table.peakDd[k - 1]], [dd, dth, peak], `type ${k} as the summary`);
+    }
+    const noOverlay = await thPage.evaluate(() => t.hash());
+    await thPage.click('button[data-key="t"]');
+    await settle(thPage);
+    assert.notStrictEqual(await thPage.evaluate(() => t.hash()), noOverlay, 'the t button toggles the overlay');
+    assert.match(await thPage.$eval('button[data-key="t"]', (b) => b.getAttribute('aria-label')), /理論予測/);
+    await thPage.close();
+    const unstable = await open(browser, `${base}?fn=-1&lang=en`, errors);
+    const uth = await theoryOf(unstable);
+    assert.ok(uth.poles.some((p) => p.slice(1).some((re) => re > 0)), `a pole with a positive real part: ${uth.poles}`);
+    assert.ok(uth.marks[1] > 0, 'a mark in the right half-plane');
+    assert.match(uth.verdict, /design is unstable/);
+    assert.doesNotMatch(uth.all, JAPANESE, 'English panel');
+    await noSeriousViolations(unstable, 'of an unstable design');
+    await unstable.close();
 
     assert.deepStrictEqual(errors, [], 'no errors in the page console');
     console.log(`browser checks passed (desktop agreement ${agreeDefault.toFixed(3)}, ${agreeKeyed.toFixed(3)})`);
