@@ -215,55 +215,8 @@ const char* pathShapeName(agv::PathShape shape) {
     return "varying";
 }
 
-/// dd(t) of a unit heading-rate disturbance from rest, the response whose figures the theory
-/// gives when the run's error leaves dd at 0: kResponseSamples + 1 values at i·horizon /
-/// kResponseSamples, integrated with the classical Runge-Kutta method in steps well below
-/// the fastest pole's time constant.
+/// Samples of the unit heading-rate disturbance's dd that the page draws.
 constexpr int kResponseSamples = 200;
-std::vector<double> unitResponse(const AgvContext& ctx, const agv::TypeTheory& t, double kappa,
-                                 double horizon) {
-    agv::ErrorDynamics e =
-        agv::errorDynamics(ctx.model.settings, ctx.model.gains, t.vehicleType, kappa);
-    std::fill(e.b, e.b + agv::kErrorStates, 0.0);
-    e.b[1] = 1.0;  // dth' (the state order is dd, dth, q, ds, ∫ds)
-    double fastest = 0.0;
-    for (const agv::Pole& p : t.lateralPoles)
-        fastest = std::max(fastest, std::abs(p));
-    for (const agv::Pole& p : t.alongPathPoles)
-        fastest = std::max(fastest, std::abs(p));
-    const double interval = horizon / kResponseSamples;
-    const int sub =
-        std::max(1, std::min(1000, static_cast<int>(std::ceil(interval * fastest / 0.1))));
-    const double h = interval / sub;
-    constexpr int n = agv::kErrorStates;
-    const auto slope = [&](const double* x, double* out) {
-        for (int i = 0; i < n; ++i) {
-            out[i] = e.b[i];
-            for (int j = 0; j < n; ++j)
-                out[i] += e.A.m[i][j] * x[j];
-        }
-    };
-    double x[n] = {}, k1[n], k2[n], k3[n], k4[n], y[n];
-    std::vector<double> dd(kResponseSamples + 1, 0.0);
-    for (int s = 1; s <= kResponseSamples; ++s) {
-        for (int r = 0; r < sub; ++r) {
-            slope(x, k1);
-            for (int i = 0; i < n; ++i)
-                y[i] = x[i] + 0.5 * h * k1[i];
-            slope(y, k2);
-            for (int i = 0; i < n; ++i)
-                y[i] = x[i] + 0.5 * h * k2[i];
-            slope(y, k3);
-            for (int i = 0; i < n; ++i)
-                y[i] = x[i] + h * k3[i];
-            slope(y, k4);
-            for (int i = 0; i < n; ++i)
-                x[i] += h / 6.0 * (k1[i] + 2.0 * k2[i] + 2.0 * k3[i] + k4[i]);
-        }
-        dd[static_cast<size_t>(s)] = x[0];
-    }
-    return dd;
-}
 
 /// The theory of the current conditions as JSON (see agv_theory).
 std::string theoryJson(const WebSession& s) {
@@ -296,7 +249,9 @@ std::string theoryJson(const WebSession& s) {
                     ? 1.5 * t.figures.settlingTime
                     : 10.0 * t.slowestTimeConstant;
             out += ",\"unit\":{\"horizon\":" + jsonNumber(horizon) + ",\"dd\":[";
-            const std::vector<double> dd = unitResponse(ctx, t, theory.path.kappa, horizon);
+            const std::vector<double> dd =
+                agv::unitDisturbanceResponse(ctx.model.settings, ctx.model.gains, k + 1,
+                                             theory.path.kappa, horizon, kResponseSamples + 1);
             for (size_t i = 0; i < dd.size(); ++i)
                 out += (i > 0 ? "," : "") + jsonNumber(dd[i]);
             out += "]}";

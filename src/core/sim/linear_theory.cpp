@@ -179,6 +179,16 @@ void predictedFigures(ErrorDynamics e, TypeTheory& theory) {
 
 }  // namespace
 
+std::vector<double> unitDisturbanceResponse(const SimulationSettings& settings,
+                                            const FeedbackGains& gains, int vehicleType,
+                                            double kappa, double horizon, int count) {
+    if (count < 2) return std::vector<double>(static_cast<size_t>(std::max(count, 0)), 0.0);
+    ErrorDynamics e = errorDynamics(settings, gains, vehicleType, kappa);
+    std::fill(e.b, e.b + kErrorStates, 0.0);
+    e.b[kDth] = 1.0;
+    return responseOnGrid(e, horizon / (count - 1), count);
+}
+
 PathCurvature pathCurvature(const SimulationSettings& settings) {
     const int I = settings.curveNumber;
     const CurveParams& c = settings.curve;

@@ -107,6 +107,13 @@ inline RunTheory runTheory(const Model& model) {
     return runTheory(model.settings, model.gains);
 }
 
+/// dd [m per rad/s] of type vehicleType's vehicle with feedback after a unit heading-rate
+/// disturbance from rest, at curvature κ [1/m], at i·horizon/(count − 1), i < count: the
+/// response whose figures TypeTheory gives when the run's error leaves dd at 0 (section 5).
+std::vector<double> unitDisturbanceResponse(const SimulationSettings& settings,
+                                            const FeedbackGains& gains, int vehicleType,
+                                            double kappa, double horizon, int count);
+
 /// The predicted dd [m] of type vehicleType's vehicle with feedback at the records
 /// 0..lastIndex of a run: record n at n·dt, the last at endTime. dd has lastIndex + 1
 /// entries.
