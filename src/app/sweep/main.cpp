@@ -16,6 +16,8 @@
 #include "app/sweep/point_run.h"
 #include "app/sweep/pool.h"
 #include "app/sweep/progress.h"
+#include "app/sweep/shard_identity.h"
+#include "app/sweep/shard_merge.h"
 #include "app/sweep/table.h"
 
 namespace {
@@ -35,13 +37,11 @@ int fail(int status, const std::string& message) {
 }
 
 int merge(const agv::SweepOptions& options) {
-    std::string merged, error;
-    if (!agv::mergeSweepTables(options.mergeFiles, merged, error)) return fail(kExitUsage, error);
-    agv::OutputTarget out;
-    if (!out.open(options.csvPath, error)) return fail(kExitFailure, error);
-    out.write(merged);
-    if (!out.commit(error)) return fail(kExitFailure, error);
-    return kExitOk;
+    std::string error;
+    const int status = agv::mergeShardTables(options.mergeFiles, options.csvPath, error);
+    // The reason is about the tables, not the options: no hint at the usage.
+    if (status != kExitOk) std::cerr << kProgramName << ": " << error << '\n';
+    return status;
 }
 
 /// Refuses, before anything runs, conditions or a value on an axis that the dialogue
@@ -140,6 +140,9 @@ int run(int argc, char** argv) {
     if (!options.mapPath.empty()) mapPoints.reserve(points.size());
     agv::SweepProgress progress(points.size(), jobs, ::isatty(STDERR_FILENO) != 0);
     if (!options.csvPath.empty()) {
+        if (options.sharded) {
+            csv.write(agv::shardLine(options.shard, agv::gridIdentity(options)) + "\n");
+        }
         csv.write(std::string(agv::kSweepCsvHeader) +
                   (options.theory ? agv::kSweepTheoryColumns : "") + "\n");
     }

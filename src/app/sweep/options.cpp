@@ -63,6 +63,7 @@ bool applyOption(const std::string& flag, const std::string& value, SweepOptions
         options.jobs = static_cast<int>(jobs);
         return true;
     }
+    options.sharded = true;
     return parseShard(value, options.shard, error);
 }
 
@@ -207,8 +208,10 @@ Output:
   --map PATH             heat map of one column as SVG, one panel per type
   --metric NAME          the column of the map (default fbc_max_dd)
   --jobs N               worker threads (default: one per core)
-  --shard K/N            compute only every N-th grid point starting at K (0 <= K < N)
-  --merge FILE...        merge the tables of all shards into the table of the whole grid
+  --shard K/N            compute only every N-th grid point starting at K (0 <= K < N);
+                         the table says on its first line which shard of which grid
+  --merge FILE...        merge the tables of all shards into the table of the whole grid;
+                         refused unless they are every shard of one grid, once, intact
   --help                 this text
 
 Outcomes: done, too_long, overflow, refused, diverged; the reason of each that is not done
