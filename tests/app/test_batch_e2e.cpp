@@ -181,6 +181,9 @@ TEST_F(BatchRun, BadArgumentsExitWithStatus2AndWriteNothing) {
         {{"--csv", "run.csv", "--error", "4", "--error-values", "-100,5"},
          "--error-values refused: a WheelBase error of -100 %"},
         {{"--csv", "run.csv", "--index", "100000"}, "--index 100000 is past the last record"},
+        // Two outputs in one place, refused before anything runs.
+        {{"--gif", "-", "--csv", "-"}, "--csv and --gif cannot both write to standard output"},
+        {{"--csv", "X", "--png", "./X"}, "--csv and --png cannot both write to './X'"},
     };
     for (const Case& c : cases) {
         const RunResult result = run(c.args);
@@ -188,6 +191,7 @@ TEST_F(BatchRun, BadArgumentsExitWithStatus2AndWriteNothing) {
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_NE(result.err.find("usage: agvsim-batch"), std::string::npos) << result.err;
         EXPECT_TRUE(leftFiles().empty()) << c.message;
+        EXPECT_TRUE(result.out.empty()) << c.message;
     }
 
     const RunResult help = run({"--help"});

@@ -375,7 +375,9 @@ TEST_F(SweepRun, RefusalsInTheGridAreMarkedAndBadArgumentsStopBeforeAnyRun) {
              {"--fn", "0,1"},
              {"--error", "4", "--error-values", "1,1", "--error-size", "-100:0:3"},
              {"--fn", "1,2", "--zeta", "1,2", "--error", "1", "--error-size", "1,2"},
-             {"--shard", "3/3"}}) {
+             {"--shard", "3/3"},
+             {"--fn", "1", "--fn", "2"},
+             {"--jobs", " 2"}}) {
         std::vector<std::string> args = bad;
         args.insert(args.end(), {"--csv", "t.csv"});
         const RunResult result = sweep(args);

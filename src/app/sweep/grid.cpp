@@ -41,13 +41,13 @@ bool parseRange(const std::string& flag, const std::vector<std::string>& parts,
         return false;
     }
     if (count < 1 || errno == ERANGE || count > kMaxAxisCount) {
-        error = flag + ": count " + countText + " must lie between 1 and " +
+        error = flag + ": count " + quoted(countText) + " must lie between 1 and " +
                 std::to_string(kMaxAxisCount);
         return false;
     }
     if (count > 1 && stop <= start) {
-        error = flag + ": stop " + parts[1] + " must be above start " + parts[0] +
-                " for more than one value";
+        error = flag + ": stop " + shownArgument(parts[1]) + " must be above start " +
+                shownArgument(parts[0]) + " for more than one value";
         return false;
     }
     values.clear();

@@ -27,6 +27,9 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
+/// Most worker threads per core, whatever --jobs asks for.
+constexpr int kJobsPerCore = 4;
+
 const char* const kProgramName = "agvsim-sweep";
 const char* const kAxisFlags[agv::kSweepAxisCount] = {"--fn", "--zeta", "--error-size"};
 
@@ -114,12 +117,14 @@ int run(int argc, char** argv) {
     for (std::size_t i = 0; i < options.grid.size(); ++i) {
         if (options.shard.owns(i)) points.push_back(i);
     }
-    int jobs = options.jobs;
-    if (jobs == 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    // Threads beyond a few per core only add run data (a few megabytes each), not speed.
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    int jobs = options.jobs == 0 ? cores : std::min(options.jobs, kJobsPerCore * cores);
+    jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs),
+                                                  std::max<std::size_t>(1, points.size())));
     // One run's data per worker, made once here; the first one runs the checks too.
     std::vector<std::unique_ptr<agv::SweepRunner>> runners;
-    const std::size_t workers =
-        std::max<std::size_t>(1, std::min(points.size(), static_cast<std::size_t>(jobs)));
+    const std::size_t workers = static_cast<std::size_t>(jobs);
     for (std::size_t w = 0; w < workers; ++w)
         runners.push_back(std::make_unique<agv::SweepRunner>(model));
     for (const auto& runner : runners)
