@@ -103,8 +103,8 @@ int run(int argc, char** argv) {
     std::string error;
     if (!agv::parseSweepOptions(argc, argv, options, error)) return fail(kExitUsage, error);
     if (options.help) {
-        std::cout << agv::sweepUsage();
-        return kExitOk;
+        std::cout << agv::sweepUsage() << std::flush;
+        return std::cout ? kExitOk : kExitFailure;
     }
     if (options.merge) return merge(options);
     if (!options.mapPath.empty() && options.shard.count > 1) {
