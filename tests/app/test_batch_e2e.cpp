@@ -207,14 +207,19 @@ TEST_F(BatchRun, TooLongPathsExitWithStatus3AndWriteNothing) {
         << result.err;
     EXPECT_TRUE(leftFiles().empty());
 
-    // sf = 59.6903 m passes the length check, but type 2 slows down in the bends and runs out
-    // of records.
-    result = run({"--curve=15", "--curve-params=5,1.9", "--csv=run.csv", "--summary"});
-    EXPECT_EQ(result.status, 3) << result.err;
-    EXPECT_NE(result.err.find("type 2 ran out of records on path 15"), std::string::npos)
-        << result.err;
-    EXPECT_TRUE(result.out.empty()) << result.out;
-    EXPECT_TRUE(leftFiles().empty());
+    // sf = 59.6903 m passes the length check, but type 2 slows down in the bends and would
+    // run out of records; so would it on the 4.8 m of a rose of twenty small petals.
+    for (const auto& [curve, params] : {std::pair{"--curve=15", "--curve-params=5,1.9"},
+                                        std::pair{"--curve=14", "--curve-params=0.1,10"}}) {
+        result = run({curve, params, "--csv=run.csv", "--summary"});
+        EXPECT_EQ(result.status, 3) << result.err;
+        EXPECT_NE(result.err.find("would take type 2 (1FDW1FS), slowed down in its bends, more "
+                                  "than the 3000 records"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_TRUE(result.out.empty()) << result.out;
+        EXPECT_TRUE(leftFiles().empty());
+    }
 }
 
 TEST_F(BatchRun, LengthLimitOnBothSidesAndHugeConstants) {

@@ -94,7 +94,7 @@ std::string refusalText(const Refusal& r) {
             return formatText("\n経路番号I=%d 経路長を計算できない．経路設定し直し", r.curveNumber);
         case RefusalKind::kTooManyRecords:
             return formatText(
-                "\n経路番号I=%d 刻み数NN>%.0f=MAX 曲がりが急で走り切れない．経路設定し直し",
+                "\n経路番号I=%d 刻み数NN>%.0f=MAX 曲がりで遅くなり走り切れない．経路設定し直し",
                 r.curveNumber, r.value2);
     }
     return "";
@@ -132,7 +132,7 @@ std::string refusalReason(const Refusal& r) {
             return formatText("the length of path %d cannot be computed", r.curveNumber);
         case RefusalKind::kTooManyRecords:
             return formatText(
-                "path %d bends too sharply and often: type 2 (1FDW1FS) would need more than the "
+                "path %d would take type 2 (1FDW1FS), slowed down in its bends, more than the "
                 "%.0f records the store holds",
                 r.curveNumber, r.value2);
     }
