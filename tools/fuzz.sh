@@ -3,8 +3,9 @@
 # UndefinedBehaviorSanitizer into ${FUZZ_BUILD_DIR:-build-fuzz} and runs each of them on
 # its seed corpus. FUZZ_RUNS sets the inputs per target (default: a short run for CI);
 # FUZZ_TARGETS picks targets; further arguments go to libFuzzer (e.g. -jobs=2).
-# A crash, a sanitizer report, an input running over 1 s or a failed check of the
-# target (a non-finite setting) fails; the input is kept in the build folder. Inputs are
+# A crash, a sanitizer report, an input running over 1 s (10 s for the computation target,
+# whose runs the sanitizers slow down 10 to 30 times) or a failed check of the target (a
+# non-finite setting) fails; the input is kept in the build folder. Inputs are
 # at most 256 bytes: every path a dialogue input chooses has its length summed under the
 # sanitizers, and longer inputs choose so many that they near the 1 s on a busy machine.
 set -euo pipefail
