@@ -37,6 +37,14 @@ constexpr rlim_t kSpareFiles = 16;
 const CellOutcome kOutcomes[] = {CellOutcome::kDone, CellOutcome::kTooLong, CellOutcome::kOverflow,
                                  CellOutcome::kRefused, CellOutcome::kDiverged};
 
+/// Characters of a grid shown in a message: axes written out in full can be long.
+constexpr std::size_t kShownGridChars = 200;
+
+std::string shownGrid(const std::string& identity) {
+    if (identity.size() <= kShownGridChars) return identity;
+    return identity.substr(0, kShownGridChars) + "...";
+}
+
 std::string shardText(const Shard& shard) {
     return std::to_string(shard.index) + "/" + std::to_string(shard.count);
 }
@@ -211,7 +219,8 @@ int openShards(const std::vector<std::string>& paths, std::vector<ShardFile>& sh
         }
         if (ownIdentity != identity) {
             error = shard.path + " is a shard of another grid or other conditions than " +
-                    shards[0].path + " (" + ownIdentity + " against " + identity + ")";
+                    shards[0].path + " (" + shownGrid(ownIdentity) + " against " +
+                    shownGrid(identity) + ")";
             return kMergeRefused;
         }
         if (shard.shard.count != shards[0].shard.count) {
