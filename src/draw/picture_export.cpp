@@ -73,8 +73,14 @@ bool renderFrames(const ViewControl& control, const Scene& scene, const PictureR
         const std::filesystem::path file =
             std::filesystem::path(request.framesDir) / frameName(frame++);
         if (!renderTo(scene, request, file.string(), error)) return false;
-        if (index >= last) return true;
+        if (index >= last) break;
     }
+    // Frames of an earlier, longer run in the same folder would look like the end of this
+    // one: the numbers that follow this run's last frame are removed while they exist.
+    while (std::filesystem::remove(std::filesystem::path(request.framesDir) / frameName(frame++),
+                                   ec)) {
+    }
+    return true;
 }
 
 /// Hundredths of a second per second, the unit of GIF frame delays.

@@ -181,6 +181,9 @@ TEST_F(BatchRun, BadArgumentsExitWithStatus2AndWriteNothing) {
         {{"--csv", "run.csv", "--error", "4", "--error-values", "-100,5"},
          "--error-values refused: a WheelBase error of -100 %"},
         {{"--csv", "run.csv", "--index", "100000"}, "--index 100000 is past the last record"},
+        // Two outputs in one place, refused before anything runs.
+        {{"--gif", "-", "--csv", "-"}, "--csv and --gif cannot both write to standard output"},
+        {{"--csv", "X", "--png", "./X"}, "--csv and --png cannot both write to './X'"},
     };
     for (const Case& c : cases) {
         const RunResult result = run(c.args);
@@ -188,6 +191,7 @@ TEST_F(BatchRun, BadArgumentsExitWithStatus2AndWriteNothing) {
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_NE(result.err.find("usage: agvsim-batch"), std::string::npos) << result.err;
         EXPECT_TRUE(leftFiles().empty()) << c.message;
+        EXPECT_TRUE(result.out.empty()) << c.message;
     }
 
     const RunResult help = run({"--help"});
@@ -203,14 +207,19 @@ TEST_F(BatchRun, TooLongPathsExitWithStatus3AndWriteNothing) {
         << result.err;
     EXPECT_TRUE(leftFiles().empty());
 
-    // sf = 59.6903 m passes the length check, but type 2 slows down in the bends and runs out
-    // of records.
-    result = run({"--curve=15", "--curve-params=5,1.9", "--csv=run.csv", "--summary"});
-    EXPECT_EQ(result.status, 3) << result.err;
-    EXPECT_NE(result.err.find("type 2 ran out of records on path 15"), std::string::npos)
-        << result.err;
-    EXPECT_TRUE(result.out.empty()) << result.out;
-    EXPECT_TRUE(leftFiles().empty());
+    // sf = 59.6903 m passes the length check, but type 2 slows down in the bends and would
+    // run out of records; so would it on the 4.8 m of a rose of twenty small petals.
+    for (const auto& [curve, params] : {std::pair{"--curve=15", "--curve-params=5,1.9"},
+                                        std::pair{"--curve=14", "--curve-params=0.1,10"}}) {
+        result = run({curve, params, "--csv=run.csv", "--summary"});
+        EXPECT_EQ(result.status, 3) << result.err;
+        EXPECT_NE(result.err.find("would take type 2 (1FDW1FS), slowed down in its bends, more "
+                                  "than the 3000 records"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_TRUE(result.out.empty()) << result.out;
+        EXPECT_TRUE(leftFiles().empty());
+    }
 }
 
 TEST_F(BatchRun, LengthLimitOnBothSidesAndHugeConstants) {

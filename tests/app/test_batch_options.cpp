@@ -130,6 +130,10 @@ TEST(BatchOptions, RefusesBadArgumentsWithAMessage) {
         {{"--zoom", "1001"}, "--zoom must lie between"},
         {{"--shift", "1"}, "--shift takes two whole numbers"},
         {{"--shift", "1,x"}, "'x' is not a whole number"},
+        {{"--every", "3"}, "--every needs --frames or --gif"},
+        {{"--frames", "-"}, "--frames needs a folder"},
+        {{"--fn", std::string(100000, '7') + "x"},
+         "'777777777777777777777777777777777777777777777777777777777777... (100001 bytes)' is not"},
     };
     for (const Case& c : cases) {
         agv::BatchOptions options;

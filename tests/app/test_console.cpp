@@ -97,7 +97,9 @@ TEST(ConsoleNumbers, IntegerAnswers) {
 }
 
 TEST(ConsoleNumbers, EndOfInputInsteadOfAnAnswer) {
-    for (const char* script : {"", "  \n\n\t "}) {
+    // A NUL byte ends the input: endless zeros (a device) must not re-prompt forever.
+    for (const std::string& script :
+         {std::string(), std::string("  \n\n\t "), std::string(" \0\0\0y\n1\n", 8)}) {
         ScriptedConsole c(script);
         double v = 1.0;
         EXPECT_THROW(c.console.readNumbers(&v, 1), InputEnded);

@@ -1,6 +1,7 @@
 #include "app/common/random_table_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -122,14 +123,24 @@ TEST(RandomTableFiles, WorkingDirectoryFirstThenDataDirectory) {
                 1e-5);  // still data/
 }
 
+/// N and rows 0..N of a table of band 1 whose keys increase over the band.
+std::string fullRowsOf(int rows) {
+    std::string text = std::to_string(rows - 1) + "\n";
+    for (int row = 0; row < rows; ++row)
+        text += std::to_string(row) + " " + std::to_string(0.1 + 0.1 * row / (rows - 1)) + "\n";
+    return text;
+}
+
 TEST(RandomTableFiles, MalformedFilesAreRefusedWithTheirName) {
     TempDir dir;
+    const std::string fiftyOneRows = fullRowsOf(51);
     const struct {
         const char* what;
         const char* text;
     } cases[] = {
         {"empty", ""},
         {"N = 50", "50\n0 0.1\n1 0.2\n"},
+        {"N = 50 with its 51 rows", fiftyOneRows.c_str()},
         {"N = -1", "-1\n"},
         {"N not an integer", "1.5\n0 0.1\n1 0.2\n"},
         {"too few numbers", "2\n0 0.1\n1 0.15\n2\n"},
@@ -163,6 +174,38 @@ TEST(RandomTableFiles, MalformedFilesAreRefusedWithTheirName) {
     EXPECT_TRUE(agv::readRandomTable(oneLine.string(), 1, table, error)) << error;
     EXPECT_EQ(table.lastRow, 2);
     EXPECT_EQ(table.key[2], 0.25);
+}
+
+TEST(RandomTableFiles, EndlessFilesAreRefusedAfterTheFirstKilobytesWithTheTokenCut) {
+    TempDir dir;
+    const fs::path full = dir.write("normal12.data", fullRowsOf(50));
+    agv::RandomTable table;
+    std::string error;
+    EXPECT_TRUE(agv::readRandomTable(full.string(), 1, table, error)) << error;
+
+    // 100 MB of digits, one token: refused with a message of readable length.
+    const fs::path digits = dir.path / "digits.data";
+    {
+        std::ofstream out(digits, std::ios::binary);
+        const std::string block(1 << 20, '7');
+        for (int i = 0; i < 100; ++i)
+            out << block;
+    }
+    struct rusage before {};
+    ::getrusage(RUSAGE_SELF, &before);
+    EXPECT_FALSE(agv::readRandomTable(digits.string(), 1, table, error));
+    struct rusage after {};
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024);  // [KB]
+    EXPECT_NE(error.find("digits.data"), std::string::npos) << error;
+    EXPECT_LT(error.size(), 200u) << error.size();
+    fs::remove(digits);
+
+    // A long bad token is quoted only in part.
+    const fs::path longToken =
+        dir.write("normal12.data", "1\n0 0.1\n1 0." + std::string(20000, '1') + "x\n");
+    EXPECT_FALSE(agv::readRandomTable(longToken.string(), 1, table, error));
+    EXPECT_LT(error.size(), 300u) << error.size();
 }
 
 TEST(RandomTableFiles, BadFileInWorkingDirectoryStopsTheLoad) {

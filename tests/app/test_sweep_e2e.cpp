@@ -141,14 +141,61 @@ TEST_F(SweepRun, JobsAndShardsGiveTheSameTable) {
     ASSERT_EQ(merged.status, 0) << merged.err;
     EXPECT_EQ(merged.out, table);
 
-    // A missing or repeated shard does not pass for the whole grid.
-    const RunResult missing = sweep({"--merge", "shard0.csv", "shard1.csv", "shard3.csv"});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_NE(missing.err.find("missing"), std::string::npos) << missing.err;
-    const RunResult twice = sweep({"--merge", "shard0.csv", "shard1.csv", "shard2.csv",
-                                   "shard3.csv", "shard1.csv", "--csv", "all.csv"});
+    // Tables that do not make the whole grid are refused with the reason, and nothing is
+    // written: a missing shard, one shard twice in place of another, a shard of another
+    // grid or curve, a row changed, rows swapped, a table cut short or a foreign file.
+    const std::string shard0 = readFile(dir_ / "shard0.csv");
+    const auto writeShard = [&](const std::string& name, const std::string& text) {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+        return name;
+    };
+    const auto replaced = [&](std::string text, const std::string& from, const std::string& to) {
+        const std::size_t at = text.find(from);
+        return at == std::string::npos ? std::string() : text.replace(at, from.size(), to);
+    };
+    const std::vector<std::string> shard0Lines = lines(shard0);
+    ASSERT_EQ(shard0Lines.size(), 2u + 3 * 2);
+    std::string swapped = shard0Lines[0] + "\n" + shard0Lines[1] + "\n";
+    for (const std::size_t i : {5, 6, 7, 2, 3, 4})
+        swapped += shard0Lines[i] + "\n";
+    const std::vector<std::string> foreignGrid = {
+        "--error", "5",       "--error-values", "3",   "--fn",  "0.5:2:3",
+        "--zeta",  "0.6,1.3", "--shard",        "0/4", "--csv", "zeta.csv"};
+    ASSERT_EQ(sweep(foreignGrid).status, 0);
+    std::vector<std::string> foreignCurve = foreignGrid;
+    foreignCurve[7] = "0.6,1.2";
+    foreignCurve.insert(foreignCurve.end(), {"--curve", "13"});
+    foreignCurve[11] = "curve.csv";
+    ASSERT_EQ(sweep(foreignCurve).status, 0);
+    // Each case: the file standing for shard 0 (none: left out), and the reason given.
+    const std::vector<std::pair<std::string, std::string>> refusals = {
+        {"", "shard 0/4 is missing"},
+        {"zeta.csv", "another grid or other conditions"},
+        {"curve.csv", "another grid or other conditions"},
+        {writeShard("key.csv", replaced(shard0, "\n0.5,0.6,3,2,", "\n0.50,0.6,3,2,")),
+         "key.csv:4: not the row of fn=0.5 zeta=0.6 error_size=3 type 2"},
+        {writeShard("junk.csv", replaced(shard0, ",done,", ",done,x")), "junk.csv:3: not the row"},
+        {writeShard("nul.csv", replaced(shard0, ",done,", std::string(",do\0ne,", 8))),
+         "nul.csv:3: not the row"},
+        {writeShard("swapped.csv", swapped), "swapped.csv:3: not the row"},
+        {writeShard("cut.csv", shard0.substr(0, shard0.size() - 1)), "cut.csv:8: not the row"},
+        {writeShard("plain.csv", table), "plain.csv is not a shard table"},
+    };
+    for (const auto& [file, reason] : refusals) {
+        std::vector<std::string> args = {"--merge", "shard1.csv", "shard2.csv", "shard3.csv"};
+        if (!file.empty()) args.push_back(file);
+        args.insert(args.end(), {"--csv", "all.csv"});
+        const RunResult refused = sweep(args);
+        EXPECT_EQ(refused.status, 2) << file;
+        EXPECT_NE(refused.err.find(reason), std::string::npos) << refused.err;
+        EXPECT_FALSE(fs::exists(dir_ / "all.csv")) << file;
+    }
+    // One shard twice in place of a missing one.
+    const RunResult twice =
+        sweep({"--merge", "shard0.csv", "shard1.csv", "shard1.csv", "shard3.csv"});
     EXPECT_EQ(twice.status, 2);
-    EXPECT_FALSE(fs::exists(dir_ / "all.csv"));
+    EXPECT_NE(twice.err.find("shard 1/4 is given twice"), std::string::npos) << twice.err;
+    EXPECT_TRUE(twice.out.empty());
 }
 
 TEST_F(SweepRun, RowsAgreeWithTheBatchRunOfTheSameConditions) {
@@ -328,7 +375,9 @@ TEST_F(SweepRun, RefusalsInTheGridAreMarkedAndBadArgumentsStopBeforeAnyRun) {
              {"--fn", "0,1"},
              {"--error", "4", "--error-values", "1,1", "--error-size", "-100:0:3"},
              {"--fn", "1,2", "--zeta", "1,2", "--error", "1", "--error-size", "1,2"},
-             {"--shard", "3/3"}}) {
+             {"--shard", "3/3"},
+             {"--fn", "1", "--fn", "2"},
+             {"--jobs", " 2"}}) {
         std::vector<std::string> args = bad;
         args.insert(args.end(), {"--csv", "t.csv"});
         const RunResult result = sweep(args);

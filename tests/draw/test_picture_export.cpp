@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -71,21 +72,27 @@ TEST_F(PictureExport, FramesRunFromTheFirstRecordToTheLast) {
     agv::PictureRequest request;
     request.framesDir = (dir_ / "frames").string();
     request.frameEvery = 40;
+    const int expectedFrames = last / 40 + 2;
+    const auto frameFile = [&](int k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%05d.png", k);
+        return fs::path(request.framesDir) / name;
+    };
+    // A folder reused from a longer run: its later frames go, other files stay.
+    fs::create_directories(request.framesDir);
+    for (const fs::path& stale : {frameFile(expectedFrames), frameFile(expectedFrames + 1),
+                                  fs::path(request.framesDir) / "notes.txt"}) {
+        std::ofstream(stale) << "earlier run";
+    }
     std::string error;
     ASSERT_EQ(agv::exportPictures(*ctx, request, error), 0) << error;
 
-    const int expectedFrames = last / 40 + 2;
     int files = 0;
-    for (const auto& entry : fs::directory_iterator(request.framesDir)) {
-        ++files;
-        EXPECT_EQ(entry.path().extension(), ".png");
-    }
+    for (const auto& entry : fs::directory_iterator(request.framesDir))
+        files += entry.path().extension() == ".png";
     EXPECT_EQ(files, expectedFrames);
-    const auto frame = [&](int k) {
-        char name[32];
-        std::snprintf(name, sizeof name, "frame_%05d.png", k);
-        return picture(fs::path(request.framesDir) / name);
-    };
+    EXPECT_TRUE(fs::exists(fs::path(request.framesDir) / "notes.txt"));
+    const auto frame = [&](int k) { return picture(frameFile(k)); };
     auto keyed = computedContext('0', 0.0, 0.0);
     EXPECT_EQ(frame(0).hash(), renderFrame(*keyed).hash());
     keyed->view.motionIndex = 40;

@@ -30,9 +30,11 @@ TEST(CheckPathLength, RefusesPathsLongerThanTheStore) {
     EXPECT_NEAR(check.value, 62.8319, 1e-4);
     EXPECT_DOUBLE_EQ(check.value2, 60.0);
 
-    EXPECT_TRUE(checkScenarioPath(model, circle(5.0, 1.9)).accepted());
-    applyScenario(model, circle(5.0, 1.9));
-    EXPECT_NEAR(model.path.pathEnd[15].sf, 59.6903, 1e-4);
+    // 59.69 m fit the store, but type 2, slowed by its steering, would not.
+    EXPECT_EQ(checkScenarioPath(model, circle(5.0, 1.9)).kind, RefusalKind::kTooManyRecords);
+    EXPECT_TRUE(checkScenarioPath(model, circle(5.0, 1.8)).accepted());
+    applyScenario(model, circle(5.0, 1.8));
+    EXPECT_NEAR(model.path.pathEnd[15].sf, 56.5487, 1e-4);
 }
 
 TEST(CheckPathLength, DefaultPathFitsAndBadInputIsRefused) {
@@ -100,6 +102,42 @@ TEST(CheckPathLength, HugeConstantsAreRefusedOnABoundBelowTheSummedLength) {
     // A long parameter span of a short path gives no bound.
     c.circleR = 1e-6;
     EXPECT_FALSE(pathLengthLowerBound(c, 15, 1e6, 60.0).has_value());
+}
+
+TEST(CheckPathLength, PathsTooSharplyBentToDriveInTheStoreAreRefusedUpFront) {
+    struct Case {
+        int I;
+        double CurveParams::*first;
+        double CurveParams::*second;
+        double a, b;
+    };
+    // Petals, waves and whole paths far smaller than the vehicle: each computed for seconds
+    // and ran out of records, the last three within 60 m of path.
+    const Case refused[] = {
+        {14, &CurveParams::roseA, &CurveParams::roseN, 1e-4, 1e4},
+        {14, &CurveParams::roseA, &CurveParams::roseN, 1e-7, 1e7},
+        {14, &CurveParams::roseA, &CurveParams::roseN, 1e-9, 1e9},
+        {16, &CurveParams::wavyA, &CurveParams::wavyN, 1e-308, 1e154},
+        {13, &CurveParams::cardioidA, &CurveParams::cardioidB, 1e-308, 1.2},
+        {14, &CurveParams::roseA, &CurveParams::roseN, 0.1, 10.0},
+        {16, &CurveParams::wavyA, &CurveParams::wavyN, 0.3, 20.0},
+        {1, &CurveParams::cosineL, &CurveParams::cosineN, 0.1, 10.0},
+    };
+    for (const Case& k : refused) {
+        Scenario scenario;
+        scenario.curveNumber = k.I;
+        scenario.curve.*k.first = k.a;
+        scenario.curve.*k.second = k.b;
+        const Refusal check = checkScenarioPath(Model{}, scenario);
+        EXPECT_EQ(check.kind, RefusalKind::kTooManyRecords) << k.I << " " << k.a;
+        EXPECT_EQ(check.field, ScenarioField::kPathLength);
+        EXPECT_EQ(check.value2, 3000.0);
+    }
+    Scenario rose;
+    rose.curveNumber = 14;
+    rose.curve.roseA = 0.2;
+    rose.curve.roseN = 4.0;
+    EXPECT_TRUE(checkScenarioPath(Model{}, rose).accepted());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "app/common/random_table_file.h"
 #include "noise/slip_noise.h"
+#include "sim/records_needed.h"
 #include "sim_test_support.h"
 
 namespace {
@@ -154,6 +155,37 @@ TEST(Caltraj, TooManyRecordsStopTheComputation) {
         if (c.failingType == 2) {
             EXPECT_EQ(run.store().recordCount[0], 2985);
         }
+    }
+}
+
+TEST(Caltraj, RecordsNeededAreTheRecordsOfType2) {
+    // Every curve at its start-up constants, and petals and waves close to the store's limit.
+    struct Case {
+        int curve;
+        double agv::CurveParams::*first;
+        double agv::CurveParams::*second;
+        double a, b;
+    };
+    const Case cases[] = {{1, nullptr, nullptr, 0, 0},
+                          {2, nullptr, nullptr, 0, 0},
+                          {3, nullptr, nullptr, 0, 0},
+                          {4, nullptr, nullptr, 0, 0},
+                          {11, nullptr, nullptr, 0, 0},
+                          {12, nullptr, nullptr, 0, 0},
+                          {13, nullptr, nullptr, 0, 0},
+                          {14, &agv::CurveParams::roseA, &agv::CurveParams::roseN, 0.2, 4.0},
+                          {15, nullptr, nullptr, 0, 0},
+                          {16, &agv::CurveParams::wavyA, &agv::CurveParams::wavyN, 0.3, 10.0}};
+    for (const Case& c : cases) {
+        Computation run;
+        if (c.first != nullptr) {
+            run.model.settings.curve.*c.first = c.a;
+            run.model.settings.curve.*c.second = c.b;
+        }
+        run.compute(c.curve);
+        ASSERT_TRUE(run.outcome.done()) << c.curve;
+        const double needed = agv::recordsNeeded(run.model.settings, c.curve, agv::kMaxRecords);
+        EXPECT_NEAR(needed, run.store().recordCount[1], 0.06 * needed + 2.0) << c.curve;
     }
 }
 

@@ -292,21 +292,24 @@ async function main() {
     fs.rmSync(downloads, { recursive: true, force: true });
     await page.evaluate(pageHelpers);
 
-    // A long computation runs beside the picture on show: a key is answered meanwhile, and
-    // when the run fails after computing (the spiral runs out of records) the picture stays.
+    // A computation runs beside the picture on show: a key is answered meanwhile, and when
+    // the run fails after computing (type 2 runs out of records on a 59.9 m circle, which
+    // the check's estimate lets through) the picture stays.
     const shown = await page.evaluate(() => t.hash());
-    await page.select('#curve', '12');
-    await setField(page, 'cp0', '1e-320');
+    await page.select('#curve', '15');
+    await setField(page, 'cp0', '10');
+    await setField(page, 'cp1', '0.95334');
     const answered = await page.evaluate(async () => {
       document.getElementById('compute').click();
       window.agvsim.pressKey('2');
       while (window.agvsim.state().type !== 2) await new Promise((r) => setTimeout(r, 5));
-      return window.agvsim.computing();
+      // Read together: the run now fails within a second, before another round trip.
+      return [window.agvsim.computing(), document.getElementById('status').textContent];
     });
-    assert.strictEqual(answered, true, 'key answered while computing');
-    assert.match(await page.$eval('#status', (el) => el.textContent), /計算中/);
+    assert.strictEqual(answered[0], true, 'key answered while computing');
+    assert.match(answered[1], /計算中/);
     await settle(page);
-    assert.match(await page.$eval('#msg-curve', (el) => el.textContent), /^I=12 経路長長過ぎる/);
+    assert.match(await page.$eval('#msg-curve', (el) => el.textContent), /^I=15 経路長長過ぎる/);
     assert.strictEqual(await page.evaluate(() => window.agvsim.state().type), 2, 'the previous run on show');
     assert.notStrictEqual(await page.evaluate(() => t.hash()), shown, 'its view after the key');
     const kept = await page.evaluate(() => t.hash());

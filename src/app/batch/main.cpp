@@ -137,7 +137,8 @@ int run(int argc, char** argv) {
         return kExitPathTooLong;
     }
     std::cerr << '\n';
-    const bool stdoutTaken = options.csvPath == "-" || options.pngPath == "-";
+    const bool stdoutTaken =
+        options.csvPath == "-" || options.pngPath == "-" || options.gifPath == "-";
     std::ostream& tableOut = stdoutTaken ? std::cerr : std::cout;
     if (options.theory) {
         // The theory needs no finished run: an unstable design is shown too.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/common/option_reading.h"
+#include "app/common/output_clash.h"
 #include "path/curve_catalog.h"
 #include "sim/mechanism_error.h"
 
@@ -51,7 +52,7 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
     if (flag == "--error") {
         if (!parseInteger(flag, value, options.errorNumber, error)) return false;
         if (options.errorNumber < 0 || options.errorNumber > kMaxErrorNumber) {
-            error = "--error must be 0 to 5, not " + value;
+            error = "--error must be 0 to 5, not " + std::to_string(options.errorNumber);
             return false;
         }
     } else if (flag == "--error-values") {
@@ -60,7 +61,8 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
     } else if (flag == "--curve") {
         if (!parseInteger(flag, value, options.curveNumber, error)) return false;
         if (curveConstantCount(options.curveNumber) == 0) {
-            error = "--curve: " + value + " is not a curve number (1-4, 11-16)";
+            error = "--curve: " + std::to_string(options.curveNumber) +
+                    " is not a curve number (1-4, 11-16)";
             return false;
         }
         options.pathChanged = true;
@@ -87,7 +89,7 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
     } else if (flag == "--type") {
         if (!parseInteger(flag, value, options.vehicleType, error)) return false;
         if (options.vehicleType < 1 || options.vehicleType > 3) {
-            error = "--type must be 1, 2 or 3, not " + value;
+            error = "--type must be 1, 2 or 3, not " + std::to_string(options.vehicleType);
             return false;
         }
     } else if (flag == "--index") {
@@ -112,7 +114,7 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
     } else if (flag == "--every") {
         if (!parseInteger(flag, value, options.frameEvery, error)) return false;
         if (options.frameEvery < 1) {
-            error = "--every must be at least 1, not " + value;
+            error = "--every must be at least 1, not " + std::to_string(options.frameEvery);
             return false;
         }
     }
@@ -146,6 +148,7 @@ namespace {
 bool parseArguments(int argc, const char* const* argv, BatchOptions& options, std::string& error) {
     options = BatchOptions{};
     bool errorValuesGiven = false;
+    bool everyGiven = false;
     std::vector<double> errorValues;
     std::vector<std::string> seen;
     for (int i = 1; i < argc; ++i) {
@@ -180,11 +183,12 @@ bool parseArguments(int argc, const char* const* argv, BatchOptions& options, st
             continue;
         }
         if (!isValueOption(flag)) {
-            error = "unknown option " + flag;
+            error = "unknown option " + shownArgument(flag);
             return false;
         }
         std::string value;
         if (!takeOptionValue(argc, argv, i, equals, value, error)) return false;
+        everyGiven = everyGiven || flag == "--every";
         if (!applyOption(flag, value, options, errorValuesGiven, errorValues, error)) {
             return false;
         }
@@ -212,11 +216,21 @@ bool parseArguments(int argc, const char* const* argv, BatchOptions& options, st
                 std::to_string(options.curveParams.size());
         return false;
     }
-    if (options.csvPath == "-" && options.pngPath == "-") {
-        error = "--csv and --png cannot both write to standard output";
+    if (everyGiven && options.framesDir.empty() && options.gifPath.empty()) {
+        error = "--every needs --frames or --gif: it says which records become frames";
         return false;
     }
-    return true;
+    if (options.framesDir == "-") {
+        error = "--frames needs a folder: its frames cannot go to standard output";
+        return false;
+    }
+    std::vector<NamedOutput> outputs;
+    for (const auto& [option, path] :
+         {std::pair{"--csv", &options.csvPath}, std::pair{"--png", &options.pngPath},
+          std::pair{"--gif", &options.gifPath}}) {
+        if (!path->empty()) outputs.push_back(NamedOutput{option, *path});
+    }
+    return checkSeparateOutputs(outputs, error);
 }
 
 }  // namespace

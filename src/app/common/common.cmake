@@ -24,7 +24,8 @@ add_library(agv_common STATIC
   ${CMAKE_CURRENT_LIST_DIR}/computation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report.cpp
   ${CMAKE_CURRENT_LIST_DIR}/trajectory_csv.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/option_reading.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/option_reading.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/output_clash.cpp)
 target_link_libraries(agv_common PUBLIC agv_text agv_output agvcore agv_draw_core)
 
 # The picture of a whole context through OpenGL, for the window and the batch tool.

@@ -8,8 +8,21 @@
 
 namespace agv {
 
+namespace {
+
+/// Characters of an argument shown in a message; a longer one is cut and its size given.
+constexpr std::size_t kShownArgumentChars = 60;
+
+}  // namespace
+
+std::string shownArgument(const std::string& text) {
+    if (text.size() <= kShownArgumentChars) return printable(text);
+    return printable(text.substr(0, kShownArgumentChars)) + "... (" + std::to_string(text.size()) +
+           " bytes)";
+}
+
 std::string quoted(const std::string& text) {
-    return "'" + text + "'";
+    return "'" + shownArgument(text) + "'";
 }
 
 bool parseReal(const std::string& flag, const std::string& text, double& value,

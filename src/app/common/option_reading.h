@@ -14,7 +14,11 @@ namespace agv {
 bool takeOptionValue(int argc, const char* const* argv, int& i, std::size_t equals,
                      std::string& value, std::string& error);
 
-/// text in single quotes, for messages about an argument.
+/// An argument as a message shows it: control characters as \xHH, and cut after a line's
+/// worth of characters (with its size), so that a huge argument is not echoed whole.
+std::string shownArgument(const std::string& text);
+
+/// shownArgument(text) in single quotes, for messages about an argument.
 std::string quoted(const std::string& text);
 
 /// A real number that uses the whole text and is finite; otherwise false with a one-line

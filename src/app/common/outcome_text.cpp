@@ -92,6 +92,10 @@ std::string refusalText(const Refusal& r) {
                    formatText("\n経路長過ぎる．sf=%6.3f[m]  設定し直し", r.value);
         case RefusalKind::kNoPathLength:
             return formatText("\n経路番号I=%d 経路長を計算できない．経路設定し直し", r.curveNumber);
+        case RefusalKind::kTooManyRecords:
+            return formatText(
+                "\n経路番号I=%d 刻み数NN>%.0f=MAX 曲がりで遅くなり走り切れない．経路設定し直し",
+                r.curveNumber, r.value2);
     }
     return "";
 }
@@ -126,6 +130,11 @@ std::string refusalReason(const Refusal& r) {
                               r.curveNumber, r.value, r.value2);
         case RefusalKind::kNoPathLength:
             return formatText("the length of path %d cannot be computed", r.curveNumber);
+        case RefusalKind::kTooManyRecords:
+            return formatText(
+                "path %d would take type 2 (1FDW1FS), slowed down in its bends, more than the "
+                "%.0f records the store holds",
+                r.curveNumber, r.value2);
     }
     return "";
 }

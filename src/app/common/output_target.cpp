@@ -29,13 +29,19 @@ constexpr std::size_t kBufferBytes = 1 << 16;
 constexpr int kTempNameAttempts = 100;
 /// Random characters of a temporary name.
 constexpr int kTempNameLetters = 6;
+/// What a temporary name adds before its random letters.
+const char* const kTempInfix = ".tmp-";
+/// Longest file name (one path component) the usual file systems take [bytes].
+constexpr std::size_t kMaxFileNameBytes = 255;
 /// Permissions of a new file before the umask.
 constexpr mode_t kNewFileMode = 0666;
 /// Permission bits of an existing file that its replacement keeps.
 constexpr mode_t kPermissionBits = 07777;
 
-const int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr int kCleanupSignalCount = 3;
+/// Signals whose default action ends the program: each removes the temporary files first.
+const int kCleanupSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,
+                               SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU};
+constexpr int kCleanupSignalCount = sizeof kCleanupSignals / sizeof kCleanupSignals[0];
 
 /// Names the signal handler removes. A slot's name is complete before it is marked used.
 struct TempSlot {
@@ -151,6 +157,16 @@ std::string randomLetters() {
     return letters;
 }
 
+/// The temporary name beside target, without its random letters: "NAME.tmp-", or
+/// ".tmp-" alone in the same folder when that would make the name too long for the system.
+std::string tempNameFor(const std::string& target) {
+    const std::size_t slash = target.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t added = std::strlen(kTempInfix) + kTempNameLetters;
+    if (target.size() - nameStart + added <= kMaxFileNameBytes) return target + kTempInfix;
+    return target.substr(0, nameStart) + kTempInfix;
+}
+
 }  // namespace
 
 struct OutputTarget::State : std::streambuf {
@@ -235,7 +251,7 @@ struct OutputTarget::State : std::streambuf {
     bool createTemp(const struct stat* existing, std::string& error) {
         installCleanupHandlers();
         for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-            const std::string name = target + ".tmp-" + randomLetters();
+            const std::string name = tempNameFor(target) + randomLetters();
             const int slot = registerTemp(name);
             if (slot < 0) {
                 error = describe(shownName, ENAMETOOLONG);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <system_error>
 #include <vector>
 
@@ -22,6 +23,17 @@ namespace fs = std::filesystem;
 
 /// Bands are this many to the unit: table k covers k/10 to (k+1)/10.
 constexpr double kBandsPerUnit = 10.0;
+/// Largest table file read [bytes]: 50 rows of two numbers take a few kilobytes, even with
+/// every digit a double can carry.
+constexpr std::size_t kMaxTableBytes = 64 * 1024;
+/// Characters of a bad token quoted in a message.
+constexpr std::size_t kShownTokenChars = 40;
+
+/// A token as a message quotes it: cut after kShownTokenChars characters.
+std::string shown(const std::string& token) {
+    if (token.size() <= kShownTokenChars) return token;
+    return token.substr(0, kShownTokenChars) + "... (" + std::to_string(token.size()) + " bytes)";
+}
 
 bool parseInt(const std::string& token, int& result) {
     const char* end = token.data() + token.size();
@@ -71,11 +83,25 @@ bool readRandomTable(const std::string& path, int band, RandomTable& table, std:
         error = formatText("ランダム変換表 %s: 帯番号 %d は 0〜4 の範囲外です", path.c_str(), band);
         return false;
     }
-    std::ifstream in(path);
-    if (!in) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
         error = formatText("ランダム変換表 %s を開けません", path.c_str());
         return false;
     }
+    // At most one byte more than a table may have is read, whatever the file is.
+    std::string text(kMaxTableBytes + 1, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (file.bad()) {
+        error = formatText("ランダム変換表 %s を読み込めません", path.c_str());
+        return false;
+    }
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    if (text.size() > kMaxTableBytes) {
+        error = formatText("ランダム変換表 %s: %zu バイトを超えています (表は数キロバイトです)",
+                           path.c_str(), kMaxTableBytes);
+        return false;
+    }
+    std::istringstream in(text);
     std::string token;
     int numbersRead = 0;
     // Next whitespace-separated token; false at the end of the file or on a read fault.
@@ -85,7 +111,6 @@ bool readRandomTable(const std::string& path, int band, RandomTable& table, std:
         return true;
     };
     auto shortage = [&](int needed) {
-        if (in.bad()) return formatText("ランダム変換表 %s を読み込めません", path.c_str());
         return formatText("ランダム変換表 %s: 数値が足りません (%d 個必要, %d 個で終わりました)",
                           path.c_str(), needed, numbersRead);
     };
@@ -97,7 +122,7 @@ bool readRandomTable(const std::string& path, int band, RandomTable& table, std:
     RandomTable read;
     if (!parseInt(token, read.lastRow)) {
         error = formatText("ランダム変換表 %s: 行数 N の \"%s\" は整数ではありません", path.c_str(),
-                           token.c_str());
+                           shown(token).c_str());
         return false;
     }
     if (read.lastRow < 0 || read.lastRow >= kRandomTableRows) {
@@ -115,7 +140,7 @@ bool readRandomTable(const std::string& path, int band, RandomTable& table, std:
             }
             if (!parseFinite(token, *field)) {
                 error = formatText("ランダム変換表 %s: 行 %d の \"%s\" は有限の数値ではありません",
-                                   path.c_str(), row, token.c_str());
+                                   path.c_str(), row, shown(token).c_str());
                 return false;
             }
         }

@@ -1,5 +1,6 @@
 #include "app/common/trajectory_csv.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -91,12 +92,33 @@ std::array<TypeSummary, 3> summariseTrajectories(const TrajectoryStore& store) {
 
 namespace {
 
+/// Characters of a number in exponent form besides its decimals: "-1." and "e+308".
+constexpr int kExponentFormChars = 8;
+
+/// One summary value right-aligned in a column of the given width, with six decimals, or
+/// with an exponent when those would leave no space before it (1e300 has 301 digits).
+void printCell(std::ostream& out, int width, double value) {
+    const std::string fixed = formatText("%.6f", value);
+    if (static_cast<int>(fixed.size()) < width) {
+        printText(out, "%*s", width, fixed.c_str());
+        return;
+    }
+    const int decimals = std::max(0, width - 1 - kExponentFormChars);
+    printText(out, "%*.*e", width, decimals, value);
+}
+
 void printPoseRow(std::ostream& out, const char* vehicle, const PoseRecord& pose,
                   const double* maxDd, const double* maxDth) {
-    // Formatted without a fixed buffer: a huge value widens its column, the row stays whole.
-    printText(out, "  %-14s%11.6f%11.6f%11.6f%13.6f%13.6f", vehicle, pose[kPoseS], pose[kPoseX],
-              pose[kPoseY], pose[kPoseTheta], pose[kPosePhi]);
-    if (maxDd != nullptr) printText(out, "%14.6f%16.6f", *maxDd, *maxDth);
+    printText(out, "  %-14s", vehicle);
+    printCell(out, 11, pose[kPoseS]);
+    printCell(out, 11, pose[kPoseX]);
+    printCell(out, 11, pose[kPoseY]);
+    printCell(out, 13, pose[kPoseTheta]);
+    printCell(out, 13, pose[kPosePhi]);
+    if (maxDd != nullptr) {
+        printCell(out, 14, *maxDd);
+        printCell(out, 16, *maxDth);
+    }
     out << '\n';
 }
 

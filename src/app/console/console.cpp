@@ -130,7 +130,10 @@ void Console::print(const char* format, ...) {
 
 int Console::nextChar() {
     const auto c = in_.get();
-    return c == std::istream::traits_type::eof() ? -1 : static_cast<int>(c);
+    // Text has no NUL bytes: one means the input is no text (zeros of a device, say), which
+    // would otherwise be answered with the same question forever.
+    if (c == std::istream::traits_type::eof() || c == 0) return -1;
+    return static_cast<int>(c);
 }
 
 char Console::readKey() {

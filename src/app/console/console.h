@@ -62,7 +62,7 @@ class Console {
     struct Standard;
     Console(std::unique_ptr<Standard> standard);
 
-    /// Next character of the input, or -1 at its end.
+    /// Next character of the input, or -1 at its end or at a NUL byte.
     int nextChar();
     /// Skips white space (line breaks included) and returns the rest of the line that
     /// then starts; throws InputEnded when the input ends first.

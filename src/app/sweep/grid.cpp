@@ -41,13 +41,13 @@ bool parseRange(const std::string& flag, const std::vector<std::string>& parts,
         return false;
     }
     if (count < 1 || errno == ERANGE || count > kMaxAxisCount) {
-        error = flag + ": count " + countText + " must lie between 1 and " +
+        error = flag + ": count " + quoted(countText) + " must lie between 1 and " +
                 std::to_string(kMaxAxisCount);
         return false;
     }
     if (count > 1 && stop <= start) {
-        error = flag + ": stop " + parts[1] + " must be above start " + parts[0] +
-                " for more than one value";
+        error = flag + ": stop " + shownArgument(parts[1]) + " must be above start " +
+                shownArgument(parts[0]) + " for more than one value";
         return false;
     }
     values.clear();
@@ -55,8 +55,12 @@ bool parseRange(const std::string& flag, const std::vector<std::string>& parts,
     for (long i = 0; i < count; ++i) {
         // Weighted from both ends, so that both are hit exactly.
         const double weight = static_cast<double>(i);
-        const double value =
+        double value =
             count == 1 ? start : (start * (intervals - weight) + stop * weight) / intervals;
+        // Near the largest doubles the weighted sum overflows; the ends shrunk first do not.
+        if (!std::isfinite(value)) {
+            value = start / intervals * (intervals - weight) + stop / intervals * weight;
+        }
         if (!std::isfinite(value)) {
             error = flag + ": the values of " + quoted(parts[0] + ":" + parts[1]) +
                     " are not finite numbers";

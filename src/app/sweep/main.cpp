@@ -16,6 +16,8 @@
 #include "app/sweep/point_run.h"
 #include "app/sweep/pool.h"
 #include "app/sweep/progress.h"
+#include "app/sweep/shard_identity.h"
+#include "app/sweep/shard_merge.h"
 #include "app/sweep/table.h"
 
 namespace {
@@ -24,6 +26,9 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+
+/// Most worker threads per core, whatever --jobs asks for.
+constexpr int kJobsPerCore = 4;
 
 const char* const kProgramName = "agvsim-sweep";
 const char* const kAxisFlags[agv::kSweepAxisCount] = {"--fn", "--zeta", "--error-size"};
@@ -35,13 +40,11 @@ int fail(int status, const std::string& message) {
 }
 
 int merge(const agv::SweepOptions& options) {
-    std::string merged, error;
-    if (!agv::mergeSweepTables(options.mergeFiles, merged, error)) return fail(kExitUsage, error);
-    agv::OutputTarget out;
-    if (!out.open(options.csvPath, error)) return fail(kExitFailure, error);
-    out.write(merged);
-    if (!out.commit(error)) return fail(kExitFailure, error);
-    return kExitOk;
+    std::string error;
+    const int status = agv::mergeShardTables(options.mergeFiles, options.csvPath, error);
+    // The reason is about the tables, not the options: no hint at the usage.
+    if (status != kExitOk) std::cerr << kProgramName << ": " << error << '\n';
+    return status;
 }
 
 /// Refuses, before anything runs, conditions or a value on an axis that the dialogue
@@ -100,8 +103,8 @@ int run(int argc, char** argv) {
     std::string error;
     if (!agv::parseSweepOptions(argc, argv, options, error)) return fail(kExitUsage, error);
     if (options.help) {
-        std::cout << agv::sweepUsage();
-        return kExitOk;
+        std::cout << agv::sweepUsage() << std::flush;
+        return std::cout ? kExitOk : kExitFailure;
     }
     if (options.merge) return merge(options);
     if (!options.mapPath.empty() && options.shard.count > 1) {
@@ -114,12 +117,14 @@ int run(int argc, char** argv) {
     for (std::size_t i = 0; i < options.grid.size(); ++i) {
         if (options.shard.owns(i)) points.push_back(i);
     }
-    int jobs = options.jobs;
-    if (jobs == 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    // Threads beyond a few per core only add run data (a few megabytes each), not speed.
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    int jobs = options.jobs == 0 ? cores : std::min(options.jobs, kJobsPerCore * cores);
+    jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs),
+                                                  std::max<std::size_t>(1, points.size())));
     // One run's data per worker, made once here; the first one runs the checks too.
     std::vector<std::unique_ptr<agv::SweepRunner>> runners;
-    const std::size_t workers =
-        std::max<std::size_t>(1, std::min(points.size(), static_cast<std::size_t>(jobs)));
+    const std::size_t workers = static_cast<std::size_t>(jobs);
     for (std::size_t w = 0; w < workers; ++w)
         runners.push_back(std::make_unique<agv::SweepRunner>(model));
     for (const auto& runner : runners)
@@ -140,6 +145,9 @@ int run(int argc, char** argv) {
     if (!options.mapPath.empty()) mapPoints.reserve(points.size());
     agv::SweepProgress progress(points.size(), jobs, ::isatty(STDERR_FILENO) != 0);
     if (!options.csvPath.empty()) {
+        if (options.sharded) {
+            csv.write(agv::shardLine(options.shard, agv::gridIdentity(options)) + "\n");
+        }
         csv.write(std::string(agv::kSweepCsvHeader) +
                   (options.theory ? agv::kSweepTheoryColumns : "") + "\n");
     }

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "app/batch/options.h"
+#include "app/common/output_clash.h"
 #include "app/sweep/table.h"
 
 namespace agv {
@@ -12,7 +13,7 @@ namespace agv {
 namespace {
 
 /// Most worker threads a sweep may ask for.
-constexpr long kMaxJobs = 1024;
+constexpr int kMaxJobs = 1024;
 
 bool takesValue(const std::string& flag) {
     static const char* const kFlags[] = {
@@ -45,24 +46,23 @@ bool applyOption(const std::string& flag, const std::string& value, SweepOptions
     }
     if (flag == "--metric") {
         if (sweepMetricColumn(value) < 0) {
-            error = "--metric: '" + value + "' is not one of " + sweepMetricNames();
+            error = "--metric: " + quoted(value) + " is not one of " + sweepMetricNames();
             return false;
         }
         options.metric = value;
         return true;
     }
     if (flag == "--jobs") {
-        char* end = nullptr;
-        errno = 0;
-        const long jobs = std::strtol(value.c_str(), &end, 10);
-        if (value.empty() || end != value.c_str() + value.size() || jobs < 1 || jobs > kMaxJobs) {
-            error = "--jobs: '" + value + "' is not a number of jobs from 1 to " +
+        int jobs = 0;
+        if (!parseInteger(flag, value, jobs, error) || jobs < 1 || jobs > kMaxJobs) {
+            error = "--jobs: " + quoted(value) + " is not a number of jobs from 1 to " +
                     std::to_string(kMaxJobs);
             return false;
         }
-        options.jobs = static_cast<int>(jobs);
+        options.jobs = jobs;
         return true;
     }
+    options.sharded = true;
     return parseShard(value, options.shard, error);
 }
 
@@ -84,13 +84,13 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
             return true;
         }
         if (argument.rfind("--", 0) != 0 || argument.size() == 2) {
-            error = "unexpected argument '" + argument + "'";
+            error = "unexpected argument " + quoted(argument);
             return false;
         }
         const std::size_t equals = argument.find('=');
         const std::string flag = argument.substr(0, equals);
         if (!seen.insert(flag).second) {
-            error = flag + " given twice";
+            error = shownArgument(flag) + " given twice";
             return false;
         }
         if (flag == "--theory") {
@@ -110,7 +110,7 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
             continue;
         }
         if (!takesValue(flag)) {
-            error = "unknown option " + flag;
+            error = "unknown option " + shownArgument(flag);
             return false;
         }
         std::string value;
@@ -168,9 +168,9 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
         error = "nothing to write: give --csv and/or --map";
         return false;
     }
-    if (options.csvPath == "-" && options.mapPath == "-") {
-        error = "--map cannot go to standard output with --csv -";
-        return false;
+    if (!options.csvPath.empty() && !options.mapPath.empty()) {
+        return checkSeparateOutputs({{"--csv", options.csvPath}, {"--map", options.mapPath}},
+                                    error);
     }
     return true;
 }
@@ -207,8 +207,10 @@ Output:
   --map PATH             heat map of one column as SVG, one panel per type
   --metric NAME          the column of the map (default fbc_max_dd)
   --jobs N               worker threads (default: one per core)
-  --shard K/N            compute only every N-th grid point starting at K (0 <= K < N)
-  --merge FILE...        merge the tables of all shards into the table of the whole grid
+  --shard K/N            compute only every N-th grid point starting at K (0 <= K < N);
+                         the table says on its first line which shard of which grid
+  --merge FILE...        merge the tables of all shards into the table of the whole grid;
+                         refused unless they are every shard of one grid, once, intact
   --help                 this text
 
 Outcomes: done, too_long, overflow, refused, diverged; the reason of each that is not done

@@ -22,8 +22,10 @@ struct SweepOptions {
     std::string metric = "fbc_max_dd";
     /// Worker threads; 0 means one per core.
     int jobs = 0;
-    /// The grid points this process computes.
+    /// The grid points this process computes; with --shard the table says which shard of
+    /// which grid it holds on its first line.
     Shard shard;
+    bool sharded = false;
     /// --theory: the linear theory's columns at the end of the table.
     bool theory = false;
     /// --merge: the shard tables to merge instead of computing.

@@ -5,6 +5,8 @@ add_library(agv_sweep STATIC
   ${CMAKE_CURRENT_LIST_DIR}/grid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/table.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/shard_identity.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/shard_merge.cpp
   ${CMAKE_CURRENT_LIST_DIR}/map.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pool.cpp
   ${CMAKE_CURRENT_LIST_DIR}/progress.cpp)

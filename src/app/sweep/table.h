@@ -1,5 +1,5 @@
 // The sweep's table: one CSV row per grid point and vehicle type, numbers in their
-// shortest form that reads back exactly, and the merge of the tables of several shards.
+// shortest form that reads back exactly.
 #pragma once
 
 #include <string>
@@ -30,12 +30,5 @@ bool sweepMetricValue(const MechanismResult& result, int column, double& value);
 /// (empty where the conditions were refused or the steady value is not defined).
 void appendSweepRows(std::string& out, const GridValues& values, const PointResult& result,
                      bool theory = false);
-
-/// Merges shard tables (header and rows) into the table of the whole grid, in grid order;
-/// all with the theory's columns or all without.
-/// False with a one-line reason when a file cannot be read, is not such a table, or when
-/// files overlap or leave grid points out.
-bool mergeSweepTables(const std::vector<std::string>& paths, std::string& merged,
-                      std::string& error);
 
 }  // namespace agv

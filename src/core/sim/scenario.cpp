@@ -7,6 +7,8 @@
 #include "path/path_length.h"
 #include "sim/feedback.h"
 #include "sim/model.h"
+#include "sim/records_needed.h"
+#include "sim/trajectory_store.h"
 
 namespace agv {
 
@@ -14,6 +16,9 @@ namespace {
 
 /// User percentages to stored ratios.
 constexpr double kPercentToRatio = 0.01;
+/// A path is refused when its estimated records exceed the store's by this factor: the
+/// estimate comes within a few records of the computed ones on whole paths.
+constexpr double kRecordsMargin = 1.01;
 
 /// The curve constants as the model keeps them: the user's constants of every curve over
 /// the start-up record, whose derived values the path set-up recomputes for the chosen one.
@@ -110,12 +115,22 @@ Refusal checkScenarioPath(const Model& model, const Scenario& scenario) {
     // A length that is not a number cannot be run either.
     if (!std::isfinite(length)) {
         r.kind = RefusalKind::kNoPathLength;
-    } else if (!(length <= limit)) {
-        r.kind = RefusalKind::kPathTooLong;
-    } else {
-        return Refusal{};
+        return r;
     }
-    return r;
+    if (!(length <= limit)) {
+        r.kind = RefusalKind::kPathTooLong;
+        return r;
+    }
+    // A short path can still bend too often for the vehicles to drive it in the records of
+    // the store: its computation would run for seconds and then run out of records.
+    const double enough = kMaxRecords * kRecordsMargin;
+    if (!(recordsNeeded(settings, I, enough) < enough)) {
+        r.kind = RefusalKind::kTooManyRecords;
+        r.value = enough;
+        r.value2 = kMaxRecords;
+        return r;
+    }
+    return Refusal{};
 }
 
 Refusal checkScenario(const Model& model, const Scenario& scenario) {

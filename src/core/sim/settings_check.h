@@ -25,6 +25,7 @@ enum class RefusalKind {
     kNoSuchCurve,       ///< a curve number that names no curve (curveNumber)
     kPathTooLong,       ///< longer than the store holds (value: length, value2: limit [m])
     kNoPathLength,      ///< a path whose length cannot be computed (curveNumber)
+    kTooManyRecords,    ///< a path too sharply bent to drive within the store (value2: records)
 };
 
 /// The part of a scenario a refusal concerns.
