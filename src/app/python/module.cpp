@@ -19,6 +19,9 @@
 #include "app/common/random_table_file.h"
 #include "app/common/text_output.h"
 #include "app/common/trajectory_csv.h"
+#include "app/sweep/options.h"
+#include "app/sweep/session.h"
+#include "app/sweep/shard_merge.h"
 #include "path/curve_catalog.h"
 #include "sim/linear_theory.h"
 #include "sim/mechanism_error.h"
@@ -269,6 +272,41 @@ py::list errorCatalog() {
     return errors;
 }
 
+/// agvsim-sweep's table for its options (without --csv, --map, --merge): (status, table,
+/// message) with the tool's exit status. The grid runs with the GIL released.
+py::tuple sweepTable(const std::vector<std::string>& arguments) {
+    std::vector<const char*> argv{"agvsim-sweep"};
+    for (const std::string& argument : arguments)
+        argv.push_back(argument.c_str());
+    argv.push_back("--csv");
+    argv.push_back("-");
+    agv::SweepOptions options;
+    std::string message;
+    if (!agv::parseSweepOptions(static_cast<int>(argv.size()), argv.data(), options, message)) {
+        return py::make_tuple(2, py::bytes(), message);
+    }
+    std::string table;
+    int status = 0;
+    {
+        py::gil_scoped_release release;
+        agv::SweepSession session;
+        status = session.prepare(options, message);
+        if (status == 0) table = session.table();
+    }
+    return py::make_tuple(status, py::bytes(table), message);
+}
+
+/// agvsim-sweep --merge of the shard tables into the file output: (status, message).
+py::tuple mergeTables(const std::vector<std::string>& paths, const std::string& output) {
+    std::string message;
+    int status = 0;
+    {
+        py::gil_scoped_release release;
+        status = agv::mergeShardTables(paths, output, message);
+    }
+    return py::make_tuple(status, message);
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_agvsim, m) {
@@ -291,6 +329,8 @@ PYBIND11_MODULE(_agvsim, m) {
         .def("summary", &Computation::summary)
         .def("theory", &Computation::theory);
     m.def("curve_catalog", &curveCatalog);
+    m.def("sweep_table", &sweepTable, py::arg("arguments"));
+    m.def("merge_tables", &mergeTables, py::arg("paths"), py::arg("output"));
     m.def("error_catalog", &errorCatalog);
     m.attr("SAMPLE_COLUMNS") = kSampleColumns;
 }

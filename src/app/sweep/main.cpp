@@ -14,9 +14,8 @@
 #include "app/sweep/map.h"
 #include "app/sweep/options.h"
 #include "app/sweep/point_run.h"
-#include "app/sweep/pool.h"
 #include "app/sweep/progress.h"
-#include "app/sweep/shard_identity.h"
+#include "app/sweep/session.h"
 #include "app/sweep/shard_merge.h"
 #include "app/sweep/table.h"
 
@@ -27,11 +26,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-/// Most worker threads per core, whatever --jobs asks for.
-constexpr int kJobsPerCore = 4;
-
 const char* const kProgramName = "agvsim-sweep";
-const char* const kAxisFlags[agv::kSweepAxisCount] = {"--fn", "--zeta", "--error-size"};
 
 int fail(int status, const std::string& message) {
     std::cerr << kProgramName << ": " << message
@@ -45,39 +40,6 @@ int merge(const agv::SweepOptions& options) {
     // The reason is about the tables, not the options: no hint at the usage.
     if (status != kExitOk) std::cerr << kProgramName << ": " << error << '\n';
     return status;
-}
-
-/// Refuses, before anything runs, conditions or a value on an axis that the dialogue
-/// refuses. A value is checked with the single values given for the other quantities, or
-/// their defaults where those are swept, so that a refusal names the value to blame.
-int checkAxes(agv::SweepRunner& runner, const agv::SweepOptions& options) {
-    const agv::SweepGrid& grid = options.grid;
-    const agv::GridValues defaults{1.0, 1.0, agv::baseErrorSize(options.scenario)};
-    double reference[agv::kSweepAxisCount] = {defaults.fn, defaults.zeta, defaults.errorSize};
-    for (int axis = 0; axis < agv::kSweepAxisCount; ++axis) {
-        if (grid.axes[axis].size() == 1) reference[axis] = grid.axes[axis][0];
-    }
-    std::string reason;
-    const auto check = [&](int axis, double value) {
-        double v[agv::kSweepAxisCount] = {reference[0], reference[1], reference[2]};
-        if (axis >= 0) v[axis] = value;
-        const int status =
-            runner.check(options.scenario, agv::GridValues{v[0], v[1], v[2]}, reason);
-        if (status == agv::kScenarioTooLong) return fail(status, "path refused: " + reason);
-        if (status == 0) return kExitOk;
-        if (axis < 0 || grid.axes[axis].size() == 1) {
-            return fail(kExitUsage, "conditions refused: " + reason);
-        }
-        return fail(kExitUsage, std::string(kAxisFlags[axis]) + " " + agv::shortestNumber(value) +
-                                    " refused: " + reason);
-    };
-    if (const int status = check(-1, 0.0); status != kExitOk) return status;
-    for (const int axis : grid.swept()) {
-        for (const double value : grid.axes[axis]) {
-            if (const int status = check(axis, value); status != kExitOk) return status;
-        }
-    }
-    return kExitOk;
 }
 
 /// The lines on standard error that say why runs of a point are not done.
@@ -111,25 +73,10 @@ int run(int argc, char** argv) {
         return fail(kExitUsage, "--map needs the whole grid: draw it from a run without --shard");
     }
 
-    agv::SweepModel model;
-    if (!model.load(error)) return fail(kExitFailure, error);
-    std::vector<std::size_t> points;
-    for (std::size_t i = 0; i < options.grid.size(); ++i) {
-        if (options.shard.owns(i)) points.push_back(i);
+    agv::SweepSession session;
+    if (const int status = session.prepare(options, error); status != kExitOk) {
+        return fail(status, error);
     }
-    // Threads beyond a few per core only add run data (a few megabytes each), not speed.
-    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    int jobs = options.jobs == 0 ? cores : std::min(options.jobs, kJobsPerCore * cores);
-    jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs),
-                                                  std::max<std::size_t>(1, points.size())));
-    // One run's data per worker, made once here; the first one runs the checks too.
-    std::vector<std::unique_ptr<agv::SweepRunner>> runners;
-    const std::size_t workers = static_cast<std::size_t>(jobs);
-    for (std::size_t w = 0; w < workers; ++w)
-        runners.push_back(std::make_unique<agv::SweepRunner>(model));
-    for (const auto& runner : runners)
-        runner->setTheory(options.theory);
-    if (const int status = checkAxes(*runners[0], options); status != kExitOk) return status;
 
     // Outputs are created first, so that an unwritable one stops the sweep before it runs.
     agv::OutputTarget csv, map;
@@ -142,20 +89,12 @@ int run(int argc, char** argv) {
 
     const int metric = agv::sweepMetricColumn(options.metric);
     std::vector<agv::MapPoint> mapPoints;
-    if (!options.mapPath.empty()) mapPoints.reserve(points.size());
-    agv::SweepProgress progress(points.size(), jobs, ::isatty(STDERR_FILENO) != 0);
-    if (!options.csvPath.empty()) {
-        if (options.sharded) {
-            csv.write(agv::shardLine(options.shard, agv::gridIdentity(options)) + "\n");
-        }
-        csv.write(std::string(agv::kSweepCsvHeader) +
-                  (options.theory ? agv::kSweepTheoryColumns : "") + "\n");
-    }
+    if (!options.mapPath.empty()) mapPoints.reserve(session.pointCount());
+    agv::SweepProgress progress(session.pointCount(), session.jobs(), ::isatty(STDERR_FILENO) != 0);
+    if (!options.csvPath.empty()) csv.write(session.tableHead());
     std::string rows;
-    agv::runSweepPoints(
-        runners, options.scenario, options.grid, points,
-        [&](std::size_t i, const agv::PointResult& result) {
-            const agv::GridValues values = options.grid.at(points[i]);
+    session.run(
+        [&](const agv::GridValues& values, const agv::PointResult& result) {
             reportReasons(progress, values, result);
             if (!options.csvPath.empty()) {
                 rows.clear();

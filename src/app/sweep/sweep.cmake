@@ -2,6 +2,7 @@
 find_package(Threads REQUIRED)
 add_library(agv_sweep STATIC
   ${CMAKE_CURRENT_LIST_DIR}/point_run.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/grid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/table.cpp

@@ -14,6 +14,9 @@ SWEEP_COLUMNS = (
     "fbc_final_dd", "fbc_final_dth",
 )
 
+#: The columns a sweep with the theory adds at the end.
+THEORY_COLUMNS = ("max_pole_real", "settling_time", "theory_steady_dd")
+
 #: Columns of whole numbers and of words; the others are real numbers.
 _INTEGER_COLUMNS = ("type", "records")
 _WORD_COLUMNS = ("outcome",)
@@ -26,8 +29,9 @@ class SweepTable:
     """The table of a sweep: one row per grid point and vehicle type, in grid order.
 
     Columns are NumPy arrays named as agvsim-sweep's CSV header (``fn``, ``zeta``,
-    ``error_size``, ``type``, ``outcome``, ``records``, ``end_time``, ``fbc_max_dd``, ...);
-    read them as attributes or by name. Figures of runs that were not computed are NaN
+    ``error_size``, ``type``, ``outcome``, ``records``, ``end_time``, ``fbc_max_dd``, ...,
+    and with the theory ``max_pole_real``, ``settling_time``, ``theory_steady_dd``); read
+    them as attributes or by name. Figures of runs that were not computed are NaN
     (empty in the CSV); ``records`` is then -1.
     """
 
@@ -37,11 +41,12 @@ class SweepTable:
         self._text = bytes(text)
         lines = self._text.decode().splitlines()
         header, rows = lines[0], [line.split(",") for line in lines[1:]]
-        if tuple(header.split(",")) != SWEEP_COLUMNS:
+        names = tuple(header.split(","))
+        if names not in (SWEEP_COLUMNS, SWEEP_COLUMNS + THEORY_COLUMNS):
             raise ValueError("not a sweep table: " + header[:80])
-        columns = list(zip(*rows)) if rows else [()] * len(SWEEP_COLUMNS)
+        columns = list(zip(*rows)) if rows else [()] * len(names)
         self._columns = {}
-        for name, values in zip(SWEEP_COLUMNS, columns):
+        for name, values in zip(names, columns):
             if name in _WORD_COLUMNS:
                 array = numpy.array(values, dtype=str)
             elif name in _INTEGER_COLUMNS:
@@ -58,7 +63,7 @@ class SweepTable:
         try:
             return self._columns[name]
         except KeyError:
-            raise KeyError(f"no column {name!r}; the columns are {', '.join(SWEEP_COLUMNS)}") from None
+            raise KeyError(f"no column {name!r}; the columns are {', '.join(self._columns)}") from None
 
     def __getattr__(self, name):
         if name.startswith("_"):
@@ -69,7 +74,7 @@ class SweepTable:
             raise AttributeError(str(error)) from None
 
     def __dir__(self):
-        return list(SWEEP_COLUMNS) + ["csv", "to_csv", "frame", "grid"]
+        return list(self._columns) + ["csv", "to_csv", "frame", "grid"]
 
     def csv(self):
         """The table as agvsim-sweep --csv writes it (bytes)."""
@@ -121,9 +126,11 @@ def _axis_text(name, value):
 
 
 def _arguments(fn=1.0, zeta=1.0, error_size=None, error=0, error_values=(), curve=1,
-               curve_params=None):
+               curve_params=None, theory=False):
     """agvsim-sweep's options for the grid and its base conditions."""
     args = ["--fn", _axis_text("fn", fn), "--zeta", _axis_text("zeta", zeta)]
+    if theory:
+        args.append("--theory")
     args += ["--error", str(int(error)), "--curve", str(int(curve))]
     if error_values not in (None, ()):
         values = (error_values,) if isinstance(error_values, (int, float)) else error_values
@@ -153,7 +160,7 @@ def sweep(fn=1.0, zeta=1.0, error_size=None, jobs=None, client=None, shards=None
     replaces the first error value) is one value, a sequence of increasing values or the
     text ``"start:stop:count"``; at most two of them may have several values. ``base``
     takes the conditions of ``run()``: ``error``, ``error_values``, ``curve``,
-    ``curve_params``. Every grid point starts from the start-up defaults, as in
+    ``curve_params``; ``theory=True`` adds the linear theory's columns. Every grid point starts from the start-up defaults, as in
     agvsim-sweep, whose table this returns (the same rows and numbers).
 
     Locally the grid runs on ``jobs`` C++ threads (default: one per core) with the GIL
@@ -201,10 +208,12 @@ def merge_shards(tables):
             with open(path, "wb") as out:
                 out.write(table)
             paths.append(path)
-        status, merged, message = _core.merge_tables(paths)
-    if status != 0:
-        _raise_for(status, message)
-    return SweepTable(merged)
+        output = os.path.join(folder, "merged.csv")
+        status, message = _core.merge_tables(paths, output)
+        if status != 0:
+            _raise_for(status, message)
+        with open(output, "rb") as merged:
+            return SweepTable(merged.read())
 
 
 def sweep_on_dask(client, shards=None, **arguments):

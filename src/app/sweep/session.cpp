@@ -1,0 +1,110 @@
+#include "app/sweep/session.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "app/common/number_format.h"
+#include "app/sweep/shard_identity.h"
+#include "app/sweep/table.h"
+
+namespace agv {
+
+namespace {
+
+/// agvsim-sweep's exit statuses of a sweep that cannot run.
+constexpr int kStatusFailure = 1;
+constexpr int kStatusUsage = 2;
+
+const char* const kAxisFlags[kSweepAxisCount] = {"--fn", "--zeta", "--error-size"};
+
+}  // namespace
+
+SweepSession::SweepSession() = default;
+SweepSession::~SweepSession() = default;
+
+int SweepSession::prepare(const SweepOptions& options, std::string& message) {
+    options_ = &options;
+    model_ = std::make_unique<SweepModel>();
+    if (!model_->load(message)) return kStatusFailure;
+    points_.clear();
+    for (std::size_t i = 0; i < options.grid.size(); ++i) {
+        if (options.shard.owns(i)) points_.push_back(i);
+    }
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    int jobs = options.jobs == 0 ? cores : std::min(options.jobs, kJobsPerCore * cores);
+    jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs),
+                                                  std::max<std::size_t>(1, points_.size())));
+    // One run's data per worker, made once here; the first one runs the checks too.
+    runners_.clear();
+    for (int w = 0; w < jobs; ++w) {
+        runners_.push_back(std::make_unique<SweepRunner>(*model_));
+        runners_.back()->setTheory(options.theory);
+    }
+    return checkAxes(message);
+}
+
+/// Refuses, before anything runs, conditions or a value on an axis that the dialogue
+/// refuses. A value is checked with the single values given for the other quantities, or
+/// their defaults where those are swept, so that a refusal names the value to blame.
+int SweepSession::checkAxes(std::string& message) const {
+    const SweepOptions& options = *options_;
+    const SweepGrid& grid = options.grid;
+    const GridValues defaults{1.0, 1.0, baseErrorSize(options.scenario)};
+    double reference[kSweepAxisCount] = {defaults.fn, defaults.zeta, defaults.errorSize};
+    for (int axis = 0; axis < kSweepAxisCount; ++axis) {
+        if (grid.axes[axis].size() == 1) reference[axis] = grid.axes[axis][0];
+    }
+    SweepRunner& runner = *runners_.front();
+    std::string reason;
+    const auto check = [&](int axis, double value) {
+        double v[kSweepAxisCount] = {reference[0], reference[1], reference[2]};
+        if (axis >= 0) v[axis] = value;
+        const int status = runner.check(options.scenario, GridValues{v[0], v[1], v[2]}, reason);
+        if (status == 0) return 0;
+        if (status == kScenarioTooLong) {
+            message = "path refused: " + reason;
+        } else if (axis < 0 || grid.axes[axis].size() == 1) {
+            message = "conditions refused: " + reason;
+        } else {
+            message =
+                std::string(kAxisFlags[axis]) + " " + shortestNumber(value) + " refused: " + reason;
+        }
+        return status == kScenarioTooLong ? status : kStatusUsage;
+    };
+    if (const int status = check(-1, 0.0); status != 0) return status;
+    for (const int axis : grid.swept()) {
+        for (const double value : grid.axes[axis]) {
+            if (const int status = check(axis, value); status != 0) return status;
+        }
+    }
+    return 0;
+}
+
+std::string SweepSession::tableHead() const {
+    const SweepOptions& options = *options_;
+    std::string head;
+    if (options.sharded) head = shardLine(options.shard, gridIdentity(options)) + "\n";
+    return head + kSweepCsvHeader + (options.theory ? kSweepTheoryColumns : "") + "\n";
+}
+
+void SweepSession::run(const Delivery& deliver, const SweepTick& tick) const {
+    const SweepOptions& options = *options_;
+    runSweepPoints(
+        runners_, options.scenario, options.grid, points_,
+        [&](std::size_t i, const PointResult& result) {
+            deliver(options.grid.at(points_[i]), result);
+        },
+        tick);
+}
+
+std::string SweepSession::table() const {
+    std::string table = tableHead();
+    run(
+        [&](const GridValues& values, const PointResult& result) {
+            appendSweepRows(table, values, result, options_->theory);
+        },
+        [](std::size_t) {});
+    return table;
+}
+
+}  // namespace agv
