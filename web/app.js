@@ -355,7 +355,7 @@ async function compute(viewArgs) {
   let out;
   try {
     out = await job.core.call('run', args(n));
-    if (out.reply.ok && viewArgs) out = Object.assign(out, await job.core.call('view', viewArgs));
+    if (out.picture && viewArgs) out = Object.assign(out, await job.core.call('view', viewArgs));
   } catch (e) {
     return false;  // cancelled or superseded
   } finally {
@@ -366,7 +366,7 @@ async function compute(viewArgs) {
     }
   }
   const reply = out.reply;
-  if (!reply.ok) {
+  if (!reply.ok && !out.picture) {
     // A refusal leaves the core as it was; a run that failed after computing is dropped.
     if (reply.report) job.core.end(); else if (!spare) spare = job.core; else job.core.end();
     refillSpare();
@@ -384,6 +384,8 @@ async function compute(viewArgs) {
   showRun();
   showTheory();
   writeAddress(Boolean(viewArgs));
+  // A diverged run: shown up to where it left the path, with the reason.
+  if (!reply.ok) placeRefusal(reply);
   return true;
 }
 

@@ -42,7 +42,8 @@ const OPS = {
   check: (a) => ({ reply: JSON.parse(mod.ccall('agv_check', 'string', NUMBERS, a)) }),
   run: (a) => {
     const reply = JSON.parse(mod.ccall('agv_run', 'string', NUMBERS, a));
-    return reply.ok ? { reply, picture: picture(), theory: theory() } : { reply };
+    // A diverged run has its facts and is shown up to where it left the path.
+    return reply.ok || reply.facts ? { reply, picture: picture(), theory: theory() } : { reply };
   },
   key: (k) => {
     const action = mod.ccall('agv_key', 'number', ['number'], [k.charCodeAt(0)]);

@@ -20,6 +20,7 @@ constexpr float kTitleY = 0.95f;
 constexpr float kTypeY = 0.9f;
 constexpr float kErrorY = 0.85f;
 constexpr float kCurveY = 0.8f;
+constexpr float kDivergedY = 0.55f;
 /// Indent of the curve and legend lines from kCaptionX.
 constexpr float kIndent = 0.05f;
 /// Offset of the curve label from kCaptionX.
@@ -142,6 +143,10 @@ void drawConditions(DrawBackend& b, const SimulationSettings& s) {
     drawText(b, legendX, 0.65f, Font::kHelvetica18,
              "Green Curve : Trajectory with AGV Error, with FBC");
     drawText(b, legendX, 0.60f, Font::kHelvetica18, "1 grid=(1.0, 1.0)[m]");
+}
+
+void drawDivergedCaption(DrawBackend& b) {
+    drawText(b, kCaptionX + kIndent, kDivergedY, Font::kHelvetica18, kDivergedCaption);
 }
 
 }  // namespace agv

@@ -38,7 +38,13 @@ struct ErrorCaption {
 /// False when errorNumber names no error (unset before the first dialogue).
 bool errorCaption(const SimulationSettings& settings, ErrorCaption& out);
 
+/// The line under the legend for a type whose FBC vehicle left the path.
+inline constexpr const char* kDivergedCaption =
+    "Design diverged: FBC AGV left the path, motion shown up to there";
+
 void drawTitle(DrawBackend& b);
 void drawConditions(DrawBackend& b, const SimulationSettings& settings);
+/// kDivergedCaption under the legend.
+void drawDivergedCaption(DrawBackend& b);
 
 }  // namespace agv

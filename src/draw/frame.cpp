@@ -89,6 +89,7 @@ void drawFrame(const Scene& scene, DrawBackend& b) {
             drawVehicle(b, scene, r[kPoseX], r[kPoseY], r[kPoseTheta], r[kPosePhi], colors[k]);
         }
         drawTrajectory(b, scene, store.theoryTraj[t], last, theoryWidth, colorRed);
+        if (store.diverged[t]) drawDivergedCaption(b);
     }
 
     const int curve = scene.settings.curveNumber;

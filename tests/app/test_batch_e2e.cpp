@@ -244,10 +244,20 @@ TEST_F(BatchRun, LengthLimitOnBothSidesAndHugeConstants) {
 }
 
 TEST_F(BatchRun, DivergedComputationExitsWithStatus4AndWritesNothing) {
-    const RunResult result =
+    RunResult result =
         run({"--error", "5", "--error-values", "1e308", "--csv", "run.csv", "--summary"});
     EXPECT_EQ(result.status, 4) << result.err;
     EXPECT_NE(result.err.find("diverged"), std::string::npos) << result.err;
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_TRUE(leftFiles().empty());
+    // A design whose vehicle leaves the 48 m cycloid at once stops there.
+    result = run({"--curve", "2", "--curve-params", "1.9,47.88", "--error", "1", "--error-values",
+                  "10.2,0", "--fn", "-100", "--csv", "run.csv", "--summary"});
+    EXPECT_EQ(result.status, 4) << result.err;
+    EXPECT_NE(result.err.find("type 1 diverged: its vehicle with feedback left the path after "
+                              "record 0 (t = 0.0"),
+              std::string::npos)
+        << result.err;
     EXPECT_TRUE(result.out.empty());
     EXPECT_TRUE(leftFiles().empty());
 }

@@ -23,6 +23,12 @@ TEST(OutcomeText, ComputationMessagesOfEachOutcome) {
     EXPECT_EQ(messages(outcome), allDone);
     outcome.status = RunStatus::kDiverged;
     EXPECT_EQ(messages(outcome), allDone);  // every type was computed
+    outcome.vehicleType = 1;
+    outcome.record = 57;
+    outcome.time = 1.1432;
+    EXPECT_EQ(outcomeReason(outcome),
+              "type 1 diverged: its vehicle with feedback left the path after record 57 "
+              "(t = 1.14 s)");
 
     outcome.status = RunStatus::kStoreOverflow;
     outcome.curveNumber = 15;

@@ -2,11 +2,15 @@
 // appear in the rendered window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "app/common/draw_context.h"
 #include "app/console/window.h"
 #include "draw/captions.h"
+#include "draw/frame.h"
+#include "draw/recording_backend.h"
 #include "draw/render_support.h"
 #include "sim/model.h"
 
@@ -126,6 +130,21 @@ TEST(RenderedCaptions, SwitchingTheTypeChangesOnlyTheTypeLine) {
     }
     EXPECT_GT(typeLine, 20);
     EXPECT_EQ(otherLines, 0);
+}
+
+TEST(Captions, OnlyATypeThatDivergedSaysSo) {
+    auto ctx = computedContext('0', 0.0, 0.0);
+    ctx->data.store->diverged[1] = true;
+    const auto captionShown = [&](char type) {
+        agv::applyWindowKey(*ctx, type);
+        agv::RecordingBackend picture;
+        agv::drawFrame(agv::sceneOf(*ctx), picture);
+        const std::vector<std::string>& texts = picture.texts();
+        return std::find(texts.begin(), texts.end(), agv::kDivergedCaption) != texts.end();
+    };
+    EXPECT_FALSE(captionShown('1'));
+    EXPECT_TRUE(captionShown('2'));
+    EXPECT_FALSE(captionShown('3'));
 }
 
 }  // namespace

@@ -239,24 +239,26 @@ TEST(Caltraj, FeedbackEndsCloserToThePathThanNone) {
     }
 }
 
-TEST(Caltraj, ExtremeSettingsGiveFiniteRecords) {
+TEST(Caltraj, ExtremeSettingsGiveFiniteRecordsAndDivergingDesignsStop) {
     struct Case {
         const char* name;
         int error;
         double v1, v2, fn, zeta;
+        bool diverges;
     };
     const Case cases[] = {
-        {"wheels 50/-50 %", 1, 0.5, -0.5, 1, 1},
-        {"wheels stopped", 1, -1, -1, 1, 1},
-        {"front -300 %", 2, -3, 0, 1, 1},
-        {"drift 180 deg", 3, agv::kPi, 0, 1, 1},
-        {"geometry -99 %", 4, -0.99, -0.99, 1, 1},
-        {"geometry -150 %", 4, -1.5, -1.5, 1, 1},
-        {"slip 50 %", 5, 0.5, 0, 1, 1},
-        {"zeta -1", 1, 0.05, -0.03, 1, -1},
-        {"zeta -100", 1, 0.05, -0.03, 1, -100},
-        {"fn 10", 1, 0.05, -0.03, 10, 1},
-        {"fn 0.01", 1, 0.05, -0.03, 0.01, 1},
+        {"wheels 50/-50 %", 1, 0.5, -0.5, 1, 1, false},
+        {"wheels 10/-10 %, fn 3, zeta 0.7", 1, 0.1, -0.1, 3, 0.7, false},
+        {"wheels stopped", 1, -1, -1, 1, 1, false},
+        {"front -300 %", 2, -3, 0, 1, 1, false},
+        {"drift 180 deg", 3, agv::kPi, 0, 1, 1, true},
+        {"geometry -99 %", 4, -0.99, -0.99, 1, 1, false},
+        {"geometry -150 %", 4, -1.5, -1.5, 1, 1, false},
+        {"slip 50 %", 5, 0.5, 0, 1, 1, false},
+        {"zeta -1", 1, 0.05, -0.03, 1, -1, true},
+        {"zeta -100", 1, 0.05, -0.03, 1, -100, true},
+        {"fn 10", 1, 0.05, -0.03, 10, 1, true},
+        {"fn 0.01", 1, 0.05, -0.03, 0.01, 1, false},
     };
     for (const Case& c : cases) {
         Computation run(agv::mechanismErrorOf(c.error));
@@ -279,9 +281,23 @@ TEST(Caltraj, ExtremeSettingsGiveFiniteRecords) {
         }
         run.design(c.fn, c.zeta);
         run.compute(1);
-        EXPECT_TRUE(run.outcome.done()) << c.name;
         const agv::TrajectoryStore& st = run.store();
+        EXPECT_EQ(run.outcome.status,
+                  c.diverges ? agv::RunStatus::kDiverged : agv::RunStatus::kDone)
+            << c.name;
+        if (c.diverges) {
+            // The first type that left the path, stopped before the path end.
+            const int k = run.outcome.vehicleType - 1;
+            ASSERT_TRUE(k >= 0 && k < 3) << c.name;
+            EXPECT_TRUE(st.diverged[k]) << c.name;
+            EXPECT_EQ(st.recordCount[k], run.outcome.record) << c.name;
+            EXPECT_GE(run.outcome.time, run.outcome.record * kDt - 1e-12) << c.name;
+            EXPECT_LT(run.outcome.time, (run.outcome.record + 1) * kDt) << c.name;
+        }
         for (int k = 0; k < 3; ++k) {
+            if (!c.diverges) {
+                EXPECT_FALSE(st.diverged[k]) << c.name;
+            }
             for (int n = 0; n <= st.recordCount[k]; ++n) {
                 bool finite = true;
                 for (int j = 0; j < agv::kPoseFields; ++j) {

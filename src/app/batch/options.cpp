@@ -294,7 +294,8 @@ Options take their value as '--flag value' or '--flag=value'; each may be given 
 Exit status: 0 done; 1 random tables unreadable, or an output not writable or a write
 failed (an existing file is then left as it was); 2 bad arguments or no X display for
 pictures; 3 path too long (refused by the length check, or the computation ran out of its
-3000 records); 4 the computation diverged (values not finite): nothing written.
+3000 records); 4 the computation diverged (a vehicle with feedback left the path):
+nothing written.
 )";
 }
 

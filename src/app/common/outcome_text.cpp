@@ -37,7 +37,10 @@ std::string dialogueRetryText(const RunOutcome& outcome) {
             return formatText("\ndialogue() I=%d 経路長長過ぎる．経路設定し直し",
                               outcome.curveNumber);
         case RunStatus::kDiverged:
-            return "\n計算が発散した（誤差またはFBゲインが大き過ぎる）　設定し直し";
+            return formatText(
+                "\nAGV=%d 記録%d(t=%.2f[s])の後，FBC付きAGVが経路を外れた．"
+                "計算が発散した（誤差またはFBゲインが大き過ぎる）",
+                outcome.vehicleType, outcome.record, outcome.time);
         default:
             return "";
     }
@@ -52,8 +55,10 @@ std::string outcomeReason(const RunOutcome& outcome) {
                               outcome.vehicleType, outcome.curveNumber, outcome.record,
                               static_cast<int>(outcome.limit));
         case RunStatus::kDiverged:
-            return formatText("the computation of type %d diverged (a value is not finite)",
-                              outcome.vehicleType);
+            return formatText(
+                "type %d diverged: its vehicle with feedback left the path after record %d "
+                "(t = %.2f s)",
+                outcome.vehicleType, outcome.record, outcome.time);
     }
     return "";
 }

@@ -13,8 +13,8 @@ namespace agv {
 /// The completion line of every type computed and, for a store overflow, its refusal.
 void printComputationMessages(std::ostream& out, const RunOutcome& outcome);
 
-/// What the dialogue says after a computation that cannot be shown (a store overflow or a
-/// diverged run) before it asks again; "" when done.
+/// What the dialogue says after a computation that ran out of records (before it asks
+/// again) or diverged (before it shows the records up to there); "" when done.
 std::string dialogueRetryText(const RunOutcome& outcome);
 
 /// One English line saying why a run was not done ("" when done).

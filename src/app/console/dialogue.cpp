@@ -240,12 +240,7 @@ void dialogue(AgvContext& ctx, Console& console) {
             askFrom(ctx, console, Step::kPathAgain);
             continue;
         }
-        if (outcome.status == RunStatus::kDiverged) {
-            // Nothing of this computation can be shown: all conditions are asked
-            // again, since both the errors and the gains can be the cause.
-            askFrom(ctx, console, Step::kErrors);
-            continue;
-        }
+        // A diverged type shows its records up to where it left the path.
         finishPass(console);
         return;
     }

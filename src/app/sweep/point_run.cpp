@@ -159,11 +159,16 @@ PointResult SweepRunner::computeRun() {
     for (int k = 0; k < kVehicleTypeCount; ++k) {
         MechanismResult& m = result[k];
         takeFigures(store, summary[k], k, m);
-        if (recordsAreFinite(store, k)) {
-            m.outcome = CellOutcome::kDone;
-        } else {
+        if (store.diverged[k]) {
+            // Its figures are those of the records up to where it left the path.
+            RunOutcome left = outcome;
+            left.vehicleType = k + 1;
+            left.record = store.recordCount[k];
+            left.time = store.divergedTime[k];
             m.outcome = CellOutcome::kDiverged;
-            m.reason = "the computation diverged (values that are no finite numbers)";
+            m.reason = outcomeReason(left);
+        } else {
+            m.outcome = CellOutcome::kDone;
         }
     }
     return result;

@@ -326,10 +326,12 @@ EMSCRIPTEN_KEEPALIVE const char* agv_run(int errorNumber, double v1, double v2, 
     s.computed = false;
     const agv::RunOutcome outcome = agv::computeTrajectories(ctx);
     if (!outcome.done()) {
-        const char* section = outcome.status == agv::RunStatus::kStoreOverflow ? "curve" : "all";
-        return replyWith(
-            {false, section, trimmed(agv::dialogueRetryText(outcome)), agv::outcomeReason(outcome)},
-            report.str());
+        const bool overflow = outcome.status == agv::RunStatus::kStoreOverflow;
+        // A diverged run is shown up to where it left the path: it has its facts.
+        s.computed = !overflow;
+        return replyWith({false, overflow ? "curve" : "all",
+                          trimmed(agv::dialogueRetryText(outcome)), agv::outcomeReason(outcome)},
+                         report.str(), overflow ? "null" : runFacts(ctx));
     }
     s.computed = true;
     return replyWith({}, report.str(), runFacts(ctx));

@@ -35,6 +35,32 @@ RunOutcome overflow(const Model& model, int k, int n) {
     return outcome;
 }
 
+/// True when every value the step wrote is a finite number.
+bool stepIsFinite(const MotionState& state, const ErrorSignals& e) {
+    for (const Pose* pose : {&state.theory, &state.noFbc, &state.fbc}) {
+        for (const double v : {pose->s, pose->theta, pose->x, pose->y, pose->phi}) {
+            if (!std::isfinite(v)) return false;
+        }
+    }
+    return std::isfinite(e.ddNoFbc) && std::isfinite(e.dthNoFbc) && std::isfinite(e.ddFbc) &&
+           std::isfinite(e.dthFbc);
+}
+
+/// Ends type index k after record n: the step that starts at time t left the path.
+RunOutcome diverged(const Model& model, TrajectoryStore& store, int k, int n, double t) {
+    store.recordCount[k] = n;
+    store.endTime[k] = n * model.settings.dt;
+    store.diverged[k] = true;
+    store.divergedTime[k] = t;
+    RunOutcome outcome;
+    outcome.status = RunStatus::kDiverged;
+    outcome.curveNumber = model.settings.curveNumber;
+    outcome.vehicleType = k + 1;
+    outcome.record = n;
+    outcome.time = t;
+    return outcome;
+}
+
 }  // namespace
 
 void recordSample(TrajectoryStore& store, int k, int n, const MotionState& state,
@@ -66,6 +92,7 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
     MechanismRun& run = data.mechanism[k];
     run = MechanismRun{};
     run.vehicleType = k + 1;
+    store.diverged[k] = false;
 
     const double h = set.dt / kSubSteps;
     const double sf = model.path.pathEnd[I].sf;
@@ -98,6 +125,9 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
         state.nu1 = noiseSample(noise1, m);
         state.nu2 = noiseSample(noise2, m);
         rkgStep(model, run, h, state, newState);
+        if (run.leftPath || !stepIsFinite(newState, run.errors)) {
+            return diverged(model, store, k, n, (m - 1) * h);
+        }
         if (newState.theory.s > sf - set.Vw * h) break;
         if (m % kSubSteps == 0) {
             ++n;
@@ -113,6 +143,9 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
     const double sNew = newState.theory.s;
     const double hFinal = h * (sf - sPrev) / (sNew - sPrev);
     rkgStep(model, run, hFinal, state, newState);
+    if (run.leftPath || !stepIsFinite(newState, run.errors)) {
+        return diverged(model, store, k, n, (m - 1) * h);
+    }
     // The end record takes the next index; one past the store counts as an overflow.
     if (n + 1 >= kMaxRecords) return overflow(model, k, n + 1);
     store.endTime[k] = (m - 1) * h + hFinal;
@@ -123,7 +156,14 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
     outcome.curveNumber = I;
     outcome.vehicleType = k + 1;
     outcome.length = sf;
-    if (!recordsAreFinite(store, k)) outcome.status = RunStatus::kDiverged;
+    if (!recordsAreFinite(store, k)) {
+        // A recorded value overflowed although every step stayed finite.
+        outcome.status = RunStatus::kDiverged;
+        outcome.record = n + 1;
+        outcome.time = store.endTime[k];
+        store.diverged[k] = true;
+        store.divergedTime[k] = outcome.time;
+    }
     return outcome;
 }
 

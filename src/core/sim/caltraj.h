@@ -9,7 +9,9 @@
 namespace agv {
 
 /// Computes the mechanism of type index k (0-2) on the prepared path and records it in
-/// data.store; done, or a store overflow with the type and the record that did not fit.
+/// data.store; done, a store overflow with the type and the record that did not fit, or
+/// diverged: the FBC vehicle left the path (a correction beyond its limit or no number,
+/// or a value that is not finite) and the type stops after the record before.
 RunOutcome computeMechanism(const Model& model, RunData& data, int k);
 
 /// How caltraj runs the three types once the slip noise is drawn.
@@ -20,10 +22,9 @@ enum class TypeScheduling {
 
 /// Computes all three types for the model's path and mechanism error: draws the slip
 /// noise (error 5), then the types. The outcome is that of the first type (in type order)
-/// that overflows the store, else of the first whose records are not all finite numbers
-/// (diverged), else done. The records are the same either way; after an overflow the
-/// records of the other types are not to be used. The path set-up and arc table of the
-/// current curve must be made before.
+/// that overflows the store, else of the first that diverged, else done. The records are the same
+/// either way; after an overflow the records of the other types are not to be used. The path set-up
+/// and arc table of the current curve must be made before.
 RunOutcome caltraj(const Model& model, RunData& data,
                    TypeScheduling scheduling = TypeScheduling::kConcurrent);
 

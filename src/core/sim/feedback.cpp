@@ -14,14 +14,6 @@ namespace {
 /// The real pole of the type 1 design lies at ωn / (4ζ).
 constexpr double kType1PoleDivisor = 4.0;
 
-/// Limits a correction to ±limit; a correction that is no number (an overflow of the
-/// gains times the errors) acts as none.
-double saturate(double u, double limit) {
-    if (std::fabs(u) <= limit) return u;
-    if (std::isnan(u)) return 0.0;
-    return std::copysign(limit, u);
-}
-
 }  // namespace
 
 void designGains(Model& model) {
@@ -114,13 +106,12 @@ void updateErrorMeasures(const Model& model, MechanismRun& run, const MotionStat
 }
 
 double speedCorrection(const FeedbackGains& g, const ErrorSignals& e) {
-    return saturate(g.omegaN2 * e.dsFbc + g.twoZetaOmegaN * e.intDsFbc, kSpeedCorrectionMax);
+    return g.omegaN2 * e.dsFbc + g.twoZetaOmegaN * e.intDsFbc;
 }
 
 double headingRateCorrection(const FeedbackGains& g, const ErrorSignals& e) {
-    return saturate(
-        g.Kd1 * e.ddFbc + g.Kth1 * e.dthFbc + g.KI1 * (g.Kd1 * e.intDdFbc + g.Kth1 * e.intDthFbc),
-        kHeadingRateCorrectionMax);
+    return g.Kd1 * e.ddFbc + g.Kth1 * e.dthFbc +
+           g.KI1 * (g.Kd1 * e.intDdFbc + g.Kth1 * e.intDthFbc);
 }
 
 double steerRateCorrection(const FeedbackGains& g, const ErrorSignals& e, int vehicleType) {

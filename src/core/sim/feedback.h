@@ -27,11 +27,18 @@ inline constexpr double kSearchOvershoot = 1.0;
 /// Bound on the secant iterations of the search.
 inline constexpr int kSecantIterations = 100;
 
-/// Largest speed correction of the FBC vehicle [m/s]. Far beyond any usable correction,
-/// it keeps a design that the 4 ms step cannot follow (fn of several Hz, ζ < 0) finite.
-inline constexpr double kSpeedCorrectionMax = 1000.0;
-/// Largest heading-rate correction of the type 1 FBC vehicle [rad/s], for the same reason.
-inline constexpr double kHeadingRateCorrectionMax = 1000.0;
+/// Largest speed correction of a FBC vehicle that still follows the path [m/s]: far beyond
+/// any usable correction, reached only by a design that has diverged.
+inline constexpr double kSpeedCorrectionLimit = 1000.0;
+/// Largest heading-rate correction of a type 1 FBC vehicle that still follows the path
+/// [rad/s], for the same reason.
+inline constexpr double kHeadingRateCorrectionLimit = 1000.0;
+
+/// True when a correction is a number within ±limit; otherwise the FBC vehicle has left
+/// the path.
+inline bool correctionHolds(double u, double limit) {
+    return u >= -limit && u <= limit;
+}
 
 /// Designs omegaN2, twoZetaOmegaN and the nine gains from omegaN, zeta, Vw and tread.
 void designGains(Model& model);
@@ -55,10 +62,9 @@ double findReferencePointByStepping(const Model& model, int curveNumber, double 
 /// and the two reference points (refs[0] without FBC, refs[1] with FBC).
 void updateErrorMeasures(const Model& model, MechanismRun& run, const MotionState& state);
 
-/// Along-path correction u_s of the FBC vehicle's speed [m/s], within ±kSpeedCorrectionMax.
+/// Along-path correction u_s of the FBC vehicle's speed [m/s].
 double speedCorrection(const FeedbackGains& g, const ErrorSignals& e);
-/// Heading-rate correction u_ω of the type 1 FBC vehicle [rad/s], within
-/// ±kHeadingRateCorrectionMax.
+/// Heading-rate correction u_ω of the type 1 FBC vehicle [rad/s].
 double headingRateCorrection(const FeedbackGains& g, const ErrorSignals& e);
 /// Steering-rate correction u_φ of the type 2 or 3 FBC vehicle [rad/s].
 double steerRateCorrection(const FeedbackGains& g, const ErrorSignals& e, int vehicleType);

@@ -88,18 +88,22 @@ void stepOn(const Model& model, MechanismRun& run, double h, MotionState& state,
     double qErr[3] = {0.0, 0.0, 0.0};
 
     MotionRates rates = motionRates(model, run, state);
+    if (run.leftPath) return;
     gillStage<1>(h, state, rates, y1, q);
     finishStage<I>(1, model, run, h, state, y1, qErr);
 
     rates = motionRates(model, run, y1);
+    if (run.leftPath) return;
     gillStage<2>(h, y1, rates, y2, q);
     finishStage<I>(2, model, run, h, y1, y2, qErr);
 
     rates = motionRates(model, run, y2);
+    if (run.leftPath) return;
     gillStage<3>(h, y2, rates, y3, q);
     finishStage<I>(3, model, run, h, y2, y3, qErr);
 
     rates = motionRates(model, run, y3);
+    if (run.leftPath) return;
     gillStage<4>(h, y3, rates, newState, q);
     finishStage<I>(4, model, run, h, y3, newState, qErr);
 }

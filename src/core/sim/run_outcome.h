@@ -6,7 +6,7 @@ namespace agv {
 enum class RunStatus {
     kDone,           ///< every type computed and recorded
     kStoreOverflow,  ///< a type needed more records than the store holds (type, record)
-    kDiverged,       ///< a recorded value is not a finite number
+    kDiverged,       ///< a type's FBC vehicle left the path (type, record, time)
 };
 
 struct RunOutcome {
@@ -16,8 +16,10 @@ struct RunOutcome {
     /// Vehicle type (1-3) that overflowed the store or diverged first; the last one computed
     /// when done.
     int vehicleType = 0;
-    /// Record index that did not fit the store.
+    /// Record index that did not fit the store; the last record kept before a divergence.
     int record = 0;
+    /// Start of the integration step in which a type diverged [s].
+    double time = 0.0;
     /// Path length [m].
     double length = 0.0;
     /// Records per type the store holds, for an overflow.

@@ -30,8 +30,13 @@ struct TrajectoryStore {
     ErrorRecord fbcErr[3][kMaxRecords];
     /// Index of the last valid record per type.
     int recordCount[3];
-    /// Time at which the theoretical vehicle reaches the path end, per type [s].
+    /// Time at which the theoretical vehicle reaches the path end, per type; the time of
+    /// the last record of a type that diverged [s].
     double endTime[3];
+    /// Per type: its FBC vehicle left the path after the last record (the design diverged).
+    bool diverged[3];
+    /// Per type that diverged: start of the step in which it left the path [s].
+    double divergedTime[3];
 };
 
 /// True when every recorded value of type index k is a finite number.

@@ -126,8 +126,13 @@ MotionRates rates2DW1C(const Model& model, MechanismRun& run, MotionState& y) {
 
     // With FBC: speed and turn rate corrected by the feedback.
     const double us = speedCorrection(model.gains, run.errors);
+    const double uOmega = headingRateCorrection(model.gains, run.errors);
+    if (!correctionHolds(us, kSpeedCorrectionLimit) ||
+        !correctionHolds(uOmega, kHeadingRateCorrectionLimit)) {
+        run.leftPath = true;
+    }
     const double vA = vC - us;
-    const double omegaA = omegaC - headingRateCorrection(model.gains, run.errors);
+    const double omegaA = omegaC - uOmega;
     rate.fbc.s = vA;
     rate.fbc.theta = omegaA;
     positionRates(memo, vA, y.fbc.theta, rate.fbc);
@@ -172,7 +177,9 @@ MotionRates rates1FDW1FS(const Model& model, MechanismRun& run, const MotionStat
     rate.noFbc.phi = cmd.phiDotCmd;
 
     // With FBC: the front wheel's speed and the steering rate corrected by the feedback.
-    const double vFA = (1.0 + e.front) * V - speedCorrection(model.gains, run.errors);
+    const double us = speedCorrection(model.gains, run.errors);
+    if (!correctionHolds(us, kSpeedCorrectionLimit)) run.leftPath = true;
+    const double vFA = (1.0 + e.front) * V - us;
     double sinPhiA = 0.0;
     double cosPhiA = 0.0;
     memo.phiA.get(y.fbc.phi + drift, sinPhiA, cosPhiA);
@@ -218,7 +225,9 @@ MotionRates rates1RDW1FS(const Model& model, MechanismRun& run, const MotionStat
     rate.noFbc.phi = cmd.phiDotCmd;
 
     // With FBC: speed and steering rate corrected by the feedback.
-    const double vA = vC - speedCorrection(model.gains, run.errors);
+    const double us = speedCorrection(model.gains, run.errors);
+    if (!correctionHolds(us, kSpeedCorrectionLimit)) run.leftPath = true;
+    const double vA = vC - us;
     const double omegaA = perLength(vA * memo.tanPhiA.tan(y.fbc.phi + drift), Tact);
     rate.fbc.s = vA;
     rate.fbc.theta = omegaA;
