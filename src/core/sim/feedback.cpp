@@ -93,7 +93,7 @@ void updateErrorMeasures(const Model& model, MechanismRun& run, const MotionStat
     // The two searches are independent and run side by side.
     search::SearchLane lanes[2] = {
         {state.noFbc.x, state.noFbc.y, state.noFbc.theta, refs[0].p - kReferenceBackoff, &refs[0],
-         0.0},
+         0.0, false},
         {state.fbc.x, state.fbc.y, state.fbc.theta, refs[1].p - kReferenceBackoff, &refs[1], 0.0},
     };
     searchReferences(model, model.settings.curveNumber, lanes, 2, run.memo.headings,

@@ -43,6 +43,9 @@ constexpr double kCertainFactor = 2.0;
 constexpr double kClear = kCertainFactor * kReferenceTolerance;
 /// Room for rounding when the bound on the steps is checked without dividing.
 constexpr double kReachMargin = 1.000000001;
+/// The backward stepping's bounds reach this many steps below parameter 0 (it stops
+/// within three).
+constexpr double kBackwardMarginSteps = 4.0;
 /// Evaluated points kept to bound others.
 constexpr int kMaxAnchors = 4;
 /// The first evaluation, at the previous reference point, lies at most this many steps
@@ -214,6 +217,15 @@ class ResidualGrid {
         return evaluate(j, p);
     }
 
+    /// True when the last evaluated point alone bounds the residual at p clear of zero on
+    /// the given side (lo, hi: the bounds). The cheap test that decides most steps of a long
+    /// stepping; a point it bounds has the sign that at() would give it.
+    bool clearOnSide(double p, bool negative, double& lo, double& hi) const {
+        if (count_ == 0 || !allow_.usable) return false;
+        allow_.bounds(anchors_[next_ == 0 ? kMaxAnchors - 1 : next_ - 1], p, lo, hi);
+        return negative ? hi < -kClear : lo > kClear;
+    }
+
     /// Makes sure the point is evaluated.
     void settle(GridPoint& point) {
         if (!point.exact) point = evaluate(point.j, point.probe.p);
@@ -337,6 +349,74 @@ Probe secant(const CurveParams& c, const NormalLine& line, const Probe& a, const
 /// How a search ended.
 enum class Outcome { kFound, kPathEnd, kUndecided };
 
+/// The stepping from pa in steps of `step` (dj: the step number's change), on the grid
+/// whose bounds cover every parameter it reaches.
+template <int I>
+Outcome stepOn(ResidualGrid<I>& grid, const CurveParams& c, const NormalLine& line, GridPoint pa,
+               GridPoint pb, double step, long dj, double h, double pLimit, Probe& found) {
+    // Forward the stepping ends at pLimit, backward just before parameter 0; the bound only
+    // matters for inputs that are not numbers.
+    double span = (pLimit - pa.probe.p + 2.0 * h + std::fabs(pa.probe.p)) / h + 3.0;
+    if (!(span < kMaxSearchSteps)) span = kMaxSearchSteps;
+    const long maxSteps = static_cast<long>(span);
+    GridPoint last = pb;
+    long i = 0;
+    while (i < maxSteps) {
+        // A run of steps that the last evaluated point bounds on pa's side of zero ends
+        // nothing: only their parameters are carried on, by the same additions.
+        if (clearOfZero(pa)) {
+            const bool negative = isNegative(pa);
+            double q = pa.probe.p;
+            long j = pa.j;
+            double lo = 0.0, hi = 0.0;
+            bool moved = false;
+            bool ended = false;
+            while (i < maxSteps) {
+                const double p = q + step;
+                if (p >= pLimit) return Outcome::kPathEnd;
+                double pLo = 0.0, pHi = 0.0;
+                if (!grid.clearOnSide(p, negative, pLo, pHi)) break;
+                lo = pLo;
+                hi = pHi;
+                q = p;
+                j += dj;
+                ++i;
+                moved = true;
+                if (step < 0.0 && q + 2.0 * h < 0.0) {
+                    ended = true;
+                    break;
+                }
+            }
+            if (moved) {
+                pa.probe.p = q;
+                pa.j = j;
+                pa.exact = false;
+                pa.lo = lo;
+                pa.hi = hi;
+                last = pa;
+            }
+            if (ended || !(i < maxSteps)) break;
+        }
+        const double p = pa.probe.p + step;
+        if (p >= pLimit) return Outcome::kPathEnd;
+        pb = grid.at(pa.j + dj, p);
+        last = pb;
+        ++i;
+        if (pb.exact && std::fabs(pb.probe.g) < kReferenceTolerance) break;
+        if (grid.signsDiffer(pa, pb)) {
+            grid.settle(pa);
+            grid.settle(pb);
+            found = secant<I>(c, line, pa.probe, pb.probe);
+            return Outcome::kFound;
+        }
+        if (step < 0.0 && pb.probe.p + 2.0 * h < 0.0) break;
+        pa = pb;
+    }
+    grid.settle(last);
+    found = last.probe;
+    return Outcome::kFound;
+}
+
 /// The stepping of the search from its start, bounding steps where it can.
 template <int I>
 Outcome stepFromStart(ResidualGrid<I>& grid, const CurveParams& c, const NormalLine& line,
@@ -353,40 +433,18 @@ Outcome stepFromStart(ResidualGrid<I>& grid, const CurveParams& c, const NormalL
         found = secant<I>(c, line, pa.probe, pb.probe);
         return Outcome::kFound;
     }
-    double step = -h;
-    long dj = -1;
-    if (grid.isNearer(pa, pb)) {
-        step = h;
-        dj = 1;
-        pa = pb;
-    }
-    // Backward the residuals are all evaluated, as the stepping there is rare.
-    const bool forward = step > 0.0;
-    if (!forward) grid.settle(pa);
-    // Forward the stepping ends at pLimit, backward just before parameter 0; the bound only
-    // matters for inputs that are not numbers.
-    double span = (pLimit - pa.probe.p + 2.0 * h + std::fabs(pa.probe.p)) / h + 3.0;
-    if (!(span < kMaxSearchSteps)) span = kMaxSearchSteps;
-    const long maxSteps = static_cast<long>(span);
-    GridPoint last = pb;
-    for (long i = 0; i < maxSteps; ++i) {
-        const double p = pa.probe.p + step;
-        if (p >= pLimit) return Outcome::kPathEnd;
-        pb = forward ? grid.at(pa.j + dj, p) : grid.evaluate(pa.j + dj, p);
-        last = pb;
-        if (pb.exact && std::fabs(pb.probe.g) < kReferenceTolerance) break;
-        if (grid.signsDiffer(pa, pb)) {
-            grid.settle(pa);
-            grid.settle(pb);
-            found = secant<I>(c, line, pa.probe, pb.probe);
-            return Outcome::kFound;
-        }
-        if (step < 0.0 && pb.probe.p + 2.0 * h < 0.0) break;
-        pa = pb;
-    }
-    grid.settle(last);
-    found = last.probe;
-    return Outcome::kFound;
+    if (grid.isNearer(pa, pb)) return stepOn<I>(grid, c, line, pb, pb, h, 1, h, pLimit, found);
+    // Backward the stepping leaves the interval the grid's bounds cover: it gets a grid of
+    // its own, bounded down to where it stops (a few steps below 0), from pa evaluated.
+    const double low = (pa.probe.p < 0.0 ? pa.probe.p : 0.0) - kBackwardMarginSteps * h;
+    const double aLow = std::fabs(low);
+    const double aHigh = std::fabs(pLimit);
+    Allowance allow;
+    allow.setCurve(kernels::derivativeBoundsAt<I>(c, low, pLimit), aLow > aHigh ? aLow : aHigh);
+    allow.setLine(line);
+    ResidualGrid<I> back(c, line, allow);
+    back.settle(pa);
+    return stepOn<I>(back, c, line, pa, pb, -h, -1, h, pLimit, found);
 }
 
 /// One search of a pair that run side by side: the vehicle's position and heading, the
@@ -395,6 +453,9 @@ struct SearchLane {
     double x = 0.0, y = 0.0, theta = 0.0, pStart = 0.0;
     ReferencePoint* ref = nullptr;
     double dd = 0.0;
+    /// Whether ref.s follows the reference point: nothing reads it for the vehicle without
+    /// FBC, whose reference point may jump over the whole path.
+    bool tracksArcLength = true;
 };
 
 /// Where a search stands.
@@ -606,7 +667,7 @@ void findReferences(const Model& model, SearchLane* lanes, int n, SinCosCache& h
         const Probe& found = w.found;
         lane.dd = std::fabs(w.cosTheta) > kSteepHeadingCosine ? (found.Y - lane.y) / (-w.cosTheta)
                                                               : (found.X - lane.x) / w.sinTheta;
-        ref.s = ref.s + arcLengthOn<I>(c, ref.p, found.p);
+        if (lane.tracksArcLength) ref.s = ref.s + arcLengthOn<I>(c, ref.p, found.p);
         double heading = 0.0;
         double kappa = 0.0;
         if constexpr (I == kernels::kUniformCurve) {

@@ -58,7 +58,8 @@ struct TrigMemos {
 struct MechanismRun {
     /// Vehicle type (1-3) this run computes.
     int vehicleType = 1;
-    /// Reference points on the path: [0] of the vehicle without FBC, [1] of the FBC vehicle.
+    /// Reference points on the path: [0] of the vehicle without FBC (its arc length s is not
+    /// followed and stays that of the start), [1] of the FBC vehicle.
     ReferencePoint refs[2];
     ErrorSignals errors;
     WheelErrors wheels;
