@@ -95,6 +95,7 @@ void buildArcTable(Model& model, int curveNumber) {
     table.stepParam.clear();
     table.stepLength.clear();
     table.pathEndStep = kNoStep;
+    table.stepBlocks.clear();
     table.entry[0] = {0.0, 0.0};
     double p = 0.0;
     double s = 0.0;
@@ -106,6 +107,8 @@ void buildArcTable(Model& model, int curveNumber) {
             // short of the path end, and the inverse mapping steps on from its last entry.
             table.count = kArcTableCapacity;
             keepStepsBeyond(model, I, table);
+            table.stepBlocks.build(table.stepLength.data(), table.stepParam.data(),
+                                   table.stepLength.size(), stepLimitOf(pEnd));
             return;
         }
         const double pn = p + kArcTableStep;
@@ -182,6 +185,18 @@ double paramAtArcLength(const Model& model, double pGuess, double s, int curveNu
     double p1 = p0;
     double f1 = f0;
     for (int step = 0;; ++step) {
+        if (c < known) {
+            // Whole blocks of steps that keep the residual negative in its binade (far from
+            // zero, within the step limits) are added at once, to the same bits.
+            const size_t room = static_cast<size_t>(kMaxSearchSteps - step);
+            const size_t end = known - c > room ? c + room : known;
+            const size_t skipped = table.stepBlocks.skip(c, end, f0);
+            if (skipped > 0) {
+                c += skipped;
+                step += static_cast<int>(skipped);
+                p0 = table.stepParam[c - 1];
+            }
+        }
         // A step the table has made is added as the table computed it.
         if (c < known) {
             p1 = table.stepParam[c];

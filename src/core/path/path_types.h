@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "path/blocked_sum.h"
+
 namespace agv {
 
 /// Curve-number-indexed tables have this many entries (indexed by I directly).
@@ -56,6 +58,8 @@ struct ArcTable {
     std::vector<double> stepParam, stepLength;
     /// The step that ends at the path end, which is not a whole step (none: SIZE_MAX).
     std::size_t pathEndStep = static_cast<std::size_t>(-1);
+    /// Block sums of the step lengths of a table cut short, to add them a block at a time.
+    BlockedSum stepBlocks;
 };
 
 /// Per-curve start and end data filled by the curve preparation and path set-up.
