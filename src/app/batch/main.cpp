@@ -1,6 +1,7 @@
 // agvsim-batch: one computation of the simulator from command-line options, through the
 // same steps as the console dialogue, with CSV, summary and picture output.
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -126,9 +127,17 @@ int run(int argc, char** argv) {
     }
 
     agv::RunOutcome outcome;
+    // The CSV rows of a type are formatted by the thread that computed it, as soon as it is
+    // done, while the other types still compute; the file is written once all went well.
+    std::array<std::string, 3> csvRows;
+    const auto formatRows = [&](int k) {
+        if (!options.csvPath.empty() && !ctx.data.store->diverged[k]) {
+            agv::appendTrajectoryRows(csvRows[k], *ctx.data.store, k, ctx.model.settings.dt);
+        }
+    };
     {
         ProgressNotice progress;
-        outcome = agv::computeTrajectories(ctx);
+        outcome = agv::computeTrajectories(ctx, agv::TypeScheduling::kConcurrent, formatRows);
     }
     agv::printComputationMessages(std::cerr, outcome);
     if (outcome.status == agv::RunStatus::kStoreOverflow) {
@@ -183,8 +192,7 @@ int run(int argc, char** argv) {
         }
     }
 
-    if (!options.csvPath.empty() &&
-        !agv::writeTrajectoryCsvFile(options.csvPath, store, ctx.model.settings.dt, error)) {
+    if (!options.csvPath.empty() && !agv::writeTrajectoryCsvRows(options.csvPath, csvRows, error)) {
         std::cerr << kProgramName << ": " << error << '\n';
         return kExitFailure;
     }

@@ -26,8 +26,9 @@ Refusal useScenario(AgvContext& ctx, const Scenario& scenario) {
     return refusal;
 }
 
-RunOutcome computeTrajectories(AgvContext& ctx, TypeScheduling scheduling) {
-    const RunOutcome outcome = caltraj(ctx.model, ctx.data, scheduling);
+RunOutcome computeTrajectories(AgvContext& ctx, TypeScheduling scheduling,
+                               const std::function<void(int)>& typeDone) {
+    const RunOutcome outcome = caltraj(ctx.model, ctx.data, scheduling, typeDone);
     if (outcome.status == RunStatus::kStoreOverflow) return outcome;
     // The (x, y) of the theoretical trajectory, records 0 to recordCount, of one type.
     const TrajectoryStore& store = *ctx.data.store;

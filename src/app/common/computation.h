@@ -2,6 +2,8 @@
 // the computation with what the window needs of it.
 #pragma once
 
+#include <functional>
+
 #include "sim/caltraj.h"
 #include "sim/run_outcome.h"
 #include "sim/scenario.h"
@@ -21,9 +23,10 @@ Refusal useScenario(AgvContext& ctx, const Scenario& scenario);
 
 /// Runs caltraj on the applied scenario and, unless the store overflowed, finds the plot
 /// ranges, resets the view (scale 0.2, motion index 0, type 1) and adds 1 to computeCount.
-/// Returns caltraj's outcome; prints nothing.
+/// Returns caltraj's outcome; prints nothing. typeDone: as for caltraj.
 RunOutcome computeTrajectories(AgvContext& ctx,
-                               TypeScheduling scheduling = TypeScheduling::kConcurrent);
+                               TypeScheduling scheduling = TypeScheduling::kConcurrent,
+                               const std::function<void(int)>& typeDone = {});
 
 /// The wheel errors the dialogue lists as the old values: with the random slip the last
 /// slip the computation drew, otherwise the settings' own.

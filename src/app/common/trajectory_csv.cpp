@@ -20,6 +20,8 @@ namespace {
 
 /// Pose slots written per trajectory (s, θ, x, y, φ).
 constexpr int kPoseValues = 5;
+/// Room reserved per row; rows of long numbers only grow the text once more.
+constexpr std::size_t kRowCharsGuess = 512;
 const char* const kTypeNames[3] = {"2DW1C", "1FDW1FS", "1RDW1FS"};
 
 void appendNumber(std::string& line, double value) {
@@ -40,34 +42,51 @@ double largerMagnitude(double current, double value) {
 
 }  // namespace
 
+void appendTrajectoryRows(std::string& out, const TrajectoryStore& store, int k, double dt) {
+    const int last = store.recordCount[k];
+    out.reserve(out.size() + static_cast<std::size_t>(last + 1) * kRowCharsGuess);
+    const std::string type = std::to_string(k + 1) + ',';
+    for (int n = 0; n <= last; ++n) {
+        out += type;
+        out += std::to_string(n);
+        appendNumber(out, n == last ? store.endTime[k] : n * dt);
+        appendPose(out, store.theoryTraj[k][n]);
+        appendPose(out, store.noFbcTraj[k][n]);
+        appendPose(out, store.fbcTraj[k][n]);
+        appendPose(out, store.fbcRefTraj[k][n]);
+        appendNumber(out, store.noFbcErr[k][n][0]);
+        appendNumber(out, store.noFbcErr[k][n][1]);
+        appendNumber(out, store.fbcErr[k][n][0]);
+        appendNumber(out, store.fbcErr[k][n][1]);
+        out += '\n';
+    }
+}
+
 void writeTrajectoryCsv(std::ostream& out, const TrajectoryStore& store, double dt) {
     out << kTrajectoryCsvHeader << '\n';
-    std::string line;
     for (int k = 0; k < 3; ++k) {
-        const int last = store.recordCount[k];
-        for (int n = 0; n <= last; ++n) {
-            line = std::to_string(k + 1) + ',' + std::to_string(n);
-            appendNumber(line, n == last ? store.endTime[k] : n * dt);
-            appendPose(line, store.theoryTraj[k][n]);
-            appendPose(line, store.noFbcTraj[k][n]);
-            appendPose(line, store.fbcTraj[k][n]);
-            appendPose(line, store.fbcRefTraj[k][n]);
-            appendNumber(line, store.noFbcErr[k][n][0]);
-            appendNumber(line, store.noFbcErr[k][n][1]);
-            appendNumber(line, store.fbcErr[k][n][0]);
-            appendNumber(line, store.fbcErr[k][n][1]);
-            line += '\n';
-            out << line;
-        }
+        std::string rows;
+        appendTrajectoryRows(rows, store, k, dt);
+        out << rows;
     }
+}
+
+bool writeTrajectoryCsvRows(const std::string& path, const std::array<std::string, 3>& rows,
+                            std::string& error) {
+    OutputTarget target;
+    if (!target.open(path, error)) return false;
+    target.stream() << kTrajectoryCsvHeader << '\n';
+    for (const std::string& typeRows : rows)
+        target.stream() << typeRows;
+    return target.commit(error);
 }
 
 bool writeTrajectoryCsvFile(const std::string& path, const TrajectoryStore& store, double dt,
                             std::string& error) {
-    OutputTarget target;
-    if (!target.open(path, error)) return false;
-    writeTrajectoryCsv(target.stream(), store, dt);
-    return target.commit(error);
+    std::array<std::string, 3> rows;
+    for (int k = 0; k < 3; ++k)
+        appendTrajectoryRows(rows[k], store, k, dt);
+    return writeTrajectoryCsvRows(path, rows, error);
 }
 
 std::array<TypeSummary, 3> summariseTrajectories(const TrajectoryStore& store) {

@@ -16,6 +16,12 @@ extern const char* const kTrajectoryCsvHeader;
 /// n·dt, and endTime on the last record of a type; every number is written with 17
 /// significant digits, so that the file reads back bit for bit. dt in seconds.
 void writeTrajectoryCsv(std::ostream& out, const TrajectoryStore& store, double dt);
+/// Appends the rows of type index k (0-2) of that CSV to out.
+void appendTrajectoryRows(std::string& out, const TrajectoryStore& store, int k, double dt);
+/// Writes the header and the rows of the three types, formatted already, to the output
+/// target path (as writeTrajectoryCsvFile).
+bool writeTrajectoryCsvRows(const std::string& path, const std::array<std::string, 3>& rows,
+                            std::string& error);
 
 /// Writes the CSV to the output target path ("-": standard output; see OutputTarget). On
 /// failure returns false with a message in error; a regular file is then left as it was.

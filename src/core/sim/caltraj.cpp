@@ -167,7 +167,8 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
     return outcome;
 }
 
-RunOutcome caltraj(const Model& model, RunData& data, TypeScheduling scheduling) {
+RunOutcome caltraj(const Model& model, RunData& data, TypeScheduling scheduling,
+                   const std::function<void(int)>& typeDone) {
     if (model.settings.errorNumber == MechanismError::kSlip) {
         SlipNoise& noise = data.noise;
         makeSlipNoise(model.tables, model.settings.dt, noise.rngState,
@@ -179,8 +180,10 @@ RunOutcome caltraj(const Model& model, RunData& data, TypeScheduling scheduling)
     if (scheduling == TypeScheduling::kConcurrent && kThreadsAvailable) {
         // The types share only what they read (the model and the slip noise) and write
         // their own run and their own records, so they can run side by side.
-        runConcurrently(kVehicleTypeCount,
-                        [&](int k) { outcomes[k] = computeMechanism(model, data, k); });
+        runConcurrently(kVehicleTypeCount, [&](int k) {
+            outcomes[k] = computeMechanism(model, data, k);
+            if (typeDone && outcomes[k].status != RunStatus::kStoreOverflow) typeDone(k);
+        });
     } else {
         for (int k = 0; k < kVehicleTypeCount; ++k) {
             outcomes[k] = computeMechanism(model, data, k);
@@ -188,6 +191,7 @@ RunOutcome caltraj(const Model& model, RunData& data, TypeScheduling scheduling)
                 data.lastWheels = data.mechanism[k].wheels;
                 return outcomes[k];
             }
+            if (typeDone) typeDone(k);
         }
     }
     // The first type that ran out of records decides, then the first that diverged.

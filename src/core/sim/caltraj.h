@@ -1,6 +1,8 @@
 // Computes and records the trajectories of all three vehicle types.
 #pragma once
 
+#include <functional>
+
 #include "sim/model.h"
 #include "sim/motion_state.h"
 #include "sim/run_data.h"
@@ -25,8 +27,12 @@ enum class TypeScheduling {
 /// that overflows the store, else of the first that diverged, else done. The records are the same
 /// either way; after an overflow the records of the other types are not to be used. The path set-up
 /// and arc table of the current curve must be made before.
+/// typeDone, when given, is called with the type index as soon as that type's records are
+/// complete, from the thread that computed it (the types run side by side: it must touch
+/// only what belongs to that type).
 RunOutcome caltraj(const Model& model, RunData& data,
-                   TypeScheduling scheduling = TypeScheduling::kConcurrent);
+                   TypeScheduling scheduling = TypeScheduling::kConcurrent,
+                   const std::function<void(int)>& typeDone = {});
 
 /// Writes record n of type index k from the state, the FBC reference point and the errors.
 void recordSample(TrajectoryStore& store, int k, int n, const MotionState& state,
