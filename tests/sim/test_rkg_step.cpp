@@ -67,7 +67,10 @@ TEST(RkgStep, ConvergesAtFourthOrder) {
     SimContext s;
     s.model.settings.rearWheelErrL = 0.05;
     s.prepare(15);
+    // No feedback: the green vehicle, which steps of 0.1 s drive off the path, stays out.
+    s.model.gains = agv::FeedbackGains{};
     const auto endPose = [&](int steps) {
+        s.data.mechanism[0] = agv::MechanismRun{};  // no error integrals of the last run
         Step step(s, 15, 0.0);
         for (int i = 0; i < steps; ++i) {
             step.run(agv::k2DW1C, 1.0 / steps);

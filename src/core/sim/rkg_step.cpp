@@ -122,6 +122,7 @@ WheelErrors wheelErrorsAt(const SimulationSettings& set, const MotionState& stat
 void rkgStep(const Model& model, MechanismRun& run, double h, MotionState& state,
              MotionState& newState) {
     run.wheels = wheelErrorsAt(model.settings, state);
+    run.leftPath = false;
     const bool onCurve = kernels::withCurve(model.settings.curveNumber, [&](auto curve) {
         stepOn<decltype(curve)::value>(model, run, h, state, newState);
     });

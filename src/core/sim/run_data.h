@@ -64,8 +64,9 @@ struct MechanismRun {
     ErrorSignals errors;
     WheelErrors wheels;
     TrigMemos memo;
-    /// Set when a correction of the FBC vehicle passed its limit or was no number: the
-    /// vehicle has left the path and the computation of this type stops.
+    /// Set when a correction of the FBC vehicle passed its limit or was no number during the
+    /// last step, which then ended at once: the vehicle has left the path and the
+    /// computation of this type stops.
     bool leftPath = false;
 };
 
