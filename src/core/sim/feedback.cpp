@@ -14,6 +14,12 @@ namespace {
 /// The real pole of the type 1 design lies at ωn / (4ζ).
 constexpr double kType1PoleDivisor = 4.0;
 
+/// A correction that is no number (gains times errors that overflow, as on a path of no
+/// length) acts as none.
+double numberOrNone(double u) {
+    return std::isnan(u) ? 0.0 : u;
+}
+
 }  // namespace
 
 void designGains(Model& model) {
@@ -106,12 +112,12 @@ void updateErrorMeasures(const Model& model, MechanismRun& run, const MotionStat
 }
 
 double speedCorrection(const FeedbackGains& g, const ErrorSignals& e) {
-    return g.omegaN2 * e.dsFbc + g.twoZetaOmegaN * e.intDsFbc;
+    return numberOrNone(g.omegaN2 * e.dsFbc + g.twoZetaOmegaN * e.intDsFbc);
 }
 
 double headingRateCorrection(const FeedbackGains& g, const ErrorSignals& e) {
-    return g.Kd1 * e.ddFbc + g.Kth1 * e.dthFbc +
-           g.KI1 * (g.Kd1 * e.intDdFbc + g.Kth1 * e.intDthFbc);
+    return numberOrNone(g.Kd1 * e.ddFbc + g.Kth1 * e.dthFbc +
+                        g.KI1 * (g.Kd1 * e.intDdFbc + g.Kth1 * e.intDthFbc));
 }
 
 double steerRateCorrection(const FeedbackGains& g, const ErrorSignals& e, int vehicleType) {

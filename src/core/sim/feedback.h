@@ -34,8 +34,7 @@ inline constexpr double kSpeedCorrectionLimit = 1000.0;
 /// [rad/s], for the same reason.
 inline constexpr double kHeadingRateCorrectionLimit = 1000.0;
 
-/// True when a correction is a number within ±limit; otherwise the FBC vehicle has left
-/// the path.
+/// True when a correction is within ±limit; beyond it the FBC vehicle has left the path.
 inline bool correctionHolds(double u, double limit) {
     return u >= -limit && u <= limit;
 }
@@ -62,9 +61,9 @@ double findReferencePointByStepping(const Model& model, int curveNumber, double 
 /// and the two reference points (refs[0] without FBC, refs[1] with FBC).
 void updateErrorMeasures(const Model& model, MechanismRun& run, const MotionState& state);
 
-/// Along-path correction u_s of the FBC vehicle's speed [m/s].
+/// Along-path correction u_s of the FBC vehicle's speed [m/s]; 0 when it is no number.
 double speedCorrection(const FeedbackGains& g, const ErrorSignals& e);
-/// Heading-rate correction u_ω of the type 1 FBC vehicle [rad/s].
+/// Heading-rate correction u_ω of the type 1 FBC vehicle [rad/s]; 0 when it is no number.
 double headingRateCorrection(const FeedbackGains& g, const ErrorSignals& e);
 /// Steering-rate correction u_φ of the type 2 or 3 FBC vehicle [rad/s].
 double steerRateCorrection(const FeedbackGains& g, const ErrorSignals& e, int vehicleType);

@@ -135,7 +135,7 @@ class Run:
     Attributes:
         outcome: ``done``; ``overflow`` when a type needed more than the 3000 records
             (its samples and those of the types after it are empty); ``diverged`` when
-            the computation of a type did not stay finite.
+            the vehicle with feedback of a type left the path (its samples end there).
         reason: why the outcome is not ``done`` (English), else "".
     Index a run by vehicle type (``run[1]``, ``run[2]``, ``run[3]``) for its Samples.
     """
