@@ -283,7 +283,13 @@ class Core {
     this.worker = new Worker('worker.js');
     this.waiting = new Map();
     this.next = 1;
+    this.loaded = false;
     this.worker.onmessage = (ev) => {
+      if (ev.data.loaded) {
+        this.loaded = true;
+        if (this.ending) this.ending.terminate();
+        return;
+      }
       const w = this.waiting.get(ev.data.id);
       this.waiting.delete(ev.data.id);
       if (!w) return;
@@ -302,7 +308,9 @@ class Core {
   }
 
   end(err = new Error('ended')) {
-    if (this.worker) this.worker.terminate();
+    // A worker still loading its module is ended as soon as it has loaded it.
+    if (this.worker && this.loaded) this.worker.terminate();
+    else if (this.worker) this.ending = this.worker;
     this.worker = null;
     for (const w of this.waiting.values()) w.reject(err);
     this.waiting.clear();
@@ -321,7 +329,16 @@ function takeSpare() {
   spare = null;
   return core;
 }
-function refillSpare() { if (!spare) spare = new Core(); }
+// The next computation's core loads while the page has nothing else to do: after the first
+// picture, so that it never delays the page's start.
+function refillSpare() {
+  const load = () => { if (!spare) spare = new Core(); };
+  if (spare) return;
+  if (document.body.dataset.ready !== 'true') { pageReady.then(refillSpare); return; }
+  if (window.requestIdleCallback) window.requestIdleCallback(load, { timeout: 2000 }); else setTimeout(load, 0);
+}
+let signalReady;
+const pageReady = new Promise((resolve) => { signalReady = resolve; });
 
 // The core that answers checks: the one on show, or else one that is loaded.
 function checker() { return shown || spare || (running && running.core); }
@@ -1048,6 +1065,7 @@ async function start() {
   window.agvsim = { csv: csvText, state: () => picture && picture.state, readyMs: performance.now(),
                     pressKey, pictureCanvas, paintMs: () => paintMs, computing: () => Boolean(running), busy: () => Boolean(running || viewBusy) };
   document.body.dataset.ready = 'true';
+  signalReady();
 }
 
 start();

@@ -64,6 +64,9 @@ const ready = createAgvsim().then((m) => {
   mod = m;
   if (mod.ccall('agv_init', 'number', [], []) !== 0) throw new Error('random tables');
 });
+// The page ends a worker only once its module is loaded: ending one while the browser still
+// compiles the module is a case browsers have not always survived.
+ready.then(() => postMessage({ loaded: true }), () => postMessage({ loaded: true }));
 
 onmessage = async (ev) => {
   const { id, op, args } = ev.data;

@@ -319,7 +319,7 @@ async function main() {
     await settle(page);
     assert.strictEqual(await page.evaluate(() => t.hash()), kept);
     assert.ok(await page.$eval('#cancel', (el) => el.hidden));
-    page.keyboard.press('1');
+    await page.keyboard.press('1');
     await settle(page);
     assert.strictEqual(await page.evaluate(() => window.agvsim.state().type), 1, 'a new worker after the cancel');
 
