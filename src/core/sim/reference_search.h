@@ -10,6 +10,12 @@
 // a wide allowance for rounding; everything the stepping decides is decided as it would be
 // with every step evaluated, and every value that enters the result is evaluated.
 //
+// A run of steps bounded from one evaluated point is crossed in leaps: on the side of zero of
+// the run the bound is convex (its upper bound; the lower one is concave), so when both ends
+// of a leap are bounded clear of zero on that side, so is every step between. The parameters
+// of the steps are still made by the same repeated additions; only the bounds between the
+// ends of a leap are not computed.
+//
 // Included by sim/feedback.cpp only.
 #pragma once
 
@@ -51,6 +57,10 @@ constexpr int kMaxAnchors = 4;
 /// The first evaluation, at the previous reference point, lies at most this many steps
 /// beyond the start of the search.
 constexpr int kMaxLeadSteps = 64;
+/// Steps of the first leap over a run of bounded steps, of the longest and of the shortest.
+constexpr long kFirstLeap = 16;
+constexpr long kMaxLeap = 1024;
+constexpr long kMinLeap = 2;
 
 /// The line through the vehicle perpendicular to its heading, as b·X - a·Y + c = 0.
 struct NormalLine {
@@ -371,6 +381,7 @@ Outcome stepOn(ResidualGrid<I>& grid, const CurveParams& c, const NormalLine& li
             double lo = 0.0, hi = 0.0;
             bool moved = false;
             bool ended = false;
+            long leap = kFirstLeap;
             while (i < maxSteps) {
                 const double p = q + step;
                 if (p >= pLimit) return Outcome::kPathEnd;
@@ -385,6 +396,29 @@ Outcome stepOn(ResidualGrid<I>& grid, const CurveParams& c, const NormalLine& li
                 if (step < 0.0 && q + 2.0 * h < 0.0) {
                     ended = true;
                     break;
+                }
+                // Leaps of `leap` steps whose far end is bounded on the same side carry every
+                // step between (the bound is convex on that side); only the end is checked. A
+                // leap that lands bounded doubles, one that does not halves, down to none.
+                while (leap >= kMinLeap) {
+                    if (maxSteps - i < leap) {
+                        leap /= 2;
+                        continue;
+                    }
+                    double r = q;
+                    for (long k = 0; k < leap; ++k)
+                        r = r + step;
+                    if (r < pLimit && !(step < 0.0 && r + 2.0 * h < 0.0) &&
+                        grid.clearOnSide(r, negative, pLo, pHi)) {
+                        lo = pLo;
+                        hi = pHi;
+                        q = r;
+                        j += leap * dj;
+                        i += leap;
+                        if (leap < kMaxLeap) leap *= 2;
+                    } else {
+                        leap /= 2;
+                    }
                 }
             }
             if (moved) {
