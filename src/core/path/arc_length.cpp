@@ -185,6 +185,22 @@ double paramAtArcLength(const Model& model, double pGuess, double s, int curveNu
     double p1 = p0;
     double f1 = f0;
     for (int step = 0;; ++step) {
+        // Up to the start of the next block, the steps the table has made that keep the residual
+        // negative and clear of the tolerance (within the step limits) end nothing: a short loop
+        // adds them, as the loop below would.
+        if (c < known && f0 < -kArcTolerance) {
+            const size_t blockEnd = (c + BlockedSum::kBlockSteps - 1) / BlockedSum::kBlockSteps *
+                                    BlockedSum::kBlockSteps;
+            const size_t stop = blockEnd < known ? blockEnd : known;
+            while (c < stop && step < kMaxSearchSteps) {
+                const double f = f0 + table.stepLength[c];
+                if (!(f < -kArcTolerance) || !(table.stepParam[c] <= stepLimit)) break;
+                p0 = table.stepParam[c];
+                f0 = f;
+                ++c;
+                ++step;
+            }
+        }
         if (c < known) {
             // Whole blocks of steps that keep the residual negative in its binade (far from
             // zero, within the step limits) are added at once, to the same bits.

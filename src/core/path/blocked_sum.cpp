@@ -38,6 +38,8 @@ void BlockedSum::build(const double* lengths, const double* params, std::size_t 
     blocks_ = count / kBlockSteps;
     const std::size_t stride = blocks_ + 1;
     units_.assign(kBinades * stride, 0);
+    for (double& mean : meanUnits_)
+        mean = 0.0;
     blocked_.assign(kBinades * stride, 0);
     for (int b = 0; b < kBinades; ++b) {
         const int e = kMinBinade + b;
@@ -64,6 +66,8 @@ void BlockedSum::build(const double* lengths, const double* params, std::size_t 
             units[k + 1] = units[k] + sum;
             blocked[k + 1] = blocked[k] + stops;
         }
+        if (blocks_ > 0)
+            meanUnits_[b] = static_cast<double>(units[blocks_]) / static_cast<double>(blocks_);
     }
 }
 
@@ -88,18 +92,50 @@ std::size_t BlockedSum::skipBlocks(std::size_t c, std::size_t end, double& f) co
     if (m <= kBinadeUnits) return 0;
     const std::uint64_t room = m - kBinadeUnits - 1;
     // The last block b with the blocks first..b-1 all skippable and within room: both
-    // conditions hold for a prefix of the blocks, so bisection finds its end.
-    std::size_t lo = first;
-    std::size_t hi = last;
+    // conditions hold for a prefix of the blocks, so a search finds its end. Where not even
+    // the first block can be skipped (a binade about to be left) it is not searched for.
+    const auto fits = [&](std::size_t b) {
+        return blocked[b] == blocked[first] && units[b] - units[first] <= room;
+    };
+    if (!fits(first + 1)) return 0;
+    // The search starts from the block where blocks of the binade's mean sum would end: from
+    // there it widens in steps that double until it has bracketed the end, which bisection
+    // then finds.
+    std::size_t lo = first + 1;  // fits
+    std::size_t hi = last;       // the end lies in lo..hi
+    const double mean = meanUnits_[e - kMinBinade];
+    const double span = static_cast<double>(last - first);
+    const double guess = mean > 0.0 ? static_cast<double>(room) / mean : span;
+    const std::size_t g = first + (guess < span ? static_cast<std::size_t>(guess) : last - first);
+    if (g <= lo || fits(g)) {
+        if (g > lo) lo = g;
+        for (std::size_t width = 1; lo < hi; width *= 2) {
+            const std::size_t x = hi - lo > width ? lo + width : hi;
+            if (!fits(x)) {
+                hi = x - 1;
+                break;
+            }
+            lo = x;
+        }
+    } else {
+        hi = g - 1;
+        for (std::size_t width = 1; hi - lo >= width; width *= 2) {
+            const std::size_t x = hi + 1 - width;
+            if (fits(x)) {
+                lo = x;
+                break;
+            }
+            hi = x - 1;
+        }
+    }
     while (lo < hi) {
         const std::size_t mid = lo + (hi - lo + 1) / 2;
-        if (blocked[mid] == blocked[first] && units[mid] - units[first] <= room) {
+        if (fits(mid)) {
             lo = mid;
         } else {
             hi = mid - 1;
         }
     }
-    if (lo == first) return 0;
     // m - added < 2^53 units: the product and the sum are exact.
     f = f + static_cast<double>(units[lo] - units[first]) * u;
     return (lo - first) * kBlockSteps;

@@ -17,9 +17,11 @@
 //
 // Per binade the rounded lengths, counted in units, are summed over blocks of kBlockSteps
 // steps into running sums, together with running counts of the steps that cannot be skipped;
-// a search finds the last block it can skip by bisection. The sums are unsigned 64-bit
-// integers; beyond 2^62 units in all (far beyond the paths of this system) no block counts
-// as skippable, so no difference used wraps around.
+// a search finds the last block it can skip, starting where blocks of the binade's mean sum
+// would end (neighbouring steps differ little in length) and widening in doubling steps until
+// it has bracketed it. The sums are unsigned 64-bit integers; beyond 2^62 units in all (far
+// beyond the paths of this system) no block counts as skippable, so no difference used wraps
+// around.
 #pragma once
 
 #include <cstddef>
@@ -58,6 +60,8 @@ class BlockedSum {
     double unit_[kBinades] = {};
     /// Per binade, blocks_ + 1 running sums of the rounded lengths, in units of u.
     std::vector<std::uint64_t> units_;
+    /// Per binade, the mean sum of a block, in units of u (where a search starts).
+    double meanUnits_[kBinades] = {};
     /// Per binade, blocks_ + 1 running counts of the steps that cannot be skipped.
     std::vector<std::uint32_t> blocked_;
 };
