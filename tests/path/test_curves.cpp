@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "path/arc_length.h"
+#include "path/curve_kernels.h"
 #include "sim/model.h"
 
 namespace agv {
@@ -248,6 +250,27 @@ TEST(CurveEvaluation, CombinedValuesAndBoundsAgreeWithTheCurve) {
     ctx.settings.curve.cubicL = 0.0;
     EXPECT_FALSE(curveDerivativeBounds(ctx, 0.0, 1.0, 4).bend < 1e300);
     EXPECT_FALSE(curveDerivativeBounds(ctx, 0.0, std::nan(""), 15).bend < 1e300);
+}
+
+// The speed of a flat cosine (A = ±0), which skips the sine, is the bits of the formula.
+TEST(CurveSpeed, FlatCosineIsTheFormula) {
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double A : {0.0, -0.0, 1e-300}) {
+        for (const double k : {3.1, -0.7, 1e308, inf}) {
+            for (const double x : {0.0, -0.0, 0.25, 59.9, -3.0, 1e10}) {
+                CurveParams c;
+                c.cosineA = A;
+                c.cosineK = k;
+                const double y1 = kernels::graphAt<1, false>(c, x).y1;
+                const double formula = std::sqrt(1.0 + y1 * y1);
+                const double speed = kernels::speedAt<1>(c, x);
+                std::uint64_t a = 0, b = 0;
+                std::memcpy(&a, &formula, sizeof a);
+                std::memcpy(&b, &speed, sizeof b);
+                EXPECT_EQ(a, b) << "A " << A << " k " << k << " x " << x;
+            }
+        }
+    }
 }
 
 TEST(CurveNumbers, ValidNumbersAndPathMakingConstants) {

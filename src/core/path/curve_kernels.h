@@ -138,6 +138,11 @@ inline Radial radialAt(const CurveParams& c, double b) {
 
 template <int I>
 inline double speedAt(const CurveParams& c, double p) {
+    if constexpr (I == 1) {
+        // A flat cosine (A = 0) has y' = (A·k)·sin(k·x) = ±0 wherever k·x is finite (k is
+        // then finite too): the speed is exactly 1 without the sine.
+        if (c.cosineA == 0.0 && std::isfinite(c.cosineK * p)) return 1.0;
+    }
     if constexpr (I <= 4) {
         const double y1 = graphAt<I, false>(c, p).y1;
         return std::sqrt(1.0 + y1 * y1);
