@@ -198,7 +198,7 @@ function numberField(id, label, value) {
   return div;
 }
 
-function curveSpec(I) { return CURVES.find((c) => c.I === I) || CURVES[0]; }
+function curveEntry(I) { return CURVES.find((c) => c.I === I) || CURVES[0]; }
 
 function buildErrorValues(values) {
   const entry = ERRORS[Number($('errorNumber').value)] || ERRORS[0];
@@ -207,7 +207,7 @@ function buildErrorValues(values) {
 }
 
 function buildCurveParams(values) {
-  const entry = curveSpec(Number($('curve').value));
+  const entry = curveEntry(Number($('curve').value));
   $('curveParams').replaceChildren(...entry.names.map((name, k) =>
     numberField(`cp${k}`, name, values && values[k] !== undefined ? values[k] : entry.defs[k])));
 }
@@ -263,7 +263,7 @@ function placeRefusal(reply) {
     const k = msg.startsWith('TRerr') ? 1 : 0;
     showMessage($(`ev${k}`) ? `ev${k}` : 'error', m, `ev${k}`);
   } else if (reply.section === 'curve') {
-    const names = curveSpec(Number($('curve').value)).names;
+    const names = curveEntry(Number($('curve').value)).names;
     const k = names.findIndex((n) => msg.startsWith(`${n}=`));
     if (k >= 0) showMessage(`cp${k}`, m, `cp${k}`); else showMessage('curve', m);
   } else if (reply.section === 'feedback') {
@@ -427,14 +427,14 @@ function noteStale() {
 }
 
 function curveLine(n, l) {
-  const spec = curveSpec(n.c);
-  return `I=${spec.I}: ${spec[l]}, ` + spec.names.map((name, k) => `${name} = ${readable(n.cp[k], 2)}`).join(', ');
+  const entry = curveEntry(n.c);
+  return `I=${entry.I}: ${entry[l]}, ` + entry.names.map((name, k) => `${name} = ${readable(n.cp[k], 2)}`).join(', ');
 }
 
 function errorLine(n, l) {
-  const spec = ERRORS[n.e];
-  const values = spec.values.map((v, k) => `${v[l]} = ${readable(n.ev[k], 2)}`).join(', ');
-  return values ? `${spec[l]}: ${values}` : spec[l];
+  const entry = ERRORS[n.e];
+  const values = entry.values.map((v, k) => `${v[l]} = ${readable(n.ev[k], 2)}`).join(', ');
+  return values ? `${entry[l]}: ${values}` : entry[l];
 }
 
 // The condition report in English, from the run's own numbers.
