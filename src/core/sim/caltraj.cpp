@@ -25,12 +25,18 @@ void setPose(PoseRecord& record, const Pose& pose) {
     record[kPosePhi] = pose.phi;
 }
 
-RunOutcome overflow(const Model& model, int k, int n) {
+/// The outcome of type index k that ended at record n for the given reason.
+RunOutcome endedAt(const Model& model, RunStatus status, int k, int n) {
     RunOutcome outcome;
-    outcome.status = RunStatus::kStoreOverflow;
+    outcome.status = status;
     outcome.curveNumber = model.settings.curveNumber;
     outcome.vehicleType = k + 1;
     outcome.record = n;
+    return outcome;
+}
+
+RunOutcome overflow(const Model& model, int k, int n) {
+    RunOutcome outcome = endedAt(model, RunStatus::kStoreOverflow, k, n);
     outcome.limit = kMaxRecords;
     return outcome;
 }
@@ -52,11 +58,7 @@ RunOutcome diverged(const Model& model, TrajectoryStore& store, int k, int n, do
     store.endTime[k] = n * model.settings.dt;
     store.diverged[k] = true;
     store.divergedTime[k] = t;
-    RunOutcome outcome;
-    outcome.status = RunStatus::kDiverged;
-    outcome.curveNumber = model.settings.curveNumber;
-    outcome.vehicleType = k + 1;
-    outcome.record = n;
+    RunOutcome outcome = endedAt(model, RunStatus::kDiverged, k, n);
     outcome.time = t;
     return outcome;
 }
