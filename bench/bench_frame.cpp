@@ -29,8 +29,7 @@ std::unique_ptr<agv::AgvContext> longestRun() {
     ctx->out = &discard;
     agv::initialiseRun(*ctx);
     agv::Scenario scenario;
-    scenario.error = agv::MechanismError::kFrontWheel;
-    scenario.errorValue1 = 2.0;
+    scenario.errors = agv::onlyError(agv::MechanismError::kFrontWheel, 2.0);
     scenario.curveNumber = kCircleCurve;
     const double circle[2] = {4.7, 1.9};
     agv::setCurveConstants(scenario, kCircleCurve, circle, 2);
@@ -63,8 +62,8 @@ Session& session() {
 
 void BM_FrameLongestPath(benchmark::State& state) {
     agv::AgvContext& ctx = *session().ctx;
-    ctx.model.settings.vehicleType = static_cast<int>(state.range(0));
-    ctx.view.motionIndex = ctx.data.store->recordCount[ctx.model.settings.vehicleType - 1];
+    ctx.view.vehicleType = static_cast<int>(state.range(0));
+    ctx.view.motionIndex = ctx.data.store->recordCount[ctx.view.vehicleType - 1];
     for (auto _ : state) {
         agv::drawFrame(ctx);
         glFinish();

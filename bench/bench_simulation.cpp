@@ -16,6 +16,7 @@ namespace {
 /// A model set up for a computation on curve I, as the dialogue leaves it.
 void prepare(agv::Model& model, int curveNumber, agv::MechanismError error) {
     model.settings.errorNumber = error;
+    if (error != agv::MechanismError::kNone) model.settings.errorsGiven = agv::errorBit(error);
     model.settings.curveNumber = curveNumber;
     agv::setupPath(model, curveNumber);
     agv::designGains(model);

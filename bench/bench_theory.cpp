@@ -20,6 +20,7 @@ void BM_TheoryOfDefaultCosineWithDrift(benchmark::State& bench) {
     agv::Model model;
     agv::RunData data;
     model.settings.errorNumber = agv::MechanismError::kSteerDrift;
+    model.settings.errorsGiven = agv::errorBit(agv::MechanismError::kSteerDrift);
     model.settings.steerDrift = 2.0 * agv::kRadPerDeg;
     agv::setupPath(model, 1);
     agv::designGains(model);

@@ -54,9 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     scenario.curveNumber = whole(numbers[0], 1, 16);
     if (agv::curveConstantCount(scenario.curveNumber) == 0) return 0;
     agv::setCurveConstants(scenario, scenario.curveNumber, numbers + 1, 3);
-    scenario.error = agv::mechanismErrorOf(whole(numbers[4], 0, 5));
-    scenario.errorValue1 = numbers[5];
-    scenario.errorValue2 = numbers[6];
+    // Any combination of the five errors, the two values given to each.
+    const int errorSet = whole(numbers[4], 0, 63);
+    for (int n = 1; n <= agv::kMaxErrorNumber; ++n) {
+        if ((errorSet >> n) & 1) {
+            agv::giveError(scenario.errors, agv::mechanismErrorOf(n), numbers[5], numbers[6]);
+        }
+    }
     scenario.fn = numbers[7];
     scenario.zeta = numbers[8];
 

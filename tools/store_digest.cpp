@@ -17,15 +17,12 @@
 #include "path/arc_length.h"
 #include "sim/caltraj.h"
 #include "sim/feedback.h"
+#include "sim/scenario.h"
 
 namespace {
 
 constexpr std::uint64_t kFnvOffset = 1469598103934665603ULL;
 constexpr std::uint64_t kFnvPrime = 1099511628211ULL;
-
-/// Percent to ratio and degrees to radians, as the console dialogue converts them.
-constexpr double kPercent = 0.01;
-constexpr double kRadPerDeg = 0.0174532925;
 
 struct Digest {
     std::uint64_t h = kFnvOffset;
@@ -118,30 +115,22 @@ struct Design {
 };
 const Design kDesigns[] = {{1.0, 1.0}, {2.0, 0.7}};
 
-void setError(agv::SimulationSettings& s, char errorNumber) {
-    s.errorNumber = agv::mechanismErrorOf(errorNumber - '0');
+/// The error of the case, in the units a user types.
+agv::ScenarioErrors caseError(char errorNumber) {
+    const agv::MechanismError error = agv::mechanismErrorOf(errorNumber - '0');
     switch (errorNumber) {
         case '1':
-            s.rearWheelErrL = 2.0 * kPercent;
-            s.rearWheelErrR = -1.0 * kPercent;
-            break;
+            return agv::onlyError(error, 2.0, -1.0);
         case '2':
-            s.frontWheelErr = 3.0 * kPercent;
-            break;
+            return agv::onlyError(error, 3.0);
         case '3':
-            s.steerDrift = 2.0 * kRadPerDeg;
-            break;
+            return agv::onlyError(error, 2.0);
         case '4':
-            s.WBerr = 10.0 * kPercent;
-            s.TRerr = -5.0 * kPercent;
-            s.treadActual = (1.0 + s.TRerr) * s.tread;
-            s.wheelBaseActual = (1.0 + s.WBerr) * s.wheelBase;
-            break;
+            return agv::onlyError(error, 10.0, -5.0);
         case '5':
-            s.SLIP = 5.0 * kPercent;
-            break;
+            return agv::onlyError(error, 5.0);
         default:
-            break;
+            return agv::onlyError(error, 0.0);
     }
 }
 
@@ -150,8 +139,6 @@ bool runCase(const PathCase& pc, char errorNumber, const Design& design, Digest&
              int& result) {
     agv::Model model;
     agv::RunData data;
-    agv::SimulationSettings& s = model.settings;
-    s.SLIP = 0.0;
     if (errorNumber == '5') {
         std::string error;
         if (!agv::loadRandomTables(model.tables, error)) {
@@ -159,15 +146,13 @@ bool runCase(const PathCase& pc, char errorNumber, const Design& design, Digest&
             return false;
         }
     }
-    setError(s, errorNumber);
-    pc.adjust(s.curve);
-    s.curveNumber = pc.curveNumber;
-    s.fn = design.fn;
-    s.zeta = design.zeta;
-    s.omegaN = agv::kTwoPi * design.fn;
-    agv::setupPath(model, pc.curveNumber);
-    agv::designGains(model);
-    agv::buildArcTable(model, pc.curveNumber);
+    agv::Scenario scenario;
+    scenario.errors = caseError(errorNumber);
+    pc.adjust(scenario.curve);
+    scenario.curveNumber = pc.curveNumber;
+    scenario.fn = design.fn;
+    scenario.zeta = design.zeta;
+    agv::applyScenario(model, scenario);
     const agv::RunOutcome outcome = agv::caltraj(model, data);
 
     const agv::TrajectoryStore& st = *data.store;

@@ -80,6 +80,9 @@ const char* vehicleTypeCaption(int vehicleType) {
     }
 }
 
+/// Where the numbers of combined errors start after their caption [window units].
+constexpr float kCombinedValueOffset = 0.5f;
+
 bool errorCaption(const SimulationSettings& s, ErrorCaption& out) {
     out = ErrorCaption{};
     switch (s.errorNumber) {
@@ -111,6 +114,18 @@ bool errorCaption(const SimulationSettings& s, ErrorCaption& out) {
             out.value = percentText(s.SLIP, false);
             out.valueX = kCaptionX + 0.61f;
             return true;
+        case MechanismError::kCombined: {
+            // Several errors at once: their numbers, as the report lists them.
+            std::string numbers;
+            for (int n = 1; n <= kMaxErrorNumber; ++n) {
+                if (!hasError(s.errorsGiven, mechanismErrorOf(n))) continue;
+                numbers += (numbers.empty() ? "" : "+") + std::to_string(n);
+            }
+            out.caption = "Combined AGV Errors";
+            out.value = "(" + numbers + ")";
+            out.valueX = kCaptionX + kCombinedValueOffset;
+            return true;
+        }
         default:
             return false;
     }
@@ -120,8 +135,8 @@ void drawTitle(DrawBackend& b) {
     drawText(b, kTitleX, kTitleY, Font::kHelvetica18, "AGV Error and AGV Motion Error");
 }
 
-void drawConditions(DrawBackend& b, const SimulationSettings& s) {
-    if (const char* type = vehicleTypeCaption(s.vehicleType)) {
+void drawConditions(DrawBackend& b, const SimulationSettings& s, int vehicleType) {
+    if (const char* type = vehicleTypeCaption(vehicleType)) {
         drawText(b, kCaptionX, kTypeY, Font::kHelvetica18, type);
     }
     ErrorCaption error;

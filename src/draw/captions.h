@@ -43,7 +43,7 @@ inline constexpr const char* kDivergedCaption =
     "Design diverged: FBC AGV left the path, motion shown up to there";
 
 void drawTitle(DrawBackend& b);
-void drawConditions(DrawBackend& b, const SimulationSettings& settings);
+void drawConditions(DrawBackend& b, const SimulationSettings& settings, int vehicleType);
 /// kDivergedCaption under the legend.
 void drawDivergedCaption(DrawBackend& b);
 

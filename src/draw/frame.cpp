@@ -67,12 +67,12 @@ void drawFrame(const Scene& scene, DrawBackend& b) {
     b.clear();
 
     drawTitle(b);
-    drawConditions(b, scene.settings);
+    drawConditions(b, scene.settings, scene.view.vehicleType);
 
     const ViewState& view = scene.view;
     drawGrid(b, windowPoint(view, 0.0, 0.0), 0.0, kGridHalfCount, view.viewScale, view.viewScale);
 
-    const int type = scene.settings.vehicleType;
+    const int type = scene.view.vehicleType;
     if (type >= 1 && type <= kVehicleTypeCount) {
         const int t = type - 1;
         const TrajectoryStore& store = scene.store;
@@ -81,14 +81,14 @@ void drawFrame(const Scene& scene, DrawBackend& b) {
         const double errorWidth = kErrorTrajectoryWidthFactor * kViewScaleInitial;
         const double theoryWidth = kTheoryTrajectoryWidthFactor * kViewScaleInitial;
 
-        const PoseRecord* moving[2] = {store.noFbcTraj[t], store.fbcTraj[t]};
+        const PoseRecord* moving[2] = {store.noFbcTraj[t].data(), store.fbcTraj[t].data()};
         const Rgba colors[2] = {colorBlue, colorGreen};
         for (int k = 0; k < 2; ++k) {
             drawTrajectory(b, scene, moving[k], n, errorWidth, colors[k]);
             const PoseRecord& r = moving[k][n];
             drawVehicle(b, scene, r[kPoseX], r[kPoseY], r[kPoseTheta], r[kPosePhi], colors[k]);
         }
-        drawTrajectory(b, scene, store.theoryTraj[t], last, theoryWidth, colorRed);
+        drawTrajectory(b, scene, store.theoryTraj[t].data(), last, theoryWidth, colorRed);
         if (store.diverged[t]) drawDivergedCaption(b);
     }
 

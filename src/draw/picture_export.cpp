@@ -65,7 +65,7 @@ bool renderFrames(const ViewControl& control, const Scene& scene, const PictureR
         error = "cannot create " + request.framesDir + ": " + ec.message();
         return false;
     }
-    const int last = control.store.recordCount[control.settings.vehicleType - 1];
+    const int last = control.store.recordCount[control.view.vehicleType - 1];
     const int every = std::max(request.frameEvery, 1);
     int frame = 0;
     for (int index = 0;; index = std::min(index + every, last)) {
@@ -99,12 +99,12 @@ bool renderGif(const ViewControl& control, const Scene& scene, const PictureRequ
         paletteColour(colorWhite), paletteColour(colorBlack), paletteColour(colorRed),
         paletteColour(colorGreen), paletteColour(colorBlue)};
     if (!gif.open(kWindowSize, kWindowSize, palette, error)) return false;
-    const int last = control.store.recordCount[control.settings.vehicleType - 1];
+    const int last = control.store.recordCount[control.view.vehicleType - 1];
     const int every = std::max(request.frameEvery, 1);
     for (int index = 0;; index = std::min(index + every, last)) {
         const int records = index < last ? std::min(every, last - index) : every;
         const int delay =
-            static_cast<int>(std::lround(records * control.settings.dt * kCentisecondsPerSecond));
+            static_cast<int>(std::lround(records * scene.settings.dt * kCentisecondsPerSecond));
         control.view.motionIndex = index;
         drawFrameGl(scene);
         if (!gif.addFrame(readBackBuffer(kWindowSize, kWindowSize), delay, error)) {

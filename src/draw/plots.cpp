@@ -176,9 +176,9 @@ void drawPlots(DrawBackend& b, const Scene& scene, int vehicleType, int N) {
     drawPlotAxes(b, view, yo, p.T, p.m);
     drawPlotAxes(b, view, eo, p.T, p.m);
 
-    const PoseRecord* theory = store.theoryTraj[t];
-    const PoseRecord* noFbc = store.noFbcTraj[t];
-    const PoseRecord* fbc = store.fbcTraj[t];
+    const PoseRecord* theory = store.theoryTraj[t].data();
+    const PoseRecord* noFbc = store.noFbcTraj[t].data();
+    const PoseRecord* fbc = store.fbcTraj[t].data();
     const int n = std::clamp(N, 0, p.R);
 
     const Vec2 origins[2] = {xo, yo};
@@ -195,15 +195,15 @@ void drawPlots(DrawBackend& b, const Scene& scene, int vehicleType, int N) {
         plotSeries(b, p.R, o, p.dx, p.s, kTrajectoryWidth, colorBlue, noFbc, f);
         plotSeries(b, p.R, o, p.dx, p.s, kTrajectoryWidth, colorGreen, fbc, f);
         plotSeries(b, p.R, o, p.dx, p.s, kThinWidth, colorRed, theory, f);
-        plotSeries(b, p.R, o, p.dx, p.s5, kThinWidth, colorBlue, store.noFbcDiff[t], f);
-        plotSeries(b, p.R, o, p.dx, p.s5, kThinWidth, colorGreen, store.fbcDiff[t], f);
+        plotSeries(b, p.R, o, p.dx, p.s5, kThinWidth, colorBlue, store.noFbcDiff[t].data(), f);
+        plotSeries(b, p.R, o, p.dx, p.s5, kThinWidth, colorGreen, store.fbcDiff[t].data(), f);
     }
     constexpr int kDd = 0;
     constexpr int kDth = 1;
-    plotErrorSeries(b, p.R, eo, p.dx, p.s5, kDdWidth, colorBlue, store.noFbcErr[t], kDd);
-    plotErrorSeries(b, p.R, eo, p.dx, p.s5, kThinWidth, colorBlue, store.noFbcErr[t], kDth);
-    plotErrorSeries(b, p.R, eo, p.dx, p.s5, kDdWidth, colorGreen, store.fbcErr[t], kDd);
-    plotErrorSeries(b, p.R, eo, p.dx, p.s5, kThinWidth, colorGreen, store.fbcErr[t], kDth);
+    plotErrorSeries(b, p.R, eo, p.dx, p.s5, kDdWidth, colorBlue, store.noFbcErr[t].data(), kDd);
+    plotErrorSeries(b, p.R, eo, p.dx, p.s5, kThinWidth, colorBlue, store.noFbcErr[t].data(), kDth);
+    plotErrorSeries(b, p.R, eo, p.dx, p.s5, kDdWidth, colorGreen, store.fbcErr[t].data(), kDd);
+    plotErrorSeries(b, p.R, eo, p.dx, p.s5, kThinWidth, colorGreen, store.fbcErr[t].data(), kDth);
     if (view.theoryOverlay) drawTheoryOverlay(b, scene, vehicleType);
 
     for (int k = 0; k < 2; ++k) {

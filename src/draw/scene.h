@@ -11,7 +11,7 @@ namespace agv {
 
 /// The data one picture is drawn from.
 struct Scene {
-    /// Vehicle type on show, mechanism error and curve number for the captions.
+    /// Mechanism errors and curve number for the captions.
     const SimulationSettings& settings;
     /// The gains designed for the settings, for the theory overlay.
     const FeedbackGains& gains;
@@ -24,8 +24,7 @@ struct Scene {
 
 /// What the window keys act on.
 struct ViewControl {
-    /// vehicleType is chosen by '1' '2' '3'.
-    SimulationSettings& settings;
+    /// The view, whose vehicleType the keys '1' '2' '3' choose.
     ViewState& view;
     /// Record counts that bound the animation.
     const TrajectoryStore& store;

@@ -246,7 +246,7 @@ void drawVehicle(DrawBackend& b, const Scene& scene, double x, double y, double 
                  Rgba color) {
     double window[2];
     toWindow(scene.view, x, y, window);
-    drawOps(b, vehicleFigure(scene.settings.vehicleType, {window[0], window[1]}, theta, phi,
+    drawOps(b, vehicleFigure(scene.view.vehicleType, {window[0], window[1]}, theta, phi,
                              scene.view.viewScale, color));
 }
 

@@ -2,6 +2,8 @@
 // plot panel geometry and the plot range of each vehicle type.
 #pragma once
 
+#include "sim/model.h"
+
 namespace agv {
 
 /// Reset value of the view scale [window units per metre]; also the fixed factor
@@ -28,6 +30,8 @@ struct PlotRange {
 };
 
 struct ViewState {
+    /// Vehicle type on show (1, 2 or 3), chosen by the keys 1, 2 and 3.
+    int vehicleType = k1FDW1FS;
     /// Scale of the trajectory view [window units per metre].
     double viewScale = kViewScaleInitial;
     /// Shift of the trajectory view [window units].

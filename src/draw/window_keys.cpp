@@ -12,12 +12,12 @@ KeyAction applyWindowKey(const ViewControl& control, unsigned char key) {
         case '1':
         case '2':
         case '3':
-            control.settings.vehicleType = key - '0';
+            control.view.vehicleType = key - '0';
             view.motionIndex = 0;
             return KeyAction::kRedraw;
         case 's': {
             view.motionIndex += kMotionStep;
-            const int type = control.settings.vehicleType;
+            const int type = control.view.vehicleType;
             if (type >= 1 && type <= kVehicleTypeCount) {
                 const int last = control.store.recordCount[type - 1];
                 if (view.motionIndex > last) view.motionIndex = last;

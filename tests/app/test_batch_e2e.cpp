@@ -110,9 +110,7 @@ std::string expectedCsv(const Conditions& c) {
     if (!agv::loadRandomTables(ctx.model.tables, error)) return "tables: " + error;
     agv::initialiseRun(ctx);
     agv::Scenario scenario;
-    scenario.error = c.errorNumber;
-    scenario.errorValue1 = c.errorValue1;
-    scenario.errorValue2 = c.errorValue2;
+    scenario.errors = agv::onlyError(c.errorNumber, c.errorValue1, c.errorValue2);
     if (c.curve != 0) {
         scenario.curveNumber = c.curve;
         agv::setCurveConstants(scenario, c.curve, c.params.data(),

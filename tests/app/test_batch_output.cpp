@@ -40,9 +40,10 @@ std::unique_ptr<agv::TrajectoryStore> makeStore(const int lastRecord[3]) {
         store->recordCount[k] = lastRecord[k];
         store->endTime[k] = awkward(i++) + 10.0;
         // Fill one record past the last as well: stale data must not be written.
+        agv::reserveRecords(*store, k, lastRecord[k] + 1);
         for (int n = 0; n <= lastRecord[k] + 1; ++n) {
-            for (agv::PoseRecord* traj : {store->theoryTraj[k], store->noFbcTraj[k],
-                                          store->fbcTraj[k], store->fbcRefTraj[k]}) {
+            for (agv::PoseRecord* traj : {store->theoryTraj[k].data(), store->noFbcTraj[k].data(),
+                                          store->fbcTraj[k].data(), store->fbcRefTraj[k].data()}) {
                 for (int slot = 0; slot < 5; ++slot)
                     traj[n][slot] = awkward(i++);
             }
@@ -84,7 +85,8 @@ void expectCsvMatchesStore(const std::string& csv, const agv::TrajectoryStore& s
             std::vector<double> expected;
             expected.push_back(n == store.recordCount[k] ? store.endTime[k] : n * dt);
             for (const agv::PoseRecord* traj :
-                 {store.theoryTraj[k], store.noFbcTraj[k], store.fbcTraj[k], store.fbcRefTraj[k]}) {
+                 {store.theoryTraj[k].data(), store.noFbcTraj[k].data(), store.fbcTraj[k].data(),
+                  store.fbcRefTraj[k].data()}) {
                 for (int slot = 0; slot < 5; ++slot)
                     expected.push_back(traj[n][slot]);
             }

@@ -88,7 +88,7 @@ TEST_F(Dialogue, FirstPassWordForWord) {
                           " x");
     EXPECT_EQ(ctx.model.settings.errorNumber, agv::mechanismErrorOf(0));
     EXPECT_EQ(ctx.model.settings.SLIP, 0.0);
-    EXPECT_EQ(ctx.model.settings.vehicleType, k2DW1C);
+    EXPECT_EQ(ctx.view.vehicleType, k2DW1C);
     EXPECT_EQ(ctx.view.viewScale, 0.2);
     EXPECT_EQ(ctx.view.motionIndex, 0);
     EXPECT_EQ(ctx.run.computeCount, 1);
@@ -261,7 +261,7 @@ TEST_F(Dialogue, LengthLimitOnBothSidesAndHugeConstants) {
 
 TEST_F(Dialogue, EntryKeysRunTheirSections) {
     firstPass();
-    ctx.model.settings.vehicleType = k1RDW1FS;
+    ctx.view.vehicleType = k1RDW1FS;
 
     ctx.run.lastKey = 'c';
     EXPECT_FALSE(run("3\n1 2\nn x"));
@@ -276,7 +276,7 @@ TEST_F(Dialogue, EntryKeysRunTheirSections) {
     EXPECT_NE(text.find(kFeedbackQuestion), std::string::npos);
     EXPECT_EQ(ctx.model.settings.curveNumber, 3);
     EXPECT_EQ(ctx.model.settings.errorNumber, agv::mechanismErrorOf(0));
-    EXPECT_EQ(ctx.model.settings.vehicleType, k2DW1C);
+    EXPECT_EQ(ctx.view.vehicleType, k2DW1C);
 
     ctx.run.lastKey = 'f';
     EXPECT_FALSE(run("1.5 0.8\nx"));

@@ -36,7 +36,7 @@ TEST_F(ReportTest, VehicleTypesOneAndThree) {
     ctx.model.gains.Kfi3 = 5.0;
     ctx.model.settings.fn = 0.5;
     ctx.model.settings.zeta = 0.7071;
-    ctx.model.settings.vehicleType = k2DW1C;
+    ctx.view.vehicleType = k2DW1C;
     printConditions(ctx);
     std::string text = take();
     EXPECT_NE(
@@ -47,7 +47,7 @@ TEST_F(ReportTest, VehicleTypesOneAndThree) {
                         kFooter),
               std::string::npos);
 
-    ctx.model.settings.vehicleType = k1RDW1FS;
+    ctx.view.vehicleType = k1RDW1FS;
     printConditions(ctx);
     text = take();
     EXPECT_NE(text.find("\n(1-1) 3:1RDW1FSタイプ"
@@ -87,6 +87,7 @@ TEST_F(ReportTest, MechanismErrorLines) {
     };
     for (const Case& c : cases) {
         s.errorNumber = static_cast<MechanismError>(c.number);
+        s.errorsGiven = c.number > 0 && c.number <= 5 ? errorBit(s.errorNumber) : 0;
         printConditions(ctx);
         const std::string expected = "\n(2)AGV機構誤差" + c.lines + "\n(3) CP運動（経路既知）";
         EXPECT_NE(take().find(expected), std::string::npos) << "error number " << c.number;

@@ -148,9 +148,7 @@ inline std::unique_ptr<agv::AgvContext> computedContext(char errorNumber, double
     ctx->out = &discard;
     agv::initialiseRun(*ctx);
     agv::Scenario scenario;
-    scenario.error = agv::mechanismErrorOf(errorNumber - '0');
-    scenario.errorValue1 = v1;
-    scenario.errorValue2 = v2;
+    scenario.errors = agv::onlyError(agv::mechanismErrorOf(errorNumber - '0'), v1, v2);
     scenario.curveNumber = curve;
     if (values != nullptr) {
         agv::setCurveConstants(scenario, curve, values, agv::kMaxCurveConstants);

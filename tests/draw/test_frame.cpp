@@ -39,7 +39,7 @@ int redThickness(const Picture& pic, Vec2 w) {
 class RenderedFrame : public ::testing::Test {
   protected:
     void SetUp() override { ctx_ = computedContext('1', 5.0, -5.0); }
-    const agv::PoseRecord* theory() const { return ctx_->data.store->theoryTraj[0]; }
+    const agv::PoseRecord* theory() const { return ctx_->data.store->theoryTraj[0].data(); }
     int last() const { return ctx_->data.store->recordCount[0]; }
     std::unique_ptr<agv::AgvContext> ctx_;
 };
@@ -68,7 +68,7 @@ TEST_F(RenderedFrame, ShowsTheGridTheWholeRedPathAndThePathMarks) {
 }
 
 TEST_F(RenderedFrame, TrailsGrowWithTheMotionUpToTheShownRecord) {
-    const agv::PoseRecord* blue = ctx_->data.store->noFbcTraj[0];
+    const agv::PoseRecord* blue = ctx_->data.store->noFbcTraj[0].data();
     const int i = last() * 3 / 4;
     const Vec2 w = windowOf(*ctx_, blue[i][agv::kPoseX], blue[i][agv::kPoseY]);
     const Vec2 r = windowOf(*ctx_, theory()[i][agv::kPoseX], theory()[i][agv::kPoseY]);
@@ -135,7 +135,7 @@ TEST_F(RenderedFrame, PlotPanelHidesTheViewAndNeverMoves) {
 TEST(RenderedFrameWithoutRun, FreshContextDrawsWhiteWithGrid) {
     agv::AgvContext ctx;
     agv::setViewDefaults(ctx.view);
-    ctx.model.settings.vehicleType = 1;
+    ctx.view.vehicleType = 1;
     const Picture pic = renderFrame(ctx);
     EXPECT_EQ(pic.at(-0.8, -0.8), kWhite);
     EXPECT_TRUE(pic.near(kBlack, -0.7, -0.8, 1));

@@ -105,8 +105,9 @@ TEST(PlotAxes, ValueTicksEveryMetreAndTheirLabels) {
 std::unique_ptr<agv::AgvContext> syntheticPlots() {
     auto ctx = std::make_unique<agv::AgvContext>();
     agv::setViewDefaults(ctx->view);
-    ctx->model.settings.vehicleType = 1;
+    ctx->view.vehicleType = 1;
     agv::TrajectoryStore& st = *ctx->data.store;
+    agv::reserveRecords(st, 0, 100);
     st.recordCount[0] = 100;
     st.endTime[0] = 2.0;
     ctx->view.plotRange[0].maxAbs = 1.0;

@@ -49,8 +49,7 @@ std::unique_ptr<agv::AgvContext> driftRun() {
     ctx->out = &discard;
     agv::initialiseRun(*ctx);
     agv::Scenario scenario;
-    scenario.error = agv::MechanismError::kSteerDrift;
-    scenario.errorValue1 = 10.0;
+    scenario.errors = agv::onlyError(agv::MechanismError::kSteerDrift, 10.0);
     scenario.curveNumber = 1;
     const double straight[] = {0.0, 2.0, 3.0};
     agv::setCurveConstants(scenario, 1, straight, agv::kMaxCurveConstants);
@@ -58,7 +57,7 @@ std::unique_ptr<agv::AgvContext> driftRun() {
     EXPECT_TRUE(agv::useScenario(*ctx, scenario).accepted());
     EXPECT_TRUE(agv::computeTrajectories(*ctx).done());
     ctx->out = &std::cout;
-    ctx->model.settings.vehicleType = 2;
+    ctx->view.vehicleType = 2;
     return ctx;
 }
 

@@ -177,8 +177,9 @@ TEST(RenderedFigures, BlueFigureStandsAtItsOwnRecordAndShrinksWithZoom) {
         for (double across : {-0.35, 0.0, 0.35}) {
             const Vec2 w = bodyPoint(*ctx, blue, along, across);
             // Lines drawn over the figure: the red path and the green trail.
-            if (!clearOf(*ctx, ctx->data.store->theoryTraj[1], last, w, 0.01) ||
-                !clearOf(*ctx, ctx->data.store->fbcTraj[1], last - 1, w, 0.015) || w.x > 0.34) {
+            if (!clearOf(*ctx, ctx->data.store->theoryTraj[1].data(), last, w, 0.01) ||
+                !clearOf(*ctx, ctx->data.store->fbcTraj[1].data(), last - 1, w, 0.015) ||
+                w.x > 0.34) {
                 continue;
             }
             ++probed;

@@ -16,7 +16,7 @@ using agv::KeyAction;
 std::unique_ptr<agv::AgvContext> viewContext() {
     auto ctx = std::make_unique<agv::AgvContext>();
     agv::setViewDefaults(ctx->view);
-    ctx->model.settings.vehicleType = 1;
+    ctx->view.vehicleType = 1;
     ctx->data.store->recordCount[0] = 7;
     ctx->data.store->recordCount[1] = 300;
     ctx->data.store->recordCount[2] = 40;
@@ -55,7 +55,7 @@ TEST(WindowKeys, TypeKeysRestartTheMotionAndKeepZoomAndShift) {
     agv::applyWindowKey(*ctx, 's');
     for (char key : {'2', '3', '1'}) {
         EXPECT_EQ(agv::applyWindowKey(*ctx, key), KeyAction::kRedraw);
-        EXPECT_EQ(ctx->model.settings.vehicleType, key - '0');
+        EXPECT_EQ(ctx->view.vehicleType, key - '0');
         EXPECT_EQ(ctx->view.motionIndex, 0);
         EXPECT_DOUBLE_EQ(ctx->view.viewScale, 0.2 / 0.9);
         EXPECT_DOUBLE_EQ(ctx->view.viewOffsetY, 0.05);
@@ -91,7 +91,7 @@ TEST(WindowKeys, EveryKeyIsStoredButOnlyTableKeysAct) {
     EXPECT_EQ(ctx->view.motionIndex, before.motionIndex);
     EXPECT_EQ(ctx->view.viewScale, before.viewScale);
     EXPECT_EQ(ctx->view.viewOffsetX, before.viewOffsetX);
-    EXPECT_EQ(ctx->model.settings.vehicleType, 1);
+    EXPECT_EQ(ctx->view.vehicleType, 1);
 }
 
 TEST(WindowKeys, ConsoleKeysRestartTheMotionAndEscapeEnds) {

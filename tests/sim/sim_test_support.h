@@ -19,6 +19,7 @@ struct SimContext {
     /// The defaults of a fresh run with the given mechanism error.
     explicit SimContext(agv::MechanismError error = agv::MechanismError::kNone) {
         model.settings.errorNumber = error;
+        if (error != agv::MechanismError::kNone) model.settings.errorsGiven = agv::errorBit(error);
     }
 
     /// Sets up curve I with its current constants, the gains and the arc table.

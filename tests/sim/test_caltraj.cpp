@@ -108,9 +108,11 @@ TEST(Caltraj, ErrorsOfOtherMechanismsChangeNothing) {
         const int k = c.type - 1;
         const int count = run.store().recordCount[k] + 1;
         ASSERT_EQ(count, none.store().recordCount[k] + 1);
-        EXPECT_TRUE(sameRecords(run.store().noFbcTraj[k], none.store().noFbcTraj[k], count))
+        EXPECT_TRUE(
+            sameRecords(run.store().noFbcTraj[k].data(), none.store().noFbcTraj[k].data(), count))
             << "type " << c.type;
-        EXPECT_TRUE(sameRecords(run.store().fbcTraj[k], none.store().fbcTraj[k], count))
+        EXPECT_TRUE(
+            sameRecords(run.store().fbcTraj[k].data(), none.store().fbcTraj[k].data(), count))
             << "type " << c.type;
     }
 }
@@ -201,7 +203,8 @@ TEST(Caltraj, ZeroLengthPaths) {
         for (int k = 0; k < 3; ++k) {
             EXPECT_EQ(run->store().recordCount[k], 1);
             EXPECT_EQ(run->store().endTime[k], 0.0);
-            EXPECT_TRUE(sameRecords(run->store().theoryTraj[k], run->store().theoryTraj[k] + 1, 1));
+            EXPECT_TRUE(sameRecords(run->store().theoryTraj[k].data(),
+                                    run->store().theoryTraj[k].data() + 1, 1));
         }
     }
 }

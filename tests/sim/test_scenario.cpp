@@ -39,9 +39,7 @@ struct Snapshot {
 
 Scenario with(MechanismError error, double v1, double v2 = 0.0) {
     Scenario s;
-    s.error = error;
-    s.errorValue1 = v1;
-    s.errorValue2 = v2;
+    s.errors = agv::onlyError(error, v1, v2);
     return s;
 }
 
@@ -96,8 +94,7 @@ TEST(CheckScenario, SaysWhatItRefusesAndWritesNothing) {
     }
     // The first refusal in the dialogue's order: the error before the curve and the design.
     Scenario all = curve(15, -1.0, 1.0);
-    all.error = MechanismError::kWheelBaseTread;
-    all.errorValue1 = -100.0;
+    all.errors = agv::onlyError(MechanismError::kWheelBaseTread, -100.0);
     all.fn = 0.0;
     EXPECT_EQ(agv::checkScenario(*model, all).kind, RefusalKind::kZeroWheelBase);
 }
@@ -105,9 +102,7 @@ TEST(CheckScenario, SaysWhatItRefusesAndWritesNothing) {
 TEST(ApplyScenario, DerivesEveryDependentValueFromTheChoiceAlone) {
     // Applying the same scenario over different histories gives the same model.
     Scenario chosen = curve(11, 3.0, 1.5);
-    chosen.error = MechanismError::kWheelBaseTread;
-    chosen.errorValue1 = 10.0;
-    chosen.errorValue2 = -5.0;
+    chosen.errors = agv::onlyError(MechanismError::kWheelBaseTread, 10.0, -5.0);
     chosen.fn = 0.5;
     chosen.zeta = 0.7;
     auto fresh = std::make_unique<agv::Model>();

@@ -237,9 +237,8 @@ bool parseArguments(int argc, const char* const* argv, BatchOptions& options, st
 
 Scenario scenarioOf(const BatchOptions& options) {
     Scenario scenario;
-    scenario.error = mechanismErrorOf(options.errorNumber);
-    scenario.errorValue1 = options.errorValue1;
-    scenario.errorValue2 = options.errorValue2;
+    scenario.errors =
+        onlyError(mechanismErrorOf(options.errorNumber), options.errorValue1, options.errorValue2);
     scenario.curveNumber = options.curveNumber;
     setCurveConstants(scenario, options.curveNumber, options.curveParams.data(),
                       static_cast<int>(options.curveParams.size()));

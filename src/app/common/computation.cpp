@@ -12,7 +12,7 @@ void initialiseRun(AgvContext& ctx) {
     ctx.scenario = startupScenario();
     applyScenario(ctx.model, ctx.scenario);
     ctx.data.lastWheels = WheelErrors{};
-    ctx.model.settings.vehicleType = k1FDW1FS;
+    ctx.view.vehicleType = k1FDW1FS;
     setViewDefaults(ctx.view);
     ctx.run.lastKey = RunState{}.lastKey;
     ctx.run.computeCount = 0;
@@ -44,7 +44,7 @@ RunOutcome computeTrajectories(AgvContext& ctx, TypeScheduling scheduling,
     ctx.run.computeCount += 1;
     ctx.view.viewScale = kViewScaleInitial;
     ctx.view.motionIndex = 0;
-    ctx.model.settings.vehicleType = k2DW1C;
+    ctx.view.vehicleType = k2DW1C;
     return outcome;
 }
 

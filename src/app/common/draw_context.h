@@ -19,7 +19,7 @@ inline Scene sceneOf(const AgvContext& ctx) {
 }
 
 inline ViewControl controlOf(AgvContext& ctx) {
-    return ViewControl{ctx.model.settings, ctx.view, *ctx.data.store};
+    return ViewControl{ctx.view, *ctx.data.store};
 }
 
 /// Stores the key as lastKey, for the dialogue, and applies its effect.

@@ -88,6 +88,8 @@ std::string refusalText(const Refusal& r) {
                               r.value2);
         case RefusalKind::kNoSuchError:
             return "\n 0-5のどれかを選択(0:誤差なし) Error Number=";
+        case RefusalKind::kErrorNotFinite:
+            return formatText("\n 誤差%dの値が数でない　設定し直し", errorNumberOf(r.error));
         case RefusalKind::kNoSuchCurve:
             return formatText("\n I=%d  やり直し", r.curveNumber);
         case RefusalKind::kPathTooLong:
@@ -128,6 +130,9 @@ std::string refusalReason(const Refusal& r) {
                               r.value2);
         case RefusalKind::kNoSuchError:
             return "the error number must be 0 to 5";
+        case RefusalKind::kErrorNotFinite:
+            return formatText("the value of error %d (%s) is not a finite number",
+                              errorNumberOf(r.error), mechanismErrorInfo(r.error)->name);
         case RefusalKind::kNoSuchCurve:
             return formatText("%d is not a curve number (1-4, 11-16)", r.curveNumber);
         case RefusalKind::kPathTooLong:

@@ -13,7 +13,7 @@ constexpr double kPercent = 100.0;
 void printVehicleLines(const AgvContext& ctx) {
     std::ostream& out = *ctx.out;
     const SimulationSettings& s = ctx.model.settings;
-    switch (s.vehicleType) {
+    switch (ctx.view.vehicleType) {
         case k2DW1C:
             printText(out, "\n(1-1) 1:2DW1Cタイプ");
             break;
@@ -26,7 +26,7 @@ void printVehicleLines(const AgvContext& ctx) {
         default:
             break;
     }
-    if (s.vehicleType == k2DW1C) {
+    if (ctx.view.vehicleType == k2DW1C) {
         printText(out, "\n(1-2) 走行速度 Vw=%5.2f[m/s]＝一定", s.Vw);
     } else {
         // Both lines show the steering speed limit, as the report always has.
@@ -36,14 +36,11 @@ void printVehicleLines(const AgvContext& ctx) {
     }
 }
 
-void printErrorLines(const AgvContext& ctx) {
+/// The line of one of the errors 1 to 5 with its values.
+void printErrorLine(const AgvContext& ctx, MechanismError error) {
     std::ostream& out = *ctx.out;
     const SimulationSettings& s = ctx.model.settings;
-    printText(out, "\n(2)AGV機構誤差");
-    switch (s.errorNumber) {
-        case MechanismError::kNone:
-            printText(out, " (2-0) 誤差なし");
-            break;
+    switch (error) {
         case MechanismError::kRearWheels:
             printText(out,
                       "\n (2-1) 後車輪  左右の車輪半径誤差比率 err(RWH) (L,R)=(%5.2f %5.2f)(%%)",
@@ -65,8 +62,34 @@ void printErrorLines(const AgvContext& ctx) {
             break;
         case MechanismError::kSlip:
             printText(out, "\n (2-5) 駆動輪滑り率  SLIPerr=%5.2f(%%)", kPercent * s.SLIP);
+            if (ctx.scenario.seed) {
+                printText(out, "  乱数の種 seed=%lu",
+                          static_cast<unsigned long>(*ctx.scenario.seed));
+            }
             break;
         default:
+            break;
+    }
+}
+
+void printErrorLines(const AgvContext& ctx) {
+    std::ostream& out = *ctx.out;
+    const SimulationSettings& s = ctx.model.settings;
+    printText(out, "\n(2)AGV機構誤差");
+    switch (s.errorNumber) {
+        case MechanismError::kNone:
+            printText(out, " (2-0) 誤差なし");
+            break;
+        case MechanismError::kCombined:
+            // Several errors at once: each on its line, in the order of their numbers.
+            for (int n = 1; n <= kMaxErrorNumber; ++n) {
+                if (hasError(s.errorsGiven, mechanismErrorOf(n))) {
+                    printErrorLine(ctx, mechanismErrorOf(n));
+                }
+            }
+            break;
+        default:
+            printErrorLine(ctx, s.errorNumber);
             break;
     }
 }
@@ -123,7 +146,7 @@ void printFeedbackLines(const AgvContext& ctx) {
     const FeedbackGains& g = ctx.model.gains;
     printText(out, "\n(4-1) FBC系の固有振動数・減衰比  fn=%6.3f[Hz], ζ=%6.3f",
               ctx.model.settings.fn, ctx.model.settings.zeta);
-    switch (ctx.model.settings.vehicleType) {
+    switch (ctx.view.vehicleType) {
         case k2DW1C:
             printText(out, "\n(4-2) ゲイン (Kd1,Kth1,KI1) =(%7.4f %7.4f %7.4f)", g.Kd1, g.Kth1,
                       g.KI1);
@@ -150,6 +173,9 @@ void printConditions(const AgvContext& ctx) {
     printVehicleLines(ctx);
     printErrorLines(ctx);
     printPathLines(ctx);
+    if (ctx.model.settings.curve.ySign < 0.0) {
+        printText(*ctx.out, "\n        x軸に対して鏡映した経路（時計回り）");
+    }
     printFeedbackLines(ctx);
     printText(out, "\n/***********************************************************************/");
     printText(out, "\n");

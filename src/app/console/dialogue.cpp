@@ -103,18 +103,18 @@ void askMechanismError(AgvContext& ctx, Console& console) {
         key = console.readKey();
     } while (!isErrorNumber(key));
     Scenario& scenario = ctx.scenario;
-    scenario.error = mechanismErrorOf(key - '0');
-    scenario.errorValue1 = scenario.errorValue2 = 0.0;
+    const MechanismError error = mechanismErrorOf(key - '0');
+    // One error at a time: choosing one clears the others.
+    scenario.errors = onlyError(error, 0.0, 0.0);
     console.print("     %cを選択", key);
-    if (scenario.error == MechanismError::kNone) return;
+    if (error == MechanismError::kNone) return;
     const ErrorPrompt& prompt = kErrorPrompts[key - '1'];
     for (;;) {
         console.print("%s", prompt.prompt);
         // A value that is not read is 0, the other errors' value.
         double values[2] = {0.0, 0.0};
         console.readNumbers(values, prompt.count);
-        scenario.errorValue1 = values[0];
-        scenario.errorValue2 = values[1];
+        scenario.errors = onlyError(error, values[0], values[1]);
         if (acceptSetting(ctx, checkScenarioError(ctx.model, scenario))) return;
     }
 }

@@ -85,9 +85,9 @@ class Computation {
                 const std::vector<double>& curveParams, double fn, double zeta, bool compute)
         : ctx_(std::make_unique<agv::AgvContext>()) {
         agv::Scenario scenario;
-        scenario.error = agv::mechanismErrorOf(error);
-        if (!errorValues.empty()) scenario.errorValue1 = errorValues[0];
-        if (errorValues.size() > 1) scenario.errorValue2 = errorValues[1];
+        scenario.errors =
+            agv::onlyError(agv::mechanismErrorOf(error), errorValues.empty() ? 0.0 : errorValues[0],
+                           errorValues.size() > 1 ? errorValues[1] : 0.0);
         scenario.curveNumber = curve;
         agv::setCurveConstants(scenario, curve, curveParams.data(),
                                static_cast<int>(curveParams.size()));
@@ -142,8 +142,8 @@ class Computation {
         for (int n = 0; n <= last; ++n) {
             int c = 0;
             out(n, c++) = n == last ? store.endTime[k] : n * dt;
-            for (const auto* poses :
-                 {store.theoryTraj[k], store.noFbcTraj[k], store.fbcTraj[k], store.fbcRefTraj[k]}) {
+            for (const auto* poses : {store.theoryTraj[k].data(), store.noFbcTraj[k].data(),
+                                      store.fbcTraj[k].data(), store.fbcRefTraj[k].data()}) {
                 for (int j = 0; j < kPoseValues; ++j)
                     out(n, c++) = poses[n][j];
             }

@@ -138,10 +138,10 @@ std::string sweepMapSvg(const SweepGrid& grid, const Scenario& scenario,
            "\" font-family=\"sans-serif\" font-size=\"12\">\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
     std::string title = metric + metricUnit(metric) + " over " +
-                        axisTitle(xAxis, errorNumberOf(scenario.error)) + " and " +
-                        axisTitle(yAxis, errorNumberOf(scenario.error)) + "; curve " +
+                        axisTitle(xAxis, errorNumberOf(namedError(scenario.errors))) + " and " +
+                        axisTitle(yAxis, errorNumberOf(namedError(scenario.errors))) + "; curve " +
                         std::to_string(scenario.curveNumber) + ", error " +
-                        std::to_string(errorNumberOf(scenario.error));
+                        std::to_string(errorNumberOf(namedError(scenario.errors)));
     text(svg, width / 2, 22, title, "middle", " font-size=\"15\"");
     text(svg, width / 2, 42,
          "crossed: refused or failed run; outlined in red: the smallest |value| of the panel");
@@ -198,7 +198,7 @@ std::string sweepMapSvg(const SweepGrid& grid, const Scenario& scenario,
             text(svg, x, y + 18, number(xs[i]));
         }
         text(svg, left + kPanelSize / 2, top + kPanelSize + 40,
-             axisTitle(xAxis, errorNumberOf(scenario.error)));
+             axisTitle(xAxis, errorNumberOf(namedError(scenario.errors))));
         for (const std::size_t i : tickCells(rows)) {
             const double y = top + cellH * (static_cast<double>(rows - 1 - i) + 0.5);
             svg += "<line x1=\"" + px(left - 5) + "\" y1=\"" + px(y) + "\" x2=\"" + px(left) +
@@ -206,8 +206,8 @@ std::string sweepMapSvg(const SweepGrid& grid, const Scenario& scenario,
             text(svg, left - 8, y + 4, number(ys[i]), "end");
         }
         const double labelX = left - 60, labelY = top + kPanelSize / 2;
-        text(svg, labelX, labelY, axisTitle(yAxis, errorNumberOf(scenario.error)), "middle",
-             " transform=\"rotate(-90 " + px(labelX) + " " + px(labelY) + ")\"");
+        text(svg, labelX, labelY, axisTitle(yAxis, errorNumberOf(namedError(scenario.errors))),
+             "middle", " transform=\"rotate(-90 " + px(labelX) + " " + px(labelY) + ")\"");
     }
 
     // The colour bar: low values at the bottom.

@@ -149,8 +149,13 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
     scenario = scenarioOf(base);
 
     if (seen.count("--error-size") != 0) {
-        if (scenario.error == MechanismError::kNone) {
+        const MechanismError sized = namedError(scenario.errors);
+        if (sized == MechanismError::kNone) {
             error = "--error-size needs a mechanism error (--error 1 to 5)";
+            return false;
+        }
+        if (sized == MechanismError::kCombined) {
+            error = "--error-size needs exactly one mechanism error, not several";
             return false;
         }
     } else {

@@ -84,7 +84,11 @@ bool SweepModel::load(std::string& error) {
 }
 
 double baseErrorSize(const Scenario& scenario) {
-    return scenario.error == MechanismError::kNone ? 0.0 : scenario.errorValue1;
+    const MechanismError error = namedError(scenario.errors);
+    if (error == MechanismError::kNone || error == MechanismError::kCombined) return 0.0;
+    double values[2];
+    errorValuesOf(scenario.errors, error, values);
+    return values[0];
 }
 
 SweepRunner::SweepRunner(const SweepModel& model)
@@ -104,8 +108,14 @@ bool SweepRunner::prepare(const Scenario& scenario, const GridValues& values, Ce
     initialiseRun(ctx);
 
     Scenario point = scenario;
-    // With no error there is no size to sweep: the values stay at 0.
-    if (point.error != MechanismError::kNone) point.errorValue1 = values.errorSize;
+    // The size is that of the one error given; with none (or several) there is no size to
+    // sweep and the values stay as they are.
+    const MechanismError sized = namedError(point.errors);
+    if (sized != MechanismError::kNone && sized != MechanismError::kCombined) {
+        double errorValues[2];
+        errorValuesOf(point.errors, sized, errorValues);
+        giveError(point.errors, sized, values.errorSize, errorValues[1]);
+    }
     point.fn = values.fn;
     point.zeta = values.zeta;
     const Refusal refusal = useScenario(ctx, point);

@@ -37,10 +37,12 @@ std::string axisText(const std::vector<double>& values) {
 
 std::string gridIdentity(const SweepOptions& options) {
     const Scenario& s = options.scenario;
-    const int error = errorNumberOf(s.error);
+    const MechanismError named = namedError(s.errors);
+    const int error = errorNumberOf(named);
     std::string text = "--error " + std::to_string(error);
-    const MechanismErrorInfo* info = mechanismErrorInfo(s.error);
-    const double errorValues[2] = {s.errorValue1, s.errorValue2};
+    const MechanismErrorInfo* info = mechanismErrorInfo(named);
+    double errorValues[2];
+    errorValuesOf(s.errors, named, errorValues);
     if (info != nullptr && info->valueCount > 0) {
         text +=
             " --error-values " + joined(errorValues, static_cast<std::size_t>(info->valueCount));
@@ -50,7 +52,7 @@ std::string gridIdentity(const SweepOptions& options) {
     text += " --curve " + std::to_string(s.curveNumber) + " --curve-params " +
             joined(constants, static_cast<std::size_t>(curveConstantCount(s.curveNumber)));
     // Without a mechanism error the error size is no axis (and no option).
-    const int axes = s.error == MechanismError::kNone ? kAxisErrorSize : kSweepAxisCount;
+    const int axes = named == MechanismError::kNone ? kAxisErrorSize : kSweepAxisCount;
     for (int axis = 0; axis < axes; ++axis)
         text += std::string(" ") + kAxisFlags[axis] + " " + axisText(options.grid.axes[axis]);
     // The theory's columns make another table of the same grid.

@@ -175,17 +175,14 @@ agv::Scene sceneOf(const AgvContext& ctx) {
 
 agv::KeyAction applyKey(AgvContext& ctx, unsigned char key) {
     ctx.run.lastKey = static_cast<char>(key);
-    return agv::applyWindowKey(agv::ViewControl{ctx.model.settings, ctx.view, *ctx.data.store},
-                               key);
+    return agv::applyWindowKey(agv::ViewControl{ctx.view, *ctx.data.store}, key);
 }
 
 /// The scenario of the form's fields.
 agv::Scenario scenarioOf(int errorNumber, double v1, double v2, int curve, double p1, double p2,
                          double p3, double fn, double zeta) {
     agv::Scenario scenario;
-    scenario.error = agv::mechanismErrorOf(errorNumber);
-    scenario.errorValue1 = v1;
-    scenario.errorValue2 = v2;
+    scenario.errors = agv::onlyError(agv::mechanismErrorOf(errorNumber), v1, v2);
     scenario.curveNumber = curve;
     const double params[agv::kMaxCurveConstants] = {p1, p2, p3};
     agv::setCurveConstants(scenario, curve, params, agv::kMaxCurveConstants);
@@ -382,7 +379,7 @@ EMSCRIPTEN_KEEPALIVE void agv_set_view(int type, int index, int zoom, int shiftX
 EMSCRIPTEN_KEEPALIVE void agv_set_index(int index) {
     WebSession& s = session();
     if (!s.computed) return;
-    const int last = s.ctx.data.store->recordCount[s.ctx.model.settings.vehicleType - 1];
+    const int last = s.ctx.data.store->recordCount[s.ctx.view.vehicleType - 1];
     s.ctx.view.motionIndex = index < 0 ? 0 : (index > last ? last : index);
 }
 
@@ -390,7 +387,7 @@ EMSCRIPTEN_KEEPALIVE void agv_set_index(int index) {
 EMSCRIPTEN_KEEPALIVE const char* agv_state() {
     WebSession& s = session();
     const AgvContext& ctx = s.ctx;
-    const int type = ctx.model.settings.vehicleType;
+    const int type = ctx.view.vehicleType;
     const int last = s.computed && type >= 1 && type <= agv::kVehicleTypeCount
                          ? ctx.data.store->recordCount[type - 1]
                          : 0;

@@ -181,9 +181,9 @@ inline double polarCurvature(const CurveParams& c, double b, const Radial& q) {
 template <int I>
 inline double curvatureAt(const CurveParams& c, double p) {
     if constexpr (I <= 4) {
-        return graphCurvature(graphAt<I, true>(c, p));
+        return c.ySign * graphCurvature(graphAt<I, true>(c, p));
     } else {
-        return polarCurvature<I>(c, p, radialAt<I, true>(c, p));
+        return c.ySign * polarCurvature<I>(c, p, radialAt<I, true>(c, p));
     }
 }
 
@@ -259,13 +259,13 @@ template <int I>
 inline void pointAt(const CurveParams& c, double p, double& X, double& Y) {
     if constexpr (I <= 4) {
         X = p;
-        Y = graphAt<I, false>(c, p).y;
+        Y = c.ySign * graphAt<I, false>(c, p).y;
     } else {
         const double r = radialAt<I, false>(c, p).r;
         const double cb = std::cos(p);
         const double sb = std::sin(p);
         X = r * cb;
-        Y = r * sb;
+        Y = c.ySign * (r * sb);
     }
 }
 
@@ -275,17 +275,17 @@ inline void pointSlopeAt(const CurveParams& c, double p, double pt[2], double sl
     if constexpr (I <= 4) {
         const Graph g = graphAt<I, false>(c, p);
         pt[0] = p;
-        pt[1] = g.y;
+        pt[1] = c.ySign * g.y;
         slope[0] = 1.0;
-        slope[1] = g.y1;
+        slope[1] = c.ySign * g.y1;
     } else {
         const Radial q = radialAt<I, false>(c, p);
         const double cb = std::cos(p);
         const double sb = std::sin(p);
         pt[0] = q.r * cb;
-        pt[1] = q.r * sb;
+        pt[1] = c.ySign * (q.r * sb);
         slope[0] = q.r1 * cb - q.r * sb;
-        slope[1] = q.r1 * sb + q.r * cb;
+        slope[1] = c.ySign * (q.r1 * sb + q.r * cb);
     }
 }
 
@@ -294,12 +294,12 @@ template <int I>
 inline void headingCurvatureAt(const CurveParams& c, double p, double& theta, double& kappa) {
     if constexpr (I <= 4) {
         const Graph g = graphAt<I, true>(c, p);
-        theta = std::atan2(g.y1, 1.0);
-        kappa = graphCurvature(g);
+        theta = c.ySign * std::atan2(g.y1, 1.0);
+        kappa = c.ySign * graphCurvature(g);
     } else {
         const Radial q = radialAt<I, true>(c, p);
-        theta = p + radiusToTangent(c, p, I, q);
-        kappa = polarCurvature<I>(c, p, q);
+        theta = c.ySign * (p + radiusToTangent(c, p, I, q));
+        kappa = c.ySign * polarCurvature<I>(c, p, q);
     }
 }
 

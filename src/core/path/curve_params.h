@@ -51,6 +51,9 @@ struct CurveParams {
     double spiralRate = 1.0 / kTwoPi;
     /// The rose's n as a whole number (or the whole number of 1/n below one).
     int roseWholeN = 2;
+    /// +1, or -1 for the path reflected about the x axis (y, headings and curvatures
+    /// negated, so that closed curves are driven clockwise).
+    double ySign = 1.0;
 };
 
 }  // namespace agv

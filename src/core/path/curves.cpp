@@ -213,7 +213,7 @@ bool curveMakesPath(const CurveParams& params, int curveNumber) {
 double curvePoint(const Model& model, double p, int curveNumber, double pt[2]) {
     const CurveParams& c = model.settings.curve;
     if (isGraphCurve(curveNumber)) {
-        const double y = graph(c, p, curveNumber, false).y;
+        const double y = c.ySign * graph(c, p, curveNumber, false).y;
         pt[0] = p;
         pt[1] = y;
         return y;
@@ -225,14 +225,14 @@ double curvePoint(const Model& model, double p, int curveNumber, double pt[2]) {
     }
     const double r = radial(c, p, curveNumber, false).r;
     pt[0] = r * std::cos(p);
-    pt[1] = r * std::sin(p);
+    pt[1] = c.ySign * (r * std::sin(p));
     return r;
 }
 
 double curveTangent(const Model& model, double p, int curveNumber, double d[3]) {
     const CurveParams& c = model.settings.curve;
     if (isGraphCurve(curveNumber)) {
-        const double y1 = graph(c, p, curveNumber, false).y1;
+        const double y1 = c.ySign * graph(c, p, curveNumber, false).y1;
         d[0] = 1.0;
         d[1] = y1;
         d[2] = std::atan2(y1, 1.0);
@@ -246,15 +246,15 @@ double curveTangent(const Model& model, double p, int curveNumber, double d[3]) 
     const double cb = std::cos(p);
     const double sb = std::sin(p);
     d[0] = q.r1 * cb - q.r * sb;
-    d[1] = q.r1 * sb + q.r * cb;
-    d[2] = p + radiusToTangent(c, p, curveNumber, q);
+    d[1] = c.ySign * (q.r1 * sb + q.r * cb);
+    d[2] = c.ySign * (p + radiusToTangent(c, p, curveNumber, q));
     return q.r1;
 }
 
 double curveSecondDerivative(const Model& model, double p, int curveNumber, double dd[2]) {
     const CurveParams& c = model.settings.curve;
     if (isGraphCurve(curveNumber)) {
-        const double y2 = graph(c, p, curveNumber, true).y2;
+        const double y2 = c.ySign * graph(c, p, curveNumber, true).y2;
         dd[0] = 0.0;
         dd[1] = y2;
         return y2;
@@ -267,7 +267,7 @@ double curveSecondDerivative(const Model& model, double p, int curveNumber, doub
     const double cb = std::cos(p);
     const double sb = std::sin(p);
     dd[0] = (q.r2 - q.r) * cb - 2.0 * q.r1 * sb;
-    dd[1] = (q.r2 - q.r) * sb + 2.0 * q.r1 * cb;
+    dd[1] = c.ySign * ((q.r2 - q.r) * sb + 2.0 * q.r1 * cb);
     return q.r2;
 }
 
@@ -293,10 +293,10 @@ double curvePointSlope(const Model& model, double p, int curveNumber, double pt[
     if (isGraphCurve(curveNumber)) {
         const Graph g = graph(c, p, curveNumber, false);
         pt[0] = p;
-        pt[1] = g.y;
+        pt[1] = c.ySign * g.y;
         slope[0] = 1.0;
-        slope[1] = g.y1;
-        return g.y;
+        slope[1] = c.ySign * g.y1;
+        return pt[1];
     }
     if (!isCurveNumber(curveNumber)) {
         pt[0] = pt[1] = slope[0] = slope[1] = 0.0;
@@ -307,9 +307,9 @@ double curvePointSlope(const Model& model, double p, int curveNumber, double pt[
     const double cb = std::cos(p);
     const double sb = std::sin(p);
     pt[0] = q.r * cb;
-    pt[1] = q.r * sb;
+    pt[1] = c.ySign * (q.r * sb);
     slope[0] = q.r1 * cb - q.r * sb;
-    slope[1] = q.r1 * sb + q.r * cb;
+    slope[1] = c.ySign * (q.r1 * sb + q.r * cb);
     return q.r;
 }
 
@@ -412,6 +412,11 @@ void prepareCurve(Model& model, int curveNumber) {
         default:
             break;
     }
+    // The reflected path: the same parameters, y and headings negated.
+    start.y = c.ySign * start.y;
+    start.theta = c.ySign * start.theta;
+    end.y = c.ySign * end.y;
+    end.theta = c.ySign * end.theta;
     t.pathStartPose[I] = start;
     t.pathEndParam[I] = pEnd;
 }

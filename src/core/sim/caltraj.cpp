@@ -58,6 +58,7 @@ RunOutcome diverged(const Model& model, TrajectoryStore& store, int k, int n, do
     store.endTime[k] = n * model.settings.dt;
     store.diverged[k] = true;
     store.divergedTime[k] = t;
+    fitRecords(store, k);
     RunOutcome outcome = endedAt(model, RunStatus::kDiverged, k, n);
     outcome.time = t;
     return outcome;
@@ -67,6 +68,7 @@ RunOutcome diverged(const Model& model, TrajectoryStore& store, int k, int n, do
 
 void recordSample(TrajectoryStore& store, int k, int n, const MotionState& state,
                   const MechanismRun& run) {
+    reserveRecords(store, k, n);
     const ReferencePoint& ref = run.refs[1];
     const Pose refPose{ref.s, ref.theta, ref.x, ref.y, ref.phi};
     PoseRecord& theory = store.theoryTraj[k][n];
@@ -153,6 +155,7 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
     store.endTime[k] = (m - 1) * h + hFinal;
     store.recordCount[k] = n + 1;
     recordSample(store, k, n + 1, newState, run);
+    fitRecords(store, k);
 
     RunOutcome outcome;
     outcome.curveNumber = I;
@@ -171,8 +174,9 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
 
 RunOutcome caltraj(const Model& model, RunData& data, TypeScheduling scheduling,
                    const std::function<void(int)>& typeDone) {
-    if (model.settings.errorNumber == MechanismError::kSlip) {
+    if (hasError(model.settings.errorsGiven, MechanismError::kSlip)) {
         SlipNoise& noise = data.noise;
+        if (model.settings.slipSeeded) noise.rngState = model.settings.slipGeneratorStart;
         makeSlipNoise(model.tables, model.settings.dt, noise.rngState,
                       static_cast<int>(noise.slipNoise1.size()), noise.slipNoise1.data());
         makeSlipNoise(model.tables, model.settings.dt, noise.rngState,

@@ -22,12 +22,12 @@ enum class TypeScheduling {
     kOneAfterAnother,  ///< 1, 2, 3 in the calling thread, stopping at an overflow
 };
 
-/// Computes all three types for the model's path and mechanism error: draws the slip
-/// noise (error 5), then the types. The outcome is that of the first type (in type order)
-/// that overflows the store, else of the first that diverged, else done. The records are the same
-/// either way; after an overflow the records of the other types are not to be used. The path set-up
-/// and arc table of the current curve must be made before.
-/// typeDone, when given, is called with the type index as soon as that type's records are
+/// Computes all three types for the model's path and mechanism errors: draws the slip
+/// noise (when the slip is given; from its seed when there is one), then the types. The outcome is
+/// that of the first type (in type order) that overflows the store, else of the first that
+/// diverged, else done. The records are the same either way; after an overflow the records of the
+/// other types are not to be used. The path set-up and arc table of the current curve must be made
+/// before. typeDone, when given, is called with the type index as soon as that type's records are
 /// complete, from the thread that computed it (the types run side by side: it must touch
 /// only what belongs to that type).
 RunOutcome caltraj(const Model& model, RunData& data,

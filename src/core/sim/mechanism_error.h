@@ -12,6 +12,7 @@ enum class MechanismError : int {
     kSteerDrift = 3,      ///< steering angle drift
     kWheelBaseTread = 4,  ///< WheelBase and Tread errors
     kSlip = 5,            ///< random slip of the drive wheel
+    kCombined = 6,        ///< several of the errors 1 to 5 at once
 };
 
 /// How the size of an error is given by the user.
@@ -44,6 +45,27 @@ inline constexpr int kMaxErrorNumber = 5;
 inline MechanismError mechanismErrorOf(int number) {
     return number >= 0 && number <= kMaxErrorNumber ? static_cast<MechanismError>(number)
                                                     : MechanismError::kUnset;
+}
+
+/// A set of mechanism errors: bit n stands for error number n (1 to 5).
+using ErrorMask = unsigned;
+
+/// The set holding error number 1 to 5 alone.
+inline constexpr ErrorMask errorBit(MechanismError error) {
+    return 1u << static_cast<int>(error);
+}
+
+/// True when the set holds the error.
+inline constexpr bool hasError(ErrorMask errors, MechanismError error) {
+    return (errors & errorBit(error)) != 0;
+}
+
+/// The error a set stands for: none, the one it holds, or several combined.
+inline MechanismError errorOfSet(ErrorMask errors) {
+    for (int n = 1; n <= kMaxErrorNumber; ++n) {
+        if (errors == (1u << n)) return static_cast<MechanismError>(n);
+    }
+    return errors == 0 ? MechanismError::kNone : MechanismError::kCombined;
 }
 
 /// The error's number 0 to 5, or -1 when unset.

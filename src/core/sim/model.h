@@ -4,9 +4,12 @@
 // the prepared path and the random conversion tables.
 #pragma once
 
+#include <cstdint>
+
 #include "noise/random_tables.h"
 #include "path/curve_params.h"
 #include "path/path_types.h"
+#include "sim/controller.h"
 #include "sim/feedback_gains.h"
 #include "sim/mechanism_error.h"
 
@@ -18,8 +21,6 @@ inline constexpr int kVehicleTypeCount = 3;
 
 /// Every condition of a simulation run; exactly one per run.
 struct SimulationSettings {
-    /// Vehicle type on show and used by the condition report (1, 2 or 3).
-    int vehicleType = k1FDW1FS;
     /// Travel speed along the path [m/s].
     double Vw = 1.0;
     /// Maximum steering rate of the feed-forward command [rad/s].
@@ -37,8 +38,11 @@ struct SimulationSettings {
     /// Distance travelled per recorded sample, Vw·dt [m].
     double stepLength = 0.02;
 
-    /// Selected mechanism error; unset until chosen.
+    /// The mechanism error the report names: none, the one error given, or several
+    /// combined; unset until chosen.
     MechanismError errorNumber = MechanismError::kUnset;
+    /// The errors given; each acts through its values below, the slip only when given.
+    ErrorMask errorsGiven = 0;
     /// Radius error of the left rear wheel [ratio].
     double rearWheelErrL = 0.0;
     /// Radius error of the right rear wheel [ratio].
@@ -53,6 +57,11 @@ struct SimulationSettings {
     double TRerr = 0.0;
     /// Speed error ratio of the random drive-wheel slip [ratio].
     double SLIP = 0.05;
+    /// True when the slip's random sequence starts from slipGeneratorStart rather than where
+    /// the generator stands.
+    bool slipSeeded = false;
+    /// State the uniform generator starts from for a seeded slip (drawn from the seed).
+    std::uint32_t slipGeneratorStart = 0;
 
     /// Natural frequency of the feedback system [Hz].
     double fn = 1.0;
@@ -60,6 +69,8 @@ struct SimulationSettings {
     double zeta = 1.0;
     /// Natural angular frequency 2π·fn [rad/s].
     double omegaN = kTwoPi;
+    /// The feedback law of the FBC vehicles.
+    ControllerKind controller = ControllerKind::kFnZeta;
 
     /// Curve number of the current path: 1 to 4 or 11 to 16.
     int curveNumber = 1;
@@ -87,6 +98,8 @@ struct Model {
     SimulationSettings settings;
     /// Feedback gains designed from settings.fn and settings.zeta.
     FeedbackGains gains;
+    /// The law that corrects the FBC vehicles' commands (settings.controller's).
+    ControlLaw controlLaw = fnZetaCorrections;
     /// Start, end and arc-length tables of the prepared path.
     PathTables path;
     /// The five random conversion tables of the slip noise.

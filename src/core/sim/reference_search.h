@@ -706,7 +706,8 @@ void findReferences(const Model& model, SearchLane* lanes, int n, SinCosCache& h
         double kappa = 0.0;
         if constexpr (I == kernels::kUniformCurve) {
             // The same tangent angle, and the curvature kept by the radius.
-            heading = found.p + kernels::radiusToTangent(c, found.p, I, kernels::Radial{});
+            heading =
+                c.ySign * (found.p + kernels::radiusToTangent(c, found.p, I, kernels::Radial{}));
             kappa = circleCurvature.get(c.circleR,
                                         [&](double) { return kernels::uniformCurvature(c); });
         } else {

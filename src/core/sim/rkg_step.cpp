@@ -12,6 +12,12 @@ namespace {
 /// Gill constants of stages 1 to 4.
 constexpr double kGill[kGillStages] = {kGill1, kGill2, kGill3, kGill4};
 
+/// The speed error of a wheel of radius error e that slips by the ratio slip: the two
+/// factors (1 + e)(1 + slip) multiply.
+double slipOnRadius(double e, double slip) {
+    return e + slip + e * slip;
+}
+
 double clampSteerAngle(double phi) {
     if (phi > kSteerAngleMax) return kSteerAngleMax;
     if (phi < -kSteerAngleMax) return -kSteerAngleMax;
@@ -111,12 +117,17 @@ void stepOn(const Model& model, MechanismRun& run, double h, MotionState& state,
 }  // namespace
 
 WheelErrors wheelErrorsAt(const SimulationSettings& set, const MotionState& state) {
-    if (set.errorNumber != MechanismError::kSlip) {
-        return {set.rearWheelErrL, set.rearWheelErrR, set.frontWheelErr};
-    }
+    const WheelErrors radii{set.rearWheelErrL, set.rearWheelErrR, set.frontWheelErr};
+    if (!hasError(set.errorsGiven, MechanismError::kSlip)) return radii;
     // The slip of the left rear wheel and the front wheel follows ν1, the right ν2.
     const double slipLeft = -set.SLIP * (1.0 - state.nu1);
-    return {slipLeft, -set.SLIP * (1.0 - state.nu2), slipLeft};
+    const WheelErrors slip{slipLeft, -set.SLIP * (1.0 - state.nu2), slipLeft};
+    if (!hasError(set.errorsGiven, MechanismError::kRearWheels) &&
+        !hasError(set.errorsGiven, MechanismError::kFrontWheel)) {
+        return slip;
+    }
+    return {slipOnRadius(radii.rearL, slip.rearL), slipOnRadius(radii.rearR, slip.rearR),
+            slipOnRadius(radii.front, slip.front)};
 }
 
 void rkgStep(const Model& model, MechanismRun& run, double h, MotionState& state,

@@ -27,8 +27,9 @@ inline void rkgUpdate(int stage, double h, double c, double& y, double e, double
     q = q + 3.0 * r - c * k;
 }
 
-/// The wheel radius errors of a sub-step that starts at state: the settings' own, or
-/// with the random slip those drawn from the state's noise samples.
+/// The wheel speed errors of a sub-step that starts at state: the settings' radius errors,
+/// with the random slip those drawn from the state's noise samples, and with both the two
+/// combined on each wheel.
 WheelErrors wheelErrorsAt(const SimulationSettings& settings, const MotionState& state);
 
 /// Advances the mechanism run.vehicleType from state by h [s] into newState: the three

@@ -21,7 +21,8 @@ constexpr double kPercentToRatio = 0.01;
 constexpr double kRecordsMargin = 1.01;
 
 /// The curve constants as the model keeps them: the user's constants of every curve over
-/// the start-up record, whose derived values the path set-up recomputes for the chosen one.
+/// the start-up record, whose derived values the path set-up recomputes for the chosen one,
+/// and the side the path turns to.
 CurveParams curveOf(const Scenario& scenario) {
     CurveParams curve;
     for (const CurveInfo& info : kCurveCatalog) {
@@ -30,48 +31,122 @@ CurveParams curveOf(const Scenario& scenario) {
             curve.*field = scenario.curve.*field;
         }
     }
+    curve.ySign = scenario.mirror ? -1.0 : 1.0;
     return curve;
 }
 
-void applyError(SimulationSettings& s, const Scenario& scenario) {
-    s.errorNumber = scenario.error;
+void applyError(SimulationSettings& s, const ScenarioErrors& errors) {
     clearMechanismErrors(s);
-    const double value1 = scenario.errorValue1;
-    const double value2 = scenario.errorValue2;
-    switch (scenario.error) {
-        case MechanismError::kUnset:
-            // Only the random slip holds a value before the first choice.
-            s.SLIP = SimulationSettings{}.SLIP;
-            break;
-        case MechanismError::kRearWheels:
-            s.rearWheelErrL = value1 * kPercentToRatio;
-            s.rearWheelErrR = value2 * kPercentToRatio;
-            break;
-        case MechanismError::kFrontWheel:
-            s.frontWheelErr = value1 * kPercentToRatio;
-            break;
-        case MechanismError::kSteerDrift:
-            s.steerDrift = value1 * kRadPerDeg;
-            break;
-        case MechanismError::kWheelBaseTread:
-            s.WBerr = value1 * kPercentToRatio;
-            s.TRerr = value2 * kPercentToRatio;
-            s.treadActual = (1.0 + s.TRerr) * s.tread;
-            s.wheelBaseActual = (1.0 + s.WBerr) * s.wheelBase;
-            break;
-        case MechanismError::kSlip:
-            s.SLIP = value1 * kPercentToRatio;
-            break;
-        case MechanismError::kNone:
-            break;
+    if (errors.unset) {
+        // Nothing acts before the first choice; the slip shows its start-up value.
+        s.errorNumber = MechanismError::kUnset;
+        s.errorsGiven = 0;
+        s.SLIP = SimulationSettings{}.SLIP;
+        return;
     }
+    s.errorNumber = namedError(errors);
+    s.errorsGiven = errors.given;
+    if (hasError(errors.given, MechanismError::kRearWheels)) {
+        s.rearWheelErrL = errors.rearLeft * kPercentToRatio;
+        s.rearWheelErrR = errors.rearRight * kPercentToRatio;
+    }
+    if (hasError(errors.given, MechanismError::kFrontWheel)) {
+        s.frontWheelErr = errors.front * kPercentToRatio;
+    }
+    if (hasError(errors.given, MechanismError::kSteerDrift)) {
+        s.steerDrift = errors.drift * kRadPerDeg;
+    }
+    if (hasError(errors.given, MechanismError::kWheelBaseTread)) {
+        s.WBerr = errors.wheelBase * kPercentToRatio;
+        s.TRerr = errors.tread * kPercentToRatio;
+        s.treadActual = (1.0 + s.TRerr) * s.tread;
+        s.wheelBaseActual = (1.0 + s.WBerr) * s.wheelBase;
+    }
+    if (hasError(errors.given, MechanismError::kSlip)) {
+        s.SLIP = errors.slip * kPercentToRatio;
+    }
+}
+
+/// Well-mixed start of the uniform generator for a seed, so that neighbouring seeds start
+/// far apart in its sequence (a 32-bit finaliser of the MurmurHash3 family).
+std::uint32_t generatorStateOf(std::uint32_t seed) {
+    std::uint32_t h = seed;
+    h ^= h >> 16;
+    h *= 0x85ebca6bu;
+    h ^= h >> 13;
+    h *= 0xc2b2ae35u;
+    h ^= h >> 16;
+    return h;
 }
 
 }  // namespace
 
+void giveError(ScenarioErrors& errors, MechanismError error, double value1, double value2) {
+    switch (error) {
+        case MechanismError::kRearWheels:
+            errors.rearLeft = value1;
+            errors.rearRight = value2;
+            break;
+        case MechanismError::kFrontWheel:
+            errors.front = value1;
+            break;
+        case MechanismError::kSteerDrift:
+            errors.drift = value1;
+            break;
+        case MechanismError::kWheelBaseTread:
+            errors.wheelBase = value1;
+            errors.tread = value2;
+            break;
+        case MechanismError::kSlip:
+            errors.slip = value1;
+            break;
+        case MechanismError::kNone:
+            return;
+        default:
+            errors.unset = true;
+            return;
+    }
+    errors.given |= errorBit(error);
+}
+
+void errorValuesOf(const ScenarioErrors& errors, MechanismError error, double values[2]) {
+    values[0] = values[1] = 0.0;
+    switch (error) {
+        case MechanismError::kRearWheels:
+            values[0] = errors.rearLeft;
+            values[1] = errors.rearRight;
+            break;
+        case MechanismError::kFrontWheel:
+            values[0] = errors.front;
+            break;
+        case MechanismError::kSteerDrift:
+            values[0] = errors.drift;
+            break;
+        case MechanismError::kWheelBaseTread:
+            values[0] = errors.wheelBase;
+            values[1] = errors.tread;
+            break;
+        case MechanismError::kSlip:
+            values[0] = errors.slip;
+            break;
+        default:
+            break;
+    }
+}
+
+ScenarioErrors onlyError(MechanismError error, double value1, double value2) {
+    ScenarioErrors errors;
+    giveError(errors, error, value1, value2);
+    return errors;
+}
+
+MechanismError namedError(const ScenarioErrors& errors) {
+    return errors.unset ? MechanismError::kUnset : errorOfSet(errors.given);
+}
+
 Scenario startupScenario() {
     Scenario scenario;
-    scenario.error = MechanismError::kUnset;
+    scenario.errors.unset = true;
     return scenario;
 }
 
@@ -90,7 +165,16 @@ void curveConstantsOf(const Scenario& scenario, int curveNumber, double* values)
 }
 
 Refusal checkScenarioError(const Model& model, const Scenario& scenario) {
-    return checkErrorChoice(model, scenario.error, scenario.errorValue1, scenario.errorValue2);
+    if (scenario.errors.unset) return checkErrorChoice(model, MechanismError::kUnset, 0.0, 0.0);
+    for (int n = 1; n <= kMaxErrorNumber; ++n) {
+        const MechanismError error = mechanismErrorOf(n);
+        if (!hasError(scenario.errors.given, error)) continue;
+        double values[2];
+        errorValuesOf(scenario.errors, error, values);
+        const Refusal r = checkErrorChoice(model, error, values[0], values[1]);
+        if (!r.accepted()) return r;
+    }
+    return Refusal{};
 }
 
 Refusal checkScenarioCurve(const Scenario& scenario) {
@@ -144,7 +228,11 @@ Refusal checkScenario(const Model& model, const Scenario& scenario) {
 void applyScenario(Model& model, const Scenario& scenario) {
     SimulationSettings& s = model.settings;
     s.stepLength = s.Vw * s.dt;
-    applyError(s, scenario);
+    applyError(s, scenario.errors);
+    s.slipSeeded = scenario.seed.has_value();
+    s.slipGeneratorStart = scenario.seed ? generatorStateOf(*scenario.seed) : 0;
+    s.controller = scenario.controller;
+    model.controlLaw = controlLawOf(scenario.controller);
 
     s.curveNumber = scenario.curveNumber;
     s.curve = curveOf(scenario);

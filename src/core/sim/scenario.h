@@ -3,7 +3,11 @@
 // applyScenario writes the settings, the derived values, the gains and the path.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "path/curve_params.h"
+#include "sim/controller.h"
 #include "sim/mechanism_error.h"
 #include "sim/settings_check.h"
 
@@ -11,12 +15,40 @@ namespace agv {
 
 struct Model;
 
+/// The mechanism errors of a scenario in the units the user types. Any combination may be
+/// given; each acts on the motion on its own, the slip (a random sequence) only when given.
+struct ScenarioErrors {
+    /// The errors given (bit n: error number n); none given: no error.
+    ErrorMask given = 0;
+    /// True before the first choice (start-up) and after an error number that names no
+    /// error: nothing is chosen, and checkScenario refuses the scenario.
+    bool unset = false;
+    /// Radius errors of the left and right rear wheels [%].
+    double rearLeft = 0.0, rearRight = 0.0;
+    /// Radius error of the front wheel [%].
+    double front = 0.0;
+    /// Steering angle drift [°].
+    double drift = 0.0;
+    /// WheelBase and Tread errors [%].
+    double wheelBase = 0.0, tread = 0.0;
+    /// Random slip of the drive wheel [%].
+    double slip = 0.0;
+};
+
+/// Gives the error of number 1 to 5 its values (the second only for errors 1 and 4: the
+/// right wheel, the Tread); error 0 adds none, and a number that names no error leaves the
+/// errors unset.
+void giveError(ScenarioErrors& errors, MechanismError error, double value1, double value2 = 0.0);
+/// The values of an error in the order giveError takes them (0 where it has none).
+void errorValuesOf(const ScenarioErrors& errors, MechanismError error, double values[2]);
+/// The errors of the dialogue's choice: the one error with its values, every other cleared.
+ScenarioErrors onlyError(MechanismError error, double value1, double value2 = 0.0);
+/// The error the scenario's report names: none, the one given, several combined, or unset.
+MechanismError namedError(const ScenarioErrors& errors);
+
 struct Scenario {
-    /// The mechanism error; kUnset only before the first choice (start-up).
-    MechanismError error = MechanismError::kNone;
-    /// Size of the error: percent, degrees for the steering drift; the second value only
-    /// for errors 1 (right wheel) and 4 (Tread).
-    double errorValue1 = 0.0, errorValue2 = 0.0;
+    /// The mechanism errors.
+    ScenarioErrors errors;
     /// Curve number I of the path.
     int curveNumber = 1;
     /// The user's constants of all ten curves; their derived values are not read.
@@ -25,10 +57,17 @@ struct Scenario {
     double fn = 1.0;
     /// Damping ratio of the feedback system.
     double zeta = 1.0;
+    /// Where the slip's random sequence starts; none: where the generator stands (a fresh
+    /// program's own sequence).
+    std::optional<std::uint32_t> seed;
+    /// The path reflected about the x axis: closed curves are driven clockwise.
+    bool mirror = false;
+    /// The feedback law of the FBC vehicles.
+    ControllerKind controller = ControllerKind::kFnZeta;
 };
 
-/// The scenario of a fresh start: no error chosen yet (only the random slip holds a value,
-/// 5 %), curve 1 with the start-up constants of all curves, fn = 1 Hz, ζ = 1.
+/// The scenario of a fresh start: no error chosen yet (the model's random slip keeps its
+/// start-up 5 %), curve 1 with the start-up constants of all curves, fn = 1 Hz, ζ = 1.
 Scenario startupScenario();
 
 /// Sets the first `count` constants of curve I, in the dialogue's order; the rest keep
@@ -38,6 +77,7 @@ void setCurveConstants(Scenario& scenario, int curveNumber, const double* values
 void curveConstantsOf(const Scenario& scenario, int curveNumber, double* values);
 
 /// The checks of each part of a scenario, in the dialogue's sections; each writes nothing.
+/// The errors are checked in the order of their numbers.
 Refusal checkScenarioError(const Model& model, const Scenario& scenario);
 Refusal checkScenarioCurve(const Scenario& scenario);
 Refusal checkScenarioDesign(const Model& model, const Scenario& scenario);
@@ -48,10 +88,10 @@ Refusal checkScenarioPath(const Model& model, const Scenario& scenario);
 /// constants, feedback design, path length. Writes nothing.
 Refusal checkScenario(const Model& model, const Scenario& scenario);
 
-/// Writes the scenario into the model: the mechanism error as ratios and radians with the
-/// erroneous WheelBase and Tread, the curve and its constants with the derived values, the
-/// path set-up with its length and arc table, fn, ζ, ωn and the gains. The scenario is to
-/// have passed checkScenario.
+/// Writes the scenario into the model: the mechanism errors as ratios and radians with the
+/// erroneous WheelBase and Tread, the slip's seed, the feedback law, the curve and its constants
+/// with the derived values, the path set-up with its length and arc table, fn, ζ, ωn and the gains.
+/// The scenario is to have passed checkScenario.
 void applyScenario(Model& model, const Scenario& scenario);
 
 }  // namespace agv

@@ -38,14 +38,29 @@ Refusal checkErrorChoice(const Model& model, MechanismError error, double value1
     if (!mechanismErrorInfo(error)) {
         return refusal(RefusalKind::kNoSuchError, ScenarioField::kError, errorNumberOf(error));
     }
+    const int valueCount = mechanismErrorInfo(error)->valueCount;
+    const double values[2] = {value1, value2};
+    for (int i = 0; i < valueCount; ++i) {
+        if (!std::isfinite(values[i])) {
+            Refusal r = refusal(RefusalKind::kErrorNotFinite,
+                                i == 0 ? ScenarioField::kErrorValue1 : ScenarioField::kErrorValue2,
+                                errorNumberOf(error), values[i]);
+            r.error = error;
+            return r;
+        }
+    }
     if (error != MechanismError::kWheelBaseTread) return Refusal{};
     const SimulationSettings& s = model.settings;
     // Both dimensions divide the heading rates of the erroneous vehicles.
     if ((1.0 + value1 * kPercentToRatio) * s.wheelBase == 0.0) {
-        return refusal(RefusalKind::kZeroWheelBase, ScenarioField::kErrorValue1, value1);
+        Refusal r = refusal(RefusalKind::kZeroWheelBase, ScenarioField::kErrorValue1, value1);
+        r.error = error;
+        return r;
     }
     if ((1.0 + value2 * kPercentToRatio) * s.tread == 0.0) {
-        return refusal(RefusalKind::kZeroTread, ScenarioField::kErrorValue2, value2);
+        Refusal r = refusal(RefusalKind::kZeroTread, ScenarioField::kErrorValue2, value2);
+        r.error = error;
+        return r;
     }
     return Refusal{};
 }

@@ -22,6 +22,7 @@ enum class RefusalKind {
     kZeroZeta,          ///< ζ = 0 (value)
     kNoGains,           ///< fn and ζ whose gains are not finite numbers (value, value2)
     kNoSuchError,       ///< an error number that is not 0 to 5
+    kErrorNotFinite,    ///< an error value that is no finite number (value: the error's number)
     kNoSuchCurve,       ///< a curve number that names no curve (curveNumber)
     kPathTooLong,       ///< longer than the store holds (value: length, value2: limit [m])
     kNoPathLength,      ///< a path whose length cannot be computed (curveNumber)
@@ -52,6 +53,8 @@ struct Refusal {
     /// What the refusal concerns; for one curve constant its index in the dialogue's order.
     ScenarioField field = ScenarioField::kNone;
     int constantIndex = -1;
+    /// The mechanism error an error value refusal concerns.
+    MechanismError error = MechanismError::kNone;
 
     bool accepted() const { return kind == RefusalKind::kNone; }
 };

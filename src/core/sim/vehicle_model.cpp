@@ -125,8 +125,9 @@ MotionRates rates2DW1C(const Model& model, MechanismRun& run, MotionState& y) {
     rate.noFbc.phi = 0.0;
 
     // With FBC: speed and turn rate corrected by the feedback.
-    const double us = speedCorrection(model.gains, run.errors);
-    const double uOmega = headingRateCorrection(model.gains, run.errors);
+    const Corrections u = model.controlLaw(model, run, y);
+    const double us = u.speed;
+    const double uOmega = u.headingRate;
     if (!correctionHolds(us, kSpeedCorrectionLimit) ||
         !correctionHolds(uOmega, kHeadingRateCorrectionLimit)) {
         run.leftPath = true;
@@ -177,7 +178,8 @@ MotionRates rates1FDW1FS(const Model& model, MechanismRun& run, const MotionStat
     rate.noFbc.phi = cmd.phiDotCmd;
 
     // With FBC: the front wheel's speed and the steering rate corrected by the feedback.
-    const double us = speedCorrection(model.gains, run.errors);
+    const Corrections u = model.controlLaw(model, run, y);
+    const double us = u.speed;
     if (!correctionHolds(us, kSpeedCorrectionLimit)) run.leftPath = true;
     const double vFA = (1.0 + e.front) * V - us;
     double sinPhiA = 0.0;
@@ -188,8 +190,7 @@ MotionRates rates1FDW1FS(const Model& model, MechanismRun& run, const MotionStat
     rate.fbc.s = vA;
     rate.fbc.theta = omegaA;
     positionRates(memo, vA, y.fbc.theta, rate.fbc);
-    rate.fbc.phi =
-        clampSteerRate(cmd.phiDotCmd - steerRateCorrection(model.gains, run.errors, k1FDW1FS));
+    rate.fbc.phi = clampSteerRate(cmd.phiDotCmd - u.steerRate);
     return rate;
 }
 
@@ -225,15 +226,15 @@ MotionRates rates1RDW1FS(const Model& model, MechanismRun& run, const MotionStat
     rate.noFbc.phi = cmd.phiDotCmd;
 
     // With FBC: speed and steering rate corrected by the feedback.
-    const double us = speedCorrection(model.gains, run.errors);
+    const Corrections u = model.controlLaw(model, run, y);
+    const double us = u.speed;
     if (!correctionHolds(us, kSpeedCorrectionLimit)) run.leftPath = true;
     const double vA = vC - us;
     const double omegaA = perLength(vA * memo.tanPhiA.tan(y.fbc.phi + drift), Tact);
     rate.fbc.s = vA;
     rate.fbc.theta = omegaA;
     positionRates(memo, vA, y.fbc.theta, rate.fbc);
-    rate.fbc.phi =
-        clampSteerRate(cmd.phiDotCmd - steerRateCorrection(model.gains, run.errors, k1RDW1FS));
+    rate.fbc.phi = clampSteerRate(cmd.phiDotCmd - u.steerRate);
     return rate;
 }
 
