@@ -21,6 +21,7 @@
 #include "app/common/text_output.h"
 #include "app/common/trajectory_csv.h"
 #include "draw/picture_export.h"
+#include "sim/scenario_text.h"
 
 namespace {
 
@@ -73,12 +74,16 @@ class ProgressNotice {
 };
 
 /// The option that set the field a refusal concerns.
-const char* optionOf(agv::ScenarioField field) {
-    switch (field) {
+std::string optionOf(const agv::Refusal& refusal, const agv::BatchOptions& options) {
+    if (options.scenarioGiven) return "--scenario";
+    switch (refusal.field) {
         case agv::ScenarioField::kError:
             return "--error";
         case agv::ScenarioField::kErrorValue1:
         case agv::ScenarioField::kErrorValue2:
+            if (agv::hasError(options.namedErrors.given, refusal.error)) {
+                return agv::namedErrorFlag(refusal.error);
+            }
             return "--error-values";
         case agv::ScenarioField::kCurve:
             return "--curve";
@@ -101,6 +106,10 @@ int run(int argc, char** argv) {
         std::cout << agv::batchUsage() << std::flush;
         return std::cout ? kExitOk : kExitFailure;
     }
+    if (options.printScenario) {
+        std::cout << agv::scenarioText(agv::scenarioOf(options)) << '\n' << std::flush;
+        return std::cout ? kExitOk : kExitFailure;
+    }
 
     // The computation's messages start with a line break and end without one; the
     // tool's own lines below follow that habit, and a final line break closes them.
@@ -121,9 +130,8 @@ int run(int argc, char** argv) {
         return kExitPathTooLong;
     }
     if (!refusal.accepted()) {
-        return usageError(
-            std::string(optionOf(refusal.field)) + " refused: " + agv::refusalReason(refusal),
-            "\n");
+        return usageError(optionOf(refusal, options) + " refused: " + agv::refusalReason(refusal),
+                          "\n");
     }
 
     agv::RunOutcome outcome;

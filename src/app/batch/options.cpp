@@ -13,6 +13,7 @@
 #include "app/common/output_clash.h"
 #include "path/curve_catalog.h"
 #include "sim/mechanism_error.h"
+#include "sim/scenario_text.h"
 
 namespace agv {
 namespace {
@@ -46,6 +47,47 @@ bool parseBoundedKeyPresses(const std::string& flag, const std::string& text, in
     return true;
 }
 
+/// A seed: decimal digits only, 0 to 2^32 - 1.
+bool parseSeed(const std::string& text, std::optional<std::uint32_t>& seed) {
+    if (text.empty() || text.size() > 10) return false;
+    unsigned long long value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value > 0xFFFFFFFFull) return false;
+    seed = static_cast<std::uint32_t>(value);
+    return true;
+}
+
+/// The named options of the mechanism errors, and the error each gives.
+struct NamedErrorOption {
+    const char* flag;
+    MechanismError error;
+};
+constexpr NamedErrorOption kNamedErrorOptions[] = {
+    {"--rear-wheels", MechanismError::kRearWheels},
+    {"--front-wheel", MechanismError::kFrontWheel},
+    {"--drift", MechanismError::kSteerDrift},
+    {"--wheelbase-tread", MechanismError::kWheelBaseTread},
+    {"--slip", MechanismError::kSlip},
+};
+
+/// The named option of an error, or nullptr for a flag that is none.
+const NamedErrorOption* namedErrorOption(const std::string& flag) {
+    for (const NamedErrorOption& o : kNamedErrorOptions) {
+        if (flag == o.flag) return &o;
+    }
+    return nullptr;
+}
+
+/// The options that describe the scenario, which --scenario replaces.
+bool isConditionOption(const std::string& flag) {
+    return flag == "--error" || flag == "--error-values" || flag == "--curve" ||
+           flag == "--curve-params" || flag == "--fn" || flag == "--zeta" || flag == "--seed" ||
+           flag == "--mirror" || namedErrorOption(flag) != nullptr;
+}
+
 /// Applies one option with its value; false with a message when the value is bad.
 bool applyOption(const std::string& flag, const std::string& value, BatchOptions& options,
                  bool& errorValuesGiven, std::vector<double>& errorValues, std::string& error) {
@@ -58,6 +100,28 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
     } else if (flag == "--error-values") {
         if (!parseRealList(flag, value, 2, errorValues, error)) return false;
         errorValuesGiven = true;
+    } else if (const NamedErrorOption* named = namedErrorOption(flag)) {
+        const int count = mechanismErrorInfo(named->error)->valueCount;
+        std::vector<double> values;
+        if (!parseRealList(flag, value, count, values, error)) return false;
+        if (static_cast<int>(values.size()) != count) {
+            error = flag + (count == 1 ? " takes one value" : " takes two values") + ", got " +
+                    std::to_string(values.size());
+            return false;
+        }
+        giveError(options.namedErrors, named->error, values[0], count > 1 ? values[1] : 0.0);
+    } else if (flag == "--seed") {
+        if (!parseSeed(value, options.seed)) {
+            error = "--seed must be a whole number from 0 to 4294967295, not " + quoted(value);
+            return false;
+        }
+    } else if (flag == "--scenario") {
+        ScenarioTextError bad;
+        if (!parseScenarioText(value, options.scenario, bad)) {
+            error = "--scenario: " + quoted(bad.field) + " " + bad.message;
+            return false;
+        }
+        options.scenarioGiven = true;
     } else if (flag == "--curve") {
         if (!parseInteger(flag, value, options.curveNumber, error)) return false;
         if (curveConstantCount(options.curveNumber) == 0) {
@@ -123,9 +187,14 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
 
 bool isValueOption(const std::string& flag) {
     static const char* const kValueOptions[] = {
-        "--error", "--error-values", "--curve", "--curve-params", "--fn",
-        "--zeta",  "--csv",          "--png",   "--frames",       "--gif",
-        "--every", "--type",         "--index", "--zoom",         "--shift"};
+        "--error",        "--error-values", "--curve",
+        "--curve-params", "--fn",           "--zeta",
+        "--csv",          "--png",          "--frames",
+        "--gif",          "--every",        "--type",
+        "--index",        "--zoom",         "--shift",
+        "--seed",         "--scenario",     "--rear-wheels",
+        "--front-wheel",  "--drift",        "--wheelbase-tread",
+        "--slip"};
     for (const char* name : kValueOptions) {
         if (flag == name) return true;
     }
@@ -164,13 +233,15 @@ bool parseArguments(int argc, const char* const* argv, BatchOptions& options, st
         const std::size_t equals = argument.find('=');
         const std::string flag = argument.substr(0, equals);
         // A second value would silently win over the first: say which option repeats.
-        if ((flag == "--summary" || flag == "--theory" || isValueOption(flag)) &&
+        if ((flag == "--summary" || flag == "--theory" || flag == "--mirror" ||
+             flag == "--print-scenario" || isValueOption(flag)) &&
             std::find(seen.begin(), seen.end(), flag) != seen.end()) {
             error = flag + " given more than once";
             return false;
         }
         seen.push_back(flag);
-        if (flag == "--help" || flag == "--summary" || flag == "--theory") {
+        if (flag == "--help" || flag == "--summary" || flag == "--theory" || flag == "--mirror" ||
+            flag == "--print-scenario") {
             if (equals != std::string::npos) {
                 error = flag + " takes no value";
                 return false;
@@ -179,7 +250,10 @@ bool parseArguments(int argc, const char* const* argv, BatchOptions& options, st
                 options.help = true;
                 return true;
             }
-            (flag == "--summary" ? options.summary : options.theory) = true;
+            (flag == "--summary"  ? options.summary
+             : flag == "--theory" ? options.theory
+             : flag == "--mirror" ? options.mirror
+                                  : options.printScenario) = true;
             continue;
         }
         if (!isValueOption(flag)) {
@@ -205,6 +279,26 @@ bool parseArguments(int argc, const char* const* argv, BatchOptions& options, st
     }
     if (errorValues.size() > 0) options.errorValue1 = errorValues[0];
     if (errorValues.size() > 1) options.errorValue2 = errorValues[1];
+
+    // One error in two forms would have to pick one of them silently.
+    const MechanismError numbered = mechanismErrorOf(options.errorNumber);
+    if (numbered != MechanismError::kNone && hasError(options.namedErrors.given, numbered)) {
+        for (const NamedErrorOption& o : kNamedErrorOptions) {
+            if (o.error == numbered) {
+                error = std::string("--error ") + std::to_string(options.errorNumber) + " and " +
+                        o.flag + " give the same error twice: give one of them";
+            }
+        }
+        return false;
+    }
+    if (options.scenarioGiven) {
+        for (const std::string& flag : seen) {
+            if (isConditionOption(flag)) {
+                error = "--scenario names the whole scenario: give it without " + flag;
+                return false;
+            }
+        }
+    }
 
     // Missing trailing constants keep their start-up values, as in the dialogue.
     const int wantedParams = curveConstantCount(options.curveNumber);
@@ -236,15 +330,27 @@ bool parseArguments(int argc, const char* const* argv, BatchOptions& options, st
 }  // namespace
 
 Scenario scenarioOf(const BatchOptions& options) {
+    if (options.scenarioGiven) return options.scenario;
     Scenario scenario;
-    scenario.errors =
-        onlyError(mechanismErrorOf(options.errorNumber), options.errorValue1, options.errorValue2);
+    // --error N stands for its named option: the two forms give the same scenario.
+    scenario.errors = options.namedErrors;
+    giveError(scenario.errors, mechanismErrorOf(options.errorNumber), options.errorValue1,
+              options.errorValue2);
+    scenario.seed = options.seed;
+    scenario.mirror = options.mirror;
     scenario.curveNumber = options.curveNumber;
     setCurveConstants(scenario, options.curveNumber, options.curveParams.data(),
                       static_cast<int>(options.curveParams.size()));
     scenario.fn = options.fn;
     scenario.zeta = options.zeta;
     return scenario;
+}
+
+const char* namedErrorFlag(MechanismError error) {
+    for (const NamedErrorOption& o : kNamedErrorOptions) {
+        if (o.error == error) return o.flag;
+    }
+    return "";
 }
 
 std::string batchUsage() {
@@ -266,8 +372,23 @@ Conditions (the console's units):
                          end (or all, when omitted) keep their start-up values
                          1: A,L,n  2, 3, 4: A,L  11: A,B  12: A,n  13: A  14: A,n  15: R,n
                          16: A,n
+  --rear-wheels L,R      the rear wheel radius errors in percent (the same as --error 1)
+  --front-wheel P        the front wheel radius error in percent (as --error 2)
+  --drift DEG            the steering angle drift in degrees (as --error 3)
+  --wheelbase-tread WB,TR  WheelBase and Tread errors in percent (as --error 4)
+  --slip P               random drive-wheel slip in percent (as --error 5)
+                         these combine: any of them may be given together, and with
+                         --error for another error
+  --seed N               the slip's random sequence starts from N (0 to 4294967295);
+                         without it, the program's own sequence
+  --mirror               the path reflected about the x axis: closed curves clockwise
   --fn F                 natural frequency of the feedback system in Hz (default 1)
   --zeta Z               damping ratio (default 1); neither may be 0
+  --scenario TEXT        all of the conditions above as one scenario text, instead of
+                         their options (see the README: rear-wheels=1,-1 drift=2
+                         curve=16:0.3,5 fn=2 zeta=0.7 seed=3 mirror)
+  --print-scenario       print the scenario text of the conditions given and compute
+                         nothing
 
 Output (PATH: a file, replaced only when complete and followed through a symbolic link;
 a FIFO or character device, written in place; '-' for standard output):

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,10 +14,21 @@ namespace agv {
 
 /// Everything a scripted run is told on its command line.
 struct BatchOptions {
-    /// Mechanism error 0 to 5.
+    /// Mechanism error 0 to 5 of --error.
     int errorNumber = 0;
-    /// Error values in console units (percent; degrees for error 3); all 0 when omitted.
+    /// Its values in console units (percent; degrees for error 3); all 0 when omitted.
     double errorValue1 = 0.0, errorValue2 = 0.0;
+    /// The errors given by their named options (--rear-wheels, --drift, ...), combinable.
+    ScenarioErrors namedErrors;
+    /// Start of the slip's random sequence (--seed); none: the program's own.
+    std::optional<std::uint32_t> seed;
+    /// The path reflected about the x axis (--mirror).
+    bool mirror = false;
+    /// The whole scenario as one text (--scenario), instead of the condition options.
+    bool scenarioGiven = false;
+    Scenario scenario;
+    /// Print the scenario's text and compute nothing (--print-scenario).
+    bool printScenario = false;
 
     /// True when --curve or --curve-params was given: the run changes the path.
     bool pathChanged = false;
@@ -64,6 +77,9 @@ bool parseBatchOptions(int argc, const char* const* argv, BatchOptions& options,
 
 /// The scenario the options choose; constants not given keep their start-up values.
 Scenario scenarioOf(const BatchOptions& options);
+
+/// The named option of an error 1 to 5 ("--drift"); "" for any other.
+const char* namedErrorFlag(MechanismError error);
 
 /// The usage text printed by --help and after a bad argument.
 std::string batchUsage();
