@@ -52,7 +52,8 @@ void BM_Sweep20x20(benchmark::State& bench) {
     for (auto _ : bench) {
         done = 0;
         agv::runSweepPoints(
-            runners, agv::Scenario{}, grid, points,
+            runners, agv::Scenario{}, points.size(),
+            [&](std::size_t i) { return grid.at(points[i]); },
             [&](std::size_t, const agv::PointResult& result) {
                 done += result[0].outcome == agv::CellOutcome::kDone ? 1 : 0;
             },

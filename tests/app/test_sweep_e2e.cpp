@@ -462,3 +462,68 @@ TEST_F(SweepRun, MapIsXmlWithOneCellPerGridPointColouredInTheOrderOfTheMetric) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SweepRun, SeedsRepeatEveryPointAndSumUpEachFigure) {
+    // Three seeds of a 5 % slip at two designs: the run of a seed is the batch run with
+    // that seed, and the statistic rows follow each point's runs.
+    const RunResult swept = sweep({"--slip", "5", "--curve", "15", "--curve-params", "1,1", "--fn",
+                                   "1,2", "--seeds", "4:6", "--csv", "-"});
+    ASSERT_EQ(swept.status, 0) << swept.err;
+    const std::vector<std::string> rows = lines(swept.out);
+    ASSERT_EQ(rows.size(), 1u + 2 * (3 * 3 + 9));
+    EXPECT_EQ(split(rows[0], ',')[3], "seed");
+    const RunResult batch = run(kBatchBinary, {"--slip", "5", "--curve", "15", "--curve-params",
+                                               "1,1", "--fn", "2", "--seed", "5", "--summary"});
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    const std::size_t second = 1 + 18;  // the first row of fn = 2
+    std::vector<double> fbcMaxDd;
+    for (int seed = 0; seed < 3; ++seed) {
+        const std::vector<std::string> row = split(rows[second + 3 * seed + 1], ',');
+        EXPECT_EQ(row[0] + "," + row[3] + "," + row[4], "2," + std::to_string(4 + seed) + ",2");
+        fbcMaxDd.push_back(std::strtod(row[10].c_str(), nullptr));
+        if (seed == 1) {
+            // The batch run of seed 5 prints the same largest |dd| with feedback.
+            char figure[32];
+            std::snprintf(figure, sizeof figure, "%.6f", fbcMaxDd.back());
+            EXPECT_NE(batch.out.find(figure), std::string::npos) << figure << "\n" << batch.out;
+        }
+    }
+    const std::vector<std::string> mean = split(rows[second + 9 + 1], ',');
+    const std::vector<std::string> worst = split(rows[second + 9 + 7], ',');
+    EXPECT_EQ(mean[3] + "," + mean[4] + "," + mean[5] + "," + mean[6], "mean,2,done,3");
+    EXPECT_NEAR(std::strtod(mean[10].c_str(), nullptr),
+                (fbcMaxDd[0] + fbcMaxDd[1] + fbcMaxDd[2]) / 3.0, 1e-15);
+    EXPECT_EQ(worst[3], "worst");
+    EXPECT_EQ(std::strtod(worst[10].c_str(), nullptr),
+              std::max({fbcMaxDd[0], fbcMaxDd[1], fbcMaxDd[2]}));
+    // Different seeds draw differently.
+    EXPECT_NE(fbcMaxDd[0], fbcMaxDd[1]);
+
+    EXPECT_EQ(sweep({"--drift", "1", "--seeds", "1:3", "--csv", "-"}).status, 2);
+    EXPECT_EQ(sweep({"--slip", "1", "--seed", "2", "--seeds", "1:3", "--csv", "-"}).status, 2);
+}
+
+TEST_F(SweepRun, ShardsOfCombinedErrorsNameTheirScenario) {
+    const std::vector<std::string> grid = {
+        "--rear-wheels", "1,-1", "--wheelbase-tread", "0,5", "--mirror", "--fn", "0.5,1,2"};
+    std::vector<std::string> args = grid;
+    args.insert(args.end(), {"--csv", "-"});
+    const RunResult whole = sweep(args);
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    for (int k = 0; k < 2; ++k) {
+        args = grid;
+        args.insert(args.end(), {"--shard", std::to_string(k) + "/2", "--csv",
+                                 "s" + std::to_string(k) + ".csv"});
+        ASSERT_EQ(sweep(args).status, 0);
+    }
+    EXPECT_EQ(lines(readFile(dir_ / "s0.csv"))[0],
+              "# agvsim-sweep shard 0/2: --fn 0.5,1,2 --zeta 1 | rear-wheels=1,-1 "
+              "wheelbase-tread=0,5 mirror");
+    const RunResult merged = sweep({"--merge", "s1.csv", "s0.csv"});
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(merged.out, whole.out);
+}
+
+}  // namespace

@@ -90,18 +90,24 @@ int run(int argc, char** argv) {
     const int metric = agv::sweepMetricColumn(options.metric);
     std::vector<agv::MapPoint> mapPoints;
     if (!options.mapPath.empty()) mapPoints.reserve(session.pointCount());
-    agv::SweepProgress progress(session.pointCount(), session.jobs(), ::isatty(STDERR_FILENO) != 0);
+    agv::SweepProgress progress(session.runCount(), session.jobs(), ::isatty(STDERR_FILENO) != 0);
     if (!options.csvPath.empty()) csv.write(session.tableHead());
     std::string rows;
     session.run(
         [&](const agv::GridValues& values, const agv::PointResult& result) {
-            reportReasons(progress, values, result);
+            const bool statistic = values.statistic != agv::SeedStatistic::kNone;
+            if (!statistic) reportReasons(progress, values, result);
             if (!options.csvPath.empty()) {
                 rows.clear();
                 agv::appendSweepRows(rows, values, result, options.theory);
                 csv.write(rows);
             }
-            if (!options.mapPath.empty()) mapPoints.push_back(agv::mapPoint(result, metric));
+            // With seeds the map shows each grid point's mean over them.
+            const bool mapped =
+                options.seeded ? values.statistic == agv::SeedStatistic::kMean : !statistic;
+            if (!options.mapPath.empty() && mapped) {
+                mapPoints.push_back(agv::mapPoint(result, metric));
+            }
         },
         [&](std::size_t done) { progress.update(done); });
     progress.finish();

@@ -17,8 +17,10 @@ constexpr int kMaxJobs = 1024;
 
 bool takesValue(const std::string& flag) {
     static const char* const kFlags[] = {
-        "--error",      "--error-values", "--curve", "--curve-params", "--fn",   "--zeta",
-        "--error-size", "--csv",          "--map",   "--metric",       "--jobs", "--shard"};
+        "--error",       "--error-values", "--curve", "--curve-params",    "--fn",   "--zeta",
+        "--error-size",  "--csv",          "--map",   "--metric",          "--jobs", "--shard",
+        "--rear-wheels", "--front-wheel",  "--drift", "--wheelbase-tread", "--slip", "--seed",
+        "--seeds",       "--scenario"};
     for (const char* name : kFlags) {
         if (flag == name) return true;
     }
@@ -27,7 +29,40 @@ bool takesValue(const std::string& flag) {
 
 bool isBaseScenarioFlag(const std::string& flag) {
     return flag == "--error" || flag == "--error-values" || flag == "--curve" ||
-           flag == "--curve-params";
+           flag == "--curve-params" || flag == "--rear-wheels" || flag == "--front-wheel" ||
+           flag == "--drift" || flag == "--wheelbase-tread" || flag == "--slip" ||
+           flag == "--seed" || flag == "--scenario";
+}
+
+/// Most seeds a grid point may be run for.
+constexpr std::uint32_t kMaxSeeds = 100000;
+
+/// Reads "A:B", two seeds with A <= B.
+bool parseSeedRange(const std::string& text, SweepOptions& options, std::string& error) {
+    const std::size_t colon = text.find(':');
+    const auto seedOf = [](const std::string& digits, std::uint32_t& seed) {
+        if (digits.empty() || digits.size() > 10) return false;
+        unsigned long long value = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9') return false;
+            value = value * 10 + static_cast<unsigned>(c - '0');
+        }
+        if (value > 0xFFFFFFFFull) return false;
+        seed = static_cast<std::uint32_t>(value);
+        return true;
+    };
+    if (colon == std::string::npos || !seedOf(text.substr(0, colon), options.firstSeed) ||
+        !seedOf(text.substr(colon + 1), options.lastSeed) || options.firstSeed > options.lastSeed) {
+        error =
+            "--seeds takes A:B, two seeds from 0 to 4294967295 with A <= B, not " + quoted(text);
+        return false;
+    }
+    if (options.lastSeed - options.firstSeed >= kMaxSeeds) {
+        error = "--seeds: at most " + std::to_string(kMaxSeeds) + " seeds";
+        return false;
+    }
+    options.seeded = true;
+    return true;
 }
 
 bool applyOption(const std::string& flag, const std::string& value, SweepOptions& options,
@@ -52,6 +87,7 @@ bool applyOption(const std::string& flag, const std::string& value, SweepOptions
         options.metric = value;
         return true;
     }
+    if (flag == "--seeds") return parseSeedRange(value, options, error);
     if (flag == "--jobs") {
         int jobs = 0;
         if (!parseInteger(flag, value, jobs, error) || jobs < 1 || jobs > kMaxJobs) {
@@ -101,6 +137,14 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
             options.theory = true;
             continue;
         }
+        if (flag == "--mirror") {
+            if (equals != std::string::npos) {
+                error = "--mirror takes no value";
+                return false;
+            }
+            baseArgs.push_back(flag);
+            continue;
+        }
         if (flag == "--merge") {
             if (equals != std::string::npos) {
                 error = "--merge takes file names after it, not '='";
@@ -147,6 +191,19 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
     }
     Scenario& scenario = options.scenario;
     scenario = scenarioOf(base);
+    // A scenario text's design is the grid's unless an axis is given.
+    if (seen.count("--fn") == 0) options.grid.axes[kAxisFn] = {scenario.fn};
+    if (seen.count("--zeta") == 0) options.grid.axes[kAxisZeta] = {scenario.zeta};
+    if (options.seeded) {
+        if (!hasError(scenario.errors.given, MechanismError::kSlip)) {
+            error = "--seeds repeats the random slip: give the slip (--slip or --error 5)";
+            return false;
+        }
+        if (scenario.seed) {
+            error = "--seeds gives every run its seed: give it without a single seed";
+            return false;
+        }
+    }
 
     if (seen.count("--error-size") != 0) {
         const MechanismError sized = namedError(scenario.errors);
@@ -165,8 +222,9 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
         error = "at most two of --fn, --zeta and --error-size may have more than one value";
         return false;
     }
-    if (options.grid.size() > kMaxGridPoints) {
-        error = "the grid has more than " + std::to_string(kMaxGridPoints) + " points";
+    if (options.grid.size() > kMaxGridPoints / options.seedCount()) {
+        error = "the grid has more than " + std::to_string(kMaxGridPoints) +
+                (options.seeded ? " runs with its seeds" : " points");
         return false;
     }
     if (options.csvPath.empty() && options.mapPath.empty()) {
@@ -193,6 +251,11 @@ Conditions (as agvsim-batch):
   --error-values V1[,V2] its size in percent (degrees for error 3)
   --curve I              path curve 1-4 or 11-16 (default 1)
   --curve-params P,...   its constants in the dialogue's order
+  --rear-wheels L,R  --front-wheel P  --drift DEG  --wheelbase-tread WB,TR  --slip P
+                         each error on its own, combinable (as agvsim-batch)
+  --seed N  --mirror     the slip's seed; the path reflected (clockwise)
+  --scenario TEXT        all the conditions as one scenario text (its fn and zeta are the
+                         grid's unless --fn or --zeta is given)
 
 Axes: one value, a comma list of increasing values, or START:STOP:COUNT (COUNT values
 evenly spaced from START to STOP, both included). At most two axes have several values.
@@ -200,6 +263,8 @@ evenly spaced from START to STOP, both included). At most two axes have several 
   --zeta Z...            damping ratio (default 1)
   --error-size S...      size of the chosen error in percent (degrees for error 3); it
                          replaces the first of --error-values (default: that value)
+  --seeds A:B            run every grid point for the slip seeds A to B, then the mean,
+                         sd and worst value of each figure over them (a seed column)
 
 Output:
   --csv PATH             one row per grid point and type ('-': standard output):

@@ -1,6 +1,8 @@
 // Command-line options of agvsim-sweep.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,11 @@ struct SweepOptions {
     bool sharded = false;
     /// --theory: the linear theory's columns at the end of the table.
     bool theory = false;
+    /// --seeds A:B: every grid point run for the slip seeds A to B, with their statistics.
+    bool seeded = false;
+    std::uint32_t firstSeed = 0, lastSeed = 0;
+    /// Seeds per grid point: B - A + 1 with --seeds, else 1.
+    std::size_t seedCount() const { return seeded ? std::size_t{lastSeed - firstSeed} + 1 : 1; }
     /// --merge: the shard tables to merge instead of computing.
     bool merge = false;
     std::vector<std::string> mergeFiles;

@@ -70,6 +70,8 @@ const char* outcomeName(CellOutcome outcome) {
             return "overflow";
         case CellOutcome::kDiverged:
             return "diverged";
+        case CellOutcome::kPartial:
+            return "partial";
         case CellOutcome::kRefused:
             break;
     }
@@ -118,6 +120,7 @@ bool SweepRunner::prepare(const Scenario& scenario, const GridValues& values, Ce
     }
     point.fn = values.fn;
     point.zeta = values.zeta;
+    if (values.seed) point.seed = values.seed;
     const Refusal refusal = useScenario(ctx, point);
     if (refusal.accepted()) return true;
     reason = refusalReason(refusal);

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,9 +18,13 @@ namespace agv {
 struct AgvContext;
 
 /// How the run of one mechanism at one grid point ended.
-enum class CellOutcome { kDone, kTooLong, kOverflow, kRefused, kDiverged };
+enum class CellOutcome { kDone, kTooLong, kOverflow, kRefused, kDiverged, kPartial };
 
-/// The CSV word of an outcome (done, too_long, overflow, refused, diverged).
+/// What the figures of a row with --seeds are: one seed's run, or a statistic over the seeds.
+enum class SeedStatistic { kNone, kMean, kSd, kWorst };
+
+/// The CSV word of an outcome (done, too_long, overflow, refused, diverged; partial for a
+/// statistic over seeds of which only some ran to the end).
 const char* outcomeName(CellOutcome outcome);
 
 /// The swept quantities of one grid point.
@@ -30,6 +36,10 @@ struct GridValues {
     /// Size of the mechanism error (percent; degrees for error 3); replaces the first
     /// error value.
     double errorSize = 0.0;
+    /// With --seeds: the seed of the slip of this run.
+    std::optional<std::uint32_t> seed;
+    /// With --seeds: the statistic over the seeds that a row of figures is.
+    SeedStatistic statistic = SeedStatistic::kNone;
 };
 
 /// Outcome and key figures of one mechanism at one grid point.

@@ -19,10 +19,8 @@ constexpr std::chrono::milliseconds kTickInterval{100};
 }  // namespace
 
 void runSweepPoints(const std::vector<std::unique_ptr<SweepRunner>>& runners,
-                    const Scenario& scenario, const SweepGrid& grid,
-                    const std::vector<std::size_t>& points, const SweepDelivery& deliver,
-                    const SweepTick& tick) {
-    const std::size_t total = points.size();
+                    const Scenario& scenario, std::size_t total, const SweepValues& valuesOf,
+                    const SweepDelivery& deliver, const SweepTick& tick) {
     std::vector<std::unique_ptr<PointResult>> slots(total);
     std::atomic<std::size_t> next{0};
     std::mutex mutex;
@@ -33,7 +31,7 @@ void runSweepPoints(const std::vector<std::unique_ptr<SweepRunner>>& runners,
         for (;;) {
             const std::size_t i = next.fetch_add(1);
             if (i >= total) return;
-            auto result = std::make_unique<PointResult>(runner.run(scenario, grid.at(points[i])));
+            auto result = std::make_unique<PointResult>(runner.run(scenario, valuesOf(i)));
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 slots[i] = std::move(result);

@@ -17,10 +17,13 @@ using SweepDelivery = std::function<void(std::size_t i, const PointResult& resul
 /// Told now and then how many points are done, on the calling thread.
 using SweepTick = std::function<void(std::size_t done)>;
 
-/// Runs the given grid points with one thread per runner (at most one per point).
+/// The values of run i.
+using SweepValues = std::function<GridValues(std::size_t i)>;
+
+/// Runs `total` runs, run i with valuesOf(i), with one thread per runner (at most one per
+/// run).
 void runSweepPoints(const std::vector<std::unique_ptr<SweepRunner>>& runners,
-                    const Scenario& scenario, const SweepGrid& grid,
-                    const std::vector<std::size_t>& points, const SweepDelivery& deliver,
-                    const SweepTick& tick);
+                    const Scenario& scenario, std::size_t total, const SweepValues& valuesOf,
+                    const SweepDelivery& deliver, const SweepTick& tick);
 
 }  // namespace agv

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/common/number_format.h"
+#include "app/sweep/seed_statistics.h"
 #include "app/sweep/shard_identity.h"
 #include "app/sweep/table.h"
 
@@ -33,7 +34,7 @@ int SweepSession::prepare(const SweepOptions& options, std::string& message) {
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     int jobs = options.jobs == 0 ? cores : std::min(options.jobs, kJobsPerCore * cores);
     jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(jobs),
-                                                  std::max<std::size_t>(1, points_.size())));
+                                                  std::max<std::size_t>(1, runCount())));
     // One run's data per worker, made once here; the first one runs the checks too.
     runners_.clear();
     for (int w = 0; w < jobs; ++w) {
@@ -49,8 +50,7 @@ int SweepSession::prepare(const SweepOptions& options, std::string& message) {
 int SweepSession::checkAxes(std::string& message) const {
     const SweepOptions& options = *options_;
     const SweepGrid& grid = options.grid;
-    const GridValues defaults{1.0, 1.0, baseErrorSize(options.scenario)};
-    double reference[kSweepAxisCount] = {defaults.fn, defaults.zeta, defaults.errorSize};
+    double reference[kSweepAxisCount] = {1.0, 1.0, baseErrorSize(options.scenario)};
     for (int axis = 0; axis < kSweepAxisCount; ++axis) {
         if (grid.axes[axis].size() == 1) reference[axis] = grid.axes[axis][0];
     }
@@ -59,7 +59,11 @@ int SweepSession::checkAxes(std::string& message) const {
     const auto check = [&](int axis, double value) {
         double v[kSweepAxisCount] = {reference[0], reference[1], reference[2]};
         if (axis >= 0) v[axis] = value;
-        const int status = runner.check(options.scenario, GridValues{v[0], v[1], v[2]}, reason);
+        GridValues values;
+        values.fn = v[0];
+        values.zeta = v[1];
+        values.errorSize = v[2];
+        const int status = runner.check(options.scenario, values, reason);
         if (status == 0) return 0;
         if (status == kScenarioTooLong) {
             message = "path refused: " + reason;
@@ -80,19 +84,45 @@ int SweepSession::checkAxes(std::string& message) const {
     return 0;
 }
 
+std::size_t SweepSession::runCount() const {
+    return points_.size() * (options_ ? options_->seedCount() : 1);
+}
+
 std::string SweepSession::tableHead() const {
     const SweepOptions& options = *options_;
     std::string head;
     if (options.sharded) head = shardLine(options.shard, gridIdentity(options)) + "\n";
-    return head + kSweepCsvHeader + (options.theory ? kSweepTheoryColumns : "") + "\n";
+    return head + sweepCsvHeader(options.theory, options.seeded) + "\n";
 }
 
 void SweepSession::run(const Delivery& deliver, const SweepTick& tick) const {
     const SweepOptions& options = *options_;
+    const std::size_t seeds = options.seedCount();
+    // Run i is seed i % seeds of grid point points_[i / seeds].
+    const auto valuesOf = [&](std::size_t i) {
+        GridValues values = options.grid.at(points_[i / seeds]);
+        if (options.seeded) {
+            values.seed = options.firstSeed + static_cast<std::uint32_t>(i % seeds);
+        }
+        return values;
+    };
+    std::vector<PointResult> runs;
     runSweepPoints(
-        runners_, options.scenario, options.grid, points_,
+        runners_, options.scenario, runCount(), valuesOf,
         [&](std::size_t i, const PointResult& result) {
-            deliver(options.grid.at(points_[i]), result);
+            const GridValues values = valuesOf(i);
+            deliver(values, result);
+            if (!options.seeded) return;
+            runs.push_back(result);
+            if (runs.size() < seeds) return;
+            for (const SeedStatistic statistic :
+                 {SeedStatistic::kMean, SeedStatistic::kSd, SeedStatistic::kWorst}) {
+                GridValues over = values;
+                over.seed.reset();
+                over.statistic = statistic;
+                deliver(over, seedStatistic(runs, statistic));
+            }
+            runs.clear();
         },
         tick);
 }

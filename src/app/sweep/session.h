@@ -31,14 +31,18 @@ class SweepSession {
     /// unreadable, 2 refused, 3 path too long) with a one-line message.
     int prepare(const SweepOptions& options, std::string& message);
 
-    /// Worker threads and grid points of this sweep (or shard).
+    /// Worker threads, grid points and runs (grid points times seeds) of this sweep (or
+    /// shard).
     int jobs() const { return static_cast<int>(runners_.size()); }
     std::size_t pointCount() const { return points_.size(); }
+    std::size_t runCount() const;
 
     /// The first lines of the table: the shard line of a shard, then the header.
     std::string tableHead() const;
 
-    /// Runs the points; deliver receives each point's values and result in grid order.
+    /// Runs the points; deliver receives each point's values and result in grid order. With
+    /// seeds, each seed's run of a point in seed order, then its mean, standard deviation
+    /// and worst value over the seeds (values.statistic says which).
     using Delivery = std::function<void(const GridValues& values, const PointResult& result)>;
     void run(const Delivery& deliver, const SweepTick& tick) const;
 

@@ -5,12 +5,15 @@
 #include "app/common/number_format.h"
 #include "path/curve_catalog.h"
 #include "sim/mechanism_error.h"
+#include "sim/scenario_text.h"
 
 namespace agv {
 
 namespace {
 
 const char* const kShardLead = "# agvsim-sweep shard ";
+/// Between the grid's options and the base scenario's text on a shard line.
+const char* const kScenarioSeparator = " | ";
 const char* const kAxisFlags[kSweepAxisCount] = {"--fn", "--zeta", "--error-size"};
 
 std::string joined(const double* values, std::size_t count) {
@@ -36,28 +39,25 @@ std::string axisText(const std::vector<double>& values) {
 }  // namespace
 
 std::string gridIdentity(const SweepOptions& options) {
-    const Scenario& s = options.scenario;
-    const MechanismError named = namedError(s.errors);
-    const int error = errorNumberOf(named);
-    std::string text = "--error " + std::to_string(error);
-    const MechanismErrorInfo* info = mechanismErrorInfo(named);
-    double errorValues[2];
-    errorValuesOf(s.errors, named, errorValues);
-    if (info != nullptr && info->valueCount > 0) {
-        text +=
-            " --error-values " + joined(errorValues, static_cast<std::size_t>(info->valueCount));
+    const MechanismError named = namedError(options.scenario.errors);
+    // The error size is an axis only of a single error.
+    const bool sized = named != MechanismError::kNone && named != MechanismError::kCombined;
+    std::string text;
+    for (int axis = 0; axis < (sized ? kSweepAxisCount : kAxisErrorSize); ++axis) {
+        text += std::string(axis > 0 ? " " : "") + kAxisFlags[axis] + " " +
+                axisText(options.grid.axes[axis]);
     }
-    double constants[kMaxCurveConstants] = {};
-    curveConstantsOf(s, s.curveNumber, constants);
-    text += " --curve " + std::to_string(s.curveNumber) + " --curve-params " +
-            joined(constants, static_cast<std::size_t>(curveConstantCount(s.curveNumber)));
-    // Without a mechanism error the error size is no axis (and no option).
-    const int axes = named == MechanismError::kNone ? kAxisErrorSize : kSweepAxisCount;
-    for (int axis = 0; axis < axes; ++axis)
-        text += std::string(" ") + kAxisFlags[axis] + " " + axisText(options.grid.axes[axis]);
+    if (options.seeded) {
+        text += " --seeds " + std::to_string(options.firstSeed) + ":" +
+                std::to_string(options.lastSeed);
+    }
     // The theory's columns make another table of the same grid.
     if (options.theory) text += " --theory";
-    return text;
+    // The base conditions as their scenario text; the design is the axes'.
+    Scenario base = options.scenario;
+    base.fn = Scenario{}.fn;
+    base.zeta = Scenario{}.zeta;
+    return text + kScenarioSeparator + scenarioText(base);
 }
 
 std::string shardLine(const Shard& shard, const std::string& identity) {
@@ -74,14 +74,22 @@ bool parseShardLine(const std::string& line, Shard& shard, SweepOptions& grid, s
     }
     if (!parseShard(line.substr(lead.size(), colon - lead.size()), shard, error)) return false;
     const std::string identity = line.substr(colon + 2);
+    const std::size_t bar = identity.find(kScenarioSeparator);
+    if (bar == std::string::npos) {
+        error = "its grid is not written as agvsim-sweep writes it";
+        return false;
+    }
+    const std::string axes = identity.substr(0, bar);
+    const std::string scenario = identity.substr(bar + std::string(kScenarioSeparator).size());
     std::vector<std::string> words{"agvsim-sweep"};
     std::size_t start = 0;
-    while (start <= identity.size()) {
-        const std::size_t space = identity.find(' ', start);
-        words.push_back(identity.substr(start, space == std::string::npos ? space : space - start));
+    while (start <= axes.size()) {
+        const std::size_t space = axes.find(' ', start);
+        words.push_back(axes.substr(start, space == std::string::npos ? space : space - start));
         if (space == std::string::npos) break;
         start = space + 1;
     }
+    if (!scenario.empty()) words.push_back("--scenario=" + scenario);
     words.push_back("--csv=-");
     std::vector<const char*> argv;
     for (const std::string& word : words)

@@ -10,6 +10,7 @@ add_library(agv_sweep STATIC
   ${CMAKE_CURRENT_LIST_DIR}/shard_merge.cpp
   ${CMAKE_CURRENT_LIST_DIR}/map.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pool.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/seed_statistics.cpp
   ${CMAKE_CURRENT_LIST_DIR}/progress.cpp)
 target_link_libraries(agv_sweep PUBLIC agv_batch Threads::Threads)
 add_executable(agvsim-sweep ${CMAKE_CURRENT_LIST_DIR}/main.cpp)

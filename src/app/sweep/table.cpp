@@ -17,6 +17,12 @@ const char* const kMetricNames[] = {"nofbc_max_dd", "nofbc_max_dth", "fbc_max_dd
 constexpr int kMetricCount = sizeof kMetricNames / sizeof kMetricNames[0];
 }  // namespace
 
+std::string sweepCsvHeader(bool theory, bool seeded) {
+    std::string header = kSweepCsvHeader;
+    if (seeded) header.insert(header.find(",type,"), ",seed");
+    return header + (theory ? kSweepTheoryColumns : "");
+}
+
 int sweepMetricColumn(const std::string& name) {
     for (int i = 0; i < kMetricCount; ++i) {
         if (name == kMetricNames[i]) return i;
@@ -41,8 +47,15 @@ bool sweepMetricValue(const MechanismResult& r, int column, double& value) {
 
 void appendSweepRows(std::string& out, const GridValues& values, const PointResult& result,
                      bool theory) {
-    const std::string point = shortestNumber(values.fn) + ',' + shortestNumber(values.zeta) + ',' +
-                              shortestNumber(values.errorSize) + ',';
+    std::string point = shortestNumber(values.fn) + ',' + shortestNumber(values.zeta) + ',' +
+                        shortestNumber(values.errorSize) + ',';
+    const bool statistic = values.statistic != SeedStatistic::kNone;
+    if (values.seed) point += std::to_string(*values.seed) + ',';
+    if (statistic) {
+        point += values.statistic == SeedStatistic::kMean ? "mean,"
+                 : values.statistic == SeedStatistic::kSd ? "sd,"
+                                                          : "worst,";
+    }
     for (int k = 0; k < 3; ++k) {
         const MechanismResult& r = result[k];
         out += point;
@@ -51,7 +64,8 @@ void appendSweepRows(std::string& out, const GridValues& values, const PointResu
             out += ',' + std::to_string(r.records);
             for (const double figure : {r.endTime, r.nofbcMaxDd, r.nofbcMaxDth, r.fbcMaxDd,
                                         r.fbcMaxDth, r.fbcRmsDd, r.fbcFinalDd, r.fbcFinalDth}) {
-                out += ',' + shortestNumber(figure);
+                out += ',';
+                if (!(statistic && std::isnan(figure))) out += shortestNumber(figure);
             }
         } else {
             out += ",,,,,,,,,";

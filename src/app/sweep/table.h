@@ -15,6 +15,10 @@ extern const char* const kSweepCsvHeader;
 /// The columns --theory adds at the end of the header.
 extern const char* const kSweepTheoryColumns;
 
+/// The header line of a table (without the line break): with --seeds a seed column follows
+/// error_size, with --theory the theory's columns end it.
+std::string sweepCsvHeader(bool theory, bool seeded);
+
 /// Index of a figure column among the metrics (nofbc_max_dd ... fbc_final_dth); -1 when the
 /// name is none of them.
 int sweepMetricColumn(const std::string& name);
@@ -27,7 +31,9 @@ bool sweepMetricValue(const MechanismResult& result, int column, double& value);
 
 /// Appends the rows of types 1, 2 and 3 of one grid point. Runs without figures leave
 /// records, end_time and the figures empty; with theory, the theory's columns follow
-/// (empty where the conditions were refused or the steady value is not defined).
+/// (empty where the conditions were refused or the steady value is not defined). A run of
+/// a seed (values.seed) or a statistic over the seeds (values.statistic) writes the seed
+/// column: the seed, or mean, sd, worst; a statistic that is not defined is left empty.
 void appendSweepRows(std::string& out, const GridValues& values, const PointResult& result,
                      bool theory = false);
 
