@@ -176,6 +176,14 @@ TEST_F(BatchRun, BadArgumentsExitWithStatus2AndWriteNothing) {
         {{"--csv", "run.csv", "--curve-params", "0.5,-2,1"},
          "--curve-params refused: L = -2 is negative"},
         {{"--csv", "run.csv", "--zeta", "0"}, "--fn/--zeta refused: zeta = 0"},
+        // A valid error, a refused constant and a refused design: the curve is refused first.
+        {{"--csv", "run.csv", "--drift", "2", "--curve-params", "0.5,-2", "--fn", "0"},
+         "--curve-params refused: L = -2 is negative"},
+        {{"--csv", "run.csv", "--slip", "2", "--wheelbase-tread", "-100,0"},
+         "--wheelbase-tread refused: a WheelBase error of -100 %"},
+        {{"--csv", "run.csv", "--error", "3", "--drift", "1"}, "give the same error twice"},
+        {{"--csv", "run.csv", "--scenario", "drift=1 curve=9"}, "--scenario: 'curve' takes"},
+        {{"--csv", "run.csv", "--scenario", "drift=1", "--mirror"}, "give it without --mirror"},
         {{"--csv", "run.csv", "--error", "4", "--error-values", "-100,5"},
          "--error-values refused: a WheelBase error of -100 %"},
         {{"--csv", "run.csv", "--index", "100000"}, "--index 100000 is past the last record"},
@@ -289,6 +297,39 @@ TEST_F(BatchRun, WritesAPictureWhenADisplayIsThere) {
     ASSERT_EQ(result.status, 0) << result.err;
     const std::string png = readFile(dir_ / "view.png");
     EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BatchRun, ScenarioTextAndNamedErrorsRunTheSameBytesAsTheOptions) {
+    const std::vector<std::vector<std::string>> optionSets = {
+        {"--error", "3", "--error-values", "2", "--curve", "16", "--curve-params", "0.3,4",
+         "--zeta", "0.7"},
+        {"--rear-wheels", "1,-0.5", "--wheelbase-tread", "2,5", "--mirror", "--curve", "11"},
+        {"--slip", "4", "--seed", "9", "--front-wheel", "3", "--curve", "15", "--curve-params",
+         "1.5", "--fn", "2"},
+    };
+    for (const std::vector<std::string>& options : optionSets) {
+        std::vector<std::string> args = options;
+        args.push_back("--print-scenario");
+        const RunResult text = run(args);
+        ASSERT_EQ(text.status, 0) << text.err;
+        ASSERT_FALSE(text.out.empty());
+        args = options;
+        args.insert(args.end(), {"--csv", "-"});
+        const RunResult direct = run(args);
+        ASSERT_EQ(direct.status, 0) << direct.err;
+        const RunResult named =
+            run({"--scenario", text.out.substr(0, text.out.size() - 1), "--csv", "-"});
+        ASSERT_EQ(named.status, 0) << named.err;
+        EXPECT_EQ(named.out, direct.out) << text.out;
+    }
+    // --error N and its named option are one error.
+    const RunResult numbered = run({"--error", "4", "--error-values", "2,5", "--csv", "-"});
+    const RunResult named = run({"--wheelbase-tread", "2,5", "--csv", "-"});
+    EXPECT_EQ(numbered.out, named.out);
 }
 
 }  // namespace
