@@ -6,7 +6,9 @@
 #include <sstream>
 #include <string>
 
+#include "app/common/computation.h"
 #include "app/common/context.h"
+#include "draw/captions.h"
 
 namespace agv {
 namespace {
@@ -148,6 +150,33 @@ TEST_F(ReportTest, BothWordingsOfEveryCurve) {
         printConditions(ctx);
         EXPECT_NE(take().find("\n(3) CP運動（経路既知）\n(4-1)"), std::string::npos);
     }
+}
+
+}  // namespace
+}  // namespace agv
+
+namespace agv {
+namespace {
+
+TEST_F(ReportTest, CombinedErrorsEachOnTheirLineAndTheMirroredPath) {
+    Scenario scenario;
+    giveError(scenario.errors, MechanismError::kSlip, 3.0);
+    giveError(scenario.errors, MechanismError::kRearWheels, 1.0, -2.0);
+    scenario.seed = 12;
+    scenario.mirror = true;
+    ASSERT_TRUE(useScenario(ctx, scenario).accepted());
+    printConditions(ctx);
+    EXPECT_NE(take().find("\n(2)AGV機構誤差"
+                          "\n (2-1) 後車輪  左右の車輪半径誤差比率 err(RWH) (L,R)=( 1.00 -2.00)(%)"
+                          "\n (2-5) 駆動輪滑り率  SLIPerr= 3.00(%)  乱数の種 seed=12"
+                          "\n(3) CP運動（経路既知）"
+                          "\n (3-1)  余弦関数 y=A*(1-cos(2πx/L)) A=0.50 L=2.00 波数n=1.0"
+                          "\n        x軸に対して鏡映した経路（時計回り）\n(4-1)"),
+              std::string::npos);
+    ErrorCaption caption;
+    ASSERT_TRUE(errorCaption(ctx.model.settings, caption));
+    EXPECT_STREQ(caption.caption, "Combined AGV Errors");
+    EXPECT_EQ(caption.value, "(1+5)");
 }
 
 }  // namespace
