@@ -37,7 +37,10 @@ const CURVES = [
 const UI = {
   ja: {
     title: '移動ロボット(AGV)の機構誤差による軌道誤差とフィードバック制御', language: '言語',
-    secError: '(1) 軌道誤差設定 [e]', errorNumber: '誤差の種類（１種だけ選択，他は誤差=０）',
+    secError: '(1) 軌道誤差設定 [e]', errorNumber: '誤差の種類',
+    moreErrors: '同時に加える誤差', seed: '乱数の種 seed（空欄：既定の乱数列）', mirror: 'x軸に対して鏡映（時計回り）',
+    notSeed: '0以上の整数を入力（空欄：既定の乱数列）　設定し直し',
+    unread: (field) => `条件 ${field} を読めない　設定し直し`,
     secPath: '(2) CP経路曲線 [c]', curve: '曲線', secFeedback: '(3) FB系の固有振動数と減衰比 [f]',
     compute: '計算', cancel: '計算を中止', share: 'この計算のリンク', csv: 'CSV保存', png: 'PNG保存',
     report: '設定した条件', summary: '計算結果の要約', play: '再生', pause: '停止',
@@ -84,7 +87,11 @@ const UI = {
   },
   en: {
     title: 'AGV mechanism errors, trajectory errors and feedback control', language: 'Language',
-    secError: '(1) Mechanism error [e]', errorNumber: 'Error (choose one; the others are zero)',
+    secError: '(1) Mechanism error [e]', errorNumber: 'Error',
+    moreErrors: 'Further errors at the same time', seed: 'Seed of the random slip (empty: the program\u2019s own sequence)',
+    mirror: 'Mirror about the x axis (clockwise)',
+    notSeed: 'Enter a whole number from 0, or leave it empty.',
+    unread: (field) => `The conditions\u2019 ${field} cannot be read. Change it and compute again.`,
     secPath: '(2) Path curve [c]', curve: 'Curve', secFeedback: '(3) Feedback natural frequency and damping ratio [f]',
     compute: 'Compute', cancel: 'Cancel computation', share: 'Link to this run', csv: 'Save CSV', png: 'Save PNG',
     report: 'Conditions', summary: 'Summary of the run', play: 'Play', pause: 'Pause',
@@ -206,6 +213,38 @@ function buildErrorValues(values) {
     numberField(`ev${k}`, v[lang], values && values[k] !== undefined ? values[k] : v.def)));
 }
 
+// The errors given besides the one chosen above, each with its values: {number: [values]}.
+function moreValues() {
+  const out = {};
+  for (let n = 1; n < ERRORS.length; n += 1) {
+    const box = $(`with${n}`);
+    if (box && box.checked) out[n] = fieldValues(`x${n}v`);
+  }
+  return out;
+}
+
+// A checkbox per error to give it together with the one chosen above (that one's is hidden).
+function buildMoreErrors(given = moreValues()) {
+  const chosen = $('errorNumber').value;
+  $('moreList').replaceChildren(...ERRORS.slice(1).map((entry, i) => {
+    const n = i + 1;
+    const row = document.createElement('div');
+    row.hidden = String(n) === chosen;
+    const head = document.createElement('div');
+    head.className = 'check';
+    head.innerHTML = `<input type="checkbox" id="with${n}"><label for="with${n}"></label>`;
+    head.querySelector('label').textContent = entry[lang];
+    const box = head.querySelector('input');
+    box.checked = n in given;
+    row.append(head);
+    if (box.checked) {
+      row.append(...entry.values.map((v, k) =>
+        numberField(`x${n}v${k}`, v[lang], given[n][k] !== undefined ? given[n][k] : v.def)));
+    }
+    return row;
+  }));
+}
+
 function buildCurveParams(values) {
   const entry = curveEntry(Number($('curve').value));
   $('curveParams').replaceChildren(...entry.names.map((name, k) =>
@@ -224,10 +263,27 @@ function fieldValues(prefix) {
   return [...document.querySelectorAll(`input[id^="${prefix}"]`)].map((i) => i.value);
 }
 
-// The conditions as text, as they stand in the form and in a link.
+// The conditions as text, as they stand in the form.
 function formState() {
-  return { e: $('errorNumber').value, ev: fieldValues('ev'), c: $('curve').value,
-           cp: fieldValues('cp'), fn: $('fn').value, z: $('zeta').value };
+  const e = $('errorNumber').value;
+  const more = Object.entries(moreValues()).filter(([n]) => n !== e).map(([n, v]) => [Number(n), v]);
+  return { e, ev: fieldValues('ev'), more, c: $('curve').value, cp: fieldValues('cp'),
+           fn: $('fn').value, z: $('zeta').value, seed: $('seed').value.trim(), mirror: $('mirror').checked };
+}
+
+// The names of the errors 1 to 5 in a scenario text.
+const ERROR_FIELDS = ['', 'rear-wheels', 'front-wheel', 'drift', 'wheelbase-tread', 'slip'];
+// The form's conditions as a scenario text, for the core to read (it writes the canonical
+// one). The fields hold numbers (readNumbers) and the seed digits, so no space gets in.
+function scenarioTextOf(state) {
+  const t = (x) => String(x).trim().replace(/^\+/, '');
+  const fields = [];
+  const errors = Number(state.e) > 0 ? [[Number(state.e), state.ev], ...state.more] : state.more;
+  for (const [n, values] of errors) fields.push(`${ERROR_FIELDS[n]}=${values.map(t).join(',')}`);
+  fields.push(`curve=${state.c}:${state.cp.map(t).join(',')}`, `fn=${t(state.fn)}`, `zeta=${t(state.z)}`);
+  if (state.seed !== '') fields.push(`seed=${state.seed}`);
+  if (state.mirror) fields.push('mirror');
+  return fields.join(' ');
 }
 
 function parseNumber(text) {
@@ -238,8 +294,10 @@ function parseNumber(text) {
 
 // Numbers of the form, or null after a message next to each field that is not a number.
 function readNumbers(state) {
-  const ids = [...state.ev.map((_, k) => `ev${k}`), ...state.cp.map((_, k) => `cp${k}`), 'fn', 'zeta'];
-  const values = [...state.ev, ...state.cp, state.fn, state.z].map(parseNumber);
+  const errors = Number(state.e) > 0 ? [[Number(state.e), state.ev, 'ev'], ...state.more.map(([n, v]) => [n, v, `x${n}v`])]
+    : state.more.map(([n, v]) => [n, v, `x${n}v`]);
+  const ids = [...errors.flatMap(([, v, id]) => v.map((_, k) => `${id}${k}`)), ...state.cp.map((_, k) => `cp${k}`), 'fn', 'zeta'];
+  const values = [...errors.flatMap(([, v]) => v), ...state.cp, state.fn, state.z].map(parseNumber);
   let ok = true;
   values.forEach((v, k) => {
     if (!Number.isFinite(v)) {
@@ -247,21 +305,32 @@ function readNumbers(state) {
       ok = false;
     }
   });
+  if (state.seed !== '' && !/^\d+$/.test(state.seed)) {
+    showMessage('seed', { ja: UI.ja.notSeed, en: UI.en.notSeed }, 'seed');
+    ok = false;
+  }
   if (!ok) return null;
-  const nev = state.ev.length;
-  const ev = values.slice(0, nev), cp = values.slice(nev, values.length - 2);
-  return { e: Number(state.e), ev: [ev[0] || 0, ev[1] || 0], c: Number(state.c),
-           cp: [cp[0] || 0, cp[1] || 0, cp[2] || 0], fn: values[values.length - 2], z: values[values.length - 1] };
+  let at = 0;
+  const taken = (count) => { at += count; return values.slice(at - count, at); };
+  return { errors: errors.map(([n, v]) => ({ e: n, values: taken(v.length) })), c: Number(state.c),
+           cp: taken(state.cp.length), fn: values[values.length - 2], z: values[values.length - 1],
+           seed: state.seed, mirror: state.mirror };
 }
 
-const args = (n) => [n.e, n.ev[0], n.ev[1], n.c, n.cp[0], n.cp[1], n.cp[2], n.fn, n.z];
-
 // Places the core's message next to the field it is about.
+// The form's place of each field of a scenario text.
+const TEXT_FIELDS = { curve: 'curve', fn: 'fn', zeta: 'zeta', seed: 'seed', mirror: 'mirror' };
 function placeRefusal(reply) {
   const msg = reply.message.trim(), m = messageOf(reply);
-  if (reply.section === 'error') {
-    const k = msg.startsWith('TRerr') ? 1 : 0;
-    showMessage($(`ev${k}`) ? `ev${k}` : 'error', m, `ev${k}`);
+  if (reply.section === 'text') {
+    // A text (a link's s=) that does not read: its field named next to the form's place.
+    const target = ERROR_FIELDS.includes(reply.field) ? 'error' : TEXT_FIELDS[reply.field] || 'all';
+    showMessage(target, { ja: UI.ja.unread(reply.field), en: UI.en.unread(reply.field) }, target);
+  } else if (reply.section === 'error') {
+    // The value refused: of the error chosen above or of one given besides it.
+    const n = reply.errorNumber, k = n > 0 ? reply.valueIndex : (msg.startsWith('TRerr') ? 1 : 0);
+    const id = n > 0 && String(n) !== $('errorNumber').value ? `x${n}v${k}` : `ev${k}`;
+    showMessage($(id) ? id : 'error', m, id);
   } else if (reply.section === 'curve') {
     const names = curveEntry(Number($('curve').value)).names;
     const k = names.findIndex((n) => msg.startsWith(`${n}=`));
@@ -351,7 +420,7 @@ async function check() {
   noteStale();
   if (!n) return;
   let out;
-  try { out = await checker().call('check', args(n)); } catch (e) { return; }
+  try { out = await checker().call('check', scenarioTextOf(formState())); } catch (e) { return; }
   if (serial !== checkSerial) return;
   if (!out.reply.ok) placeRefusal(out.reply);
 }
@@ -371,7 +440,7 @@ async function compute(viewArgs) {
   $('cancel').hidden = false;
   let out;
   try {
-    out = await job.core.call('run', args(n));
+    out = await job.core.call('run', scenarioTextOf(form));
     if (out.picture && viewArgs) out = Object.assign(out, await job.core.call('view', viewArgs));
   } catch (e) {
     return false;  // cancelled or superseded
@@ -394,7 +463,7 @@ async function compute(viewArgs) {
   if (shown) shown.end();
   shown = job.core;
   refillSpare();
-  run = { form, numbers: n, report: reply.report, facts: reply.facts, type: out.picture.state.type, theory: out.theory };
+  run = { form, numbers: n, scenario: reply.scenario, report: reply.report, facts: reply.facts, type: out.picture.state.type, theory: out.theory };
   view = viewArgs ? { zoom: viewArgs[2], x: viewArgs[3], y: viewArgs[4] } : { zoom: 0, x: 0, y: 0 };
   showStatus('');
   showPicture(out.picture);
@@ -428,13 +497,18 @@ function noteStale() {
 
 function curveLine(n, l) {
   const entry = curveEntry(n.c);
-  return `I=${entry.I}: ${entry[l]}, ` + entry.names.map((name, k) => `${name} = ${readable(n.cp[k], 2)}`).join(', ');
+  return `I=${entry.I}: ${entry[l]}, ` + entry.names.map((name, k) => `${name} = ${readable(n.cp[k], 2)}`).join(', ') +
+    (n.mirror ? `, ${UI[l].mirror}` : '');
 }
 
+// Every error given, with its values (and the slip's seed).
 function errorLine(n, l) {
-  const entry = ERRORS[n.e];
-  const values = entry.values.map((v, k) => `${v[l]} = ${readable(n.ev[k], 2)}`).join(', ');
-  return values ? `${entry[l]}: ${values}` : entry[l];
+  if (!n.errors.length) return ERRORS[0][l];
+  return n.errors.map(({ e, values }) => {
+    const entry = ERRORS[e];
+    const seed = e === 5 && n.seed !== '' ? `, seed = ${n.seed}` : '';
+    return `${entry[l]}: ${entry.values.map((v, k) => `${v[l]} = ${readable(values[k], 2)}`).join(', ')}${seed}`;
+  }).join(l === 'ja' ? '；' : '; ');
 }
 
 // The condition report in English, from the run's own numbers.
@@ -677,21 +751,16 @@ function showTheory() {
 // and the language.
 function runLink(withView) {
   const q = new URLSearchParams();
-  if (run) {
-    const s = run.form;
-    q.set('e', s.e);
-    if (s.ev.length) q.set('ev', s.ev.join(','));
-    q.set('c', s.c);
-    q.set('cp', s.cp.join(','));
-    q.set('fn', s.fn);
-    q.set('z', s.z);
-    if (withView && picture) {
-      const st = picture.state;
-      q.set('v', [st.type, st.index === st.last ? -1 : st.index, view.zoom, view.x, view.y].join(','));
-    }
+  if (run && withView && picture) {
+    const st = picture.state;
+    q.set('v', [st.type, st.index === st.last ? -1 : st.index, view.zoom, view.x, view.y].join(','));
   }
   if (lang !== 'ja') q.set('lang', lang);
-  return `${location.pathname}?${q}`;
+  // The run's scenario text, URL-encoded but for '=', ',' and ':' (allowed in a query, and
+  // easier to read); spaces as '+'.
+  const text = run ? `s=${encodeURIComponent(run.scenario).replace(/%3D/g, '=').replace(/%2C/g, ',')
+    .replace(/%3A/g, ':').replace(/%20/g, '+')}` : '';
+  return `${location.pathname}?${[text, q.toString()].filter(Boolean).join('&')}`;
 }
 
 let viewChanged = false;
@@ -711,11 +780,38 @@ function viewMoved() {
   addressTimer = setTimeout(() => writeAddress(true), 250);
 }
 
-// Fills the form from a link; values that are missing keep the start-up ones, values that
-// are wrong stay in their fields and get the refusal when computed.
-function applyLink(q) {
+// Fills the form from a scenario as the core reads it: the first error given in the choice,
+// the others as further errors.
+function fillForm(f) {
+  const [first, ...others] = f.errors;
+  $('errorNumber').value = first ? String(first.n) : '0';
+  buildErrorValues(first ? first.values : undefined);
+  buildMoreErrors(Object.fromEntries(others.map((e) => [e.n, e.values])));
+  $('curve').value = String(f.curve);
+  buildCurveParams(f.constants);
+  $('fn').value = f.fn;
+  $('zeta').value = f.zeta;
+  $('seed').value = f.seed === null ? '' : f.seed;
+  $('mirror').checked = f.mirror;
+}
+
+// Fills the form from a link: its scenario text (s=), or the older form of one field per
+// section (e, ev, c, cp, fn, z). Values that are missing keep the start-up ones, values that
+// are wrong stay in their fields and get the refusal when computed. Returns what to say
+// instead of computing, if anything.
+async function applyLink(q) {
   if (q.get('lang') === 'en') { lang = 'en'; $('lang').value = 'en'; }
   fillSelects();
+  if (q.has('s')) {
+    buildErrorValues();
+    buildMoreErrors({});
+    buildCurveParams();
+    let out;
+    try { out = await checker().call('scenario', q.get('s')); } catch (e) { return null; }
+    if (!out.reply.ok) return () => placeRefusal(out.reply);
+    fillForm(out.reply.form);
+    return null;
+  }
   const split = (v) => (v === null ? undefined : v.split(','));
   let badChoice = null;
   if (q.has('e')) {
@@ -728,10 +824,11 @@ function applyLink(q) {
                                  en: `${pageLine(q.get('c'))} is not a curve number (1-4, 11-16). Choose a curve.` }];
   }
   buildErrorValues(split(q.get('ev')));
+  buildMoreErrors({});
   buildCurveParams(split(q.get('cp')));
   if (q.has('fn')) $('fn').value = q.get('fn');
   if (q.has('z')) $('zeta').value = q.get('z');
-  return badChoice;
+  return badChoice && (() => showMessage(badChoice[0], badChoice[1]));
 }
 
 // A link may also name the view, as agvsim-batch's picture options do:
@@ -979,9 +1076,10 @@ function applyLanguage() {
     row.append(dt, dd);
     return row;
   }));
-  const ev = fieldValues('ev'), cp = fieldValues('cp');
+  const ev = fieldValues('ev'), more = moreValues(), cp = fieldValues('cp');
   fillSelects();
   buildErrorValues(ev);
+  buildMoreErrors(more);
   buildCurveParams(cp);
   for (const [id, m] of shownMessages) {
     $(id).textContent = messageText(m);
@@ -1005,13 +1103,13 @@ function download(name, blob) {
   setTimeout(() => URL.revokeObjectURL(a.href), 1000);
 }
 
-// A file's name says the run's conditions: agvsim-e3-2-c16-0.3-5-fn1-z1.
+// A file's name is the run's scenario text made safe for file systems: spaces become '_'
+// and ':' '@' (no scenario text has either); '=', ',', '.', '+' and '-' stay. The picture adds
+// its view: agvsim_drift=2_curve=16@0.5,5_type=1_record=0.png; every default: agvsim.csv.
 function fileName(ext) {
-  const s = run.form;
-  const part = (x) => String(x).trim().replace(/[^0-9A-Za-z.+-]/g, '_');
-  const ev = s.ev.length ? `-${s.ev.map(part).join('_')}` : '';
-  const extra = picture && ext === 'png' ? `-t${picture.state.type}-r${picture.state.index}` : '';
-  return `agvsim-e${part(s.e)}${ev}-c${part(s.c)}-${s.cp.map(part).join('_')}-fn${part(s.fn)}-z${part(s.z)}${extra}.${ext}`;
+  const text = run.scenario.replace(/ /g, '_').replace(/:/g, '@').replace(/[^0-9A-Za-z=,.+@_-]/g, '_');
+  const extra = picture && ext === 'png' ? `_type=${picture.state.type}_record=${picture.state.index}` : '';
+  return `agvsim${text ? `_${text}` : ''}${extra}.${ext}`;
 }
 
 async function csvText() {
@@ -1022,9 +1120,15 @@ async function csvText() {
 // ---- start ------------------------------------------------------------------------------
 
 function listen() {
-  $('errorNumber').addEventListener('change', () => { buildErrorValues(); check(); });
+  $('errorNumber').addEventListener('change', () => { buildErrorValues(); buildMoreErrors(); check(); });
   $('curve').addEventListener('change', () => { buildCurveParams(); check(); });
-  $('form').addEventListener('input', (ev) => { if (ev.target.tagName === 'INPUT') check(); });
+  $('form').addEventListener('input', (ev) => { if (ev.target.tagName === 'INPUT' && ev.target.type !== 'checkbox') check(); });
+  // A further error's box adds or removes its value fields.
+  $('form').addEventListener('change', (ev) => {
+    if (ev.target.type !== 'checkbox') return;
+    if (ev.target.id.startsWith('with')) buildMoreErrors();
+    check();
+  });
   $('form').addEventListener('submit', (ev) => { ev.preventDefault(); compute(); });
   $('cancel').addEventListener('click', () => cancel());
   $('lang').addEventListener('change', () => { lang = $('lang').value; applyLanguage(); });
@@ -1056,13 +1160,13 @@ function listen() {
 
 async function start() {
   const q = new URLSearchParams(location.search);
-  const badChoice = applyLink(q);
+  const refusal = await applyLink(q);
   applyLanguage();
   listen();
   fitCanvas();
-  if (badChoice) showMessage(badChoice[0], badChoice[1]);
+  if (refusal) refusal();
   else await compute(linkedView(q.get('v')));
-  window.agvsim = { csv: csvText, state: () => picture && picture.state, readyMs: performance.now(),
+  window.agvsim = { csv: csvText, state: () => picture && picture.state, texts: () => picture && picture.texts, readyMs: performance.now(),
                     pressKey, pictureCanvas, paintMs: () => paintMs, computing: () => Boolean(running), busy: () => Boolean(running || viewBusy) };
   document.body.dataset.ready = 'true';
   signalReady();

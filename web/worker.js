@@ -5,7 +5,7 @@
 'use strict';
 importScripts('agvsim.js');
 
-const NUMBERS = Array(9).fill('number');
+const NUMBERS = Array(5).fill('number');
 let mod = null;
 
 function state() { return JSON.parse(mod.ccall('agv_state', 'string', [], [])); }
@@ -39,9 +39,11 @@ function theory() {
 }
 
 const OPS = {
-  check: (a) => ({ reply: JSON.parse(mod.ccall('agv_check', 'string', NUMBERS, a)) }),
-  run: (a) => {
-    const reply = JSON.parse(mod.ccall('agv_run', 'string', NUMBERS, a));
+  // The scenario goes to the core as its one-line text.
+  scenario: (text) => ({ reply: JSON.parse(mod.ccall('agv_scenario', 'string', ['string'], [text])) }),
+  check: (text) => ({ reply: JSON.parse(mod.ccall('agv_check_text', 'string', ['string'], [text])) }),
+  run: (text) => {
+    const reply = JSON.parse(mod.ccall('agv_run_text', 'string', ['string'], [text]));
     // A diverged run has its facts and is shown up to where it left the path.
     return reply.ok || reply.facts ? { reply, picture: picture(), theory: theory() } : { reply };
   },
@@ -54,7 +56,7 @@ const OPS = {
     for (let i = 0; i < n; i += 1) mod.ccall('agv_key', 'number', ['number'], [115]);
     return { picture: picture() };
   },
-  view: (v) => { mod.ccall('agv_set_view', null, NUMBERS.slice(0, 5), v); return { picture: picture() }; },
+  view: (v) => { mod.ccall('agv_set_view', null, NUMBERS, v); return { picture: picture() }; },
   index: (i) => { mod.ccall('agv_set_index', null, ['number'], [i]); return { picture: picture() }; },
   draw: () => ({ picture: picture() }),
   csv: () => ({ csv: mod.ccall('agv_csv', 'string', [], []) }),

@@ -13,7 +13,7 @@ const puppeteer = require(path.join(__dirname, '../../tests/web/node_modules/pup
 const webDir = process.argv[2];
 const site = path.join(webDir, 'site');
 const RUNS = 11;
-const CIRCLE = [0, 0, 0, 15, 4.7, 1.9, 0, 1, 1];
+const CIRCLE = 'curve=15:4.7,1.9';
 const median = (v) => v.slice().sort((a, b) => a - b)[Math.floor(v.length / 2)];
 
 async function nodeCompute() {
@@ -22,7 +22,7 @@ async function nodeCompute() {
   const times = [];
   for (let i = 0; i < RUNS; i++) {
     const t0 = process.hrtime.bigint();
-    m.ccall('agv_run', 'string', Array(9).fill('number'), CIRCLE);
+    m.ccall('agv_run_text', 'string', ['string'], [CIRCLE]);
     times.push(Number(process.hrtime.bigint() - t0) / 1e6);
   }
   return median(times);

@@ -237,7 +237,7 @@ async function main() {
     const refusals = [['?c=15&cp=0,2', 'cp0'], ['?c=14&cp=1,0', 'cp1'], ['?e=4&ev=-100,0', 'ev0'],
                       ['?e=4&ev=0,-100', 'ev1'], ['?fn=0', 'fn'], ['?z=0', 'zeta'], ['?fn=-1e308&z=1e308', 'fn'],
                       ['?c=15&cp=1,1e308', 'curve'], ['?c=15&cp=400,2', 'curve'], ['?fn=x', 'fn'],
-                      ['?e=9', 'error'], ['?c=99', 'curve']];
+                      ['?e=9', 'error'], ['?c=99', 'curve'], ['?s=rear-wheels=1,-1+wheelbase-tread=0,-100', 'x4v1']];
     for (const [query, field] of refusals) {
       for (const l of ['ja', 'en']) {
         const p = await open(browser, `${base}${query}&lang=${l}`, errors);
@@ -264,11 +264,43 @@ async function main() {
     const linked = await open(browser, await page.$eval('#share', (a) => a.href), errors);
     assert.strictEqual(await linked.evaluate(() => window.agvsim.csv()), formCsv, 'link gives the same run');
     await linked.close();
-    // A bad link: the refusal next to the field and no picture, not a broken page.
-    const bad = await open(browser, `${base}?e=4&ev=-100,0&c=15&cp=1,2`, errors);
-    assert.match(await bad.$eval('#msg-ev0', (el) => el.textContent), /WheelBase.*設定し直し/);
-    assert.strictEqual(await bad.evaluate(() => window.agvsim.state()), null);
-    await bad.close();
+    // A bad link: the refusal next to the field and no picture, not a broken page; a
+    // scenario text that does not read names its field there.
+    for (const [query, field, want] of [['?e=4&ev=-100,0&c=15&cp=1,2', 'ev0', /WheelBase.*設定し直し/],
+                                        ['?s=curve=16:0.5+drift=x', 'error', /drift/], ['?s=seed=-1&lang=en', 'seed', /seed/]]) {
+      const bad = await open(browser, `${base}${query}`, errors);
+      assert.match(await bad.$eval(`#msg-${field}`, (el) => el.textContent), want, query);
+      assert.strictEqual(await bad.evaluate(() => window.agvsim.state()), null);
+      await bad.close();
+    }
+
+    // Errors combined in the form, with a seed and the mirrored path: the numbers of
+    // agvsim-batch with the same options, the caption and the report naming both errors,
+    // and the address' scenario text as agvsim-batch prints it; that address opens the run.
+    const batchCsv = (a) => execFileSync(batch, [...a, '--csv', '-'], { stdio: ['ignore', 'pipe', 'ignore'], maxBuffer: 1 << 28 }).toString();
+    const combined = ['--rear-wheels', '1,-1', '--wheelbase-tread', '0,5', '--seed', '3', '--mirror'];
+    const comb = await open(browser, base, errors);
+    await comb.select('#errorNumber', '1');
+    await setField(comb, 'ev0', '1');
+    await setField(comb, 'ev1', '-1');
+    await comb.click('#with4');
+    await setField(comb, 'x4v1', '5');
+    await setField(comb, 'seed', '3');
+    await comb.click('#mirror');
+    await comb.click('#compute');
+    await settle(comb);
+    const combCsv = await comb.evaluate(() => window.agvsim.csv());
+    sameCsv(combCsv, batchCsv(combined), 'combined errors');
+    assert.match(await comb.$eval('#report', (el) => el.textContent), /\(2-1\)[^]*\(2-4-2\)[^]*時計回り/);
+    assert.ok((await comb.evaluate(() => window.agvsim.texts())).includes('(1+4)'), 'caption of errors 1 and 4');
+    const printed = execFileSync(batch, [...combined, '--print-scenario']).toString().trim();
+    assert.strictEqual(new URL(comb.url()).searchParams.get('s'), printed);
+    const reopened = await open(browser, comb.url(), errors);
+    assert.strictEqual(await reopened.evaluate(() => window.agvsim.csv()), combCsv, 'the s= link gives the same run');
+    assert.strictEqual(new URL(reopened.url()).searchParams.get('s'), printed);
+    assert.ok(await reopened.$eval('#with4', (el) => el.checked) && await reopened.$eval('#mirror', (el) => el.checked));
+    await reopened.close();
+    await comb.close();
 
     // Downloads named by their conditions, with the numbers of agvsim-batch.
     const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'agvsim-dl-'));
@@ -281,13 +313,14 @@ async function main() {
       assert.ok(fs.existsSync(file), `${name} among ${fs.readdirSync(downloads)}`);
       return fs.readFileSync(file);
     };
-    const batchCsv = (a) => execFileSync(batch, [...a, '--csv', '-'], { stdio: ['ignore', 'pipe', 'ignore'], maxBuffer: 1 << 28 }).toString();
-    sameCsv((await saved('#csv', 'agvsim-e1-2_-1.5-c15-1.5_1-fn0.5-z0.7.csv')).toString(),
+    sameCsv((await saved('#csv', 'agvsim_rear-wheels=2,-1.5_curve=15@1.5,1_fn=0.5_zeta=0.7.csv')).toString(),
             batchCsv(['--error', '1', '--error-values', '2,-1.5', '--curve', '15', '--curve-params', '1.5,1', '--fn', '0.5', '--zeta', '0.7']), 'form run');
-    assert.ok((await saved('#png', 'agvsim-e1-2_-1.5-c15-1.5_1-fn0.5-z0.7-t1-r0.png')).length > 1000);
+    assert.ok((await saved('#png', 'agvsim_rear-wheels=2,-1.5_curve=15@1.5,1_fn=0.5_zeta=0.7_type=1_record=0.png')).length > 1000);
     await page.goto(`${base}?e=3&ev=2&c=16&cp=0.3,5&fn=1&z=1`);
     await page.waitForSelector('body[data-ready="true"]');
-    sameCsv((await saved('#csv', 'agvsim-e3-2-c16-0.3_5-fn1-z1.csv')).toString(),
+    // An old link (one field per section) opens the same run; the address then has its text.
+    assert.strictEqual(new URL(page.url()).searchParams.get('s'), 'drift=2 curve=16');
+    sameCsv((await saved('#csv', 'agvsim_drift=2_curve=16.csv')).toString(),
             batchCsv(['--error', '3', '--error-values', '2', '--curve', '16', '--curve-params', '0.3,5', '--fn', '1', '--zeta', '1']), 'linked run');
     fs.rmSync(downloads, { recursive: true, force: true });
     await page.evaluate(pageHelpers);

@@ -33,9 +33,11 @@ function nativeCsv([e, ev, c, cp, fn, z]) {
   return execFileSync(batch, args, { stdio: ['ignore', 'pipe', 'ignore'], maxBuffer: 1 << 28 }).toString();
 }
 
+// The module takes the scenario as its text.
+const ERROR_FIELDS = ['', 'rear-wheels', 'front-wheel', 'drift', 'wheelbase-tread', 'slip'];
 function webCsv(m, [e, ev, c, cp, fn, z]) {
-  const reply = JSON.parse(m.ccall('agv_run', 'string', Array(9).fill('number'),
-    [e, ev[0] || 0, ev[1] || 0, c, cp[0] || 0, cp[1] || 0, cp[2] || 0, fn, z]));
+  const text = [e > 0 ? `${ERROR_FIELDS[e]}=${ev.join(',')}` : '', `curve=${c}:${cp.join(',')}`, `fn=${fn}`, `zeta=${z}`];
+  const reply = JSON.parse(m.ccall('agv_run_text', 'string', ['string'], [text.filter(Boolean).join(' ')]));
   assert.ok(reply.ok, reply.message);
   return m.ccall('agv_csv', 'string', [], []);
 }

@@ -5,7 +5,7 @@
 target_compile_options(agv_text PRIVATE -include ${CMAKE_CURRENT_LIST_DIR}/charconv_compat.h)
 
 set(AGV_WEB_EXPORTS
-  _agv_init _agv_check _agv_run _agv_csv _agv_key _agv_set_view _agv_set_index _agv_state
+  _agv_init _agv_scenario _agv_check_text _agv_run_text _agv_csv _agv_key _agv_set_view _agv_set_index _agv_state
   _agv_draw _agv_picture_numbers _agv_picture_texts _agv_theory)
 list(JOIN AGV_WEB_EXPORTS "," agv_web_exports)
 

@@ -1,7 +1,7 @@
-// The web page's entry points into the simulator: one run's conditions from the form,
-// checked by the console dialogue's own rules, the computation, the condition report, the
-// CSV of agvsim-batch, the window keys and the recorded picture. Every call into the
-// simulation core is in this file.
+// The web page's entry points into the simulator: one run's conditions as a scenario text
+// (the page's form and its links name a scenario by it), checked by the console dialogue's own
+// rules, the computation, the condition report, the CSV of agvsim-batch, the window keys and the
+// recorded picture. Every call into the simulation core is in this file.
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
@@ -26,6 +26,7 @@
 #include "path/curve_catalog.h"
 #include "sim/linear_theory.h"
 #include "sim/scenario.h"
+#include "sim/scenario_text.h"
 
 namespace {
 
@@ -54,6 +55,11 @@ struct Outcome {
     const char* section = "";
     std::string message;
     std::string reason;
+    /// The error whose value is refused (its number) and which of its values (0, 1).
+    int errorNumber = 0;
+    int valueIndex = 0;
+    /// The field of a scenario text that does not parse.
+    std::string field;
 };
 
 std::string trimmed(const std::string& text) {
@@ -136,6 +142,9 @@ const char* replyWith(const Outcome& outcome, const std::string& report = {},
     r += ",\"section\":" + jsonString(outcome.section);
     r += ",\"message\":" + jsonString(outcome.message);
     r += ",\"reason\":" + jsonString(outcome.reason);
+    r += ",\"errorNumber\":" + std::to_string(outcome.errorNumber);
+    r += ",\"valueIndex\":" + std::to_string(outcome.valueIndex);
+    r += ",\"field\":" + jsonString(outcome.field);
     r += ",\"report\":" + jsonString(report);
     r += ",\"facts\":" + facts + "}";
     return r.c_str();
@@ -164,6 +173,23 @@ Outcome refused(const agv::Refusal& refusal) {
     outcome.section = refusal.accepted() ? "" : sectionOf(refusal.field);
     outcome.message = trimmed(agv::refusalText(refusal));
     outcome.reason = agv::refusalReason(refusal);
+    if (refusal.field == agv::ScenarioField::kErrorValue1 ||
+        refusal.field == agv::ScenarioField::kErrorValue2) {
+        outcome.errorNumber = agv::errorNumberOf(refusal.error);
+        outcome.valueIndex = refusal.field == agv::ScenarioField::kErrorValue2 ? 1 : 0;
+    }
+    return outcome;
+}
+
+/// A text that is no scenario: the field at fault and what is wrong with it (the core's
+/// words, for both languages; the page puts them next to the field).
+Outcome unparsed(const agv::ScenarioTextError& bad) {
+    Outcome outcome;
+    outcome.ok = false;
+    outcome.section = "text";
+    outcome.field = bad.field;
+    outcome.message = bad.field + ": " + bad.message;
+    outcome.reason = bad.field + " " + bad.message;
     return outcome;
 }
 
@@ -178,17 +204,39 @@ agv::KeyAction applyKey(AgvContext& ctx, unsigned char key) {
     return agv::applyWindowKey(agv::ViewControl{ctx.view, *ctx.data.store}, key);
 }
 
-/// The scenario of the form's fields.
-agv::Scenario scenarioOf(int errorNumber, double v1, double v2, int curve, double p1, double p2,
-                         double p3, double fn, double zeta) {
-    agv::Scenario scenario;
-    scenario.errors = agv::onlyError(agv::mechanismErrorOf(errorNumber), v1, v2);
-    scenario.curveNumber = curve;
-    const double params[agv::kMaxCurveConstants] = {p1, p2, p3};
-    agv::setCurveConstants(scenario, curve, params, agv::kMaxCurveConstants);
-    scenario.fn = fn;
-    scenario.zeta = zeta;
-    return scenario;
+/// The scenario of a text; false (with the field at fault) when it does not parse.
+bool scenarioOf(const char* text, agv::Scenario& scenario, agv::ScenarioTextError& bad) {
+    return agv::parseScenarioText(text ? text : "", scenario, bad);
+}
+
+/// A scenario's fields as the form shows them: each given error with its values, the curve
+/// with all its constants, fn, ζ, the seed (null: none) and mirror, numbers as text in their
+/// shortest form, and the canonical text.
+std::string formJson(const agv::Scenario& scenario) {
+    std::string errors = "[";
+    for (int n = 1; n <= agv::kMaxErrorNumber; ++n) {
+        const agv::MechanismError error = agv::mechanismErrorOf(n);
+        if (!agv::hasError(scenario.errors.given, error)) continue;
+        double values[2];
+        agv::errorValuesOf(scenario.errors, error, values);
+        std::string list;
+        for (int k = 0; k < agv::mechanismErrorInfo(error)->valueCount; ++k)
+            list += (k ? "," : "") + jsonString(agv::shortestDecimal(values[k]));
+        errors += (errors.size() > 1 ? "," : "") + std::string("{\"n\":") + std::to_string(n) +
+                  ",\"values\":[" + list + "]}";
+    }
+    double constants[agv::kMaxCurveConstants] = {};
+    agv::curveConstantsOf(scenario, scenario.curveNumber, constants);
+    std::string curve;
+    for (int k = 0; k < agv::curveConstantCount(scenario.curveNumber); ++k)
+        curve += (k ? "," : "") + jsonString(agv::shortestDecimal(constants[k]));
+    return "{\"errors\":" + errors + "],\"curve\":" + std::to_string(scenario.curveNumber) +
+           ",\"constants\":[" + curve +
+           "],\"fn\":" + jsonString(agv::shortestDecimal(scenario.fn)) +
+           ",\"zeta\":" + jsonString(agv::shortestDecimal(scenario.zeta)) +
+           ",\"seed\":" + (scenario.seed ? jsonString(std::to_string(*scenario.seed)) : "null") +
+           ",\"mirror\":" + (scenario.mirror ? "true" : "false") +
+           ",\"text\":" + jsonString(agv::scenarioText(scenario)) + "}";
 }
 
 std::string jsonPoles(const agv::Pole* poles, int n) {
@@ -294,22 +342,37 @@ EMSCRIPTEN_KEEPALIVE int agv_init() {
     return 0;
 }
 
-/// The form's checks without changing anything: JSON {ok, section, message, reason}.
-EMSCRIPTEN_KEEPALIVE const char* agv_check(int errorNumber, double v1, double v2, int curve,
-                                           double p1, double p2, double p3, double fn,
-                                           double zeta) {
-    const agv::Scenario scenario = scenarioOf(errorNumber, v1, v2, curve, p1, p2, p3, fn, zeta);
+/// A scenario text read as the form shows it: JSON {ok, field, message} and, when it parses,
+/// form (see formJson). Nothing is checked or changed.
+EMSCRIPTEN_KEEPALIVE const char* agv_scenario(const char* text) {
+    agv::Scenario scenario;
+    agv::ScenarioTextError bad;
+    if (!scenarioOf(text, scenario, bad)) return replyWith(unparsed(bad));
+    std::string& r = session().reply;
+    replyWith({});
+    r.insert(r.size() - 1, ",\"form\":" + formJson(scenario));
+    return r.c_str();
+}
+
+/// The checks of a scenario text without changing anything: JSON {ok, section, message,
+/// reason, errorNumber, valueIndex, field}.
+EMSCRIPTEN_KEEPALIVE const char* agv_check_text(const char* text) {
+    agv::Scenario scenario;
+    agv::ScenarioTextError bad;
+    if (!scenarioOf(text, scenario, bad)) return replyWith(unparsed(bad));
     return replyWith(refused(agv::checkScenario(session().ctx.model, scenario)));
 }
 
-/// Checks, applies and computes the form's scenario as the dialogue does: JSON {ok, section,
-/// message, reason, report, facts}. A refused scenario leaves the previous one and its results.
-EMSCRIPTEN_KEEPALIVE const char* agv_run(int errorNumber, double v1, double v2, int curve,
-                                         double p1, double p2, double p3, double fn, double zeta) {
+/// Checks, applies and computes a scenario text as the dialogue does: JSON {ok, section,
+/// message, reason, errorNumber, valueIndex, field, report, facts, scenario (the canonical
+/// text of the run)}. A refused scenario leaves the previous one and its results.
+EMSCRIPTEN_KEEPALIVE const char* agv_run_text(const char* text) {
     WebSession& s = session();
     AgvContext& ctx = s.ctx;
-    const agv::Refusal refusal =
-        agv::useScenario(ctx, scenarioOf(errorNumber, v1, v2, curve, p1, p2, p3, fn, zeta));
+    agv::Scenario scenario;
+    agv::ScenarioTextError bad;
+    if (!scenarioOf(text, scenario, bad)) return replyWith(unparsed(bad));
+    const agv::Refusal refusal = agv::useScenario(ctx, scenario);
     if (!refusal.accepted()) return replyWith(refused(refusal));
 
     std::ostringstream report;
@@ -322,16 +385,23 @@ EMSCRIPTEN_KEEPALIVE const char* agv_run(int errorNumber, double v1, double v2, 
     ctx.data.noise.rngState = agv::SlipNoise{}.rngState;
     s.computed = false;
     const agv::RunOutcome outcome = agv::computeTrajectories(ctx);
+    const std::string named = ",\"scenario\":" + jsonString(agv::scenarioText(scenario));
     if (!outcome.done()) {
         const bool overflow = outcome.status == agv::RunStatus::kStoreOverflow;
         // A diverged run is shown up to where it left the path: it has its facts.
         s.computed = !overflow;
-        return replyWith({false, overflow ? "curve" : "all",
-                          trimmed(agv::dialogueRetryText(outcome)), agv::outcomeReason(outcome)},
-                         report.str(), overflow ? "null" : runFacts(ctx));
+        Outcome failed;
+        failed.ok = false;
+        failed.section = overflow ? "curve" : "all";
+        failed.message = trimmed(agv::dialogueRetryText(outcome));
+        failed.reason = agv::outcomeReason(outcome);
+        replyWith(failed, report.str(), overflow ? "null" : runFacts(ctx));
+    } else {
+        s.computed = true;
+        replyWith({}, report.str(), runFacts(ctx));
     }
-    s.computed = true;
-    return replyWith({}, report.str(), runFacts(ctx));
+    s.reply.insert(s.reply.size() - 1, named);
+    return s.reply.c_str();
 }
 
 /// The computed run in the CSV format of agvsim-batch; empty before a computation.
