@@ -38,7 +38,7 @@ const UI = {
   ja: {
     title: '移動ロボット(AGV)の機構誤差による軌道誤差とフィードバック制御', language: '言語',
     secError: '(1) 軌道誤差設定 [e]', errorNumber: '誤差の種類',
-    moreErrors: '同時に加える誤差', seed: '乱数の種 seed（空欄：既定の乱数列）', mirror: 'x軸に対して鏡映（時計回り）',
+    moreErrors: '同時に加える誤差', seed: '乱数の種 seed', seedEmpty: '空欄：既定', mirror: 'x軸に対して鏡映（時計回り）',
     notSeed: '0以上の整数を入力（空欄：既定の乱数列）　設定し直し',
     unread: (field) => `条件 ${field} を読めない　設定し直し`,
     secPath: '(2) CP経路曲線 [c]', curve: '曲線', secFeedback: '(3) FB系の固有振動数と減衰比 [f]',
@@ -88,10 +88,10 @@ const UI = {
   en: {
     title: 'AGV mechanism errors, trajectory errors and feedback control', language: 'Language',
     secError: '(1) Mechanism error [e]', errorNumber: 'Error',
-    moreErrors: 'Further errors at the same time', seed: 'Seed of the random slip (empty: the program\u2019s own sequence)',
+    moreErrors: 'Further errors at the same time', seed: 'Slip seed', seedEmpty: 'empty: default',
     mirror: 'Mirror about the x axis (clockwise)',
     notSeed: 'Enter a whole number from 0, or leave it empty.',
-    unread: (field) => `The conditions\u2019 ${field} cannot be read. Change it and compute again.`,
+    unread: (field, reason) => `In the conditions, ${reason}. Change it and compute again.`,
     secPath: '(2) Path curve [c]', curve: 'Curve', secFeedback: '(3) Feedback natural frequency and damping ratio [f]',
     compute: 'Compute', cancel: 'Cancel computation', share: 'Link to this run', csv: 'Save CSV', png: 'Save PNG',
     report: 'Conditions', summary: 'Summary of the run', play: 'Play', pause: 'Pause',
@@ -325,7 +325,7 @@ function placeRefusal(reply) {
   if (reply.section === 'text') {
     // A text (a link's s=) that does not read: its field named next to the form's place.
     const target = ERROR_FIELDS.includes(reply.field) ? 'error' : TEXT_FIELDS[reply.field] || 'all';
-    showMessage(target, { ja: UI.ja.unread(reply.field), en: UI.en.unread(reply.field) }, target);
+    showMessage(target, { ja: UI.ja.unread(reply.field), en: UI.en.unread(reply.field, reply.reason) }, target);
   } else if (reply.section === 'error') {
     // The value refused: of the error chosen above or of one given besides it.
     const n = reply.errorNumber, k = n > 0 ? reply.valueIndex : (msg.startsWith('TRerr') ? 1 : 0);
@@ -1065,6 +1065,8 @@ function applyLanguage() {
     b.title = t.keys[b.dataset.key];
   });
   canvas.setAttribute('aria-label', t.picture);
+  // Empty: the slip's random sequence is the program's own.
+  $('seed').placeholder = t.seedEmpty;
   $('slider').setAttribute('aria-label', t.slider);
   $('keys').setAttribute('aria-label', t.keysLabel);
   $('legend').replaceChildren(...t.help.map(([term, text], k) => {

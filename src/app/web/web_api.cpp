@@ -182,7 +182,7 @@ Outcome refused(const agv::Refusal& refusal) {
 }
 
 /// A text that is no scenario: the field at fault and what is wrong with it (the core's
-/// words, for both languages; the page puts them next to the field).
+/// words, in English; the page puts them next to the field).
 Outcome unparsed(const agv::ScenarioTextError& bad) {
     Outcome outcome;
     outcome.ok = false;
