@@ -2,40 +2,57 @@
 // vehicles placed on the path.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cmath>
+#include <cstring>
 
 #include "path/arc_length.h"
 #include "path/curves.h"
 #include "sim/feedback.h"
 #include "sim/model.h"
 #include "sim/run_data.h"
+#include "sim/scenario.h"
 
 namespace simtest {
 
+/// A model made through the front door: the test chooses a scenario, applyScenario writes
+/// the model. Writing the model's settings directly is a fault of the test (the next apply
+/// would undo it): it fails.
 struct SimContext {
+    agv::Scenario scenario;
     agv::Model model;
     agv::RunData data;
 
-    /// The defaults of a fresh run with the given mechanism error.
-    explicit SimContext(agv::MechanismError error = agv::MechanismError::kNone) {
-        model.settings.errorNumber = error;
-        if (error != agv::MechanismError::kNone) model.settings.errorsGiven = agv::errorBit(error);
+    /// The defaults of a fresh run with the given mechanism error (values in percent,
+    /// degrees for the drift).
+    explicit SimContext(agv::MechanismError error = agv::MechanismError::kNone, double value1 = 0.0,
+                        double value2 = 0.0) {
+        scenario.errors = agv::onlyError(error, value1, value2);
+        apply();
     }
 
-    /// Sets up curve I with its current constants, the gains and the arc table.
+    /// Sets up curve I with the scenario's constants, the gains and the arc table.
     void prepare(int curveNumber) {
-        model.settings.curveNumber = curveNumber;
-        agv::setupPath(model, curveNumber);
-        agv::designGains(model);
-        agv::buildArcTable(model, curveNumber);
+        scenario.curveNumber = curveNumber;
+        apply();
     }
 
     /// Sets fn and ζ and redesigns the gains.
     void design(double fn, double zeta) {
-        model.settings.fn = fn;
-        model.settings.zeta = zeta;
-        model.settings.omegaN = agv::kTwoPi * fn;
-        agv::designGains(model);
+        scenario.fn = fn;
+        scenario.zeta = zeta;
+        apply();
+    }
+
+    /// Writes the scenario into the model.
+    void apply() {
+        if (applied_ && std::memcmp(&settings_, &model.settings, sizeof settings_) != 0) {
+            ADD_FAILURE() << "a test wrote the model's settings: choose them in the scenario";
+        }
+        agv::applyScenario(model, scenario);
+        std::memcpy(&settings_, &model.settings, sizeof settings_);
+        applied_ = true;
     }
 
     /// The run of the mechanism of the given type, with the settings' wheel errors.
@@ -46,6 +63,10 @@ struct SimContext {
                     model.settings.frontWheelErr};
         return r;
     }
+
+  private:
+    agv::SimulationSettings settings_;
+    bool applied_ = false;
 };
 
 /// The reference point of curve I at parameter p, as a search would leave it.

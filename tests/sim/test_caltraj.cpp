@@ -101,9 +101,10 @@ TEST(Caltraj, ErrorsOfOtherMechanismsChangeNothing) {
     };
     for (const Case c : {Case{MechanismError::kFrontWheel, 1}, Case{MechanismError::kFrontWheel, 3},
                          Case{MechanismError::kSteerDrift, 1}}) {
-        Computation run(c.error);
-        if (c.error == MechanismError::kFrontWheel) run.model.settings.frontWheelErr = 0.2;
-        if (c.error == MechanismError::kSteerDrift) run.model.settings.steerDrift = 0.1;
+        // 20 % on the front wheel, a drift of about 0.1 rad.
+        Computation run(c.error, c.error == MechanismError::kFrontWheel   ? 20.0
+                                 : c.error == MechanismError::kSteerDrift ? 5.73
+                                                                          : 0.0);
         run.compute(1);
         const int k = c.type - 1;
         const int count = run.store().recordCount[k] + 1;
@@ -118,8 +119,7 @@ TEST(Caltraj, ErrorsOfOtherMechanismsChangeNothing) {
 }
 
 TEST(Caltraj, FbcSteeringStaysWithinItsLimits) {
-    Computation run(MechanismError::kSteerDrift);
-    run.model.settings.steerDrift = 20.0 * agv::kRadPerDeg;
+    Computation run(MechanismError::kSteerDrift, 20.0);
     run.compute(1);
     const agv::TrajectoryStore& st = run.store();
     for (int k = 1; k < 3; ++k) {
@@ -146,8 +146,8 @@ TEST(Caltraj, TooManyRecordsStopTheComputation) {
     for (const Case c :
          {Case{4.7, 2.1, 1}, Case{5.0, 1.9, 2}, Case{5.0, 59.995 / 10.0 / agv::kPi, 1}}) {
         Computation run;
-        run.model.settings.curve.circleR = c.R;
-        run.model.settings.curve.circleN = c.n;
+        run.scenario.curve.circleR = c.R;
+        run.scenario.curve.circleN = c.n;
         run.compute(15);
         EXPECT_EQ(run.outcome.status, agv::RunStatus::kStoreOverflow) << "R=" << c.R;
         EXPECT_EQ(run.outcome.curveNumber, 15);
@@ -181,8 +181,8 @@ TEST(Caltraj, RecordsNeededAreTheRecordsOfType2) {
     for (const Case& c : cases) {
         Computation run;
         if (c.first != nullptr) {
-            run.model.settings.curve.*c.first = c.a;
-            run.model.settings.curve.*c.second = c.b;
+            run.scenario.curve.*c.first = c.a;
+            run.scenario.curve.*c.second = c.b;
         }
         run.compute(c.curve);
         ASSERT_TRUE(run.outcome.done()) << c.curve;
@@ -193,10 +193,10 @@ TEST(Caltraj, RecordsNeededAreTheRecordsOfType2) {
 
 TEST(Caltraj, ZeroLengthPaths) {
     Computation cosine;
-    cosine.model.settings.curve.cosineN = 0.0;
+    cosine.scenario.curve.cosineN = 0.0;
     cosine.compute(1);
     Computation circle;
-    circle.model.settings.curve.circleN = 0.0;
+    circle.scenario.curve.circleN = 0.0;
     circle.compute(15);
     for (const Computation* run : {&cosine, &circle}) {
         EXPECT_TRUE(run->outcome.done());
@@ -212,22 +212,18 @@ TEST(Caltraj, ZeroLengthPaths) {
 TEST(Caltraj, FeedbackEndsCloserToThePathThanNone) {
     struct Case {
         MechanismError error;
-        double agv::SimulationSettings::*field;
-        double value;
+        /// Percent, degrees for the drift.
+        double value1, value2;
     };
     const Case cases[] = {
-        {MechanismError::kRearWheels, &agv::SimulationSettings::rearWheelErrL, 0.02},
-        {MechanismError::kFrontWheel, &agv::SimulationSettings::frontWheelErr, 0.02},
-        {MechanismError::kSteerDrift, &agv::SimulationSettings::steerDrift, 0.035},
-        {MechanismError::kWheelBaseTread, &agv::SimulationSettings::wheelBaseActual, 1.05},
-        {MechanismError::kWheelBaseTread, &agv::SimulationSettings::treadActual, 0.95},
-        {MechanismError::kSlip, &agv::SimulationSettings::SLIP, 0.05},
+        {MechanismError::kRearWheels, 2.0, 0.0},      {MechanismError::kFrontWheel, 2.0, 0.0},
+        {MechanismError::kSteerDrift, 2.0, 0.0},      {MechanismError::kWheelBaseTread, 5.0, 0.0},
+        {MechanismError::kWheelBaseTread, 0.0, -5.0}, {MechanismError::kSlip, 5.0, 0.0},
     };
     for (const Case& k : cases) {
-        Computation run(k.error);
+        Computation run(k.error, k.value1, k.value2);
         std::string error;
         ASSERT_TRUE(agv::loadRandomTables(run.model.tables, error)) << error;
-        run.model.settings.*k.field = k.value;
         run.compute(16);
         ASSERT_TRUE(run.outcome.done());
         for (int t = 0; t < agv::kVehicleTypeCount; ++t) {
@@ -264,23 +260,12 @@ TEST(Caltraj, ExtremeSettingsGiveFiniteRecordsAndDivergingDesignsStop) {
         {"fn 0.01", 1, 0.05, -0.03, 0.01, 1, false},
     };
     for (const Case& c : cases) {
-        Computation run(agv::mechanismErrorOf(c.error));
-        agv::SimulationSettings& set = run.model.settings;
-        set.SLIP = 0.0;
-        if (c.error == 1) {
-            set.rearWheelErrL = c.v1;
-            set.rearWheelErrR = c.v2;
-        }
-        if (c.error == 2) set.frontWheelErr = c.v1;
-        if (c.error == 3) set.steerDrift = c.v1;
-        if (c.error == 4) {
-            set.wheelBaseActual = (1.0 + c.v1) * set.wheelBase;
-            set.treadActual = (1.0 + c.v2) * set.tread;
-        }
+        // The values as ratios (radians for the drift), in the scenario's percent and degrees.
+        const double unit = c.error == 3 ? 1.0 / agv::kRadPerDeg : 100.0;
+        Computation run(agv::mechanismErrorOf(c.error), c.v1 * unit, c.v2 * unit);
         if (c.error == 5) {
             std::string error;
             ASSERT_TRUE(agv::loadRandomTables(run.model.tables, error)) << error;
-            set.SLIP = c.v1;
         }
         run.design(c.fn, c.zeta);
         run.compute(1);

@@ -45,7 +45,7 @@ TEST(ReferencePoint, VehicleOnThePath) {
 
 TEST(ReferencePoint, LateralOffsetIsPositiveToTheLeft) {
     SimContext s;
-    s.model.settings.curve.cosineA = 0.0;  // a straight path along the x axis
+    s.scenario.curve.cosineA = 0.0;  // a straight path along the x axis
     s.prepare(1);
     for (const double offset : {0.1, -0.1}) {
         agv::ReferencePoint ref = referenceAt(s.model, 1, 0.95);
@@ -84,7 +84,7 @@ TEST(ReferencePoint, AsThePlainSteppingToTheLastBit) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (const int I : {1, 2, 3, 4, 11, 12, 13, 14, 15, 16}) {
         SimContext s;
-        if (I == 15) s.model.settings.curve.circleR = 4.7, s.model.settings.curve.circleN = 1.9;
+        if (I == 15) s.scenario.curve.circleR = 4.7, s.scenario.curve.circleN = 1.9;
         s.prepare(I);
         const double pEnd = s.model.path.pathEndParam[I];
         for (int k = 0; k < 1500; ++k) {

@@ -20,37 +20,19 @@ constexpr double kDt = 0.02;
 /// A computation with one constant mechanism error on a straight path or a circle.
 struct Case : simtest::SimContext {
     /// size in percent, or in degrees for the drift.
-    explicit Case(MechanismError error, double size = 0.0) : SimContext(error) {
-        agv::SimulationSettings& s = model.settings;
-        const double ratio = size / 100.0;
-        switch (error) {
-            case MechanismError::kRearWheels:  // a difference of the radii: a turn
-                s.rearWheelErrL = ratio;
-                s.rearWheelErrR = -ratio;
-                break;
-            case MechanismError::kFrontWheel:
-                s.frontWheelErr = ratio;
-                break;
-            case MechanismError::kSteerDrift:
-                s.steerDrift = size * agv::kRadPerDeg;
-                break;
-            case MechanismError::kWheelBaseTread:
-                s.TRerr = s.WBerr = ratio;
-                s.treadActual = (1.0 + ratio) * s.tread;
-                s.wheelBaseActual = (1.0 + ratio) * s.wheelBase;
-                break;
-            default:
-                break;
-        }
-    }
+    explicit Case(MechanismError error, double size = 0.0)
+        : SimContext(error, size,
+                     // Rear wheels: a difference of the radii, a turn; WheelBase and Tread alike.
+                     error == MechanismError::kRearWheels       ? -size
+                     : error == MechanismError::kWheelBaseTread ? size
+                                                                : 0.0) {}
     Case& straight(double length = 20.0) {
-        model.settings.curve.cosineA = 0.0;
-        model.settings.curve.cosineN = length / model.settings.curve.cosineL;
+        scenario.curve.cosineA = 0.0;
+        scenario.curve.cosineN = length / scenario.curve.cosineL;
         return setUp(1);
     }
     Case& circle() { return setUp(15); }  // R = 1 m, two turns
     Case& setUp(int curve) {
-        agv::prepareCurve(model, curve);
         prepare(curve);
         agv::caltraj(model, data);
         return *this;
@@ -182,7 +164,7 @@ TEST(LinearTheory, PolesFromTheGainsAreTheDesignRoots) {
             SCOPED_TRACE("fn " + std::to_string(fn) + " zeta " + std::to_string(zeta));
             Case run(MechanismError::kNone);
             run.design(fn, zeta);
-            run.model.settings.curve.cosineA = 0.0;
+            run.scenario.curve.cosineA = 0.0;
             run.prepare(1);
             const double wn = run.model.settings.omegaN;
             const std::complex<double> root =
@@ -261,8 +243,7 @@ TEST(LinearTheory, PathShapes) {
     for (const Shape& s : shapes) {
         SCOPED_TRACE("curve " + std::to_string(s.curve));
         Case run(MechanismError::kNone);
-        s.set(run.model.settings.curve);
-        agv::prepareCurve(run.model, s.curve);
+        s.set(run.scenario.curve);
         run.prepare(s.curve);
         const agv::PathCurvature path = agv::pathCurvature(run.model.settings);
         EXPECT_EQ(path.shape, s.shape);

@@ -64,8 +64,7 @@ TEST(RkgStep, ConstantRatesAdvanceByStepTimesRate) {
 TEST(RkgStep, ConvergesAtFourthOrder) {
     // Type 1 on the unit circle for 1 s, with a rear wheel error that bends the blue
     // vehicle's arc: halving the step divides the error by 2^4.
-    SimContext s;
-    s.model.settings.rearWheelErrL = 0.05;
+    SimContext s(agv::MechanismError::kRearWheels, 5.0, 0.0);
     s.prepare(15);
     // No feedback: the green vehicle, which steps of 0.1 s drive off the path, stays out.
     s.model.gains = agv::FeedbackGains{};
@@ -143,8 +142,7 @@ TEST(RkgStep, FbcSteeringAngleIsClampedAfterEveryStage) {
 }
 
 TEST(RkgStep, SlipNoiseBecomesWheelErrors) {
-    SimContext s(agv::MechanismError::kSlip);
-    s.model.settings.SLIP = 0.2;
+    SimContext s(agv::MechanismError::kSlip, 20.0);
     s.prepare(1);
     struct Case {
         double nu1, nu2, left, right;
@@ -164,7 +162,7 @@ TEST(RkgStep, SlipNoiseBecomesWheelErrors) {
 
 TEST(RkgStep, ErrorIntegralsAdvanceWithTheErrors) {
     SimContext s;
-    s.model.settings.curve.cosineA = 0.0;  // straight along x
+    s.scenario.curve.cosineA = 0.0;  // straight along x
     s.prepare(1);
     s.design(0.0, 1.0);  // no corrections: the errors stay as they are
     Step step(s, 1, 0.5);

@@ -30,13 +30,9 @@ TEST(MotionRates, ErrorsActOnTheirMechanismsOnly) {
                          Case{MechanismError::kFrontWheel, {false, true, false}},
                          Case{MechanismError::kSteerDrift, {false, true, true}},
                          Case{MechanismError::kWheelBaseTread, {true, true, true}}}) {
-        SimContext s(c.error);
-        agv::SimulationSettings& set = s.model.settings;
-        if (c.error == MechanismError::kRearWheels) set.rearWheelErrL = 0.05;
-        if (c.error == MechanismError::kFrontWheel) set.frontWheelErr = 0.05;
-        if (c.error == MechanismError::kSteerDrift) set.steerDrift = 0.05;
-        if (c.error == MechanismError::kWheelBaseTread)
-            set.wheelBaseActual = set.treadActual = 1.05;
+        // 5 % on the left wheel, the front wheel, WheelBase and Tread; a 3° drift.
+        SimContext s(c.error, c.error == MechanismError::kSteerDrift ? 3.0 : 5.0,
+                     c.error == MechanismError::kWheelBaseTread ? 5.0 : 0.0);
         s.prepare(1);
         for (int type = 1; type <= 3; ++type) {
             agv::MotionState state = stateOnPath(s.model, 1, 0.3);
@@ -55,8 +51,8 @@ TEST(MotionRates, ErrorsActOnTheirMechanismsOnly) {
 
 TEST(MotionRates, Type1CasterAnglesAreSetNotIntegrated) {
     SimContext s;
-    s.model.settings.treadActual = 1.2;
-    s.model.settings.rearWheelErrR = 0.1;
+    agv::giveError(s.scenario.errors, MechanismError::kWheelBaseTread, 0.0, 20.0);
+    agv::giveError(s.scenario.errors, MechanismError::kRearWheels, 0.0, 10.0);
     s.prepare(1);
     agv::MotionState state = stateOnPath(s.model, 1, 0.2);
     state.theory.phi = 9.0;
@@ -67,17 +63,16 @@ TEST(MotionRates, Type1CasterAnglesAreSetNotIntegrated) {
     EXPECT_EQ(state.fbc.phi, std::atan(1.2 * r.fbc.theta / r.fbc.s));
 
     // Standing still on the unit circle (wheel speeds 0.5 and 1.5 m/s commanded).
-    SimContext c;
-    c.prepare(15);
-    agv::SimulationSettings& set = c.model.settings;
-    set.rearWheelErrL = set.rearWheelErrR = -1.0;  // both wheels stopped: caster straight
-    state = stateOnPath(c.model, 15, 0.4);
-    EXPECT_EQ(agv::rates2DW1C(c.model, c.run(1), state).noFbc.s, 0.0);
+    SimContext stopped(MechanismError::kRearWheels, -100.0, -100.0);  // caster straight
+    stopped.prepare(15);
+    state = stateOnPath(stopped.model, 15, 0.4);
+    EXPECT_EQ(agv::rates2DW1C(stopped.model, stopped.run(1), state).noFbc.s, 0.0);
     EXPECT_EQ(state.noFbc.phi, 0.0);
-    set.rearWheelErrL = -4.0;  // -1.5 against +1.5 m/s: turning on the spot, caster across
-    set.rearWheelErrR = 0.0;
-    state = stateOnPath(c.model, 15, 0.4);
-    EXPECT_EQ(agv::rates2DW1C(c.model, c.run(1), state).noFbc.s, 0.0);
+    // -1.5 against +1.5 m/s: turning on the spot, caster across.
+    SimContext spinning(MechanismError::kRearWheels, -400.0, 0.0);
+    spinning.prepare(15);
+    state = stateOnPath(spinning.model, 15, 0.4);
+    EXPECT_EQ(agv::rates2DW1C(spinning.model, spinning.run(1), state).noFbc.s, 0.0);
     EXPECT_EQ(state.noFbc.phi, agv::kHalfPi);
 }
 
@@ -94,12 +89,13 @@ TEST(MotionRates, FbcSteeringRateIsLimited) {
         }
     }
     // A mechanism without length (never accepted by the dialogue) still gives numbers.
-    s.model.settings.wheelBaseActual = s.model.settings.treadActual = 0.0;
+    SimContext flat(MechanismError::kWheelBaseTread, -100.0, -100.0);
+    flat.prepare(1);
     for (int type = 1; type <= 3; ++type) {
-        agv::MechanismRun& run = s.run(type);
+        agv::MechanismRun& run = flat.run(type);
         run.errors = agv::ErrorSignals{};
-        agv::MotionState state = stateOnPath(s.model, 1, 0.3);
-        const agv::MotionRates r = agv::motionRates(s.model, run, state);
+        agv::MotionState state = stateOnPath(flat.model, 1, 0.3);
+        const agv::MotionRates r = agv::motionRates(flat.model, run, state);
         for (const agv::Pose* pose : {&r.theory, &r.noFbc, &r.fbc}) {
             for (const double rate : {pose->s, pose->theta, pose->x, pose->y, pose->phi})
                 EXPECT_TRUE(std::isfinite(rate));
