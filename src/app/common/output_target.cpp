@@ -13,6 +13,8 @@
 #include <streambuf>
 #include <vector>
 
+#include "app/common/shown_text.h"
+
 namespace agv {
 
 namespace {
@@ -109,7 +111,19 @@ void releaseTemp(int index) {
 }
 
 std::string describe(const std::string& path, int error) {
-    return "cannot write " + path + ": " + std::strerror(error);
+    return "cannot write " + shownArgument(path) + ": " + std::strerror(error);
+}
+
+/// The folder a file is made in ("." for a bare name).
+std::string folderOf(const std::string& file) {
+    const std::size_t slash = file.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : file.substr(0, slash);
+}
+
+/// Whether a failure to create a file is the folder's permission or a read-only mount.
+bool folderRefused(int error) {
+    return error == EACCES || error == EPERM || error == EROFS;
 }
 
 /// The file a chain of symbolic links ends at (which need not exist yet).
@@ -264,6 +278,12 @@ struct OutputTarget::State : std::streambuf {
                 releaseTemp(slot);
                 if (reason == EEXIST) continue;
                 error = describe(shownName, reason);
+                // The file is made in its folder: that folder is what is not writable.
+                if (folderRefused(reason)) {
+                    error +=
+                        " (the folder " + shownArgument(folderOf(target)) +
+                        (reason == EROFS ? " is on a read-only file system)" : " is not writable)");
+                }
                 return false;
             }
             fd = created;
@@ -333,7 +353,7 @@ bool OutputTarget::open(const std::string& path, std::string& error) {
         }
         if (!s.createTemp(&info, error)) return false;
     } else {
-        error = "cannot write " + path + ": " +
+        error = "cannot write " + shownArgument(path) + ": " +
                 (S_ISDIR(info.st_mode) ? "it is a folder"
                                        : "neither a file, a FIFO nor a character device");
         return false;
