@@ -32,6 +32,7 @@ target_link_libraries(agv_common PUBLIC agv_text agv_output agvcore agv_draw_cor
 
 # The picture of a whole context through OpenGL, for the window and the batch tool.
 function(agv_add_picture_library)
-  add_library(agv_picture STATIC ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/draw_context.cpp)
+  add_library(agv_picture STATIC ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/draw_context.cpp
+                                 ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/staged_folder.cpp)
   target_link_libraries(agv_picture PUBLIC agv_common agv_draw)
 endfunction()
