@@ -62,7 +62,7 @@ std::mutex g_slotMutex;
 
 /// Removes the files of a folder and the folder, with calls a signal handler may make.
 void removeFolderOnSignal(const char* path) {
-#ifdef SYS_getdents64
+#if defined(SYS_getdents64) && !defined(__EMSCRIPTEN__)
     const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         alignas(8) char buffer[kDirentBufferBytes];
