@@ -141,8 +141,7 @@ TEST_F(PictureExport, FramesOfARunThatFailsPartWayLeaveTheFolderAsItWas) {
     std::string error;
     EXPECT_EQ(agv::exportPictures(*ctx, request, error), 1);
     EXPECT_EQ(contents(), before);
-    EXPECT_NE(error.find("cannot write " + folder.string() + "/frame_00002.png"),
-              std::string::npos)
+    EXPECT_NE(error.find("cannot write " + folder.string() + "/frame_00002.png"), std::string::npos)
         << error;
 
     // The run that completes replaces the folder whole: no frame of the longer one is left.

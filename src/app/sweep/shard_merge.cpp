@@ -39,6 +39,8 @@ constexpr std::size_t kMaxRowBytes = 512;
 constexpr std::size_t kRowColumns = 14;
 constexpr int kFigureColumns = 8;
 constexpr std::size_t kTheoryColumns = 3;
+/// Bytes copied from the spool file at a time.
+constexpr std::size_t kSpoolChunkBytes = 1 << 16;
 /// Open files kept beside the shards (standard streams, the output).
 constexpr rlim_t kSpareFiles = 16;
 
@@ -440,7 +442,7 @@ int verifyRows(const SweepOptions& grid, const std::vector<ShardFile>& shards,
 /// Copies a spooled table to the output.
 bool copySpool(std::FILE* spool, OutputTarget& out) {
     std::rewind(spool);
-    char buffer[1 << 16];
+    char buffer[kSpoolChunkBytes];
     for (;;) {
         const std::size_t got = std::fread(buffer, 1, sizeof buffer, spool);
         if (got > 0 && !out.write(buffer, got)) return false;
