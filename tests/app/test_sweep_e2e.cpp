@@ -303,6 +303,21 @@ TEST_F(SweepRun, ShardsCarryTheirDigestAndMergeFromStreamsOnlyWhenIntact) {
         EXPECT_NE(refused.err.find(reason), std::string::npos) << refused.err;
     }
     EXPECT_EQ(readFile(dir_ / "s1.csv").rfind("# agvsim-sweep shard 1/3", 0), 0u);
+    // Shards of a Monte Carlo grid: each point's seeds and statistics, checked by computing.
+    const std::vector<std::string> seeded = {"--slip", "5", "--fn", "1,2", "--seeds", "4:6"};
+    std::vector<std::string> args = seeded;
+    args.insert(args.end(), {"--csv", "-"});
+    const RunResult seededWhole = sweep(args);
+    ASSERT_EQ(seededWhole.status, 0) << seededWhole.err;
+    for (const char* shard : {"0/2", "1/2"}) {
+        args = seeded;
+        args.insert(args.end(), {"--shard", shard, "--csv", std::string("m") + shard[0] + ".csv"});
+        ASSERT_EQ(sweep(args).status, 0);
+    }
+    const RunResult seededMerge = sweep({"--merge", "m1.csv", "m0.csv", "--verify", "1000"});
+    ASSERT_EQ(seededMerge.status, 0) << seededMerge.err;
+    EXPECT_EQ(seededMerge.out, seededWhole.out);
+
     const RunResult tooMany = sweep(withGrid({"--shard", "0/5", "--csv", "x.csv"}));
     EXPECT_EQ(tooMany.status, 2);
     EXPECT_NE(tooMany.err.find("5 shards of a grid of 4 points"), std::string::npos) << tooMany.err;

@@ -19,6 +19,7 @@
 #include "app/common/output_target.h"
 #include "app/sweep/point_run.h"
 #include "app/sweep/pool.h"
+#include "app/sweep/seed_statistics.h"
 #include "app/sweep/shard_identity.h"
 #include "app/sweep/table.h"
 
@@ -44,8 +45,11 @@ constexpr std::size_t kSpoolChunkBytes = 1 << 16;
 /// Open files kept beside the shards (standard streams, the output).
 constexpr rlim_t kSpareFiles = 16;
 
-const CellOutcome kOutcomes[] = {CellOutcome::kDone, CellOutcome::kTooLong, CellOutcome::kOverflow,
-                                 CellOutcome::kRefused, CellOutcome::kDiverged};
+const CellOutcome kOutcomes[] = {CellOutcome::kDone,     CellOutcome::kTooLong,
+                                 CellOutcome::kOverflow, CellOutcome::kRefused,
+                                 CellOutcome::kDiverged, CellOutcome::kPartial};
+/// The rows of a statistic over seeds, after the seeds' own.
+const char* const kStatisticLabels[] = {"mean", "sd", "worst"};
 
 /// Characters of a grid shown in a message: axes written out in full can be long.
 constexpr std::size_t kShownGridChars = 200;
@@ -108,8 +112,9 @@ bool isRecordCount(const std::string& field) {
 }
 
 /// Whether the text after the key is an outcome with its figures (and with theory the
-/// theory's figures, each of them empty or a number) as the sweep writes them.
-bool isRowBody(const std::string& body, bool theory) {
+/// theory's figures, each of them empty or a number) as the sweep writes them; a statistic
+/// over seeds leaves a figure empty where it is not defined.
+bool isRowBody(const std::string& body, bool theory, bool statistic) {
     std::vector<std::string> fields;
     std::size_t start = 0;
     for (;;) {
@@ -128,7 +133,8 @@ bool isRowBody(const std::string& body, bool theory) {
     for (const CellOutcome outcome : kOutcomes) {
         if (fields[0] != outcomeName(outcome)) continue;
         known = true;
-        figures = outcome == CellOutcome::kDone || outcome == CellOutcome::kDiverged;
+        figures = outcome == CellOutcome::kDone || outcome == CellOutcome::kDiverged ||
+                  outcome == CellOutcome::kPartial;
     }
     if (!known) return false;
     if (!figures) {
@@ -137,45 +143,64 @@ bool isRowBody(const std::string& body, bool theory) {
         return true;
     }
     if (!isRecordCount(fields[1])) return false;
-    for (int i = 0; i < kFigureColumns; ++i)
-        if (!isFigure(fields[2 + static_cast<std::size_t>(i)])) return false;
+    for (int i = 0; i < kFigureColumns; ++i) {
+        const std::string& field = fields[2 + static_cast<std::size_t>(i)];
+        if (!isFigure(field) && !(statistic && field.empty())) return false;
+    }
     return true;
 }
 
-/// Reads the three rows of one grid point from a shard and appends them to out; false with
-/// the reason when they are not the rows of that point.
-bool takePointRows(ShardFile& shard, const GridValues& values, bool theory, std::string& out,
-                   std::string& error) {
+/// What the rows of one grid point carry between error_size and type: nothing, or with
+/// seeds each seed and then each statistic over them.
+std::vector<std::string> rowLabels(const SweepOptions& grid) {
+    if (!grid.seeded) return {""};
+    std::vector<std::string> labels;
+    for (std::uint64_t seed = grid.firstSeed; seed <= grid.lastSeed; ++seed)
+        labels.push_back(std::to_string(seed));
+    labels.insert(labels.end(), std::begin(kStatisticLabels), std::end(kStatisticLabels));
+    return labels;
+}
+
+/// Reads the rows of one grid point (three per label) from a shard and appends them to
+/// out; false with the reason when they are not the rows of that point.
+bool takePointRows(ShardFile& shard, const GridValues& values, const SweepOptions& grid,
+                   const std::vector<std::string>& labels, std::string& out, std::string& error) {
     const std::string key = shortestNumber(values.fn) + ',' + shortestNumber(values.zeta) + ',' +
                             shortestNumber(values.errorSize) + ',';
+    const std::string point = "fn=" + shortestNumber(values.fn) +
+                              " zeta=" + shortestNumber(values.zeta) +
+                              " error_size=" + shortestNumber(values.errorSize);
     std::string line;
-    for (int type = 1; type <= 3; ++type) {
-        const LineRead read = readLine(shard.file.get(), kMaxRowBytes, line);
-        ++shard.line;
-        const std::string where =
-            shownArgument(shard.path) + ":" + std::to_string(shard.line) + ": ";
-        if (read == LineRead::kEnd) {
-            error = where + "the table ends before the row of fn=" + shortestNumber(values.fn) +
-                    " zeta=" + shortestNumber(values.zeta) +
-                    " error_size=" + shortestNumber(values.errorSize) + " type " +
-                    std::to_string(type) + " (an incomplete shard)";
-            return false;
+    for (std::size_t l = 0; l < labels.size(); ++l) {
+        const std::string& label = labels[l];
+        const bool statistic = grid.seeded && l + std::size(kStatisticLabels) >= labels.size();
+        const std::string rowOf =
+            point + (label.empty() ? "" : (statistic ? " " : " seed=") + label) + " type ";
+        for (int type = 1; type <= 3; ++type) {
+            const LineRead read = readLine(shard.file.get(), kMaxRowBytes, line);
+            ++shard.line;
+            const std::string where =
+                shownArgument(shard.path) + ":" + std::to_string(shard.line) + ": ";
+            if (read == LineRead::kEnd) {
+                error = where + "the table ends before the row of " + rowOf + std::to_string(type) +
+                        " (an incomplete shard)";
+                return false;
+            }
+            if (read == LineRead::kFault) {
+                error = "cannot read " + shownArgument(shard.path);
+                return false;
+            }
+            const std::string rowKey =
+                key + (label.empty() ? "" : label + ",") + std::to_string(type) + ',';
+            if (read != LineRead::kLine || line.compare(0, rowKey.size(), rowKey) != 0 ||
+                !isRowBody(line.substr(rowKey.size()), grid.theory, statistic)) {
+                error = where + "not the row of " + rowOf + std::to_string(type) +
+                        " as agvsim-sweep writes it";
+                return false;
+            }
+            out += line;
+            out += '\n';
         }
-        if (read == LineRead::kFault) {
-            error = "cannot read " + shownArgument(shard.path);
-            return false;
-        }
-        const std::string rowKey = key + std::to_string(type) + ',';
-        if (read != LineRead::kLine || line.compare(0, rowKey.size(), rowKey) != 0 ||
-            !isRowBody(line.substr(rowKey.size()), theory)) {
-            error = where + "not the row of fn=" + shortestNumber(values.fn) +
-                    " zeta=" + shortestNumber(values.zeta) +
-                    " error_size=" + shortestNumber(values.errorSize) + " type " +
-                    std::to_string(type) + " as agvsim-sweep writes it";
-            return false;
-        }
-        out += line;
-        out += '\n';
     }
     return true;
 }
@@ -209,8 +234,7 @@ int openShard(ShardFile& shard, SweepOptions& grid, std::string& identity, std::
     }
     identity = line.substr(line.find(": ") + 2);
     shard.seal->add(line + '\n', 0);
-    const std::string header =
-        std::string(kSweepCsvHeader) + (grid.theory ? kSweepTheoryColumns : "");
+    const std::string header = sweepCsvHeader(grid.theory, grid.seeded);
     if (readLine(shard.file.get(), kMaxRowBytes, line) != LineRead::kLine || line != header) {
         error = name + ":2: not the header of a sweep table";
         return kMergeRefused;
@@ -364,9 +388,10 @@ struct ChosenRows {
 
 /// The grid points of rowCount rows chosen at random from a shard, each point once.
 std::vector<std::size_t> choosePoints(const Shard& shard, std::size_t gridPoints,
-                                      std::size_t rowCount, std::mt19937_64& random) {
+                                      std::size_t rowsPerPoint, std::size_t rowCount,
+                                      std::mt19937_64& random) {
     const std::size_t points = (gridPoints - shard.index + shard.count - 1) / shard.count;
-    const std::size_t rows = 3 * points;
+    const std::size_t rows = rowsPerPoint * points;
     std::set<std::size_t> chosen;
     if (rowCount >= rows) {
         for (std::size_t p = 0; p < points; ++p)
@@ -379,13 +404,21 @@ std::vector<std::size_t> choosePoints(const Shard& shard, std::size_t gridPoints
             picked.insert(picked.count(r) != 0 ? j : r);
         }
         for (const std::size_t row : picked)
-            chosen.insert(shard.index + (row / 3) * shard.count);
+            chosen.insert(shard.index + (row / rowsPerPoint) * shard.count);
     }
     return {chosen.begin(), chosen.end()};
 }
 
-/// Computes the chosen points again and compares their rows with the shards' byte for
-/// byte.
+/// Index of the first line in which two texts of whole lines differ.
+std::size_t firstDifferentLine(const std::string& a, const std::string& b) {
+    std::size_t line = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size() && a[i] == b[i]; ++i)
+        line += a[i] == '\n';
+    return line;
+}
+
+/// Computes the chosen points again (each seed, then the statistics over them) and compares
+/// their rows with the shards' byte for byte.
 int verifyRows(const SweepOptions& grid, const std::vector<ShardFile>& shards,
                const std::vector<ChosenRows>& chosen, std::string& error) {
     std::vector<std::size_t> points;
@@ -398,42 +431,58 @@ int verifyRows(const SweepOptions& grid, const std::vector<ShardFile>& shards,
     }
     SweepModel model;
     if (!model.load(error)) return kMergeUnreadable;
+    const std::size_t seeds = grid.seedCount();
+    const std::size_t runs = points.size() * seeds;
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     std::vector<std::unique_ptr<SweepRunner>> runners;
-    for (std::size_t w = 0;
-         w < std::min<std::size_t>(cores, std::max<std::size_t>(points.size(), 1)); ++w) {
+    for (std::size_t w = 0; w < std::min<std::size_t>(cores, std::max<std::size_t>(runs, 1)); ++w) {
         runners.push_back(std::make_unique<SweepRunner>(model));
         runners.back()->setTheory(grid.theory);
     }
+    // Run i is seed i % seeds of points[i / seeds], as the sweep runs them.
+    const auto valuesOf = [&](std::size_t i) {
+        GridValues values = grid.grid.at(points[i / seeds]);
+        if (grid.seeded) values.seed = grid.firstSeed + static_cast<std::uint32_t>(i % seeds);
+        return values;
+    };
+    const std::vector<std::string> labels = rowLabels(grid);
     int status = kMergeOk;
     std::string computed;
+    std::vector<PointResult> seedRuns;
     runSweepPoints(
-        runners, grid.scenario, grid.grid, points,
+        runners, grid.scenario, runs, valuesOf,
         [&](std::size_t i, const PointResult& result) {
             if (status != kMergeOk) return;
-            computed.clear();
-            appendSweepRows(computed, grid.grid.at(points[i]), result, grid.theory);
-            const auto [s, j] = owners[i];
-            const std::string& written = chosen[s].rows[j];
-            if (computed == written) return;
-            std::size_t row = 0, start = 0;
-            for (;;) {
-                const std::size_t end = written.find('\n', start);
-                if (written.compare(start, end - start, computed, start, end - start) != 0 ||
-                    computed.find('\n', start) != end) {
-                    break;
+            const GridValues values = valuesOf(i);
+            appendSweepRows(computed, values, result, grid.theory);
+            if (grid.seeded) {
+                seedRuns.push_back(result);
+                if (seedRuns.size() < seeds) return;
+                for (const SeedStatistic statistic :
+                     {SeedStatistic::kMean, SeedStatistic::kSd, SeedStatistic::kWorst}) {
+                    GridValues over = values;
+                    over.seed.reset();
+                    over.statistic = statistic;
+                    appendSweepRows(computed, over, seedStatistic(seedRuns, statistic),
+                                    grid.theory);
                 }
-                start = end + 1;
-                ++row;
+                seedRuns.clear();
             }
-            const GridValues values = grid.grid.at(points[i]);
-            error = shownArgument(shards[s].path) + ":" +
-                    std::to_string(chosen[s].lines[j] + static_cast<long>(row)) +
-                    ": the row of fn=" + shortestNumber(values.fn) +
-                    " zeta=" + shortestNumber(values.zeta) +
-                    " error_size=" + shortestNumber(values.errorSize) + " type " +
-                    std::to_string(row + 1) + " is not what the computation gives";
-            status = kMergeRefused;
+            const auto [s, j] = owners[i / seeds];
+            const std::string& written = chosen[s].rows[j];
+            if (computed != written) {
+                const std::size_t row = firstDifferentLine(written, computed);
+                const std::string& label = labels[row / 3];
+                error = shownArgument(shards[s].path) + ":" +
+                        std::to_string(chosen[s].lines[j] + static_cast<long>(row)) +
+                        ": the row of fn=" + shortestNumber(values.fn) +
+                        " zeta=" + shortestNumber(values.zeta) +
+                        " error_size=" + shortestNumber(values.errorSize) +
+                        (label.empty() ? "" : " " + label) + " type " +
+                        std::to_string(row % 3 + 1) + " is not what the computation gives";
+                status = kMergeRefused;
+            }
+            computed.clear();
         },
         [](std::size_t) {});
     return status;
@@ -461,13 +510,15 @@ int mergeShardTables(const std::vector<std::string>& paths, const std::string& o
     if (const int status = openShards(paths, shards, grid, error); status != kMergeOk) {
         return status;
     }
+    const std::vector<std::string> labels = rowLabels(grid);
+    const std::size_t rowsPerPoint = 3 * labels.size();
     std::vector<ChosenRows> chosen(shards.size());
     std::vector<std::size_t> nextChosen(shards.size(), 0);
     if (verify > 0) {
         std::random_device device;
         std::mt19937_64 random((static_cast<std::uint64_t>(device()) << 32) ^ device());
         for (std::size_t s = 0; s < shards.size(); ++s) {
-            chosen[s].points = choosePoints(shards[s].shard, grid.grid.size(),
+            chosen[s].points = choosePoints(shards[s].shard, grid.grid.size(), rowsPerPoint,
                                             static_cast<std::size_t>(verify), random);
         }
     }
@@ -493,18 +544,18 @@ int mergeShardTables(const std::vector<std::string>& paths, const std::string& o
             out.write(text);
         }
     };
-    put(std::string(kSweepCsvHeader) + (grid.theory ? kSweepTheoryColumns : "") + "\n");
+    put(sweepCsvHeader(grid.theory, grid.seeded) + "\n");
     std::string rows;
     for (std::size_t i = 0; i < grid.grid.size(); ++i) {
         const std::size_t s = i % shards.size();
         ShardFile& shard = shards[s];
         const long firstLine = shard.line + 1;
         rows.clear();
-        if (!takePointRows(shard, grid.grid.at(i), grid.theory, rows, error)) {
+        if (!takePointRows(shard, grid.grid.at(i), grid, labels, rows, error)) {
             out.abandon();
             return kMergeRefused;
         }
-        shard.seal->add(rows, 3);
+        shard.seal->add(rows, rowsPerPoint);
         ChosenRows& c = chosen[s];
         if (nextChosen[s] < c.points.size() && c.points[nextChosen[s]] == i) {
             c.rows.push_back(rows);
