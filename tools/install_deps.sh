@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   freeglut3-dev libglu1-mesa-dev libpng-dev libgif-dev
   xvfb xauth xdotool x11-utils imagemagick libxml2-utils
+  libssl-dev
 )
 
 # The web page's build and tests (tools/web.sh, tools/test.sh): Emscripten, and headless

@@ -57,6 +57,22 @@ std::string frameName(int frame) {
     return name;
 }
 
+}  // namespace
+
+bool isFrameFileName(const std::string& name) {
+    const std::string lead = "frame_", end = ".png";
+    if (name.size() < lead.size() + kFrameDigits + end.size() ||
+        name.compare(0, lead.size(), lead) != 0 ||
+        name.compare(name.size() - end.size(), end.size(), end) != 0) {
+        return false;
+    }
+    for (std::size_t i = lead.size(); i < name.size() - end.size(); ++i)
+        if (name[i] < '0' || name[i] > '9') return false;
+    return true;
+}
+
+namespace {
+
 bool renderFrames(const ViewControl& control, const Scene& scene, const PictureRequest& request,
                   std::string& error) {
     std::error_code ec;

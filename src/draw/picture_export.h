@@ -36,6 +36,9 @@ struct PictureRequest {
         writeFile;
 };
 
+/// Whether a file name is that of an animation frame (frame_00000.png, ...).
+bool isFrameFileName(const std::string& name);
+
 /// Opens a hidden 800 x 800 window, draws the requested pictures and writes them.
 /// Returns 0 on success, 2 when no X display can be opened (after a one-line message on
 /// stderr), 1 when a file cannot be written (message in error).

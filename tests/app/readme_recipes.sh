@@ -13,8 +13,8 @@ mkdir -p build/src bin
 ln -s "$build/src/agvsim-sweep" build/src/agvsim-sweep
 ln -s "$build/src/agvsim-sweep" bin/agvsim-sweep
 export PATH="$work/bin:$PATH"
-# 200 x 200 points take hours; 3 x 3 leave some of the 16 shards empty, which must merge too.
-small() { sed -e 's/:200\b/:3/g'; }
+# 200 x 200 points take hours; 5 x 5 give each of the 16 shards a point or two.
+small() { sed -e 's/:200\b/:5/g'; }
 
 # Slurm: the batch script from its first line to the merge, run once per array task.
 sed -n '/^    #!\/bin\/bash$/,/agvsim-sweep --merge/p' "$readme" | sed 's/^    //' | small >job.sh

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -249,23 +251,50 @@ TEST_F(BatchRun, LengthLimitOnBothSidesAndHugeConstants) {
     EXPECT_TRUE(leftFiles().empty());
 }
 
-TEST_F(BatchRun, DivergedComputationExitsWithStatus4AndWritesNothing) {
-    RunResult result =
-        run({"--error", "5", "--error-values", "1e308", "--csv", "run.csv", "--summary"});
+TEST_F(BatchRun, DivergedComputationKeepsItsRecordsAndExitsWithStatus4) {
+    // 10 % slip on a wavy line: type 1 leaves the path, types 2 and 3 reach its end.
+    RunResult result = run({"--error", "5", "--error-values", "10", "--curve", "1",
+                            "--curve-params", "1,1,5", "--csv", "run.csv", "--summary"});
     EXPECT_EQ(result.status, 4) << result.err;
-    EXPECT_NE(result.err.find("diverged"), std::string::npos) << result.err;
-    EXPECT_TRUE(result.out.empty());
-    EXPECT_TRUE(leftFiles().empty());
-    // A design whose vehicle leaves the 48 m cycloid at once stops there.
+    const std::regex said(
+        "type 1 diverged: its vehicle with feedback left the path after "
+        "record ([0-9]+) \\(t = [0-9.]+ s\\)");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(result.err, match, said)) << result.err;
+    const std::string reason = match.str(0);
+    const int last = std::stoi(match.str(1));
+    EXPECT_NE(result.out.find("records 0.." + std::to_string(last) + ", end time "),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("; " + reason), std::string::npos) << result.out;
+    // Every record of each type, the diverged one's up to there, and the outcome last.
+    const std::string csv = readFile(dir_ / "run.csv");
+    std::map<std::string, int> rowsOfType;
+    std::istringstream lines(csv);
+    std::string line, lastLine;
+    while (std::getline(lines, line)) {
+        ++rowsOfType[line.substr(0, line.find(','))];
+        lastLine = line;
+    }
+    EXPECT_EQ(lastLine, "# " + reason);
+    EXPECT_EQ(rowsOfType["1"], last + 1);
+    for (const char* type : {"2", "3"}) {
+        const std::regex records(std::string("type ") + type +
+                                 " \\([0-9A-Z]+\\): records 0..([0-9]+),");
+        ASSERT_TRUE(std::regex_search(result.out, match, records)) << result.out;
+        EXPECT_EQ(rowsOfType[type], std::stoi(match.str(1)) + 1) << type;
+    }
+    EXPECT_EQ(result.out.find("diverged", result.out.find("type 2 (")), std::string::npos);
+
+    // A design whose vehicle leaves the 48 m cycloid at once stops there, every type.
     result = run({"--curve", "2", "--curve-params", "1.9,47.88", "--error", "1", "--error-values",
-                  "10.2,0", "--fn", "-100", "--csv", "run.csv", "--summary"});
+                  "10.2,0", "--fn", "-100", "--csv", "-"});
     EXPECT_EQ(result.status, 4) << result.err;
     EXPECT_NE(result.err.find("type 1 diverged: its vehicle with feedback left the path after "
                               "record 0 (t = 0.0"),
               std::string::npos)
         << result.err;
-    EXPECT_TRUE(result.out.empty());
-    EXPECT_TRUE(leftFiles().empty());
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1 + 3 + 3);
 }
 
 TEST_F(BatchRun, FailedWritesExitWithStatus1) {

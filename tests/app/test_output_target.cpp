@@ -161,6 +161,35 @@ TEST_F(OutputTargetTest, ExistingFileTheUserMayNotWriteIsLeftAsItWas) {
     EXPECT_EQ(names(), std::vector<std::string>{"locked.csv"});
 }
 
+TEST_F(OutputTargetTest, RefusalsNameTheFolderThatIsNotWritableAndCutLongNames) {
+    const fs::path locked = dir_ / "locked";
+    fs::create_directory(locked);
+    ::chmod(locked.c_str(), 0555);
+    ::chmod(dir_.c_str(), 0777);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(kUnprivilegedId) != 0 || ::setuid(kUnprivilegedId) != 0))
+            ::_exit(2);
+        agv::OutputTarget target;
+        std::string error;
+        const bool named =
+            !target.open((locked / "new.csv").string(), error) &&
+            error.find("(the folder " + locked.string() + " is not writable)") != std::string::npos;
+        ::_exit(named ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    // A name of 100 kB in a message: cut like an argument, its control bytes escaped.
+    agv::OutputTarget target;
+    std::string error;
+    EXPECT_FALSE(target.open("missing/\x1b[2J" + std::string(100000, 'n'), error));
+    EXPECT_LT(error.size(), 200u) << error.size();
+    EXPECT_NE(error.find("missing/\\x1b[2J"), std::string::npos) << error;
+}
+
 TEST_F(OutputTargetTest, TemporaryFileIsRemovedOnTerminatingSignals) {
     for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
         int ready[2];

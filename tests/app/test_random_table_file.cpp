@@ -206,6 +206,12 @@ TEST(RandomTableFiles, EndlessFilesAreRefusedAfterTheFirstKilobytesWithTheTokenC
         dir.write("normal12.data", "1\n0 0.1\n1 0." + std::string(20000, '1') + "x\n");
     EXPECT_FALSE(agv::readRandomTable(longToken.string(), 1, table, error));
     EXPECT_LT(error.size(), 300u) << error.size();
+
+    // Bytes that would drive the terminal are shown escaped.
+    const fs::path escapes = dir.write("normal12.data", "\x1b]0;title\x07\x1b[2J\n");
+    EXPECT_FALSE(agv::readRandomTable(escapes.string(), 1, table, error));
+    EXPECT_NE(error.find("\"\\x1b]0;title\\x07\\x1b[2J\""), std::string::npos) << error;
+    EXPECT_EQ(error.find('\x1b'), std::string::npos);
 }
 
 TEST(RandomTableFiles, BadFileInWorkingDirectoryStopsTheLoad) {

@@ -3,6 +3,7 @@
 // sweep before it runs, and the heat map is XML with one cell per grid point.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/sweep/shard_identity.h"
 #include "path/curve_params.h"
 
 namespace {
@@ -154,7 +156,7 @@ TEST_F(SweepRun, JobsAndShardsGiveTheSameTable) {
         return at == std::string::npos ? std::string() : text.replace(at, from.size(), to);
     };
     const std::vector<std::string> shard0Lines = lines(shard0);
-    ASSERT_EQ(shard0Lines.size(), 2u + 3 * 2);
+    ASSERT_EQ(shard0Lines.size(), 3u + 3 * 2);
     std::string swapped = shard0Lines[0] + "\n" + shard0Lines[1] + "\n";
     for (const std::size_t i : {5, 6, 7, 2, 3, 4})
         swapped += shard0Lines[i] + "\n";
@@ -178,7 +180,8 @@ TEST_F(SweepRun, JobsAndShardsGiveTheSameTable) {
         {writeShard("nul.csv", replaced(shard0, ",done,", std::string(",do\0ne,", 8))),
          "nul.csv:3: not the row"},
         {writeShard("swapped.csv", swapped), "swapped.csv:3: not the row"},
-        {writeShard("cut.csv", shard0.substr(0, shard0.size() - 1)), "cut.csv:8: not the row"},
+        {writeShard("cut.csv", shard0.substr(0, shard0.size() - 1)),
+         "cut.csv:9: its last line ends without a line break"},
         {writeShard("plain.csv", table), "plain.csv is not a shard table"},
     };
     for (const auto& [file, reason] : refusals) {
@@ -196,6 +199,128 @@ TEST_F(SweepRun, JobsAndShardsGiveTheSameTable) {
     EXPECT_EQ(twice.status, 2);
     EXPECT_NE(twice.err.find("shard 1/4 is given twice"), std::string::npos) << twice.err;
     EXPECT_TRUE(twice.out.empty());
+}
+
+TEST_F(SweepRun, ShardsCarryTheirDigestAndMergeFromStreamsOnlyWhenIntact) {
+    // fn = 20 makes types 1 and 2 diverge: their rows merge like any other.
+    const std::vector<std::string> grid = {"--fn", "1,20", "--zeta=-0.5,1"};
+    const auto withGrid = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), grid.begin(), grid.end());
+        return more;
+    };
+    const RunResult whole = sweep(withGrid({"--csv", "-"}));
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    ASSERT_NE(whole.out.find(",diverged,"), std::string::npos);
+    for (const char* shard : {"0/3", "1/3", "2/3"}) {
+        const std::string name = std::string("s") + shard[0] + ".csv";
+        ASSERT_EQ(sweep(withGrid({"--shard", shard, "--csv", name})).status, 0);
+    }
+    // The last line: the row count and the SHA-256 of every byte before it.
+    const std::string s0 = readFile(dir_ / "s0.csv");
+    const std::vector<std::string> s0Lines = lines(s0);
+    ASSERT_EQ(s0Lines.size(), 3u + 2 * 3);
+    const std::string command = "head -n -1 " + (dir_ / "s0.csv").string() + " | sha256sum";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char digest[65] = {};
+    ASSERT_EQ(std::fread(digest, 1, 64, pipe), 64u);
+    ::pclose(pipe);
+    EXPECT_EQ(s0Lines.back(), std::string("# agvsim-sweep shard end: 6 rows, sha256 ") + digest);
+
+    // Each shard read once: one of them from a FIFO, checked against recomputed rows too.
+    ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        std::ofstream(dir_ / "fifo", std::ios::binary) << readFile(dir_ / "s2.csv");
+        ::_exit(0);
+    }
+    const RunResult merged = sweep({"--merge", "s1.csv", "fifo", "s0.csv", "--verify", "6"});
+    ::waitpid(writer, nullptr, 0);
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(merged.out, whole.out);
+
+    // Rows changed in form-keeping ways are refused by the digest, and nothing is written.
+    const auto changed = [&](const std::string& name, std::size_t line, const std::string& from,
+                             const std::string& to) {
+        std::string text;
+        for (std::size_t i = 0; i < s0Lines.size(); ++i) {
+            std::string row = s0Lines[i];
+            if (i == line) row.replace(row.find(from), from.size(), to);
+            text += row + "\n";
+        }
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+        return text;
+    };
+    const std::vector<std::string> type1 = split(s0Lines[2], ','), type3 = split(s0Lines[4], ',');
+    ASSERT_EQ(type1[4], "done");
+    const std::string figures1 = s0Lines[2].substr(s0Lines[2].find(",done,"));
+    const std::string figures3 = s0Lines[4].substr(s0Lines[4].find(",done,"));
+    changed("records.csv", 3, ",done,276,", ",done,2760,");
+    changed("time.csv", 3, ",5.51568", ",5.51569");
+    changed("outcome.csv", 3, ",done,", ",diverged,");
+    changed("sign.csv", 4, ",-0.0011", ",0.0011");
+    changed("types.csv", 2, figures1, figures3);
+    for (const char* name : {"records.csv", "time.csv", "outcome.csv", "sign.csv", "types.csv"}) {
+        const RunResult refused = sweep({"--merge", "s1.csv", "s2.csv", name, "--csv", "m.csv"});
+        EXPECT_EQ(refused.status, 2) << name;
+        EXPECT_NE(refused.err.find(std::string(name) + ": its rows do not match the row count"),
+                  std::string::npos)
+            << refused.err;
+        EXPECT_FALSE(fs::exists(dir_ / "m.csv"));
+    }
+    // A changed row sealed again passes the digest; computing it again finds it.
+    std::string forged = changed("forged.csv", 3, ",done,276,", ",done,277,");
+    forged.erase(forged.rfind("# agvsim-sweep shard end"));
+    agv::ShardSeal seal;
+    seal.add(forged, 6);
+    std::ofstream(dir_ / "forged.csv", std::ios::binary) << forged << seal.line() << "\n";
+    EXPECT_EQ(sweep({"--merge", "s1.csv", "s2.csv", "forged.csv"}).status, 0);
+    const RunResult verified = sweep({"--merge", "s1.csv", "s2.csv", "forged.csv", "--verify=6"});
+    EXPECT_EQ(verified.status, 2);
+    EXPECT_NE(verified.err.find("forged.csv:4: the row of fn=1 zeta=-0.5 error_size=0 type 2 is "
+                                "not what the computation gives"),
+              std::string::npos)
+        << verified.err;
+
+    // Inputs that are no shard of this grid, an output that is an input, too many shards.
+    std::ofstream(dir_ / "unsealed.csv", std::ios::binary)
+        << s0.substr(0, s0.rfind("# agvsim-sweep shard end"));
+    std::string many = s0;
+    many.replace(many.find(" 0/3:"), 5, " 0/1000000000000:");
+    std::ofstream(dir_ / "many.csv", std::ios::binary) << many;
+    fs::create_directory(dir_ / "folder");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refusals = {
+        {{"unsealed.csv"}, "unsealed.csv:9: no line with its row count and digest"},
+        {{"many.csv"}, "it names 1000000000000 shards of a grid of 4 points"},
+        {{"folder"}, "folder is a folder, not a shard table"},
+        {{"s0.csv", "--csv", "./s1.csv"}, "--csv ./s1.csv is the shard table s1.csv itself"},
+    };
+    for (const auto& [args, reason] : refusals) {
+        std::vector<std::string> merge = {"--merge", "s1.csv", "s2.csv"};
+        merge.insert(merge.end(), args.begin(), args.end());
+        const RunResult refused = sweep(merge);
+        EXPECT_EQ(refused.status, 2) << reason;
+        EXPECT_NE(refused.err.find(reason), std::string::npos) << refused.err;
+    }
+    EXPECT_EQ(readFile(dir_ / "s1.csv").rfind("# agvsim-sweep shard 1/3", 0), 0u);
+    // Shards of a Monte Carlo grid: each point's seeds and statistics, checked by computing.
+    const std::vector<std::string> seeded = {"--slip", "5", "--fn", "1,2", "--seeds", "4:6"};
+    std::vector<std::string> args = seeded;
+    args.insert(args.end(), {"--csv", "-"});
+    const RunResult seededWhole = sweep(args);
+    ASSERT_EQ(seededWhole.status, 0) << seededWhole.err;
+    for (const char* shard : {"0/2", "1/2"}) {
+        args = seeded;
+        args.insert(args.end(), {"--shard", shard, "--csv", std::string("m") + shard[0] + ".csv"});
+        ASSERT_EQ(sweep(args).status, 0);
+    }
+    const RunResult seededMerge = sweep({"--merge", "m1.csv", "m0.csv", "--verify", "1000"});
+    ASSERT_EQ(seededMerge.status, 0) << seededMerge.err;
+    EXPECT_EQ(seededMerge.out, seededWhole.out);
+
+    const RunResult tooMany = sweep(withGrid({"--shard", "0/5", "--csv", "x.csv"}));
+    EXPECT_EQ(tooMany.status, 2);
+    EXPECT_NE(tooMany.err.find("5 shards of a grid of 4 points"), std::string::npos) << tooMany.err;
 }
 
 TEST_F(SweepRun, RowsAgreeWithTheBatchRunOfTheSameConditions) {

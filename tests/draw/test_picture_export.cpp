@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/common/output_target.h"
 #include "app/console/window.h"
 #include "draw/picture_export.h"
 #include "draw/render_support.h"
@@ -99,6 +101,61 @@ TEST_F(PictureExport, FramesRunFromTheFirstRecordToTheLast) {
     EXPECT_EQ(frame(1).hash(), renderFrame(*keyed).hash());
     keyed->view.motionIndex = last;
     EXPECT_EQ(frame(expectedFrames - 1).hash(), renderFrame(*keyed).hash());
+}
+
+TEST_F(PictureExport, FramesOfARunThatFailsPartWayLeaveTheFolderAsItWas) {
+    auto ctx = computedContext('0', 0.0, 0.0);
+    agv::PictureRequest request;
+    const fs::path folder = dir_ / "frames";
+    request.framesDir = folder.string() + "/";
+    request.frameEvery = 40;
+    fs::create_directories(folder);
+    for (int k = 0; k < 30; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%05d.png", k);
+        std::ofstream(folder / name) << "earlier run";
+    }
+    const auto contents = [&] {
+        std::vector<std::string> texts;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            texts.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            std::ifstream in(entry.path());
+            texts.push_back(entry.path().filename().string() +
+                            std::string(std::istreambuf_iterator<char>(in), {}));
+        }
+        std::sort(texts.begin(), texts.end());
+        return texts;
+    };
+    const std::vector<std::string> before = contents();
+    // The disk fills up at the third frame.
+    int written = 0;
+    request.writeFile = [&](const std::string& path, const std::vector<std::uint8_t>& bytes,
+                            std::string& error) {
+        if (++written == 3) {
+            error = "cannot write " + path + ": No space left on device";
+            return false;
+        }
+        return agv::writeWholeFile(path, bytes, error);
+    };
+    std::string error;
+    EXPECT_EQ(agv::exportPictures(*ctx, request, error), 1);
+    EXPECT_EQ(contents(), before);
+    EXPECT_NE(error.find("cannot write " + folder.string() + "/frame_00002.png"), std::string::npos)
+        << error;
+
+    // The run that completes replaces the folder whole: no frame of the longer one is left.
+    request.writeFile = nullptr;
+    ASSERT_EQ(agv::exportPictures(*ctx, request, error), 0) << error;
+    const int frames = ctx->data.store->recordCount[0] / 40 + 2;
+    ASSERT_LT(frames, 30);
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        EXPECT_TRUE(agv::isFrameFileName(entry.path().filename().string())) << entry.path();
+        ++files;
+    }
+    EXPECT_EQ(files, frames);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
 // The frames of a GIF composed onto the canvas one after another, with their delays.

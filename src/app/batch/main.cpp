@@ -136,10 +136,11 @@ int run(int argc, char** argv) {
 
     agv::RunOutcome outcome;
     // The CSV rows of a type are formatted by the thread that computed it, as soon as it is
-    // done, while the other types still compute; the file is written once all went well.
+    // done, while the other types still compute; the file is written once all are done (a
+    // type that diverged with its records up to there).
     std::array<std::string, 3> csvRows;
     const auto formatRows = [&](int k) {
-        if (!options.csvPath.empty() && !ctx.data.store->diverged[k]) {
+        if (!options.csvPath.empty()) {
             agv::appendTrajectoryRows(csvRows[k], *ctx.data.store, k, ctx.model.settings.dt);
         }
     };
@@ -167,11 +168,6 @@ int run(int argc, char** argv) {
             return kExitFailure;
         }
     }
-    if (outcome.status == agv::RunStatus::kDiverged) {
-        std::cerr << kProgramName << ": " << agv::outcomeReason(outcome) << "; nothing written\n";
-        return kExitDiverged;
-    }
-
     const agv::TrajectoryStore& store = *ctx.data.store;
     const int lastRecord = store.recordCount[options.vehicleType - 1];
     if (options.motionIndex > lastRecord) {
@@ -200,7 +196,9 @@ int run(int argc, char** argv) {
         }
     }
 
-    if (!options.csvPath.empty() && !agv::writeTrajectoryCsvRows(options.csvPath, csvRows, error)) {
+    if (!options.csvPath.empty() &&
+        !agv::writeTrajectoryCsvRows(options.csvPath, csvRows, agv::trajectoryCsvOutcome(store),
+                                     error)) {
         std::cerr << kProgramName << ": " << error << '\n';
         return kExitFailure;
     }
@@ -213,6 +211,16 @@ int run(int argc, char** argv) {
             std::cerr << kProgramName << ": cannot write the summary\n";
             return kExitFailure;
         }
+    }
+    // A run that diverged is written as far as it went, and says so last.
+    if (outcome.status == agv::RunStatus::kDiverged) {
+        for (int k = 0; k < 3; ++k) {
+            if (!store.diverged[k]) continue;
+            std::cerr << kProgramName << ": "
+                      << agv::divergenceReason(k + 1, store.recordCount[k], store.divergedTime[k])
+                      << "; the records up to there are kept\n";
+        }
+        return kExitDiverged;
     }
     return kExitOk;
 }

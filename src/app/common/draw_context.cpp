@@ -1,6 +1,7 @@
 #include "app/common/draw_context.h"
 
 #include "app/common/output_target.h"
+#include "app/common/staged_folder.h"
 #include "draw/gl_backend.h"
 #include "draw/picture_export.h"
 
@@ -13,7 +14,18 @@ void drawFrame(const AgvContext& ctx) {
 int exportPictures(AgvContext& ctx, const PictureRequest& request, std::string& error) {
     PictureRequest withFiles = request;
     if (!withFiles.writeFile) withFiles.writeFile = writeWholeFile;
-    return exportPictures(controlOf(ctx), sceneOf(ctx), withFiles, error);
+    if (request.framesDir.empty())
+        return exportPictures(controlOf(ctx), sceneOf(ctx), withFiles, error);
+    // The frames of one run replace those of another only when all of them are written.
+    StagedFolder frames;
+    if (!frames.open(request.framesDir, error)) return 1;
+    withFiles.framesDir = frames.path();
+    const int status = exportPictures(controlOf(ctx), sceneOf(ctx), withFiles, error);
+    if (status != 0 || !frames.commit(isFrameFileName, error)) {
+        error = frames.named(error);
+        return status != 0 ? status : 1;
+    }
+    return 0;
 }
 
 }  // namespace agv

@@ -55,12 +55,15 @@ std::string outcomeReason(const RunOutcome& outcome) {
                               outcome.vehicleType, outcome.curveNumber, outcome.record,
                               static_cast<int>(outcome.limit));
         case RunStatus::kDiverged:
-            return formatText(
-                "type %d diverged: its vehicle with feedback left the path after record %d "
-                "(t = %.2f s)",
-                outcome.vehicleType, outcome.record, outcome.time);
+            return divergenceReason(outcome.vehicleType, outcome.record, outcome.time);
     }
     return "";
+}
+
+std::string divergenceReason(int type, int record, double time) {
+    return formatText(
+        "type %d diverged: its vehicle with feedback left the path after record %d (t = %.2f s)",
+        type, record, time);
 }
 
 std::string refusalText(const Refusal& r) {

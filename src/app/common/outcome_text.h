@@ -19,6 +19,9 @@ std::string dialogueRetryText(const RunOutcome& outcome);
 
 /// One English line saying why a run was not done ("" when done).
 std::string outcomeReason(const RunOutcome& outcome);
+/// The line of outcomeReason for a type (1-3) that diverged after the given record, in the
+/// step that started at time [s].
+std::string divergenceReason(int type, int record, double time);
 
 /// The dialogue's refusal of a setting, as the console prints it ("" when accepted); for a
 /// path that is too long the length check's refusal and the request for another path.

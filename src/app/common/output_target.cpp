@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -12,6 +13,8 @@
 #include <mutex>
 #include <streambuf>
 #include <vector>
+
+#include "app/common/shown_text.h"
 
 namespace agv {
 
@@ -49,12 +52,45 @@ struct TempSlot {
     char name[kMaxTempName];
 };
 TempSlot g_tempSlots[kMaxTempFiles];
+/// Temporary folders that may be held at the same time.
+constexpr int kMaxTempFolders = 4;
+TempSlot g_tempFolders[kMaxTempFolders];
+/// Bytes of directory entries read at a time while a folder is emptied on a signal.
+constexpr std::size_t kDirentBufferBytes = 4096;
 struct sigaction g_previousActions[kCleanupSignalCount];
 std::mutex g_slotMutex;
+
+/// Removes the files of a folder and the folder, with calls a signal handler may make.
+void removeFolderOnSignal(const char* path) {
+#if defined(SYS_getdents64) && !defined(__EMSCRIPTEN__)
+    const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        alignas(8) char buffer[kDirentBufferBytes];
+        for (;;) {
+            const long got = ::syscall(SYS_getdents64, fd, buffer, sizeof buffer);
+            if (got <= 0) break;
+            for (long at = 0; at < got;) {
+                // struct linux_dirent64: inode (8), offset (8), record length (2), type (1), name.
+                unsigned short length = 0;
+                std::memcpy(&length, buffer + at + 16, sizeof length);
+                const char* name = buffer + at + 19;
+                if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0)
+                    ::unlinkat(fd, name, 0);
+                at += length;
+            }
+        }
+        ::close(fd);
+    }
+#endif
+    ::rmdir(path);
+}
 
 extern "C" void removeTempFilesAndResignal(int signalNumber) {
     for (TempSlot& slot : g_tempSlots) {
         if (slot.used.load()) ::unlink(slot.name);
+    }
+    for (TempSlot& slot : g_tempFolders) {
+        if (slot.used.load()) removeFolderOnSignal(slot.name);
     }
     for (int i = 0; i < kCleanupSignalCount; ++i) {
         if (kCleanupSignals[i] != signalNumber) continue;
@@ -109,7 +145,19 @@ void releaseTemp(int index) {
 }
 
 std::string describe(const std::string& path, int error) {
-    return "cannot write " + path + ": " + std::strerror(error);
+    return "cannot write " + shownArgument(path) + ": " + std::strerror(error);
+}
+
+/// The folder a file is made in ("." for a bare name).
+std::string folderOf(const std::string& file) {
+    const std::size_t slash = file.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : file.substr(0, slash);
+}
+
+/// Whether a failure to create a file is the folder's permission or a read-only mount.
+bool folderRefused(int error) {
+    return error == EACCES || error == EPERM || error == EROFS;
 }
 
 /// The file a chain of symbolic links ends at (which need not exist yet).
@@ -264,6 +312,12 @@ struct OutputTarget::State : std::streambuf {
                 releaseTemp(slot);
                 if (reason == EEXIST) continue;
                 error = describe(shownName, reason);
+                // The file is made in its folder: that folder is what is not writable.
+                if (folderRefused(reason)) {
+                    error +=
+                        " (the folder " + shownArgument(folderOf(target)) +
+                        (reason == EROFS ? " is on a read-only file system)" : " is not writable)");
+                }
                 return false;
             }
             fd = created;
@@ -333,7 +387,7 @@ bool OutputTarget::open(const std::string& path, std::string& error) {
         }
         if (!s.createTemp(&info, error)) return false;
     } else {
-        error = "cannot write " + path + ": " +
+        error = "cannot write " + shownArgument(path) + ": " +
                 (S_ISDIR(info.st_mode) ? "it is a folder"
                                        : "neither a file, a FIFO nor a character device");
         return false;
@@ -391,6 +445,26 @@ void OutputTarget::abandon() {
 
 bool OutputTarget::inPlace() const {
     return state_->inPlace;
+}
+
+int holdTempFolder(const std::string& path) {
+    if (path.size() >= kMaxTempName) return -1;
+    installCleanupHandlers();
+    std::lock_guard<std::mutex> lock(g_slotMutex);
+    for (int i = 0; i < kMaxTempFolders; ++i) {
+        TempSlot& slot = g_tempFolders[i];
+        if (slot.used.load()) continue;
+        std::memcpy(slot.name, path.c_str(), path.size() + 1);
+        slot.used.store(true);
+        return i;
+    }
+    return -1;
+}
+
+void releaseTempFolder(int slot) {
+    if (slot < 0) return;
+    std::lock_guard<std::mutex> lock(g_slotMutex);
+    g_tempFolders[slot].used.store(false);
 }
 
 bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,

@@ -51,6 +51,12 @@ class OutputTarget {
     std::unique_ptr<State> state_;
 };
 
+/// Marks a temporary folder of a program's own making (holding files only): the signals
+/// that remove temporary files remove it too, with its files. Returns a slot for
+/// releaseTempFolder, or -1 when none is free (the folder is then left on a signal).
+int holdTempFolder(const std::string& path);
+void releaseTempFolder(int slot);
+
 /// Writes bytes as the whole of the output path (see OutputTarget); false with the reason
 /// in error.
 bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes,

@@ -1,5 +1,6 @@
 #include "app/common/random_table_file.h"
 
+#include "app/common/shown_text.h"
 #include "app/common/text_output.h"
 
 #include <charconv>
@@ -26,15 +27,6 @@ constexpr double kBandsPerUnit = 10.0;
 /// Largest table file read [bytes]: 50 rows of two numbers take a few kilobytes, even with
 /// every digit a double can carry.
 constexpr std::size_t kMaxTableBytes = 64 * 1024;
-/// Characters of a bad token quoted in a message.
-constexpr std::size_t kShownTokenChars = 40;
-
-/// A token as a message quotes it: cut after kShownTokenChars characters.
-std::string shown(const std::string& token) {
-    if (token.size() <= kShownTokenChars) return token;
-    return token.substr(0, kShownTokenChars) + "... (" + std::to_string(token.size()) + " bytes)";
-}
-
 bool parseInt(const std::string& token, int& result) {
     const char* end = token.data() + token.size();
     const auto [ptr, ec] = std::from_chars(token.data(), end, result);
@@ -79,26 +71,29 @@ std::string locateTableFile(const char* name, const std::vector<fs::path>& direc
 }  // namespace
 
 bool readRandomTable(const std::string& path, int band, RandomTable& table, std::string& error) {
+    // Names and bytes from outside reach the terminal only as printable text.
+    const std::string shownPath = shownArgument(path);
     if (band < 0 || band >= kRandomTableCount) {
-        error = formatText("ランダム変換表 %s: 帯番号 %d は 0〜4 の範囲外です", path.c_str(), band);
+        error = formatText("ランダム変換表 %s: 帯番号 %d は 0〜4 の範囲外です", shownPath.c_str(),
+                           band);
         return false;
     }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        error = formatText("ランダム変換表 %s を開けません", path.c_str());
+        error = formatText("ランダム変換表 %s を開けません", shownPath.c_str());
         return false;
     }
     // At most one byte more than a table may have is read, whatever the file is.
     std::string text(kMaxTableBytes + 1, '\0');
     file.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (file.bad()) {
-        error = formatText("ランダム変換表 %s を読み込めません", path.c_str());
+        error = formatText("ランダム変換表 %s を読み込めません", shownPath.c_str());
         return false;
     }
     text.resize(static_cast<std::size_t>(file.gcount()));
     if (text.size() > kMaxTableBytes) {
         error = formatText("ランダム変換表 %s: %zu バイトを超えています (表は数キロバイトです)",
-                           path.c_str(), kMaxTableBytes);
+                           shownPath.c_str(), kMaxTableBytes);
         return false;
     }
     std::istringstream in(text);
@@ -112,7 +107,7 @@ bool readRandomTable(const std::string& path, int band, RandomTable& table, std:
     };
     auto shortage = [&](int needed) {
         return formatText("ランダム変換表 %s: 数値が足りません (%d 個必要, %d 個で終わりました)",
-                          path.c_str(), needed, numbersRead);
+                          shownPath.c_str(), needed, numbersRead);
     };
 
     if (!next()) {
@@ -121,12 +116,12 @@ bool readRandomTable(const std::string& path, int band, RandomTable& table, std:
     }
     RandomTable read;
     if (!parseInt(token, read.lastRow)) {
-        error = formatText("ランダム変換表 %s: 行数 N の \"%s\" は整数ではありません", path.c_str(),
-                           shown(token).c_str());
+        error = formatText("ランダム変換表 %s: 行数 N の \"%s\" は整数ではありません",
+                           shownPath.c_str(), shownArgument(token).c_str());
         return false;
     }
     if (read.lastRow < 0 || read.lastRow >= kRandomTableRows) {
-        error = formatText("ランダム変換表 %s: N = %d は 0〜%d の範囲外です", path.c_str(),
+        error = formatText("ランダム変換表 %s: N = %d は 0〜%d の範囲外です", shownPath.c_str(),
                            read.lastRow, kRandomTableRows - 1);
         return false;
     }
@@ -140,14 +135,14 @@ bool readRandomTable(const std::string& path, int band, RandomTable& table, std:
             }
             if (!parseFinite(token, *field)) {
                 error = formatText("ランダム変換表 %s: 行 %d の \"%s\" は有限の数値ではありません",
-                                   path.c_str(), row, shown(token).c_str());
+                                   shownPath.c_str(), row, shownArgument(token).c_str());
                 return false;
             }
         }
         if (row > 0 && !(read.key[row] > read.key[row - 1])) {
             error =
                 formatText("ランダム変換表 %s: キーが増加していません (行 %d: %.10g の次が %.10g)",
-                           path.c_str(), row, read.key[row - 1], read.key[row]);
+                           shownPath.c_str(), row, read.key[row - 1], read.key[row]);
             return false;
         }
     }
@@ -155,7 +150,7 @@ bool readRandomTable(const std::string& path, int band, RandomTable& table, std:
     const double upper = (band + 1) / kBandsPerUnit;
     if (read.key[0] > lower || read.key[read.lastRow] < upper) {
         error = formatText("ランダム変換表 %s: キー %.10g〜%.10g が範囲 %g〜%g を覆っていません",
-                           path.c_str(), read.key[0], read.key[read.lastRow], lower, upper);
+                           shownPath.c_str(), read.key[0], read.key[read.lastRow], lower, upper);
         return false;
     }
     table = read;

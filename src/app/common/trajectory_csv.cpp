@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/common/number_format.h"
+#include "app/common/outcome_text.h"
 #include "app/common/output_target.h"
 #include "app/common/text_output.h"
 
@@ -62,6 +63,15 @@ void appendTrajectoryRows(std::string& out, const TrajectoryStore& store, int k,
     }
 }
 
+std::string trajectoryCsvOutcome(const TrajectoryStore& store) {
+    std::string lines;
+    for (int k = 0; k < 3; ++k) {
+        if (!store.diverged[k]) continue;
+        lines += "# " + divergenceReason(k + 1, store.recordCount[k], store.divergedTime[k]) + "\n";
+    }
+    return lines;
+}
+
 void writeTrajectoryCsv(std::ostream& out, const TrajectoryStore& store, double dt) {
     out << kTrajectoryCsvHeader << '\n';
     for (int k = 0; k < 3; ++k) {
@@ -69,15 +79,17 @@ void writeTrajectoryCsv(std::ostream& out, const TrajectoryStore& store, double 
         appendTrajectoryRows(rows, store, k, dt);
         out << rows;
     }
+    out << trajectoryCsvOutcome(store);
 }
 
 bool writeTrajectoryCsvRows(const std::string& path, const std::array<std::string, 3>& rows,
-                            std::string& error) {
+                            const std::string& outcome, std::string& error) {
     OutputTarget target;
     if (!target.open(path, error)) return false;
     target.stream() << kTrajectoryCsvHeader << '\n';
     for (const std::string& typeRows : rows)
         target.stream() << typeRows;
+    target.stream() << outcome;
     return target.commit(error);
 }
 
@@ -86,7 +98,7 @@ bool writeTrajectoryCsvFile(const std::string& path, const TrajectoryStore& stor
     std::array<std::string, 3> rows;
     for (int k = 0; k < 3; ++k)
         appendTrajectoryRows(rows[k], store, k, dt);
-    return writeTrajectoryCsvRows(path, rows, error);
+    return writeTrajectoryCsvRows(path, rows, trajectoryCsvOutcome(store), error);
 }
 
 std::array<TypeSummary, 3> summariseTrajectories(const TrajectoryStore& store) {
@@ -96,6 +108,8 @@ std::array<TypeSummary, 3> summariseTrajectories(const TrajectoryStore& store) {
         const int last = store.recordCount[k];
         type.lastRecord = last;
         type.endTime = store.endTime[k];
+        type.diverged = store.diverged[k];
+        type.divergedTime = store.divergedTime[k];
         type.finalTheory = store.theoryTraj[k][last];
         type.finalNoFbc = store.noFbcTraj[k][last];
         type.finalFbc = store.fbcTraj[k][last];
@@ -146,8 +160,11 @@ void printPoseRow(std::ostream& out, const char* vehicle, const PoseRecord& pose
 void writeSummary(std::ostream& out, const std::array<TypeSummary, 3>& summary) {
     for (int k = 0; k < 3; ++k) {
         const TypeSummary& type = summary[k];
-        printText(out, "type %d (%s): records 0..%d, end time %.4f s\n", k + 1, kTypeNames[k],
-                  type.lastRecord, type.endTime);
+        printText(out, "type %d (%s): records 0..%d, end time %.4f s%s\n", k + 1, kTypeNames[k],
+                  type.lastRecord, type.endTime,
+                  type.diverged
+                      ? ("; " + divergenceReason(k + 1, type.lastRecord, type.divergedTime)).c_str()
+                      : "");
         printText(out, "  %-14s%11s%11s%11s%13s%13s%14s%16s\n", "vehicle", "s [m]", "x [m]",
                   "y [m]", "theta [rad]", "phi [rad]", "max|dd| [m]", "max|dth| [rad]");
         printPoseRow(out, "theory (red)", type.finalTheory, nullptr, nullptr);

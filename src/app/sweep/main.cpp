@@ -36,7 +36,8 @@ int fail(int status, const std::string& message) {
 
 int merge(const agv::SweepOptions& options) {
     std::string error;
-    const int status = agv::mergeShardTables(options.mergeFiles, options.csvPath, error);
+    const int status =
+        agv::mergeShardTables(options.mergeFiles, options.csvPath, error, options.verifyRows);
     // The reason is about the tables, not the options: no hint at the usage.
     if (status != kExitOk) std::cerr << kProgramName << ": " << error << '\n';
     return status;
@@ -91,7 +92,13 @@ int run(int argc, char** argv) {
     std::vector<agv::MapPoint> mapPoints;
     if (!options.mapPath.empty()) mapPoints.reserve(session.pointCount());
     agv::SweepProgress progress(session.runCount(), session.jobs(), ::isatty(STDERR_FILENO) != 0);
-    if (!options.csvPath.empty()) csv.write(session.tableHead());
+    // Every byte of the table goes into the seal that a shard's last line carries.
+    agv::ShardSeal seal;
+    const auto writeTable = [&](const std::string& text, std::size_t rowCount) {
+        csv.write(text);
+        seal.add(text, rowCount);
+    };
+    if (!options.csvPath.empty()) writeTable(session.tableHead(), 0);
     std::string rows;
     session.run(
         [&](const agv::GridValues& values, const agv::PointResult& result) {
@@ -100,7 +107,7 @@ int run(int argc, char** argv) {
             if (!options.csvPath.empty()) {
                 rows.clear();
                 agv::appendSweepRows(rows, values, result, options.theory);
-                csv.write(rows);
+                writeTable(rows, result.size());
             }
             // With seeds the map shows each grid point's mean over them.
             const bool mapped =
@@ -116,7 +123,10 @@ int run(int argc, char** argv) {
         map.write(agv::sweepMapSvg(options.grid, options.scenario, mapPoints, options.metric));
         if (!map.commit(error)) return fail(kExitFailure, error);
     }
-    if (!options.csvPath.empty() && !csv.commit(error)) return fail(kExitFailure, error);
+    if (!options.csvPath.empty()) {
+        csv.write(session.tableEnd(seal));
+        if (!csv.commit(error)) return fail(kExitFailure, error);
+    }
     return kExitOk;
 }
 

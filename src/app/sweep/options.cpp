@@ -14,13 +14,15 @@ namespace {
 
 /// Most worker threads a sweep may ask for.
 constexpr int kMaxJobs = 1024;
+/// Most rows --verify may recompute per shard.
+constexpr int kMaxVerifiedRows = 1000000;
 
 bool takesValue(const std::string& flag) {
     static const char* const kFlags[] = {
         "--error",       "--error-values", "--curve", "--curve-params",    "--fn",   "--zeta",
         "--error-size",  "--csv",          "--map",   "--metric",          "--jobs", "--shard",
         "--rear-wheels", "--front-wheel",  "--drift", "--wheelbase-tread", "--slip", "--seed",
-        "--seeds",       "--scenario"};
+        "--seeds",       "--scenario",     "--verify"};
     for (const char* name : kFlags) {
         if (flag == name) return true;
     }
@@ -98,6 +100,16 @@ bool applyOption(const std::string& flag, const std::string& value, SweepOptions
         options.jobs = jobs;
         return true;
     }
+    if (flag == "--verify") {
+        int rows = 0;
+        if (!parseInteger(flag, value, rows, error) || rows < 1 || rows > kMaxVerifiedRows) {
+            error = "--verify: " + quoted(value) + " is not a number of rows from 1 to " +
+                    std::to_string(kMaxVerifiedRows);
+            return false;
+        }
+        options.verifyRows = rows;
+        return true;
+    }
     options.sharded = true;
     return parseShard(value, options.shard, error);
 }
@@ -169,7 +181,7 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
 
     if (options.merge) {
         for (const std::string& flag : seen) {
-            if (flag != "--merge" && flag != "--csv") {
+            if (flag != "--merge" && flag != "--csv" && flag != "--verify") {
                 error = flag + " does not go with --merge";
                 return false;
             }
@@ -180,6 +192,10 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
         }
         if (options.csvPath.empty()) options.csvPath = "-";
         return true;
+    }
+    if (options.verifyRows > 0) {
+        error = "--verify goes with --merge: it checks rows of the shards merged";
+        return false;
     }
 
     std::vector<const char*> baseArgv;
@@ -227,6 +243,12 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
                 (options.seeded ? " runs with its seeds" : " points");
         return false;
     }
+    // A shard without grid points would be a table of nothing.
+    if (options.shard.count > options.grid.size()) {
+        error = "--shard: " + std::to_string(options.shard.count) + " shards of a grid of " +
+                std::to_string(options.grid.size()) + " points: at most one shard per point";
+        return false;
+    }
     if (options.csvPath.empty() && options.mapPath.empty()) {
         error = "nothing to write: give --csv and/or --map";
         return false;
@@ -240,7 +262,7 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
 
 std::string sweepUsage() {
     return R"(usage: agvsim-sweep [conditions] [axes] [output] [--jobs N] [--shard K/N]
-       agvsim-sweep --merge SHARD.csv... [--csv PATH]
+       agvsim-sweep --merge SHARD.csv... [--verify K] [--csv PATH]
 
 Runs the AGV simulator over a grid of feedback designs and mechanism error sizes. Every
 grid point runs all three vehicle types from the start-up defaults and the conditions
@@ -281,6 +303,9 @@ Output:
                          the table says on its first line which shard of which grid
   --merge FILE...        merge the tables of all shards into the table of the whole grid;
                          refused unless they are every shard of one grid, once, intact
+                         (each shard's last line: its row count and SHA-256)
+  --verify K             with --merge: also compute K rows chosen at random from each
+                         shard again and compare them byte for byte
   --help                 this text
 
 Outcomes: done, too_long, overflow, refused, diverged; the reason of each that is not done

@@ -38,6 +38,8 @@ struct SweepOptions {
     /// --merge: the shard tables to merge instead of computing.
     bool merge = false;
     std::vector<std::string> mergeFiles;
+    /// --verify: rows of each shard the merge computes again (0: none).
+    int verifyRows = 0;
     bool help = false;
 };
 

@@ -95,6 +95,10 @@ std::string SweepSession::tableHead() const {
     return head + sweepCsvHeader(options.theory, options.seeded) + "\n";
 }
 
+std::string SweepSession::tableEnd(const ShardSeal& seal) const {
+    return options_->sharded ? seal.line() + "\n" : std::string();
+}
+
 void SweepSession::run(const Delivery& deliver, const SweepTick& tick) const {
     const SweepOptions& options = *options_;
     const std::size_t seeds = options.seedCount();
@@ -129,12 +133,16 @@ void SweepSession::run(const Delivery& deliver, const SweepTick& tick) const {
 
 std::string SweepSession::table() const {
     std::string table = tableHead();
+    std::size_t rows = 0;
     run(
         [&](const GridValues& values, const PointResult& result) {
             appendSweepRows(table, values, result, options_->theory);
+            rows += result.size();
         },
         [](std::size_t) {});
-    return table;
+    ShardSeal seal;
+    seal.add(table, rows);
+    return table + tableEnd(seal);
 }
 
 }  // namespace agv

@@ -12,6 +12,7 @@
 #include "app/sweep/options.h"
 #include "app/sweep/point_run.h"
 #include "app/sweep/pool.h"
+#include "app/sweep/shard_identity.h"
 
 namespace agv {
 
@@ -39,6 +40,9 @@ class SweepSession {
 
     /// The first lines of the table: the shard line of a shard, then the header.
     std::string tableHead() const;
+    /// The last line of a shard's table (with its break), from the seal of every byte
+    /// before it; empty for a table that is no shard.
+    std::string tableEnd(const ShardSeal& seal) const;
 
     /// Runs the points; deliver receives each point's values and result in grid order. With
     /// seeds, each seed's run of a point in seed order, then its mean, standard deviation

@@ -14,6 +14,12 @@ namespace {
 const char* const kShardLead = "# agvsim-sweep shard ";
 /// Between the grid's options and the base scenario's text on a shard line.
 const char* const kScenarioSeparator = " | ";
+const char* const kShardEndLead = "# agvsim-sweep shard end: ";
+const char* const kShardEndDigest = " rows, sha256 ";
+/// Hex digits of a SHA-256 digest.
+constexpr std::size_t kDigestHexDigits = 64;
+/// Most digits of a row count (any count of a size_t).
+constexpr std::size_t kMaxRowCountDigits = 19;
 const char* const kAxisFlags[kSweepAxisCount] = {"--fn", "--zeta", "--error-size"};
 
 std::string joined(const double* values, std::size_t count) {
@@ -100,7 +106,33 @@ bool parseShardLine(const std::string& line, Shard& shard, SweepOptions& grid, s
         error = "its grid is not written as agvsim-sweep writes it";
         return false;
     }
+    if (shard.count > grid.grid.size()) {
+        error = "it names " + std::to_string(shard.count) + " shards of a grid of " +
+                std::to_string(grid.grid.size()) + " points";
+        return false;
+    }
     return true;
+}
+
+void ShardSeal::add(const std::string& text, std::size_t rows) {
+    digest_.add(text);
+    rows_ += rows;
+}
+
+std::string ShardSeal::line() const {
+    return kShardEndLead + std::to_string(rows_) + kShardEndDigest + digest_.hex();
+}
+
+bool isShardEndLine(const std::string& line) {
+    const std::string lead = kShardEndLead;
+    const std::size_t at = line.find(kShardEndDigest);
+    if (line.compare(0, lead.size(), lead) != 0 || at == std::string::npos) return false;
+    const std::string rows = line.substr(lead.size(), at - lead.size());
+    const std::string digest = line.substr(at + std::string(kShardEndDigest).size());
+    return !rows.empty() && rows.size() <= kMaxRowCountDigits &&
+           rows.find_first_not_of("0123456789") == std::string::npos &&
+           digest.size() == kDigestHexDigits &&
+           digest.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
 }  // namespace agv
