@@ -84,7 +84,12 @@ std::vector<std::string> theoryCaption(const TypeTheory& theory) {
         poles += " " + poleText(p);
     }
     poles += " 1/s";
-    std::string settling = "unstable design";
+    std::string settling = "unstable: pole in the right half-plane";
+    if (theory.stability == Stability::kIntegrationStep) {
+        settling = "unstable at the " + decimalText(1000.0 * theory.step, 0) + " ms step";
+        if (!std::isnan(theory.stepLimitFn))
+            settling += ": fn above " + decimalText(theory.stepLimitFn, kCaptionDecimals) + " Hz";
+    }
     if (theory.stable()) {
         settling = std::isfinite(theory.figures.settlingTime)
                        ? "Ts " + decimalText(theory.figures.settlingTime, kCaptionDecimals) + " s"

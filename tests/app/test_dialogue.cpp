@@ -195,6 +195,15 @@ TEST_F(Dialogue, UnstableDesignIsSaidBeforeComputing) {
     ctx.run.lastKey = 'f';
     run("1 0.3\nx");
     EXPECT_EQ(take().find("不安定"), std::string::npos);
+    // Poles that decay, but too fast for the 4 ms step: the limit of fn is said.
+    ctx.run.lastKey = 'f';
+    run("4.3 1\nx");
+    const std::string said = take();
+    EXPECT_NE(said.find("\n注意：この fn, ζ の設計は計算の刻み 4 ms では不安定（fn が 4.200 Hz を"
+                        "超える）．FBCありの車両は経路から離れていく\n\n　　　只今計算中"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(said.find("実部が正の極"), std::string::npos);
 }
 
 TEST_F(Dialogue, DivergedComputationShowsItsRecordsUpToThere) {

@@ -445,10 +445,11 @@ TEST_F(SweepRun, TheoryOfBatchAndSweepMeetsTheDesignAndTheSimulation) {
     EXPECT_EQ(rows[0],
               "fn,zeta,error_size,type,outcome,records,end_time,nofbc_max_dd,nofbc_max_dth,"
               "fbc_max_dd,fbc_max_dth,fbc_rms_dd,fbc_final_dd,fbc_final_dth,max_pole_real,"
-              "settling_time,theory_steady_dd");
+              "settling_time,theory_steady_dd,step_stable");
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const std::vector<std::string> row = split(rows[i], ',');
-        ASSERT_EQ(row.size(), 17u);
+        ASSERT_EQ(row.size(), 18u);
+        EXPECT_EQ(row[17], "1");
         const double zeta = std::strtod(row[1].c_str(), nullptr);
         const int type = std::atoi(row[3].c_str());
         // The slowest pole is the along-path loop's, a root of s² + ωn²·s + 2ζωn.
@@ -474,6 +475,41 @@ TEST_F(SweepRun, TheoryOfBatchAndSweepMeetsTheDesignAndTheSimulation) {
     const RunResult merged = sweep({"--merge", "a.csv", "b.csv"});
     ASSERT_EQ(merged.status, 0) << merged.err;
     EXPECT_EQ(merged.out, swept.out);
+}
+
+TEST_F(SweepRun, SlipHasNoSteadyOffsetAndTheStepLimitIsSaid) {
+    // The random slip on a circle: no constant error, so no steady value anywhere.
+    const std::vector<std::string> slip = {"--error", "5",  "--error-values", "5",
+                                           "--curve", "15", "--curve-params", "2,1"};
+    std::vector<std::string> args = slip;
+    args.push_back("--theory");
+    const RunResult batch = run(kBatchBinary, args);
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    std::size_t count = 0;
+    for (std::size_t at = batch.out.find("not defined: random slip"); at != std::string::npos;
+         at = batch.out.find("not defined: random slip", at + 1))
+        ++count;
+    EXPECT_EQ(count, 3u) << batch.out;
+
+    // Beyond fn = 4.44 Hz the 4 ms step no longer holds type 2 on this circle.
+    args = slip;
+    args.insert(args.end(), {"--fn", "1,4.5", "--theory", "--csv", "-"});
+    const RunResult swept = sweep(args);
+    ASSERT_EQ(swept.status, 0) << swept.err;
+    const std::vector<std::string> rows = lines(swept.out);
+    ASSERT_EQ(rows.size(), 7u);
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const std::vector<std::string> row = split(rows[i], ',');
+        ASSERT_EQ(row.size(), 18u);
+        EXPECT_EQ(row[16], "");  // the steady value: not defined
+        EXPECT_EQ(row[17], i <= 3 ? "1" : "0") << rows[i];
+    }
+    args = slip;
+    args.insert(args.end(), {"--fn", "4.5", "--theory"});
+    const RunResult beyond = run(kBatchBinary, args);
+    EXPECT_NE(beyond.out.find("type 2 (1FDW1FS): unstable at the 4 ms step: fn above 4.4"),
+              std::string::npos)
+        << beyond.out;
 }
 
 TEST_F(SweepRun, RefusalsInTheGridAreMarkedAndBadArgumentsStopBeforeAnyRun) {

@@ -38,7 +38,12 @@ TEST(TheoryOverlay, CaptionShowsTheLateralPolesAndTheSettlingTime) {
     EXPECT_EQ(lines[0], "theory: poles -1.89+-5.99i -6.28 1/s");
     EXPECT_EQ(lines[1], "Ts 1.81 s");
     t.maxPoleReal = 3.14;
-    EXPECT_EQ(agv::theoryCaption(t)[1], "unstable design");
+    t.stability = agv::Stability::kRightHalfPlane;
+    EXPECT_EQ(agv::theoryCaption(t)[1], "unstable: pole in the right half-plane");
+    t.stability = agv::Stability::kIntegrationStep;
+    t.step = 0.004;
+    t.stepLimitFn = 4.1998;
+    EXPECT_EQ(agv::theoryCaption(t)[1], "unstable at the 4 ms step: fn above 4.20 Hz");
 }
 
 /// A 10° drift on a straight path of 6 m, with fn = 0.2 Hz so that dd stands well off the

@@ -113,3 +113,18 @@ def test_theory_beside_the_run_predicts_what_the_vehicles_do():
         assert predicted["steady_dd"] == pytest.approx(simulated[-1], rel=0.02)
     # A design the core accepts but that cannot hold the path.
     assert not agvsim.theory(fn=-1.0)["stable"]
+
+
+def test_theory_names_why_a_design_fails_and_has_no_steady_slip():
+    assert agvsim.theory(fn=-1.0)["types"][2]["verdict"] == "right half-plane"
+    beyond = agvsim.theory(error=3, error_values=(0.5,), curve=1, curve_params=(0,), fn=4.3)
+    for figures in beyond["types"].values():
+        assert not figures["stable"] and figures["verdict"] == "integration step"
+        assert figures["step"] == pytest.approx(0.004)
+        assert figures["step_limit_fn"] == pytest.approx(4.2, abs=0.01)
+    for curve, params in ((1, (0,)), (15, (2, 1))):
+        slip = agvsim.theory(error=5, error_values=(5,), curve=curve, curve_params=params)
+        assert slip["path"] != "varying"
+        for figures in slip["types"].values():
+            assert figures["stable"] and figures["step_limit_fn"] is None
+            assert figures["steady_dd"] is None and figures["steady_dth"] is None

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <memory>
 #include <vector>
 
 #include "path/curves.h"
@@ -252,6 +253,135 @@ TEST(LinearTheory, PathShapes) {
         const double end = run.model.path.pathEndParam[s.curve];
         for (int i = 1; i <= 8; ++i)
             EXPECT_NEAR(agv::curveCurvature(run.model, end * i / 9.0, s.curve), path.kappa, 1e-9);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+/// Whether the FBC vehicle of the type stays on the path: neither dd nor ds grows.
+bool holdsThePath(const Case& run, int type) {
+    const agv::TrajectoryStore& st = *run.data.store;
+    const int last = run.last(type);
+    const double ds =
+        st.fbcTraj[type - 1][last][agv::kPoseS] - st.theoryTraj[type - 1][last][agv::kPoseS];
+    return std::fabs(ds) < 1e-3 && peakOf(run.simulated(type)) < 0.01;
+}
+
+TEST(LinearTheory, TheIntegrationStepLimitIsWhereTheSimulationTurns) {
+    // Type 2 with a drift: on a straight path the fast along-path pole −ωn² sets the limit;
+    // on a circle of 2 m it is −c0·ωn², so the limit moves up by 1/√c0.
+    for (const bool circle : {false, true}) {
+        SCOPED_TRACE(circle ? "circle" : "straight");
+        const auto runAt = [&](double fn) {
+            auto run = std::make_unique<Case>(MechanismError::kSteerDrift, 0.5);
+            run->model.settings.curve.circleR = 2.0;
+            run->model.settings.curve.circleN = 1.0;
+            run->design(fn, 1.0);
+            circle ? run->circle() : run->straight(10.0);
+            return run;
+        };
+        const agv::TypeTheory limited = agv::runTheory(runAt(4.6)->model).types[1];
+        ASSERT_EQ(limited.stability, agv::Stability::kIntegrationStep);
+        EXPECT_GT(limited.maxStepGrowth, 1.0);
+        const double limit = limited.stepLimitFn;
+        EXPECT_NEAR(limit, circle ? 4.44 : 4.20, 0.01);
+
+        const auto below = runAt(0.995 * limit);
+        EXPECT_TRUE(agv::runTheory(below->model).types[1].stable());
+        EXPECT_TRUE(holdsThePath(*below, 2));
+        const auto above = runAt(1.005 * limit);
+        const agv::RunTheory beyond = agv::runTheory(above->model);
+        EXPECT_EQ(beyond.types[1].stability, agv::Stability::kIntegrationStep);
+        EXPECT_FALSE(beyond.types[1].steady.defined);
+        EXPECT_FALSE(holdsThePath(*above, 2));
+    }
+    // A pole on the right is named as such, whatever the step.
+    Case run(MechanismError::kSteerDrift, 0.5);
+    run.design(1.0, -0.5);
+    run.straight(1.0);
+    EXPECT_EQ(agv::runTheory(run.model).types[1].stability, agv::Stability::kRightHalfPlane);
+}
+
+TEST(LinearTheory, ZerosOfExactArithmeticAreExactAndNoFigureIsAbsurd) {
+    // Type 1 settles at 0 at every ζ; without a tread error a front wheel error does not
+    // reach dd of type 2 on a circle.
+    Case t1(MechanismError::kSteerDrift, 0.5);
+    t1.design(1.0, 0.7);
+    t1.straight(1.0);
+    const agv::ResponseFigures f1 = agv::runTheory(t1.model).types[0].figures;
+    EXPECT_EQ(f1.steady, 0.0);
+    Case t2(MechanismError::kFrontWheel, 0.5);
+    t2.model.settings.curve.circleR = 3.0;
+    t2.circle();
+    const agv::TypeTheory front = agv::runTheory(t2.model).types[1];
+    EXPECT_FALSE(front.figuresOfRunError);
+    EXPECT_EQ(front.steady.dd, 0.0);
+
+    // Every kind of error on a straight path, a circle and a wavy circle, ζ from 0.3 to 2.
+    for (const MechanismError error :
+         {MechanismError::kNone, MechanismError::kRearWheels, MechanismError::kFrontWheel,
+          MechanismError::kSteerDrift, MechanismError::kWheelBaseTread, MechanismError::kSlip}) {
+        for (const int curve : {1, 15, 16}) {
+            for (const double zeta : {0.3, 0.7, 1.0, 2.0}) {
+                Case run(error, 0.5);
+                run.design(1.0, zeta);
+                agv::prepareCurve(run.model, curve);
+                run.prepare(curve);
+                for (const agv::TypeTheory& t : agv::runTheory(run.model).types) {
+                    SCOPED_TRACE("error " + std::to_string(static_cast<int>(error)) + " curve " +
+                                 std::to_string(curve) + " zeta " + std::to_string(zeta) +
+                                 " type " + std::to_string(t.vehicleType));
+                    ASSERT_TRUE(t.stable());
+                    EXPECT_GE(t.figures.overshoot, 0.0);
+                    EXPECT_LE(t.figures.overshoot, 10.0);
+                    EXPECT_TRUE(std::isfinite(t.figures.settlingTime));
+                    EXPECT_GT(t.figures.peak, 1e-12);
+                }
+            }
+        }
+    }
+}
+
+TEST(LinearTheory, SettlingTimeIsTheFractionalCrossingOfTheBand) {
+    // dd falls from 2 to 1 in steps of 0.125 per 0.5 s, then stays: the 2 % band about 1 is
+    // entered a fifth of the way from t = 3.5 (|dd − 1| = 0.125) to 4 (0).
+    std::vector<double> t, dd;
+    for (int i = 0; i <= 12; ++i) {
+        t.push_back(0.5 * i);
+        dd.push_back(i < 8 ? 2.0 - 0.125 * i : 1.0);
+    }
+    const agv::ResponseFigures f = agv::responseFigures(t.data(), dd.data(), 13, 1.0);
+    EXPECT_DOUBLE_EQ(f.settlingTime, 3.5 + 0.5 * (0.125 - 0.02) / 0.125);
+    EXPECT_DOUBLE_EQ(f.peak, 2.0);
+    EXPECT_DOUBLE_EQ(f.overshoot, 1.0);
+
+    // Against the analytic response at ωn = 1: type 2's dd after a drift on a straight path
+    // goes as (s + Kfi)/(s·(s + ωn)³) with Kfi = 3ωn, that is as 1 − e^{−t}(1 + t + t²/3).
+    Case run(MechanismError::kSteerDrift, 0.5);
+    run.design(1.0 / agv::kTwoPi, 1.0);
+    run.straight(1.0);
+    double low = 5.0, high = 10.0;
+    for (int i = 0; i < 60; ++i) {
+        const double mid = (low + high) / 2.0;
+        (std::exp(-mid) * (1.0 + mid + mid * mid / 3.0) > 0.02 ? low : high) = mid;
+    }
+    EXPECT_NEAR(agv::runTheory(run.model).types[1].figures.settlingTime, low, 1e-3);
+}
+
+TEST(LinearTheory, RandomSlipHasNoSteadyOffset) {
+    for (const int curve : {1, 15}) {
+        Case run(MechanismError::kSlip);
+        if (curve == 1) run.model.settings.curve.cosineA = 0.0;
+        agv::prepareCurve(run.model, curve);
+        run.prepare(curve);
+        const agv::RunTheory theory = agv::runTheory(run.model);
+        ASSERT_NE(theory.path.shape, agv::PathShape::kVarying);
+        for (const agv::TypeTheory& t : theory.types) {
+            EXPECT_TRUE(t.stable());
+            EXPECT_FALSE(t.steady.defined);
+        }
     }
 }
 

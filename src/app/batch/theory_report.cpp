@@ -36,11 +36,28 @@ void printPoles(std::ostream& out, const char* title, const Pole* poles, int n) 
     out << '\n';
 }
 
+/// The verdict on a type's design: whether it holds, and if not, why.
+std::string verdictText(const TypeTheory& t) {
+    switch (t.stability) {
+        case Stability::kStable:
+            break;
+        case Stability::kRightHalfPlane:
+            return "unstable: pole in the right half-plane";
+        case Stability::kIntegrationStep: {
+            std::string text = formatText("unstable at the %g ms step: ", 1000.0 * t.step);
+            if (std::isnan(t.stepLimitFn)) return text + "a pole beyond its stability region";
+            return text + formatText("%s above %.4f Hz", t.stepLimitFn < 0.0 ? "|fn|" : "fn",
+                                     std::fabs(t.stepLimitFn));
+        }
+    }
+    return "stable";
+}
+
 /// Why the steady value is not defined.
 const char* undefinedReason(const RunTheory& theory, const TypeTheory& type,
                             const SimulationSettings& settings) {
     if (!type.stable()) return "not defined: unstable design";
-    if (settings.errorNumber == MechanismError::kSlip) return "not defined: random slip";
+    if (slipActive(settings)) return "not defined: random slip";
     if (theory.path.shape == PathShape::kVarying) return "not defined: the curvature varies";
     return "not defined";
 }
@@ -63,7 +80,7 @@ void writeTheoryReport(std::ostream& out, const RunTheory& theory,
     for (int k = 0; k < kVehicleTypeCount; ++k) {
         const TypeTheory& t = theory.types[static_cast<size_t>(k)];
         printText(out, "type %d (%s): %s, largest pole real part %.6g 1/s\n", k + 1, kTypeNames[k],
-                  t.stable() ? "stable" : "UNSTABLE", t.maxPoleReal);
+                  verdictText(t).c_str(), t.maxPoleReal);
         printPoles(out, "lateral poles [1/s]:", t.lateralPoles.data(), kLateralStates);
         printPoles(out, "along-path poles [1/s]:", t.alongPathPoles.data(), kAlongPathStates);
         printText(out, "  %-26s %.6g s\n", "slowest time constant:", t.slowestTimeConstant);
@@ -71,7 +88,9 @@ void writeTheoryReport(std::ostream& out, const RunTheory& theory,
                   t.figuresOfRunError ? "the run's error" : "a unit heading-rate disturbance");
         printText(out, "    peak %.6g m, overshoot ", t.figures.peak);
         if (std::isnan(t.figures.overshoot)) {
-            out << "- (settles at 0)";
+            out << "-";
+        } else if (t.figures.steady == 0.0) {
+            printText(out, "%.6g %% of the peak (settles at 0)", 100.0 * t.figures.overshoot);
         } else {
             printText(out, "%.6g %%", 100.0 * t.figures.overshoot);
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include "app/common/computation.h"
@@ -53,6 +54,28 @@ const char* const kLegendLines[] = {
 /// Said after the condition report when a pole of the design has a positive real part.
 const char* const kUnstableDesignLine =
     "\n注意：この fn, ζ の設計は不安定（実部が正の極がある）．FBCありの車両は経路から離れていく";
+
+/// Said after the condition report when the poles decay but one leaves the stability
+/// region of the integration step; formatted with the step [ms] and the limit of fn [Hz].
+const char* const kStepLimitLine =
+    "\n注意：この fn, ζ の設計は計算の刻み %g ms では不安定（fn が %.3f Hz を超える）．"
+    "FBCありの車両は経路から離れていく";
+
+/// The warnings of the linear theory (docs/theory.md) before computing, when the design
+/// cannot hold the vehicle on the path.
+void sayUnstableDesign(Console& console, const RunTheory& theory) {
+    if (theory.any(Stability::kRightHalfPlane)) console.print("%s", kUnstableDesignLine);
+    if (!theory.any(Stability::kIntegrationStep)) return;
+    // The lowest limit of the types that the step fails.
+    double limit = std::numeric_limits<double>::infinity();
+    double step = 0.0;
+    for (const TypeTheory& t : theory.types) {
+        if (t.stability != Stability::kIntegrationStep) continue;
+        step = t.step;
+        if (std::fabs(t.stepLimitFn) < std::fabs(limit)) limit = t.stepLimitFn;
+    }
+    console.print(kStepLimitLine, 1000.0 * step, limit);
+}
 
 /// Where the dialogue starts and goes on.
 enum class Step {
@@ -229,9 +252,7 @@ void dialogue(AgvContext& ctx, Console& console) {
     for (;;) {
         printConditions(ctx);
         console.print("\n");
-        // The linear theory (docs/theory.md) tells before computing when the design cannot
-        // hold the vehicle on the path.
-        if (!runTheory(ctx.model).stable()) console.print("%s", kUnstableDesignLine);
+        sayUnstableDesign(console, runTheory(ctx.model));
         console.print("\n\n　　　只今計算中．．．．．．．\n");
         const RunOutcome outcome = computeTrajectories(ctx);
         printComputationMessages(console.out(), outcome);

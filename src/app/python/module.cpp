@@ -7,6 +7,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cmath>
 #include <complex>
 #include <memory>
 #include <sstream>
@@ -206,6 +207,11 @@ class Computation {
                 static_cast<py::ssize_t>(t.alongPathPoles.size()), t.alongPathPoles.data());
             type["max_pole_real"] = t.maxPoleReal;
             type["stable"] = t.stable();
+            const char* verdicts[] = {"stable", "right half-plane", "integration step"};
+            type["verdict"] = verdicts[static_cast<int>(t.stability)];
+            type["step"] = t.step;
+            type["step_limit_fn"] =
+                std::isnan(t.stepLimitFn) ? py::none() : py::cast(t.stepLimitFn);
             type["slowest_time_constant"] = t.slowestTimeConstant;
             type["steady_dd"] = t.steady.defined ? py::cast(t.steady.dd) : py::none();
             type["steady_dth"] = t.steady.defined ? py::cast(t.steady.dth) : py::none();

@@ -46,6 +46,7 @@ void addTheory(const Model& model, PointResult& result) {
         m.maxPoleReal = t.maxPoleReal;
         m.settlingTime = t.figures.settlingTime;
         m.theorySteadyDd = t.steady.defined ? t.steady.dd : std::nan("");
+        m.stepStable = t.maxStepGrowth <= 1.0;
     }
 }
 

@@ -59,9 +59,11 @@ struct MechanismResult {
     double fbcFinalDd = 0.0, fbcFinalDth = 0.0;
     /// The linear theory of the grid point (docs/theory.md), when asked for and the
     /// conditions were accepted: largest real part of the poles [1/s], 2 % settling time
-    /// [s] and the steady dd [m] (not defined: NaN).
+    /// [s] and the steady dd [m] (not defined: NaN); whether every pole stays within the
+    /// stability region of the integration step.
     bool hasTheory = false;
     double maxPoleReal = 0.0, settlingTime = 0.0, theorySteadyDd = 0.0;
+    bool stepStable = true;
     /// Why the outcome is not done (one line; empty when done).
     std::string reason;
 };

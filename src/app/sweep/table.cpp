@@ -8,7 +8,7 @@ const char* const kSweepCsvHeader =
     "fn,zeta,error_size,type,outcome,records,end_time,nofbc_max_dd,nofbc_max_dth,fbc_max_dd,"
     "fbc_max_dth,fbc_rms_dd,fbc_final_dd,fbc_final_dth";
 
-const char* const kSweepTheoryColumns = ",max_pole_real,settling_time,theory_steady_dd";
+const char* const kSweepTheoryColumns = ",max_pole_real,settling_time,theory_steady_dd,step_stable";
 
 namespace {
 
@@ -73,8 +73,9 @@ void appendSweepRows(std::string& out, const GridValues& values, const PointResu
         if (theory && r.hasTheory) {
             for (const double figure : {r.maxPoleReal, r.settlingTime, r.theorySteadyDd})
                 out += ',' + (std::isnan(figure) ? std::string() : shortestNumber(figure));
+            out += r.stepStable ? ",1" : ",0";
         } else if (theory) {
-            out += ",,,";
+            out += ",,,,";
         }
         out += '\n';
     }

@@ -277,6 +277,10 @@ std::string theoryJson(const WebSession& s) {
         const agv::TypeTheory& t = theory.types[static_cast<size_t>(k)];
         out += std::string(k > 0 ? "," : "") + "{\"type\":" + std::to_string(k + 1);
         out += ",\"stable\":" + std::string(t.stable() ? "true" : "false");
+        const char* verdicts[] = {"stable", "rightHalfPlane", "integrationStep"};
+        out += ",\"verdict\":" + jsonString(verdicts[static_cast<int>(t.stability)]);
+        out += ",\"step\":" + jsonNumber(t.step);
+        out += ",\"stepLimitFn\":" + jsonNumber(t.stepLimitFn);
         out += ",\"maxPoleReal\":" + jsonNumber(t.maxPoleReal);
         out += ",\"lateralPoles\":" + jsonPoles(t.lateralPoles.data(), agv::kLateralStates);
         out += ",\"alongPathPoles\":" + jsonPoles(t.alongPathPoles.data(), agv::kAlongPathStates);
@@ -470,13 +474,15 @@ EMSCRIPTEN_KEEPALIVE const char* agv_state() {
 
 /// The linear theory of the current conditions (docs/theory.md) as JSON: {computed, path
 /// ("straight", "circle", "varying"), kappa [1/m], stable, dt [s], types: [{type, stable,
-/// maxPoleReal, lateralPoles, alongPathPoles ([{re, im}] [1/s]), slowestTimeConstant [s],
-/// response {ofRunError, steady, peak [m], overshoot [ratio], settlingTime [s], and after a
-/// computation of a stable design whose error leaves dd at 0, unit {horizon [s], dd: the
-/// unit heading-rate disturbance's dd [m per rad/s] at i·horizon/200, i = 0..200}}, steady
-/// {defined, dd [m], dth [rad]}, simulated {endTime, finalDd, finalDth, peakDd} and
-/// predictedDd (dd [m] at records 0..last: n·dt, the last at endTime), both null before a
-/// computation}]}. Numbers that are not finite (a design that does not settle) are null.
+/// verdict ("stable", "rightHalfPlane", "integrationStep"), step (the integration sub-step
+/// [s]), stepLimitFn (with "integrationStep": the fn above which the step fails [Hz]), maxPoleReal,
+/// lateralPoles, alongPathPoles ([{re, im}] [1/s]), slowestTimeConstant [s], response {ofRunError,
+/// steady, peak [m], overshoot [ratio], settlingTime [s], and after a computation of a stable
+/// design whose error leaves dd at 0, unit {horizon [s], dd: the unit heading-rate disturbance's dd
+/// [m per rad/s] at i·horizon/200, i = 0..200}}, steady {defined, dd [m], dth [rad]}, simulated
+/// {endTime, finalDd, finalDth, peakDd} and predictedDd (dd [m] at records 0..last: n·dt, the last
+/// at endTime), both null before a computation}]}. Numbers that are not finite (a design that does
+/// not settle) are null.
 EMSCRIPTEN_KEEPALIVE const char* agv_theory() {
     WebSession& s = session();
     s.reply = theoryJson(s);

@@ -23,8 +23,11 @@ double numberOrNone(double u) {
 }  // namespace
 
 void designGains(Model& model) {
-    const SimulationSettings& set = model.settings;
-    FeedbackGains& g = model.gains;
+    model.gains = designedGains(model.settings);
+}
+
+FeedbackGains designedGains(const SimulationSettings& set) {
+    FeedbackGains g;
     const double wn = set.omegaN;
     const double zeta = set.zeta;
     const double V = set.Vw;
@@ -54,6 +57,7 @@ void designGains(Model& model) {
     g.Kfi3 = g.Kfi2;
     g.Kth3 = g.Kth2;
     g.Kd3 = g.Kd2;
+    return g;
 }
 
 double headingNormalResidual(const Model& model, int curveNumber, double a, double b, double c,

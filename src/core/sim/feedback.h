@@ -41,6 +41,8 @@ inline bool correctionHolds(double u, double limit) {
 
 /// Designs omegaN2, twoZetaOmegaN and the nine gains from omegaN, zeta, Vw and tread.
 void designGains(Model& model);
+/// The gains designGains gives the settings.
+FeedbackGains designedGains(const SimulationSettings& set);
 
 /// b·X - a·Y + c with (X, Y) the path point at p.
 double headingNormalResidual(const Model& model, int curveNumber, double a, double b, double c,

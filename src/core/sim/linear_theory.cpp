@@ -4,7 +4,9 @@
 #include <cmath>
 #include <limits>
 
+#include "noise/slip_noise.h"
 #include "path/curve_kernels.h"
+#include "sim/feedback.h"
 
 namespace agv {
 
@@ -101,21 +103,26 @@ void loopPoles(const ErrorDynamics& e, TypeTheory& theory) {
     std::copy(along.begin(), along.end(), theory.alongPathPoles.begin());
 }
 
-/// Steady dd and dth (docs/theory.md, section 4).
-SteadyOffset steadyOffset(const SimulationSettings& set, const FeedbackGains& g, int vehicleType,
-                          const PathCurvature& path, bool stable) {
-    SteadyOffset r;
-    if (path.shape == PathShape::kVarying || !stable || set.errorNumber == MechanismError::kSlip)
-        return r;
-    r.defined = true;
-    if (vehicleType == k2DW1C) return r;  // the integral term KI1 removes every offset
+/// Steady dd of the constant errors at curvature κ (docs/theory.md, section 4, (4.1)),
+/// written so that it is exactly 0 where it is 0 in exact arithmetic: no drift and
+/// T_a = T or κ = 0, and for type 1 always.
+double steadyDd(const SimulationSettings& set, const FeedbackGains& g, int vehicleType, double k) {
+    if (vehicleType == k2DW1C) return 0.0;  // the integral term KI1 removes every offset
     const double Kd = vehicleType == k1FDW1FS ? g.Kd2 : g.Kd3;
     const double Kfi = vehicleType == k1FDW1FS ? g.Kfi2 : g.Kfi3;
     const double T = set.tread;
     const double Ta = set.treadActual;
-    const double k = path.kappa;
     const double sec2 = 1.0 + T * T * (k * k);  // 1/cos²φ0 with tan φ0 = T·κ
-    r.dd = (sec2 * set.steerDrift + k * (T - Ta)) / (sec2 * Kd / Kfi + k * k * Ta);
+    return (sec2 * set.steerDrift + k * (T - Ta)) / (sec2 * Kd / Kfi + k * k * Ta);
+}
+
+/// Steady dd and dth (docs/theory.md, section 4).
+SteadyOffset steadyOffset(const SimulationSettings& set, const FeedbackGains& g, int vehicleType,
+                          const PathCurvature& path, bool stable) {
+    SteadyOffset r;
+    if (path.shape == PathShape::kVarying || !stable || slipActive(set)) return r;
+    r.defined = true;
+    r.dd = steadyDd(set, g, vehicleType, path.kappa);
     return r;
 }
 
@@ -141,8 +148,9 @@ double steadyState(const ErrorDynamics& e) {
 }
 
 /// The figures of the predicted response of a stable design, over a horizon of several
-/// of its slowest time constants.
-void predictedFigures(ErrorDynamics e, TypeTheory& theory) {
+/// of its slowest time constants. The steady value of the run's error is (4.1); that of
+/// the unit disturbance is 0 for type 1 (its integral term), else where A·x = −b.
+void predictedFigures(ErrorDynamics e, double runSteady, TypeTheory& theory) {
     double slowest = kInfinity;
     double fastestLateral = 0.0;
     for (const Pole& p : theory.lateralPoles) {
@@ -174,7 +182,54 @@ void predictedFigures(ErrorDynamics e, TypeTheory& theory) {
         e.b[kDth] = 1.0;
         dd = responseOnGrid(e, step, count);
     }
-    theory.figures = responseFigures(t.data(), dd.data(), count, steadyState(e));
+    double steady = runSteady;
+    if (!theory.figuresOfRunError) steady = theory.vehicleType == k2DW1C ? 0.0 : steadyState(e);
+    theory.figures = responseFigures(t.data(), dd.data(), count, steady);
+}
+
+/// Growth per step of the fastest-growing of the poles at step h.
+double worstStepGrowth(const TypeTheory& t, double h) {
+    double worst = 0.0;
+    for (const Pole& p : t.lateralPoles)
+        worst = std::max(worst, stepGrowth(p, h));
+    for (const Pole& p : t.alongPathPoles)
+        worst = std::max(worst, stepGrowth(p, h));
+    return worst;
+}
+
+/// Growth per step of the fastest-growing pole of type vehicleType at step h.
+double worstStepGrowth(const SimulationSettings& set, const FeedbackGains& g, int vehicleType,
+                       double kappa, double h) {
+    TypeTheory t;
+    loopPoles(errorDynamics(set, g, vehicleType, kappa), t);
+    return worstStepGrowth(t, h);
+}
+
+/// Halvings of fn tried in search of a design that the step holds.
+constexpr int kLimitHalvings = 60;
+/// Bisections of the interval that holds the limit.
+constexpr int kLimitBisections = 60;
+
+/// The fn at which the step stops holding type vehicleType's design at the settings' ζ
+/// [Hz]: bisected between a fraction of fn that holds and fn that does not. NaN when no
+/// fraction holds.
+double stepLimitFn(SimulationSettings set, int vehicleType, double kappa, double h) {
+    const auto holds = [&](double fn) {
+        set.fn = fn;
+        set.omegaN = kTwoPi * fn;
+        return worstStepGrowth(set, designedGains(set), vehicleType, kappa, h) <= 1.0;
+    };
+    double high = set.fn;
+    double low = high;
+    for (int i = 0; i < kLimitHalvings && !holds(low); ++i)
+        low = low / 2.0;
+    if (!holds(low)) return kNaN;
+    for (int i = 0; i < kLimitBisections; ++i) {
+        const double mid = low + (high - low) / 2.0;
+        if (mid == low || mid == high) break;
+        (holds(mid) ? low : high) = mid;
+    }
+    return low + (high - low) / 2.0;
 }
 
 }  // namespace
@@ -187,6 +242,15 @@ std::vector<double> unitDisturbanceResponse(const SimulationSettings& settings,
     std::fill(e.b, e.b + kErrorStates, 0.0);
     e.b[kDth] = 1.0;
     return responseOnGrid(e, horizon / (count - 1), count);
+}
+
+double stepGrowth(Pole lambda, double h) {
+    const Pole z = h * lambda;
+    return std::abs(1.0 + z * (1.0 + z * (1.0 / 2.0 + z * (1.0 / 6.0 + z * (1.0 / 24.0)))));
+}
+
+bool slipActive(const SimulationSettings& settings) {
+    return settings.errorNumber == MechanismError::kSlip;
 }
 
 PathCurvature pathCurvature(const SimulationSettings& settings) {
@@ -253,7 +317,9 @@ ErrorDynamics errorDynamics(const SimulationSettings& set, const FeedbackGains& 
             const double c0 = std::cos(phi0);
             const double v0 = V * c0;
             const double dF = set.frontWheelErr * V;
-            const double hw = s0 / Ta - k * c0;          // heading rate per front wheel speed
+            // Heading rate per front wheel speed, s0/T_a − κ·c0 with s0 = T·κ·c0: exactly 0
+            // without a tread error.
+            const double hw = k * c0 * (T / Ta - 1.0);
             const double hq = V * c0 / Ta + k * V * s0;  // heading rate per steering angle
             A.m[kDs][kQ] = -V * s0;
             A.m[kDs][kDs] = -c0 * g.omegaN2;
@@ -296,10 +362,17 @@ ErrorDynamics errorDynamics(const SimulationSettings& set, const FeedbackGains& 
 ResponseFigures responseFigures(const double* t, const double* dd, int n, double steady) {
     ResponseFigures f;
     f.steady = steady;
-    f.overshoot = steady == 0.0 ? kNaN : 0.0;
+    f.overshoot = 0.0;
+    double peakValue = 0.0;
     for (int i = 0; i < n; ++i) {
+        if (std::fabs(dd[i]) > f.peak) peakValue = dd[i];
         f.peak = std::max(f.peak, std::fabs(dd[i]));
         if (steady != 0.0) f.overshoot = std::max(f.overshoot, dd[i] / steady - 1.0);
+    }
+    if (steady == 0.0 && f.peak > 0.0) {
+        // Settling back to 0: the swing past 0 against the peak, relative to it.
+        for (int i = 0; i < n; ++i)
+            f.overshoot = std::max(f.overshoot, -dd[i] / peakValue);
     }
     const double band = kSettlingBand * (steady != 0.0 ? std::fabs(steady) : f.peak);
     int last = -1;  // the last sample outside the band
@@ -323,6 +396,11 @@ bool RunTheory::stable() const {
     return std::all_of(types.begin(), types.end(), [](const TypeTheory& t) { return t.stable(); });
 }
 
+bool RunTheory::any(Stability reason) const {
+    return std::any_of(types.begin(), types.end(),
+                       [&](const TypeTheory& t) { return t.stability == reason; });
+}
+
 RunTheory runTheory(const SimulationSettings& settings, const FeedbackGains& gains) {
     RunTheory r;
     r.path = pathCurvature(settings);
@@ -340,9 +418,18 @@ RunTheory runTheory(const SimulationSettings& settings, const FeedbackGains& gai
         for (const Pole& p : theory.alongPathPoles)
             theory.maxPoleReal = std::max(theory.maxPoleReal, p.real());
         theory.slowestTimeConstant = slowest > 0.0 ? 1.0 / slowest : kInfinity;
+        theory.step = settings.dt / kSubSteps;
+        theory.stepLimitFn = kNaN;
+        theory.maxStepGrowth = worstStepGrowth(theory, theory.step);
+        if (!(theory.maxPoleReal < 0.0)) {
+            theory.stability = Stability::kRightHalfPlane;
+        } else if (theory.maxStepGrowth > 1.0) {
+            theory.stability = Stability::kIntegrationStep;
+            theory.stepLimitFn = stepLimitFn(settings, k + 1, r.path.kappa, theory.step);
+        }
         theory.steady = steadyOffset(settings, gains, k + 1, r.path, theory.stable());
         if (theory.stable()) {
-            predictedFigures(e, theory);
+            predictedFigures(e, steadyDd(settings, gains, k + 1, r.path.kappa), theory);
         } else {
             theory.figures.steady = kNaN;
             theory.figures.peak = kInfinity;

@@ -22,6 +22,10 @@ inline constexpr int kAlongPathStates = 2;
 /// Band of the settling time, relative to the steady value (or the peak when that is 0).
 inline constexpr double kSettlingBand = 0.02;
 
+/// Real-axis reach of the fourth-order Runge-Kutta stability region: |R(z)| ≤ 1 for
+/// −kRk4RealReach ≤ z ≤ 0 (docs/theory.md, section 7).
+inline constexpr double kRk4RealReach = 2.785293563405282;
+
 /// Whether the path has one curvature along its whole length.
 enum class PathShape { kStraight, kCircle, kVarying };
 
@@ -49,6 +53,23 @@ ErrorDynamics errorDynamics(const SimulationSettings& settings, const FeedbackGa
 /// A closed-loop pole [1/s].
 using Pole = std::complex<double>;
 
+/// |R(h·λ)| of the integration method (Runge-Kutta-Gill, whose stability function is the
+/// classical fourth-order polynomial R(z) = 1 + z + z²/2 + z³/6 + z⁴/24) for pole λ [1/s]
+/// at step h [s]: above 1 the integrated mode grows (docs/theory.md, section 7).
+double stepGrowth(Pole lambda, double h);
+
+/// Whether the random slip drives the run: it has no constant part, so no steady offset.
+bool slipActive(const SimulationSettings& settings);
+
+/// Why a design holds the vehicle on the path, or why not.
+enum class Stability {
+    kStable,
+    /// A pole with a real part ≥ 0: the continuous-time loop itself diverges.
+    kRightHalfPlane,
+    /// Every pole decays, but one leaves the stability region of the integration step.
+    kIntegrationStep,
+};
+
 /// Steady dd and dth of the vehicle with feedback under a constant error (section 4).
 struct SteadyOffset {
     /// False on a path of varying curvature, for the random slip, or an unstable design.
@@ -63,7 +84,8 @@ struct ResponseFigures {
     double steady = 0.0;
     /// Largest |dd| [m].
     double peak = 0.0;
-    /// Largest excess of dd/steady over 1 [ratio]; NaN when the steady value is 0.
+    /// Largest excess of dd/steady over 1 [ratio]; when the steady value is 0, the largest
+    /// swing of dd past 0 against the peak's sign, over |peak| [ratio].
     double overshoot = 0.0;
     /// From then on dd stays within kSettlingBand of the steady value [s]; +inf when it
     /// does not within the samples.
@@ -79,8 +101,16 @@ struct TypeTheory {
     /// Poles of the lateral loop and of the along-path loop, largest real part first.
     std::array<Pole, kLateralStates> lateralPoles{};
     std::array<Pole, kAlongPathStates> alongPathPoles{};
-    /// Largest real part of all five poles [1/s]; positive: the design is unstable.
+    /// Largest real part of all five poles [1/s]; ≥ 0: the design is unstable.
     double maxPoleReal = 0.0;
+    Stability stability = Stability::kStable;
+    /// The integration sub-step the verdict is taken at, dt / 5 [s].
+    double step = 0.0;
+    /// Largest |R(step·λ)| of the five poles [ratio]; above 1 the integrated run grows.
+    double maxStepGrowth = 0.0;
+    /// With kIntegrationStep: the fn above which the step no longer holds the design at
+    /// this ζ [Hz] (of the same sign as fn); NaN otherwise.
+    double stepLimitFn = 0.0;
     /// 1/|Re| of the slowest lateral pole [s]; +inf when it does not decay.
     double slowestTimeConstant = 0.0;
     SteadyOffset steady;
@@ -89,7 +119,7 @@ struct TypeTheory {
     ResponseFigures figures;
     bool figuresOfRunError = false;
 
-    bool stable() const { return maxPoleReal < 0.0; }
+    bool stable() const { return stability == Stability::kStable; }
 };
 
 /// The theory of a run: the path's shape and the three mechanisms.
@@ -97,8 +127,10 @@ struct RunTheory {
     PathCurvature path;
     std::array<TypeTheory, 3> types{};
 
-    /// True when no mechanism has a pole with a positive real part.
+    /// True when every mechanism's design holds (continuous poles and integration step).
     bool stable() const;
+    /// True when some mechanism's design fails for this reason.
+    bool any(Stability reason) const;
 };
 
 /// The theory of a run of the settings with the gains designed for them.

@@ -278,7 +278,11 @@ def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.
     Returns a dict: ``path`` (``straight``, ``circle`` or ``varying``), ``kappa`` [1/m],
     ``stable``, and ``types``, per vehicle type 1-3 a dict with ``lateral_poles`` and
     ``along_path_poles`` (complex NumPy arrays [1/s], computed from the designed gains),
-    ``max_pole_real``, ``stable``, ``slowest_time_constant`` [s], ``steady_dd`` [m] and
+    ``max_pole_real``, ``stable``, ``verdict`` (``stable``, ``right half-plane``: a pole
+    with a real part >= 0, or ``integration step``: the poles decay but one leaves the
+    stability region of the integration sub-step ``step`` [s], and the run grows; then
+    ``step_limit_fn`` [Hz] is the fn above which that happens, else None),
+    ``slowest_time_constant`` [s], ``steady_dd`` [m] and
     ``steady_dth`` [rad] (None where not defined: a path of varying curvature, the random
     slip, an unstable design), ``peak``, ``overshoot``, ``settling_time`` [s] of the
     predicted response (``response_of_run_error`` False when the error leaves dd at 0 and
