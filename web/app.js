@@ -71,6 +71,8 @@ const UI = {
       type: (k) => `タイプ${k} ${TYPE_NAMES[k - 1]}`, quantity: '量',
       stable: '設計は安定：3タイプとも全ての極の実部が負（網掛けの左半平面）',
       unstable: (ks) => `設計は不安定：タイプ${ks.join('，')}に実部が正の極がある．誤差は時間とともに拡大する（fn・ζを正にして計算し直す）`,
+      stepUnstable: (ks, ms, fn) => `設計は計算の刻み ${ms} ms では不安定：タイプ${ks.join('，')}で fn が ${fn} Hz を超える．極は減衰するが，速い極が刻みの安定領域を出て計算上の誤差が拡大する（fn を小さくして計算し直す）`,
+      ofPeak: '（0 に戻る応答：最大値に対する割合）',
       splane: 's平面の極．網掛け：安定領域 Re s < 0', lateral: '横方向ループの極（dd, dth）', along: '経路方向ループの極（ds）',
       legendShape: '○ 横方向ループの極，□ 経路方向ループの極．大きい印ほど小さい番号のタイプ',
       poles: (k, lat, al) => `タイプ${k}：横方向 ${lat}；経路方向 ${al} [1/s]`,
@@ -123,6 +125,8 @@ const UI = {
       type: (k) => `Type ${k} ${TYPE_NAMES[k - 1]}`, quantity: 'Quantity',
       stable: 'The design is stable: every pole of the three types has a negative real part (the shaded left half-plane).',
       unstable: (ks) => `The design is unstable: type ${ks.join(', ')} ${ks.length > 1 ? 'have' : 'has'} a pole with a positive real part, so the errors grow with time (make fn and ζ positive and compute again).`,
+      stepUnstable: (ks, ms, fn) => `The design is unstable at the ${ms} ms integration step: fn above ${fn} Hz for type ${ks.join(', ')}. The poles decay, but the fastest leaves the step\u2019s stability region and the computed errors grow (make fn smaller and compute again).`,
+      ofPeak: ' of the peak (the response returns to 0)',
       splane: 'Poles in the s-plane; shaded: the stable region Re s < 0', lateral: 'lateral loop poles (dd, dth)', along: 'along-path loop poles (ds)',
       legendShape: '○ lateral loop poles, □ along-path loop poles; the larger the mark, the lower the type number',
       poles: (k, lat, al) => `Type ${k}: lateral ${lat}; along-path ${al} [1/s]`,
@@ -563,7 +567,7 @@ const poleText = (p) => {
   const re = sig(p.re), im = Math.abs(p.im);
   return im < 1e-9 * Math.max(1, Math.abs(p.re)) ? re : `${re} ${p.im < 0 ? '\u2212' : '+'} ${sig(im)}i`;
 };
-const unstableTypes = (th) => th.types.filter((t) => !t.stable).map((t) => t.type);
+const unstableTypes = (th, verdict) => th.types.filter((t) => t.verdict === verdict).map((t) => t.type);
 // The run's error drives dd in some type: its predicted dd(t) is drawn; else the unit response.
 const ofRunError = (th) => th.types.some((t) => t.response.ofRunError);
 
@@ -682,9 +686,17 @@ function showTheory() {
   // Open at the first run on screens with room beside the picture; closed on phones.
   if (!theoryOpened) { theoryOpened = true; $('theoryPanel').open = window.innerWidth >= 760; }
   $('theoryTitle').textContent = T.title;
-  const bad = unstableTypes(th);
-  $('theoryVerdict').textContent = bad.length ? T.unstable(bad) : T.stable;
-  $('theoryVerdict').classList.toggle('alarm', bad.length > 0);
+  const bad = unstableTypes(th, 'rightHalfPlane'), stepBad = unstableTypes(th, 'integrationStep');
+  const verdicts = [];
+  if (bad.length) verdicts.push(T.unstable(bad));
+  if (stepBad.length) {
+    // The lowest limit of the types that the step fails.
+    const failed = th.types.filter((t) => t.verdict === 'integrationStep');
+    const limit = Math.min(...failed.map((t) => (t.stepLimitFn === null ? Infinity : t.stepLimitFn)));
+    verdicts.push(T.stepUnstable(stepBad, sig(1000 * failed[0].step), Number.isFinite(limit) ? limit.toFixed(3) : '?'));
+  }
+  $('theoryVerdict').textContent = verdicts.length ? verdicts.join(' ') : T.stable;
+  $('theoryVerdict').classList.toggle('alarm', verdicts.length > 0);
   $('splane').setAttribute('aria-label', T.splane);
   $('splaneLegend').replaceChildren(...[1, 2, 3].map((k) => {
     const li = document.createElement('li'), mark = document.createElement('span');
@@ -704,7 +716,7 @@ function showTheory() {
     if (!t.stable) return T.diverges(t.type);
     if (run1 && !f.ofRunError) return T.notFelt(t.type);
     const num = (v, unit) => (v === null ? T.notDefined : `${sig(v)}${unit}`);
-    return T.figures(t.type, { peak: num(f.peak, run1 ? ' m' : ' m/(rad/s)'), overshoot: f.overshoot === null ? T.notDefined : `${sig(100 * f.overshoot)} %`,
+    return T.figures(t.type, { peak: num(f.peak, run1 ? ' m' : ' m/(rad/s)'), overshoot: f.overshoot === null ? T.notDefined : `${sig(100 * f.overshoot)} %${f.steady === 0 ? T.ofPeak : ''}`,
                                settling: num(f.settlingTime, ` ${T.seconds}`) });
   };
   const anyStable = th.types.some((t) => t.stable);

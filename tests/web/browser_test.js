@@ -432,6 +432,25 @@ async function main() {
     assert.doesNotMatch(uth.all, JAPANESE, 'English panel');
     await noSeriousViolations(unstable, 'of an unstable design');
     await unstable.close();
+    // Poles that decay but outrun the 4 ms step: the verdict says so, with the limit of fn.
+    const fast = await open(browser, `${base}?fn=4.3&lang=en`, errors);
+    assert.match((await theoryOf(fast)).verdict, /unstable at the 4 ms integration step: fn above 4\.200 Hz for type 1, 2, 3/);
+    await fast.close();
+
+    // The response's overshoot and settling time as agvsim-batch --theory gives them.
+    const swing = ['--error', '3', '--error-values', '2', '--curve', '15', '--curve-params', '2,1', '--zeta', '0.3'];
+    const told = execFileSync(batch, [...swing, '--theory'], { stdio: ['ignore', 'pipe', 'ignore'] }).toString();
+    const sw = await open(browser, `${base}?e=3&ev=2&c=15&cp=2,1&fn=1&z=0.3&lang=en`, errors);
+    const said = await sw.$eval('#responseText', (el) => el.textContent);
+    for (const k of [2, 3]) {  // type 1 does not feel a drift
+      const block = told.slice(told.indexOf(`type ${k} (`));
+      const [, over, settling] = block.match(/overshoot (\S+) %.*settling time (\S+) s/);
+      const [, pOver, pSettling] = said.match(new RegExp(`Type ${k}: [^%]*overshoot (\\S+) %[^.]*?settling time (\\S+) s`));
+      const four = (v) => String(Number(Number(v).toPrecision(4)));
+      assert.deepStrictEqual([pOver, pSettling], [four(over), four(settling)], `type ${k} response as agvsim-batch says`);
+      if (k === 2) assert.ok(Number(over) > 10, `an overshoot to compare: ${over}`);
+    }
+    await sw.close();
 
     assert.deepStrictEqual(errors, [], 'no errors in the page console');
     console.log(`browser checks passed (desktop agreement ${agreeDefault.toFixed(3)}, ${agreeKeyed.toFixed(3)})`);
