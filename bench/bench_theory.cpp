@@ -51,4 +51,21 @@ void BM_TheoryOfDefaultCosineWithDrift(benchmark::State& bench) {
 }
 BENCHMARK(BM_TheoryOfDefaultCosineWithDrift)->Unit(benchmark::kMicrosecond);
 
+/// A design whose fast along-path pole the 4 ms step cannot hold: the theory then searches
+/// the fn where it stops holding.
+void BM_TheoryBeyondTheStepLimit(benchmark::State& bench) {
+    agv::Model model;
+    model.settings.errorNumber = agv::MechanismError::kSteerDrift;
+    model.settings.steerDrift = 2.0 * agv::kRadPerDeg;
+    model.settings.fn = 4.3;
+    model.settings.omegaN = agv::kTwoPi * model.settings.fn;
+    agv::setupPath(model, 1);
+    agv::designGains(model);
+    for (auto _ : bench) {
+        const agv::RunTheory theory = agv::runTheory(model);
+        benchmark::DoNotOptimize(theory);
+    }
+}
+BENCHMARK(BM_TheoryBeyondTheStepLimit)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
