@@ -73,6 +73,7 @@ const UI = {
       unstable: (ks) => `設計は不安定：タイプ${ks.join('，')}に実部が正の極がある．誤差は時間とともに拡大する（fn・ζを正にして計算し直す）`,
       stepUnstable: (ks, ms, fn) => `設計は計算の刻み ${ms} ms では不安定：タイプ${ks.join('，')}で fn が ${fn} Hz を超える．極は減衰するが，速い極が刻みの安定領域を出て計算上の誤差が拡大する（fn を小さくして計算し直す）`,
       ofPeak: '（0 に戻る応答：最大値に対する割合）',
+      beyondLinear: (ks) => `タイプ${ks.join('，')}では予測される操舵角・操舵角速度・補正量が上限に達する：線形理論の予測は成り立たない（誤差を小さくするか fn を下げて計算し直す）`,
       splane: 's平面の極．網掛け：安定領域 Re s < 0', lateral: '横方向ループの極（dd, dth）', along: '経路方向ループの極（ds）',
       legendShape: '○ 横方向ループの極，□ 経路方向ループの極．大きい印ほど小さい番号のタイプ',
       poles: (k, lat, al) => `タイプ${k}：横方向 ${lat}；経路方向 ${al} [1/s]`,
@@ -127,6 +128,7 @@ const UI = {
       unstable: (ks) => `The design is unstable: type ${ks.join(', ')} ${ks.length > 1 ? 'have' : 'has'} a pole with a positive real part, so the errors grow with time (make fn and ζ positive and compute again).`,
       stepUnstable: (ks, ms, fn) => `The design is unstable at the ${ms} ms integration step: fn above ${fn} Hz for type ${ks.join(', ')}. The poles decay, but the fastest leaves the step\u2019s stability region and the computed errors grow (make fn smaller and compute again).`,
       ofPeak: ' of the peak (the response returns to 0)',
+      beyondLinear: (ks) => `Beyond the linear range for type ${ks.join(', ')}: the predicted steering angle, steering rate or a correction reaches the limit the model applies, so the prediction no longer describes the run (make the error smaller or fn lower and compute again).`,
       splane: 'Poles in the s-plane; shaded: the stable region Re s < 0', lateral: 'lateral loop poles (dd, dth)', along: 'along-path loop poles (ds)',
       legendShape: '○ lateral loop poles, □ along-path loop poles; the larger the mark, the lower the type number',
       poles: (k, lat, al) => `Type ${k}: lateral ${lat}; along-path ${al} [1/s]`,
@@ -695,8 +697,11 @@ function showTheory() {
     const limit = Math.min(...failed.map((t) => (t.stepLimitFn === null ? Infinity : t.stepLimitFn)));
     verdicts.push(T.stepUnstable(stepBad, sig(1000 * failed[0].step), Number.isFinite(limit) ? limit.toFixed(3) : '?'));
   }
-  $('theoryVerdict').textContent = verdicts.length ? verdicts.join(' ') : T.stable;
-  $('theoryVerdict').classList.toggle('alarm', verdicts.length > 0);
+  if (!verdicts.length) verdicts.push(T.stable);
+  const beyond = th.types.filter((t) => t.beyondLinearRange).map((t) => t.type);
+  if (beyond.length) verdicts.push(T.beyondLinear(beyond));
+  $('theoryVerdict').textContent = verdicts.join(' ');
+  $('theoryVerdict').classList.toggle('alarm', bad.length + stepBad.length + beyond.length > 0);
   $('splane').setAttribute('aria-label', T.splane);
   $('splaneLegend').replaceChildren(...[1, 2, 3].map((k) => {
     const li = document.createElement('li'), mark = document.createElement('span');

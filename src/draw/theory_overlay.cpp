@@ -95,6 +95,7 @@ std::vector<std::string> theoryCaption(const TypeTheory& theory) {
                        ? "Ts " + decimalText(theory.figures.settlingTime, kCaptionDecimals) + " s"
                        : "Ts --";
     }
+    if (theory.beyondLinearRange) return {poles, settling, "beyond the linear range"};
     return {poles, settling};
 }
 

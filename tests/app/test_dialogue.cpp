@@ -204,6 +204,15 @@ TEST_F(Dialogue, UnstableDesignIsSaidBeforeComputing) {
               std::string::npos)
         << said;
     EXPECT_EQ(said.find("実部が正の極"), std::string::npos);
+    // A design that holds, but a drift of 20° asks the steering for more than it can.
+    ctx.run.lastKey = 'e';
+    run("3\n20\nn y\n4 1\nx");
+    const std::string beyond = take();
+    EXPECT_NE(beyond.find("\n注意：この誤差と fn, ζ では操舵角・操舵角速度・補正量の予測が上限に"
+                          "達する．線形理論の予測は成り立たない\n\n　　　只今計算中"),
+              std::string::npos)
+        << beyond;
+    EXPECT_EQ(beyond.find("不安定"), std::string::npos);
 }
 
 TEST_F(Dialogue, DivergedComputationShowsItsRecordsUpToThere) {

@@ -445,11 +445,12 @@ TEST_F(SweepRun, TheoryOfBatchAndSweepMeetsTheDesignAndTheSimulation) {
     EXPECT_EQ(rows[0],
               "fn,zeta,error_size,type,outcome,records,end_time,nofbc_max_dd,nofbc_max_dth,"
               "fbc_max_dd,fbc_max_dth,fbc_rms_dd,fbc_final_dd,fbc_final_dth,max_pole_real,"
-              "settling_time,theory_steady_dd,step_stable");
+              "settling_time,theory_steady_dd,step_stable,beyond_linear");
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const std::vector<std::string> row = split(rows[i], ',');
-        ASSERT_EQ(row.size(), 18u);
+        ASSERT_EQ(row.size(), 19u);
         EXPECT_EQ(row[17], "1");
+        EXPECT_EQ(row[18], "0");
         const double zeta = std::strtod(row[1].c_str(), nullptr);
         const int type = std::atoi(row[3].c_str());
         // The slowest pole is the along-path loop's, a root of s² + ωn²·s + 2ζωn.
@@ -500,7 +501,7 @@ TEST_F(SweepRun, SlipHasNoSteadyOffsetAndTheStepLimitIsSaid) {
     ASSERT_EQ(rows.size(), 7u);
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const std::vector<std::string> row = split(rows[i], ',');
-        ASSERT_EQ(row.size(), 18u);
+        ASSERT_EQ(row.size(), 19u);
         EXPECT_EQ(row[16], "");  // the steady value: not defined
         EXPECT_EQ(row[17], i <= 3 ? "1" : "0") << rows[i];
     }

@@ -128,3 +128,6 @@ def test_theory_names_why_a_design_fails_and_has_no_steady_slip():
         for figures in slip["types"].values():
             assert figures["stable"] and figures["step_limit_fn"] is None
             assert figures["steady_dd"] is None and figures["steady_dth"] is None
+    steep = agvsim.theory(error=3, error_values=(20,), curve=1, curve_params=(0,), fn=4.0)
+    assert [steep["types"][k]["beyond_linear_range"] for k in (1, 2, 3)] == [False, True, True]
+    assert steep["types"][2]["peak_steer_rate"] > 3.0

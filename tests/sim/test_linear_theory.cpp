@@ -386,3 +386,40 @@ TEST(LinearTheory, RandomSlipHasNoSteadyOffset) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LinearTheory, ResponseThatReachesALimitIsBeyondTheLinearRange) {
+    // A 20° drift at fn = 4 Hz asks the steering for more than 3 rad/s: the run departs
+    // from the prediction (type 2 leaves the path). 2° at 1 Hz stays well within.
+    for (const auto& [size, fn] : {std::pair{20.0, 4.0}, std::pair{2.0, 1.0}}) {
+        SCOPED_TRACE(size);
+        Case run(MechanismError::kSteerDrift, size);
+        run.design(fn, 1.0);
+        run.straight(10.0);
+        const agv::RunTheory theory = agv::runTheory(run.model);
+        const bool beyond = size > 10.0;
+        EXPECT_EQ(theory.anyBeyondLinearRange(), beyond);
+        for (int type : {2, 3}) {
+            const agv::TypeTheory& t = theory.types[type - 1];
+            EXPECT_TRUE(t.stable());
+            EXPECT_EQ(t.beyondLinearRange, beyond);
+            EXPECT_EQ(t.peakSteerRate >= 3.0, beyond);
+            // The steering angle settles at −δ after an overshoot.
+            EXPECT_GT(t.peakSteerAngle, size * agv::kRadPerDeg);
+            const std::vector<double> sim = run.simulated(type);
+            const std::vector<double> pred = run.predicted(type);
+            double largest = 0.0;
+            for (size_t n = 0; n < sim.size(); ++n)
+                largest = std::max(largest, std::fabs(pred[n] - sim[n]));
+            if (beyond) {
+                EXPECT_GT(largest, 0.1 * peakOf(pred));
+            } else {
+                EXPECT_LT(largest, 0.02 * peakOf(pred));
+            }
+        }
+        EXPECT_FALSE(theory.types[0].beyondLinearRange);
+    }
+}
+
+}  // namespace

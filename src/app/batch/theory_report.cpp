@@ -50,7 +50,21 @@ std::string verdictText(const TypeTheory& t) {
                                      std::fabs(t.stepLimitFn));
         }
     }
-    return "stable";
+    return t.beyondLinearRange ? "stable, but beyond the linear range" : "stable";
+}
+
+/// The peaks of the predicted response that the model limits.
+void printLinearRange(std::ostream& out, const TypeTheory& t) {
+    if (t.vehicleType == k2DW1C) {
+        printText(out, "  linear range: turn-rate correction %.6g rad/s, speed correction %.6g m/s",
+                  t.peakTurnCorrection, t.peakSpeedCorrection);
+    } else {
+        printText(out,
+                  "  linear range: steering angle %.6g rad, steering rate %.6g rad/s, speed "
+                  "correction %.6g m/s",
+                  t.peakSteerAngle, t.peakSteerRate, t.peakSpeedCorrection);
+    }
+    out << (t.beyondLinearRange ? ": beyond the linear range (a limit acts)\n" : "\n");
 }
 
 /// Why the steady value is not defined.
@@ -95,6 +109,7 @@ void writeTheoryReport(std::ostream& out, const RunTheory& theory,
             printText(out, "%.6g %%", 100.0 * t.figures.overshoot);
         }
         printText(out, ", 2 %% settling time %.6g s\n", t.figures.settlingTime);
+        if (t.stable()) printLinearRange(out, t);
         const int last = store.recordCount[k];
         const double dd = store.fbcErr[k][last][0];
         const double dth = store.fbcErr[k][last][1];

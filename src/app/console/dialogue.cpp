@@ -61,6 +61,12 @@ const char* const kStepLimitLine =
     "\n注意：この fn, ζ の設計は計算の刻み %g ms では不安定（fn が %.3f Hz を超える）．"
     "FBCありの車両は経路から離れていく";
 
+/// Said when the predicted response of a design that holds reaches a steering or
+/// correction limit of the model.
+const char* const kBeyondLinearLine =
+    "\n注意：この誤差と fn, ζ では操舵角・操舵角速度・補正量の予測が上限に達する．"
+    "線形理論の予測は成り立たない";
+
 /// The warnings of the linear theory (docs/theory.md) before computing, when the design
 /// cannot hold the vehicle on the path.
 void sayUnstableDesign(Console& console, const RunTheory& theory) {
@@ -75,6 +81,11 @@ void sayUnstableDesign(Console& console, const RunTheory& theory) {
         if (std::fabs(t.stepLimitFn) < std::fabs(limit)) limit = t.stepLimitFn;
     }
     console.print(kStepLimitLine, 1000.0 * step, limit);
+}
+
+/// The warning when a limit of the model will act on the design's response.
+void sayBeyondLinearRange(Console& console, const RunTheory& theory) {
+    if (theory.anyBeyondLinearRange()) console.print("%s", kBeyondLinearLine);
 }
 
 /// Where the dialogue starts and goes on.
@@ -252,7 +263,9 @@ void dialogue(AgvContext& ctx, Console& console) {
     for (;;) {
         printConditions(ctx);
         console.print("\n");
-        sayUnstableDesign(console, runTheory(ctx.model));
+        const RunTheory theory = runTheory(ctx.model);
+        sayUnstableDesign(console, theory);
+        sayBeyondLinearRange(console, theory);
         console.print("\n\n　　　只今計算中．．．．．．．\n");
         const RunOutcome outcome = computeTrajectories(ctx);
         printComputationMessages(console.out(), outcome);

@@ -212,6 +212,11 @@ class Computation {
             type["step"] = t.step;
             type["step_limit_fn"] =
                 std::isnan(t.stepLimitFn) ? py::none() : py::cast(t.stepLimitFn);
+            type["peak_steer_angle"] = t.peakSteerAngle;
+            type["peak_steer_rate"] = t.peakSteerRate;
+            type["peak_speed_correction"] = t.peakSpeedCorrection;
+            type["peak_turn_correction"] = t.peakTurnCorrection;
+            type["beyond_linear_range"] = t.beyondLinearRange;
             type["slowest_time_constant"] = t.slowestTimeConstant;
             type["steady_dd"] = t.steady.defined ? py::cast(t.steady.dd) : py::none();
             type["steady_dth"] = t.steady.defined ? py::cast(t.steady.dth) : py::none();

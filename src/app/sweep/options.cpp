@@ -293,10 +293,12 @@ Output:
                          fn,zeta,error_size,type,outcome,records,end_time,nofbc_max_dd,
                          nofbc_max_dth,fbc_max_dd,fbc_max_dth,fbc_rms_dd,fbc_final_dd,
                          fbc_final_dth
-  --theory               four more columns at the end of the table, from the linear
+  --theory               five more columns at the end of the table, from the linear
                          theory (docs/theory.md): max_pole_real [1/s], settling_time [s],
                          theory_steady_dd [m] (empty where the steady value is not defined),
-                         step_stable (1: every pole within the 4 ms step's stability region)
+                         step_stable (1: every pole within the 4 ms step's stability region),
+                         beyond_linear (1: the predicted response reaches a steering or
+                         correction limit)
   --map PATH             heat map of one column as SVG, one panel per type
   --metric NAME          the column of the map (default fbc_max_dd)
   --jobs N               worker threads (default: one per core)

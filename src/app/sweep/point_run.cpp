@@ -47,6 +47,7 @@ void addTheory(const Model& model, PointResult& result) {
         m.settlingTime = t.figures.settlingTime;
         m.theorySteadyDd = t.steady.defined ? t.steady.dd : std::nan("");
         m.stepStable = t.maxStepGrowth <= 1.0;
+        m.beyondLinear = t.beyondLinearRange;
     }
 }
 

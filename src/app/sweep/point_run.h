@@ -60,10 +60,11 @@ struct MechanismResult {
     /// The linear theory of the grid point (docs/theory.md), when asked for and the
     /// conditions were accepted: largest real part of the poles [1/s], 2 % settling time
     /// [s] and the steady dd [m] (not defined: NaN); whether every pole stays within the
-    /// stability region of the integration step.
+    /// stability region of the integration step; whether the predicted response reaches a
+    /// limit of the model.
     bool hasTheory = false;
     double maxPoleReal = 0.0, settlingTime = 0.0, theorySteadyDd = 0.0;
-    bool stepStable = true;
+    bool stepStable = true, beyondLinear = false;
     /// Why the outcome is not done (one line; empty when done).
     std::string reason;
 };

@@ -39,7 +39,7 @@ constexpr std::size_t kMaxRowBytes = 512;
 /// Columns of a row, the figures after the records column, and the theory's columns.
 constexpr std::size_t kRowColumns = 14;
 constexpr int kFigureColumns = 8;
-constexpr std::size_t kTheoryColumns = 4;
+constexpr std::size_t kTheoryColumns = 5;
 /// Bytes copied from the spool file at a time.
 constexpr std::size_t kSpoolChunkBytes = 1 << 16;
 /// Open files kept beside the shards (standard streams, the output).

@@ -8,7 +8,8 @@ const char* const kSweepCsvHeader =
     "fn,zeta,error_size,type,outcome,records,end_time,nofbc_max_dd,nofbc_max_dth,fbc_max_dd,"
     "fbc_max_dth,fbc_rms_dd,fbc_final_dd,fbc_final_dth";
 
-const char* const kSweepTheoryColumns = ",max_pole_real,settling_time,theory_steady_dd,step_stable";
+const char* const kSweepTheoryColumns =
+    ",max_pole_real,settling_time,theory_steady_dd,step_stable,beyond_linear";
 
 namespace {
 
@@ -74,8 +75,9 @@ void appendSweepRows(std::string& out, const GridValues& values, const PointResu
             for (const double figure : {r.maxPoleReal, r.settlingTime, r.theorySteadyDd})
                 out += ',' + (std::isnan(figure) ? std::string() : shortestNumber(figure));
             out += r.stepStable ? ",1" : ",0";
+            out += r.beyondLinear ? ",1" : ",0";
         } else if (theory) {
-            out += ",,,,";
+            out += ",,,,,";
         }
         out += '\n';
     }

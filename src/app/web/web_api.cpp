@@ -281,6 +281,9 @@ std::string theoryJson(const WebSession& s) {
         out += ",\"verdict\":" + jsonString(verdicts[static_cast<int>(t.stability)]);
         out += ",\"step\":" + jsonNumber(t.step);
         out += ",\"stepLimitFn\":" + jsonNumber(t.stepLimitFn);
+        out += ",\"beyondLinearRange\":" + std::string(t.beyondLinearRange ? "true" : "false");
+        out += ",\"peakSteerAngle\":" + jsonNumber(t.peakSteerAngle);
+        out += ",\"peakSteerRate\":" + jsonNumber(t.peakSteerRate);
         out += ",\"maxPoleReal\":" + jsonNumber(t.maxPoleReal);
         out += ",\"lateralPoles\":" + jsonPoles(t.lateralPoles.data(), agv::kLateralStates);
         out += ",\"alongPathPoles\":" + jsonPoles(t.alongPathPoles.data(), agv::kAlongPathStates);
@@ -475,7 +478,8 @@ EMSCRIPTEN_KEEPALIVE const char* agv_state() {
 /// The linear theory of the current conditions (docs/theory.md) as JSON: {computed, path
 /// ("straight", "circle", "varying"), kappa [1/m], stable, dt [s], types: [{type, stable,
 /// verdict ("stable", "rightHalfPlane", "integrationStep"), step (the integration sub-step
-/// [s]), stepLimitFn (with "integrationStep": the fn above which the step fails [Hz]), maxPoleReal,
+/// [s]), stepLimitFn (with "integrationStep": the fn above which the step fails [Hz]),
+/// beyondLinearRange, peakSteerAngle [rad], peakSteerRate [rad/s], maxPoleReal,
 /// lateralPoles, alongPathPoles ([{re, im}] [1/s]), slowestTimeConstant [s], response {ofRunError,
 /// steady, peak [m], overshoot [ratio], settlingTime [s], and after a computation of a stable
 /// design whose error leaves dd at 0, unit {horizon [s], dd: the unit heading-rate disturbance's dd

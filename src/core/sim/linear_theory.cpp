@@ -7,6 +7,8 @@
 #include "noise/slip_noise.h"
 #include "path/curve_kernels.h"
 #include "sim/feedback.h"
+#include "sim/rkg_step.h"
+#include "sim/vehicle_model.h"
 
 namespace agv {
 
@@ -147,10 +149,41 @@ double steadyState(const ErrorDynamics& e) {
     return x[kDd];
 }
 
+/// The largest steering angle and rate and the largest corrections of the response of
+/// x' = A·x + b from rest, on a grid of `count` steps (section 8). φ0 is the feed-forward
+/// steering angle of the curvature.
+void linearPeaks(const ErrorDynamics& e, const FeedbackGains& g, double phi0, double step,
+                 int count, TypeTheory& theory) {
+    const Transition transition(e, step);
+    const bool steered = theory.vehicleType != k2DW1C;
+    double x[kErrorStates] = {};
+    theory.peakSteerAngle = steered ? std::fabs(phi0) : 0.0;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) transition.apply(x);
+        double rate = e.b[kQ];
+        for (int j = 0; j < kErrorStates; ++j)
+            rate = rate + e.A.m[kQ][j] * x[j];
+        const double us = g.omegaN2 * x[kDs] + g.twoZetaOmegaN * x[kIntDs];
+        theory.peakSpeedCorrection = std::max(theory.peakSpeedCorrection, std::fabs(us));
+        if (steered) {
+            theory.peakSteerAngle = std::max(theory.peakSteerAngle, std::fabs(phi0 + x[kQ]));
+            theory.peakSteerRate = std::max(theory.peakSteerRate, std::fabs(rate));
+        } else {
+            const double uw = g.Kd1 * x[kDd] + g.Kth1 * x[kDth] + g.KI1 * x[kQ];
+            theory.peakTurnCorrection = std::max(theory.peakTurnCorrection, std::fabs(uw));
+        }
+    }
+    theory.beyondLinearRange = theory.peakSteerAngle >= kSteerAngleMax ||
+                               theory.peakSteerRate >= kSteerRateMaxFbc ||
+                               theory.peakSpeedCorrection >= kSpeedCorrectionLimit ||
+                               theory.peakTurnCorrection >= kHeadingRateCorrectionLimit;
+}
+
 /// The figures of the predicted response of a stable design, over a horizon of several
 /// of its slowest time constants. The steady value of the run's error is (4.1); that of
 /// the unit disturbance is 0 for type 1 (its integral term), else where A·x = −b.
-void predictedFigures(ErrorDynamics e, double runSteady, TypeTheory& theory) {
+void predictedFigures(ErrorDynamics e, double runSteady, const FeedbackGains& g, double phi0,
+                      TypeTheory& theory) {
     double slowest = kInfinity;
     double fastestLateral = 0.0;
     for (const Pole& p : theory.lateralPoles) {
@@ -176,6 +209,7 @@ void predictedFigures(ErrorDynamics e, double runSteady, TypeTheory& theory) {
     // Without any error input the response is 0 at once: no need to compute it.
     const bool driven = std::any_of(e.b, e.b + kErrorStates, [](double v) { return v != 0.0; });
     std::vector<double> dd = driven ? responseOnGrid(e, step, count) : std::vector<double>{};
+    linearPeaks(e, g, phi0, step, driven ? count : 1, theory);
     theory.figuresOfRunError = std::any_of(dd.begin(), dd.end(), [](double v) { return v != 0.0; });
     if (!theory.figuresOfRunError) {
         std::fill(e.b, e.b + kErrorStates, 0.0);
@@ -396,6 +430,11 @@ bool RunTheory::stable() const {
     return std::all_of(types.begin(), types.end(), [](const TypeTheory& t) { return t.stable(); });
 }
 
+bool RunTheory::anyBeyondLinearRange() const {
+    return std::any_of(types.begin(), types.end(),
+                       [](const TypeTheory& t) { return t.beyondLinearRange; });
+}
+
 bool RunTheory::any(Stability reason) const {
     return std::any_of(types.begin(), types.end(),
                        [&](const TypeTheory& t) { return t.stability == reason; });
@@ -429,7 +468,8 @@ RunTheory runTheory(const SimulationSettings& settings, const FeedbackGains& gai
         }
         theory.steady = steadyOffset(settings, gains, k + 1, r.path, theory.stable());
         if (theory.stable()) {
-            predictedFigures(e, steadyDd(settings, gains, k + 1, r.path.kappa), theory);
+            predictedFigures(e, steadyDd(settings, gains, k + 1, r.path.kappa), gains,
+                             std::atan(settings.tread * r.path.kappa), theory);
         } else {
             theory.figures.steady = kNaN;
             theory.figures.peak = kInfinity;

@@ -118,6 +118,15 @@ struct TypeTheory {
     /// the slip, an error this mechanism does not feel), of a unit heading-rate disturbance.
     ResponseFigures figures;
     bool figuresOfRunError = false;
+    /// Largest |steering angle| φ0 + q [rad] and |steering rate| q' [rad/s] of the FBC
+    /// vehicle in the predicted response to the run's error (types 2 and 3; 0 for type 1),
+    /// with the feed-forward steering of a constant curvature (section 8).
+    double peakSteerAngle = 0.0, peakSteerRate = 0.0;
+    /// Largest |speed correction| u_s [m/s] and, type 1, |turn-rate correction| u_ω [rad/s].
+    double peakSpeedCorrection = 0.0, peakTurnCorrection = 0.0;
+    /// True when one of them reaches the limit the model applies: the prediction then no
+    /// longer describes the run.
+    bool beyondLinearRange = false;
 
     bool stable() const { return stability == Stability::kStable; }
 };
@@ -131,6 +140,8 @@ struct RunTheory {
     bool stable() const;
     /// True when some mechanism's design fails for this reason.
     bool any(Stability reason) const;
+    /// True when some mechanism's predicted response reaches a limit of the model.
+    bool anyBeyondLinearRange() const;
 };
 
 /// The theory of a run of the settings with the gains designed for them.

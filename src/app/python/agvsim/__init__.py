@@ -282,6 +282,10 @@ def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.
     with a real part >= 0, or ``integration step``: the poles decay but one leaves the
     stability region of the integration sub-step ``step`` [s], and the run grows; then
     ``step_limit_fn`` [Hz] is the fn above which that happens, else None),
+    ``peak_steer_angle`` [rad], ``peak_steer_rate`` [rad/s] (types 2 and 3),
+    ``peak_speed_correction`` [m/s], ``peak_turn_correction`` [rad/s] (type 1) of the
+    predicted response to the run's error and ``beyond_linear_range`` (True when one of them
+    reaches the limit the model applies: the prediction then no longer describes the run),
     ``slowest_time_constant`` [s], ``steady_dd`` [m] and
     ``steady_dth`` [rad] (None where not defined: a path of varying curvature, the random
     slip, an unstable design), ``peak``, ``overshoot``, ``settling_time`` [s] of the

@@ -15,10 +15,12 @@ SWEEP_COLUMNS = (
 )
 
 #: The columns a sweep with the theory adds at the end.
-THEORY_COLUMNS = ("max_pole_real", "settling_time", "theory_steady_dd", "step_stable")
+THEORY_COLUMNS = (
+    "max_pole_real", "settling_time", "theory_steady_dd", "step_stable", "beyond_linear",
+)
 
 #: Columns of whole numbers and of words; the others are real numbers.
-_INTEGER_COLUMNS = ("type", "records", "step_stable")
+_INTEGER_COLUMNS = ("type", "records", "step_stable", "beyond_linear")
 _WORD_COLUMNS = ("outcome",)
 
 #: Exit statuses of agvsim-sweep that the functions here turn into exceptions.
@@ -32,7 +34,8 @@ class SweepTable:
     ``error_size``, ``type``, ``outcome``, ``records``, ``end_time``, ``fbc_max_dd``, ...,
     and with the theory ``max_pole_real``, ``settling_time``, ``theory_steady_dd``,
     ``step_stable``: 1 where every pole lies within the integration step's stability
-    region, 0 where not, -1 where not computed); read
+    region, 0 where not, -1 where not computed, and ``beyond_linear``: 1 where the predicted
+    response reaches a limit of the model); read
     them as attributes or by name. Figures of runs that were not computed are NaN
     (empty in the CSV); ``records`` is then -1.
     """
