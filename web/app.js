@@ -73,6 +73,7 @@ const UI = {
       unstable: (ks) => `設計は不安定：タイプ${ks.join('，')}に実部が正の極がある．誤差は時間とともに拡大する（fn・ζを正にして計算し直す）`,
       stepUnstable: (ks, ms, fn) => `設計は計算の刻み ${ms} ms では不安定：タイプ${ks.join('，')}で fn が ${fn} Hz を超える．極は減衰するが，速い極が刻みの安定領域を出て計算上の誤差が拡大する（fn を小さくして計算し直す）`,
       ofPeak: '（0 に戻る応答：最大値に対する割合）',
+      periodic: (k, p) => `タイプ${k}：経路の曲率の周期（ω = ${p.omega} rad/s）で dd は ${p.mean} m を中心に振幅 ${p.amplitude} m で振れる（予測）`,
       beyondLinear: (ks) => `タイプ${ks.join('，')}では予測される操舵角・操舵角速度・補正量が上限に達する：線形理論の予測は成り立たない（誤差を小さくするか fn を下げて計算し直す）`,
       splane: 's平面の極．網掛け：安定領域 Re s < 0', lateral: '横方向ループの極（dd, dth）', along: '経路方向ループの極（ds）',
       legendShape: '○ 横方向ループの極，□ 経路方向ループの極．大きい印ほど小さい番号のタイプ',
@@ -128,6 +129,7 @@ const UI = {
       unstable: (ks) => `The design is unstable: type ${ks.join(', ')} ${ks.length > 1 ? 'have' : 'has'} a pole with a positive real part, so the errors grow with time (make fn and ζ positive and compute again).`,
       stepUnstable: (ks, ms, fn) => `The design is unstable at the ${ms} ms integration step: fn above ${fn} Hz for type ${ks.join(', ')}. The poles decay, but the fastest leaves the step\u2019s stability region and the computed errors grow (make fn smaller and compute again).`,
       ofPeak: ' of the peak (the response returns to 0)',
+      periodic: (k, p) => `Type ${k}: with the path\u2019s curvature (ω = ${p.omega} rad/s) dd swings by ${p.amplitude} m about ${p.mean} m (predicted)`,
       beyondLinear: (ks) => `Beyond the linear range for type ${ks.join(', ')}: the predicted steering angle, steering rate or a correction reaches the limit the model applies, so the prediction no longer describes the run (make the error smaller or fn lower and compute again).`,
       splane: 'Poles in the s-plane; shaded: the stable region Re s < 0', lateral: 'lateral loop poles (dd, dth)', along: 'along-path loop poles (ds)',
       legendShape: '○ lateral loop poles, □ along-path loop poles; the larger the mark, the lower the type number',
@@ -726,7 +728,8 @@ function showTheory() {
   };
   const anyStable = th.types.some((t) => t.stable);
   $('response').hidden = !run1 && !anyStable;  // nothing to draw
-  $('responseText').textContent = sentences([run1 || anyStable ? (run1 ? T.runResponse : T.unitResponse) : T.noResponse, ...th.types.map(fig)]);
+  const periodic = th.types.filter((t) => t.periodic).map((t) => T.periodic(t.type, { omega: sig(t.periodic.omega), mean: sig(t.periodic.mean), amplitude: sig(t.periodic.amplitude) }));
+  $('responseText').textContent = sentences([run1 || anyStable ? (run1 ? T.runResponse : T.unitResponse) : T.noResponse, ...th.types.map(fig), ...periodic]);
   // The table: predicted beside simulated, per type; values as the summary shows them.
   const head = document.createElement('tr');
   head.append(...[T.quantity, ...[1, 2, 3].map(T.type)].map((text) => {

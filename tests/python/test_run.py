@@ -131,3 +131,18 @@ def test_theory_names_why_a_design_fails_and_has_no_steady_slip():
     steep = agvsim.theory(error=3, error_values=(20,), curve=1, curve_params=(0,), fn=4.0)
     assert [steep["types"][k]["beyond_linear_range"] for k in (1, 2, 3)] == [False, True, True]
     assert steep["types"][2]["peak_steer_rate"] > 3.0
+
+
+def test_theory_predicts_the_periodic_offset_on_a_gentle_cosine():
+    conditions = dict(error=4, error_values=(5, 5), curve=1, curve_params=(2, 20, 2))
+    run = agvsim.run(**conditions)
+    for vehicle_type in (1, 2, 3):
+        predicted = run.theory["types"][vehicle_type]
+        omega = predicted["path_omega"]
+        count = round(2 * numpy.pi / omega / 0.02)  # records of the last period
+        dd = run[vehicle_type].fbc_dd[-count - 1:-1]
+        wave = numpy.exp(-1j * omega * 0.02 * numpy.arange(count))
+        assert predicted["periodic_amplitude_dd"] == pytest.approx(
+            2 * abs(numpy.mean(dd * wave)), rel=0.1
+        )
+    assert agvsim.theory(curve=15)["types"][2]["periodic_mean_dd"] is None

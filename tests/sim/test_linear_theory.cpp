@@ -423,3 +423,49 @@ TEST(LinearTheory, ResponseThatReachesALimitIsBeyondTheLinearRange) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LinearTheory, PeriodicCurvatureGivesAMeanAndAnAmplitudeAtThePathFrequency) {
+    // Gentle paths (T·|κ| ≤ 0.2) with a 5 % tread and WheelBase error: the curvature's
+    // first harmonic drives dd at ω = 2πv/λ.
+    struct Path {
+        int curve;
+        void (*set)(agv::CurveParams&);
+    };
+    const Path paths[] = {
+        {1, [](agv::CurveParams& c) { c.cosineA = 2.0, c.cosineL = 20.0, c.cosineN = 2.0; }},
+        {16, [](agv::CurveParams& c) { c.wavyA = 0.2, c.wavyN = 2.0, c.wavyR = 2.0; }},
+    };
+    for (const Path& p : paths) {
+        Case run(MechanismError::kWheelBaseTread, 5.0);
+        p.set(run.model.settings.curve);
+        run.setUp(p.curve);
+        const agv::RunTheory theory = agv::runTheory(run.model);
+        ASSERT_GT(theory.path.period, 0.0);
+        for (const agv::TypeTheory& t : theory.types) {
+            SCOPED_TRACE("curve " + std::to_string(p.curve) + " type " +
+                         std::to_string(t.vehicleType));
+            ASSERT_TRUE(t.periodic.defined);
+            const std::vector<double> time = run.times(t.vehicleType);
+            const std::vector<double> dd = run.simulated(t.vehicleType);
+            const agv::PeriodicOffset seen = agv::lastPeriod(
+                time.data(), dd.data(), static_cast<int>(dd.size()), t.periodic.omega);
+            ASSERT_TRUE(seen.defined);
+            EXPECT_GT(seen.amplitude, 1e-5);
+            EXPECT_NEAR(t.periodic.amplitude, seen.amplitude, 0.1 * seen.amplitude);
+            EXPECT_NEAR(t.periodic.mean, seen.mean, 0.1 * std::max(std::fabs(seen.mean), seen.amplitude));
+        }
+    }
+    // The mean and amplitude of a known signal over its last period.
+    std::vector<double> t, dd;
+    for (int i = 0; i <= 1000; ++i) {
+        t.push_back(0.01 * i);
+        dd.push_back(0.5 + 2.0 * std::cos(3.0 * t.back() + 1.0));
+    }
+    const agv::PeriodicOffset known = agv::lastPeriod(t.data(), dd.data(), 1001, 3.0);
+    EXPECT_NEAR(known.mean, 0.5, 1e-4);
+    EXPECT_NEAR(known.amplitude, 2.0, 1e-4);
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "app/common/text_output.h"
 
@@ -85,6 +86,30 @@ void printSteadyRow(std::ostream& out, const char* name, double predicted, doubl
     }
 }
 
+/// The mean and the amplitude at the path's frequency of dd, predicted and as the last
+/// period of records shows them.
+void printPeriodic(std::ostream& out, const TypeTheory& t, const TrajectoryStore& store, int k,
+                   double dt) {
+    const int last = store.recordCount[k];
+    std::vector<double> time(static_cast<size_t>(last) + 1);
+    std::vector<double> dd(static_cast<size_t>(last) + 1);
+    for (int n = 0; n <= last; ++n) {
+        time[static_cast<size_t>(n)] = n < last ? n * dt : store.endTime[k];
+        dd[static_cast<size_t>(n)] = store.fbcErr[k][n][0];
+    }
+    const PeriodicOffset seen = lastPeriod(time.data(), dd.data(), last + 1, t.periodic.omega);
+    printText(out, "  path frequency %.6g rad/s (period %.6g s)\n", t.periodic.omega,
+              kTwoPi / t.periodic.omega);
+    printText(out, "  %-14s%16s%16s%12s\n", "dd", "predicted", "last period", "ratio");
+    if (!seen.defined) {
+        printText(out, "  %-14s%16.6g%16s\n", "mean [m]", t.periodic.mean, "-");
+        printText(out, "  %-14s%16.6g%16s\n", "amplitude [m]", t.periodic.amplitude, "-");
+        return;
+    }
+    printSteadyRow(out, "mean [m]", t.periodic.mean, seen.mean);
+    printSteadyRow(out, "amplitude [m]", t.periodic.amplitude, seen.amplitude);
+}
+
 }  // namespace
 
 void writeTheoryReport(std::ostream& out, const RunTheory& theory,
@@ -113,6 +138,7 @@ void writeTheoryReport(std::ostream& out, const RunTheory& theory,
         const int last = store.recordCount[k];
         const double dd = store.fbcErr[k][last][0];
         const double dth = store.fbcErr[k][last][1];
+        if (t.periodic.defined) printPeriodic(out, t, store, k, settings.dt);
         if (!t.steady.defined) {
             printText(out, "  steady dd, dth: %s; last record dd %.6g m, dth %.6g rad\n",
                       undefinedReason(theory, t, settings), dd, dth);

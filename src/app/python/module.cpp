@@ -217,6 +217,12 @@ class Computation {
             type["peak_speed_correction"] = t.peakSpeedCorrection;
             type["peak_turn_correction"] = t.peakTurnCorrection;
             type["beyond_linear_range"] = t.beyondLinearRange;
+            const auto periodic = [&](double v) {
+                return t.periodic.defined ? py::cast(v) : py::none();
+            };
+            type["path_omega"] = periodic(t.periodic.omega);
+            type["periodic_mean_dd"] = periodic(t.periodic.mean);
+            type["periodic_amplitude_dd"] = periodic(t.periodic.amplitude);
             type["slowest_time_constant"] = t.slowestTimeConstant;
             type["steady_dd"] = t.steady.defined ? py::cast(t.steady.dd) : py::none();
             type["steady_dth"] = t.steady.defined ? py::cast(t.steady.dth) : py::none();

@@ -312,6 +312,11 @@ std::string theoryJson(const WebSession& s) {
         out += ",\"steady\":{\"defined\":" + std::string(t.steady.defined ? "true" : "false") +
                ",\"dd\":" + (t.steady.defined ? jsonNumber(t.steady.dd) : "null") +
                ",\"dth\":" + (t.steady.defined ? jsonNumber(t.steady.dth) : "null") + "}";
+        out += ",\"periodic\":";
+        out += t.periodic.defined ? "{\"omega\":" + jsonNumber(t.periodic.omega) +
+                                        ",\"mean\":" + jsonNumber(t.periodic.mean) +
+                                        ",\"amplitude\":" + jsonNumber(t.periodic.amplitude) + "}"
+                                  : std::string("null");
         if (s.computed) {
             const int last = store.recordCount[k];
             std::vector<double> dd(static_cast<size_t>(last) + 1);
@@ -483,7 +488,9 @@ EMSCRIPTEN_KEEPALIVE const char* agv_state() {
 /// lateralPoles, alongPathPoles ([{re, im}] [1/s]), slowestTimeConstant [s], response {ofRunError,
 /// steady, peak [m], overshoot [ratio], settlingTime [s], and after a computation of a stable
 /// design whose error leaves dd at 0, unit {horizon [s], dd: the unit heading-rate disturbance's dd
-/// [m per rad/s] at i·horizon/200, i = 0..200}}, steady {defined, dd [m], dth [rad]}, simulated
+/// [m per rad/s] at i·horizon/200, i = 0..200}}, steady {defined, dd [m], dth [rad]},
+/// periodic (on a cosine or a wavy circle: {omega [rad/s], mean [m], amplitude [m]} of the
+/// steady dd, else null), simulated
 /// {endTime, finalDd, finalDth, peakDd} and predictedDd (dd [m] at records 0..last: n·dt, the last
 /// at endTime), both null before a computation}]}. Numbers that are not finite (a design that does
 /// not settle) are null.

@@ -239,6 +239,72 @@ double worstStepGrowth(const SimulationSettings& set, const FeedbackGains& g, in
     return worstStepGrowth(t, h);
 }
 
+/// Samples of one period of a periodic path for its curvature's mean and first harmonic.
+constexpr int kPeriodSamples = 2048;
+/// Step of curvature [1/m] of the central differences ∂(A·x̄ + b)/∂κ.
+constexpr double kKappaStep = 1e-5;
+
+/// Mean and first harmonic of the curvature of curve I over one period P of its
+/// parameter, in arc length (trapezoidal sums, exact to rounding for a smooth periodic
+/// integrand but for the arc length's own O(P²/M²) error). The mean is the heading's turn
+/// over the period, `turn` [rad], over λ: exactly 0 for the cosine.
+template <int I>
+void periodicCurvature(const CurveParams& c, double P, double turn, PathCurvature& r) {
+    std::vector<double> ell(kPeriodSamples + 1, 0.0), kappa(kPeriodSamples + 1), speed(kPeriodSamples + 1);
+    const double dp = P / kPeriodSamples;
+    for (int i = 0; i <= kPeriodSamples; ++i) {
+        const double p = i * dp;
+        speed[static_cast<size_t>(i)] = kernels::speedAt<I>(c, p);
+        kappa[static_cast<size_t>(i)] = kernels::curvatureAt<I>(c, p);
+        if (i > 0) {
+            ell[static_cast<size_t>(i)] = ell[static_cast<size_t>(i - 1)] +
+                                          dp * (speed[static_cast<size_t>(i - 1)] + speed[static_cast<size_t>(i)]) / 2.0;
+        }
+    }
+    const double lambda = ell[kPeriodSamples];
+    if (!(lambda > 0.0) || !std::isfinite(lambda)) return;
+    std::complex<double> first = 0.0;
+    for (int i = 0; i < kPeriodSamples; ++i) {  // the periodic trapezoid: each sample once
+        const double w = kappa[static_cast<size_t>(i)] * speed[static_cast<size_t>(i)] * dp;
+        first += w * std::exp(std::complex<double>(0.0, -kTwoPi * ell[static_cast<size_t>(i)] / lambda));
+    }
+    r.period = lambda;
+    r.meanKappa = turn / lambda;
+    r.firstHarmonic = 2.0 * first / lambda;
+}
+
+/// The steady dd of type vehicleType on a path of periodic curvature: linearised about the
+/// mean curvature κ̄, the curvature's first harmonic drives x through
+/// g = ∂(A·x̄ + b)/∂κ, x̄ the rest state at κ̄ (section 6).
+PeriodicOffset periodicOffset(const SimulationSettings& set, const FeedbackGains& g,
+                              int vehicleType, const PathCurvature& path) {
+    PeriodicOffset r;
+    const double k0 = path.meanKappa;
+    const ErrorDynamics e0 = errorDynamics(set, g, vehicleType, k0);
+    std::vector<double> rest(e0.b, e0.b + kErrorStates);
+    for (double& v : rest)
+        v = -v;
+    if (!solveLinear(e0.A, rest)) return r;
+    const ErrorDynamics up = errorDynamics(set, g, vehicleType, k0 + kKappaStep);
+    const ErrorDynamics down = errorDynamics(set, g, vehicleType, k0 - kKappaStep);
+    std::vector<double> gain(kErrorStates);
+    for (int i = 0; i < kErrorStates; ++i) {
+        double change = up.b[i] - down.b[i];
+        for (int j = 0; j < kErrorStates; ++j)
+            change = change + (up.A.m[i][j] - down.A.m[i][j]) * rest[static_cast<size_t>(j)];
+        gain[static_cast<size_t>(i)] = change / (2.0 * kKappaStep);
+    }
+    // Type 2's rear axle centre meets the path at V·cos φ0.
+    const double v = vehicleType == k1FDW1FS ? set.Vw * std::cos(std::atan(set.tread * k0)) : set.Vw;
+    r.omega = kTwoPi * v / path.period;
+    const std::vector<std::complex<double>> x = frequencyResponse(e0.A, gain, r.omega);
+    if (x.empty()) return r;
+    r.defined = true;
+    r.mean = steadyDd(set, g, vehicleType, k0);
+    r.amplitude = std::abs(x[kDd]) * std::abs(path.firstHarmonic);
+    return r;
+}
+
 /// Halvings of fn tried in search of a design that the step holds.
 constexpr int kLimitHalvings = 60;
 /// Bisections of the interval that holds the limit.
@@ -298,6 +364,13 @@ PathCurvature pathCurvature(const SimulationSettings& settings) {
     const bool circle = (I == 11 && c.ellipseA == c.ellipseB) || I == 15 ||
                         (I == 16 && c.wavyA == 0.0) || (I == 14 && c.roseN == 1.0);
     if (straight) r.shape = PathShape::kStraight;
+    // A cosine ends each period heading as it began; a wavy circle that keeps away from its
+    // centre (R > |A|) turns by 2π/n in each.
+    if (I == 1 && c.cosineA != 0.0) periodicCurvature<1>(c, c.cosineL, 0.0, r);
+    if (I == 16 && c.wavyA != 0.0 && c.wavyN != 0.0 && c.wavyR > std::fabs(c.wavyA)) {
+        const double P = kTwoPi / std::fabs(c.wavyN);
+        periodicCurvature<16>(c, P, P, r);
+    }
     if (circle) {
         r.shape = PathShape::kCircle;
         kernels::withCurve(
@@ -426,6 +499,36 @@ ResponseFigures responseFigures(const double* t, const double* dd, int n, double
     return f;
 }
 
+PeriodicOffset lastPeriod(const double* t, const double* dd, int n, double omega) {
+    PeriodicOffset r;
+    r.omega = omega;
+    if (n < 2 || !(omega > 0.0)) return r;
+    const double period = kTwoPi / omega;
+    const double start = t[n - 1] - period;
+    if (t[0] > start) return r;
+    // Trapezoidal sums from `start` (interpolated into its interval) to the last sample.
+    int i = n - 1;
+    while (i > 0 && t[i - 1] > start)
+        --i;
+    const double f = (start - t[i - 1]) / (t[i] - t[i - 1]);
+    double tp = start;
+    double vp = dd[i - 1] + f * (dd[i] - dd[i - 1]);
+    double mean = 0.0;
+    std::complex<double> first = 0.0;
+    const auto wave = [&](double time) { return std::exp(std::complex<double>(0.0, -omega * time)); };
+    for (; i < n; ++i) {
+        const double dt = t[i] - tp;
+        mean += dt * (vp + dd[i]) / 2.0;
+        first += dt * (vp * wave(tp) + dd[i] * wave(t[i])) / 2.0;
+        tp = t[i];
+        vp = dd[i];
+    }
+    r.defined = true;
+    r.mean = mean / period;
+    r.amplitude = 2.0 * std::abs(first) / period;
+    return r;
+}
+
 bool RunTheory::stable() const {
     return std::all_of(types.begin(), types.end(), [](const TypeTheory& t) { return t.stable(); });
 }
@@ -467,6 +570,8 @@ RunTheory runTheory(const SimulationSettings& settings, const FeedbackGains& gai
             theory.stepLimitFn = stepLimitFn(settings, k + 1, r.path.kappa, theory.step);
         }
         theory.steady = steadyOffset(settings, gains, k + 1, r.path, theory.stable());
+        if (r.path.period > 0.0 && theory.stable() && !slipActive(settings))
+            theory.periodic = periodicOffset(settings, gains, k + 1, r.path);
         if (theory.stable()) {
             predictedFigures(e, steadyDd(settings, gains, k + 1, r.path.kappa), gains,
                              std::atan(settings.tread * r.path.kappa), theory);

@@ -34,6 +34,13 @@ struct PathCurvature {
     /// Curvature of the linearisation [1/m]: the path's on a straight path or a circle, 0
     /// (the gain design's own assumption) on any other curve.
     double kappa = 0.0;
+    /// Of a path whose curvature repeats (a cosine or a wavy circle with waves): its period
+    /// along the path λ [m], 0 on any other path; its mean curvature κ̄ [1/m] and the
+    /// complex amplitude κ1 [1/m] of its first harmonic, κ(ℓ) ≈ κ̄ + Re(κ1·e^{j2πℓ/λ})
+    /// (docs/theory.md, section 6).
+    double period = 0.0;
+    double meanKappa = 0.0;
+    std::complex<double> firstHarmonic{};
 };
 
 /// The shape of the current path, from its curve number and constants.
@@ -95,6 +102,22 @@ struct ResponseFigures {
 /// The figures of the samples (t[i], dd[i]), i < n, that settle at `steady`.
 ResponseFigures responseFigures(const double* t, const double* dd, int n, double steady);
 
+/// The steady dd on a path of periodic curvature: a mean plus a sinusoid at the path's
+/// frequency (section 6).
+struct PeriodicOffset {
+    /// False on other paths, for the random slip, or an unstable design.
+    bool defined = false;
+    /// The path's angular frequency 2π·v/λ as the vehicle's reference point meets it [rad/s].
+    double omega = 0.0;
+    /// Mean of dd [m] and amplitude of its part at omega [m].
+    double mean = 0.0, amplitude = 0.0;
+};
+
+/// Mean and amplitude at omega [rad/s] of the samples (t[i], dd[i]), i < n, over their last
+/// period 2π/omega: how the run shows what PeriodicOffset predicts. Not defined when the
+/// samples span less than a period.
+PeriodicOffset lastPeriod(const double* t, const double* dd, int n, double omega);
+
 /// The theory of one mechanism's vehicle with feedback.
 struct TypeTheory {
     int vehicleType = 1;
@@ -114,6 +137,7 @@ struct TypeTheory {
     /// 1/|Re| of the slowest lateral pole [s]; +inf when it does not decay.
     double slowestTimeConstant = 0.0;
     SteadyOffset steady;
+    PeriodicOffset periodic;
     /// Of the predicted dd(t) after the run's error; when that leaves dd at 0 (no error,
     /// the slip, an error this mechanism does not feel), of a unit heading-rate disturbance.
     ResponseFigures figures;

@@ -214,6 +214,41 @@ bool solveLinear(SquareMatrix a, std::vector<double>& rhs) {
     return true;
 }
 
+std::vector<std::complex<double>> frequencyResponse(const SquareMatrix& a,
+                                                    const std::vector<double>& b, double omega) {
+    using C = std::complex<double>;
+    const int n = a.n;
+    std::vector<std::vector<C>> m(static_cast<size_t>(n), std::vector<C>(static_cast<size_t>(n)));
+    std::vector<C> x(b.begin(), b.end());
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j)
+            m[static_cast<size_t>(i)][static_cast<size_t>(j)] = -a.m[i][j];
+        m[static_cast<size_t>(i)][static_cast<size_t>(i)] += C(0.0, omega);
+    }
+    // Gaussian elimination with partial pivoting, as solveLinear.
+    for (size_t col = 0; col < static_cast<size_t>(n); ++col) {
+        size_t pivot = col;
+        for (size_t r = col + 1; r < static_cast<size_t>(n); ++r)
+            if (std::abs(m[r][col]) > std::abs(m[pivot][col])) pivot = r;
+        if (m[pivot][col] == 0.0) return {};
+        std::swap(m[pivot], m[col]);
+        std::swap(x[pivot], x[col]);
+        for (size_t r = col + 1; r < static_cast<size_t>(n); ++r) {
+            const C f = m[r][col] / m[col][col];
+            for (size_t j = col; j < static_cast<size_t>(n); ++j)
+                m[r][j] = m[r][j] - f * m[col][j];
+            x[r] = x[r] - f * x[col];
+        }
+    }
+    for (size_t r = static_cast<size_t>(n); r-- > 0;) {
+        C sum = x[r];
+        for (size_t j = r + 1; j < static_cast<size_t>(n); ++j)
+            sum = sum - m[r][j] * x[j];
+        x[r] = sum / m[r][r];
+    }
+    return x;
+}
+
 SquareMatrix matrixExponential(const SquareMatrix& a, double t) {
     const int n = a.n;
     SquareMatrix scaled = a;

@@ -33,6 +33,11 @@ std::vector<std::complex<double>> polynomialRoots(const std::vector<double>& c);
 /// singular (rhs is then left unspecified).
 bool solveLinear(SquareMatrix a, std::vector<double>& rhs);
 
+/// x = (jω·I − a)⁻¹·b: the steady complex amplitude of x' = a·x + b·e^{jωt} (ω [rad/s]);
+/// empty when jω is an eigenvalue of a.
+std::vector<std::complex<double>> frequencyResponse(const SquareMatrix& a,
+                                                    const std::vector<double>& b, double omega);
+
 /// exp(a·t), by scaling and squaring of its Taylor series.
 SquareMatrix matrixExponential(const SquareMatrix& a, double t);
 

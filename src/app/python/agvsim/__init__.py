@@ -286,6 +286,9 @@ def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.
     ``peak_speed_correction`` [m/s], ``peak_turn_correction`` [rad/s] (type 1) of the
     predicted response to the run's error and ``beyond_linear_range`` (True when one of them
     reaches the limit the model applies: the prediction then no longer describes the run),
+    on a cosine or a wavy circle ``path_omega`` (the path's frequency 2πv/λ [rad/s]),
+    ``periodic_mean_dd`` and ``periodic_amplitude_dd`` [m] (the steady dd as a mean plus
+    a sinusoid at ``path_omega``; None on other paths),
     ``slowest_time_constant`` [s], ``steady_dd`` [m] and
     ``steady_dth`` [rad] (None where not defined: a path of varying curvature, the random
     slip, an unstable design), ``peak``, ``overshoot``, ``settling_time`` [s] of the
