@@ -146,3 +146,18 @@ def test_theory_predicts_the_periodic_offset_on_a_gentle_cosine():
             2 * abs(numpy.mean(dd * wave)), rel=0.1
         )
     assert agvsim.theory(curve=15)["types"][2]["periodic_mean_dd"] is None
+
+
+def test_root_locus_crosses_the_step_limit_where_the_verdict_says():
+    theory = agvsim.theory(curve=1, curve_params=(0,))
+    locus = theory.root_locus()
+    assert locus["fn"][0] == pytest.approx(0.1) and locus["fn"][-1] == pytest.approx(10)
+    limit = agvsim.theory(curve=1, curve_params=(0,), fn=5.0)["types"][2]["step_limit_fn"]
+    fast = locus["types"][2]["along_path"][:, -1] * locus["step"]
+    growth = numpy.abs(1 + fast + fast**2 / 2 + fast**3 / 6 + fast**4 / 24)
+    assert numpy.all((growth > 1) == (locus["fn"] > limit))
+    # The design roots of type 2: (s + ωn)³ at ζ = 1.
+    at_one = theory.root_locus(fn=1.0)["types"][2]["lateral"][0]
+    numpy.testing.assert_allclose(at_one, -2 * numpy.pi, rtol=1e-4)
+    with pytest.raises(ValueError, match="fn"):
+        theory.root_locus(fn=[1.0, float("nan")])

@@ -189,6 +189,30 @@ class Computation {
         return types;
     }
 
+    /// The poles of each type's design over the natural frequencies fns [Hz] at the
+    /// settings' ζ (docs/theory.md, section 7): per type (lateral [n, 3], along-path [n, 2]).
+    py::list rootLocus(const std::vector<double>& fns) const {
+        py::list types;
+        const py::ssize_t n = static_cast<py::ssize_t>(fns.size());
+        for (int type = 1; type <= agv::kVehicleTypeCount; ++type) {
+            const std::vector<agv::LocusPoint> locus =
+                agv::rootLocus(ctx_->model.settings, type, fns);
+            py::array_t<std::complex<double>> lateral({n, py::ssize_t{agv::kLateralStates}});
+            py::array_t<std::complex<double>> along({n, py::ssize_t{agv::kAlongPathStates}});
+            auto l = lateral.mutable_unchecked<2>();
+            auto a = along.mutable_unchecked<2>();
+            for (py::ssize_t i = 0; i < n; ++i) {
+                const agv::LocusPoint& p = locus[static_cast<size_t>(i)];
+                for (py::ssize_t j = 0; j < agv::kLateralStates; ++j)
+                    l(i, j) = p.lateral[static_cast<size_t>(j)];
+                for (py::ssize_t j = 0; j < agv::kAlongPathStates; ++j)
+                    a(i, j) = p.alongPath[static_cast<size_t>(j)];
+            }
+            types.append(py::make_tuple(lateral, along));
+        }
+        return types;
+    }
+
     /// The linear theory of the feedback vehicles (docs/theory.md); after a computation
     /// with the predicted dd on the record times of each type.
     py::dict theory() const {
@@ -344,7 +368,8 @@ PYBIND11_MODULE(_agvsim, m) {
         .def("samples", &Computation::samples, py::arg("type"))
         .def("csv", &Computation::csv)
         .def("summary", &Computation::summary)
-        .def("theory", &Computation::theory);
+        .def("theory", &Computation::theory)
+        .def("root_locus", &Computation::rootLocus, py::arg("fns"));
     m.def("curve_catalog", &curveCatalog);
     m.def("sweep_table", &sweepTable, py::arg("arguments"));
     m.def("merge_tables", &mergeTables, py::arg("paths"), py::arg("output"));

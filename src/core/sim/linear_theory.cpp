@@ -353,6 +353,21 @@ bool slipActive(const SimulationSettings& settings) {
     return settings.errorNumber == MechanismError::kSlip;
 }
 
+std::vector<LocusPoint> rootLocus(const SimulationSettings& settings, int vehicleType,
+                                  const std::vector<double>& fns) {
+    const double kappa = pathCurvature(settings).kappa;
+    SimulationSettings set = settings;
+    std::vector<LocusPoint> locus;
+    for (const double fn : fns) {
+        set.fn = fn;
+        set.omegaN = kTwoPi * fn;
+        TypeTheory t;
+        loopPoles(errorDynamics(set, designedGains(set), vehicleType, kappa), t);
+        locus.push_back({fn, t.lateralPoles, t.alongPathPoles});
+    }
+    return locus;
+}
+
 PathCurvature pathCurvature(const SimulationSettings& settings) {
     const int I = settings.curveNumber;
     const CurveParams& c = settings.curve;

@@ -174,6 +174,16 @@ inline RunTheory runTheory(const Model& model) {
     return runTheory(model.settings, model.gains);
 }
 
+/// The poles of type vehicleType's design at each fn [Hz] of `fns` with the settings' ζ, at
+/// the settings' path curvature (docs/theory.md, section 7): the root locus over fn.
+struct LocusPoint {
+    double fn = 0.0;
+    std::array<Pole, kLateralStates> lateral{};
+    std::array<Pole, kAlongPathStates> alongPath{};
+};
+std::vector<LocusPoint> rootLocus(const SimulationSettings& settings, int vehicleType,
+                                  const std::vector<double>& fns);
+
 /// dd [m per rad/s] of type vehicleType's vehicle with feedback after a unit heading-rate
 /// disturbance from rest, at curvature κ [1/m], at i·horizon/(count − 1), i < count: the
 /// response whose figures TypeTheory gives when the run's error leaves dd at 0 (section 5).

@@ -39,6 +39,7 @@ __all__ = [
     "Run",
     "Samples",
     "SweepTable",
+    "Theory",
     "curves",
     "errors",
     "merge_shards",
@@ -176,9 +177,7 @@ class Run:
         """The linear theory beside the simulation: what ``agvsim.theory()`` gives, with
         ``predicted_dd`` per type on the run's record times (the same length as
         ``run[type].fbc_dd``)."""
-        result = self._computation.theory()
-        result["types"] = dict(zip(VEHICLE_TYPES, result["types"]))
-        return result
+        return Theory(self._computation)
 
     def summary(self):
         """What ``agvsim-batch --summary`` prints, as numbers: per type a dict with
@@ -296,9 +295,41 @@ def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.
     the figures are of a unit heading-rate disturbance), and ``predicted_dd`` (None here;
     ``run.theory`` has it on the run's record times).
     """
-    result = _computation(error, error_values, curve, curve_params, fn, zeta, False).theory()
-    result["types"] = dict(zip(VEHICLE_TYPES, result["types"]))
-    return result
+    return Theory(_computation(error, error_values, curve, curve_params, fn, zeta, False))
+
+
+class Theory(dict):
+    """The linear theory of one set of conditions: a dict (see ``theory()``) that also
+    gives the root locus of its design."""
+
+    def __init__(self, computation):
+        super().__init__(computation.theory())
+        self["types"] = dict(zip(VEHICLE_TYPES, self["types"]))
+        self._computation = computation
+
+    def root_locus(self, fn=None):
+        """The poles of each type's design as fn [Hz] runs over ``fn`` (default: 200
+        values from 0.1 to 10 Hz, evenly on a log scale) at these conditions' ζ and path
+        curvature (docs/theory.md, section 7).
+
+        Returns a dict: ``fn`` (NumPy array [Hz]), ``step`` (the integration sub-step
+        [s]: a pole λ is held by the step while |R(step·λ)| <= 1, R the fourth-order
+        Runge-Kutta polynomial) and ``types``, per vehicle type 1-3 a dict with
+        ``lateral`` (complex array [len(fn), 3] [1/s]) and ``along_path`` ([len(fn), 2]).
+        """
+        import numpy
+
+        fns = numpy.geomspace(0.1, 10.0, 200) if fn is None else numpy.atleast_1d(fn)
+        fns = numpy.asarray(fns, dtype=float)
+        if fns.ndim != 1 or not numpy.all(numpy.isfinite(fns)) or numpy.any(fns == 0):
+            raise ValueError("fn must be finite, non-zero natural frequencies in Hz")
+        loci = self._computation.root_locus(fns.tolist())
+        types = {
+            k: {"lateral": lateral, "along_path": along}
+            for k, (lateral, along) in zip(VEHICLE_TYPES, loci)
+        }
+        step = next(iter(self["types"].values()))["step"]
+        return {"fn": fns, "step": step, "types": types}
 
 
 class CurveConstant:
