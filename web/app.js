@@ -74,6 +74,9 @@ const UI = {
       stepUnstable: (ks, ms, fn) => `設計は計算の刻み ${ms} ms では不安定：タイプ${ks.join('，')}で fn が ${fn} Hz を超える．極は減衰するが，速い極が刻みの安定領域を出て計算上の誤差が拡大する（fn を小さくして計算し直す）`,
       ofPeak: '（0 に戻る応答：最大値に対する割合）',
       periodic: (k, p) => `タイプ${k}：経路の曲率の周期（ω = ${p.omega} rad/s）で dd は ${p.mean} m を中心に振幅 ${p.amplitude} m で振れる（予測）`,
+      bode: 'ボード線図：向きの変化率への外乱 u から dd への応答 G(jω) の大きさ（上，対数 [m/(rad/s)]）と位相（下）．横軸 ω [rad/s]（対数）',
+      bodePath: (om) => `点線：経路の曲率の角周波数 ω = ${om} rad/s`,
+      locus: (ms) => `根軌跡：fn を 0.1 Hz から 10 Hz まで上げたときの各タイプの極（h·λ 平面，刻み h = ${ms} ms）．網掛け：計算の刻みで安定な領域．極がその外に出る fn から計算上の誤差が拡大する`,
       beyondLinear: (ks) => `タイプ${ks.join('，')}では予測される操舵角・操舵角速度・補正量が上限に達する：線形理論の予測は成り立たない（誤差を小さくするか fn を下げて計算し直す）`,
       splane: 's平面の極．網掛け：安定領域 Re s < 0', lateral: '横方向ループの極（dd, dth）', along: '経路方向ループの極（ds）',
       legendShape: '○ 横方向ループの極，□ 経路方向ループの極．大きい印ほど小さい番号のタイプ',
@@ -130,6 +133,9 @@ const UI = {
       stepUnstable: (ks, ms, fn) => `The design is unstable at the ${ms} ms integration step: fn above ${fn} Hz for type ${ks.join(', ')}. The poles decay, but the fastest leaves the step\u2019s stability region and the computed errors grow (make fn smaller and compute again).`,
       ofPeak: ' of the peak (the response returns to 0)',
       periodic: (k, p) => `Type ${k}: with the path\u2019s curvature (ω = ${p.omega} rad/s) dd swings by ${p.amplitude} m about ${p.mean} m (predicted)`,
+      bode: 'Bode plot of dd/u for a heading-rate disturbance u: |G(jω)| above (log scale, m per rad/s), its phase below; ω [rad/s] across on a log scale',
+      bodePath: (om) => `dotted: the path\u2019s curvature frequency ω = ${om} rad/s`,
+      locus: (ms) => `Root locus: each type\u2019s poles as fn rises from 0.1 Hz to 10 Hz, in the plane of h·λ with the integration step h = ${ms} ms; shaded: where the step holds a pole. From the fn at which a pole leaves it, the computed errors grow`,
       beyondLinear: (ks) => `Beyond the linear range for type ${ks.join(', ')}: the predicted steering angle, steering rate or a correction reaches the limit the model applies, so the prediction no longer describes the run (make the error smaller or fn lower and compute again).`,
       splane: 'Poles in the s-plane; shaded: the stable region Re s < 0', lateral: 'lateral loop poles (dd, dth)', along: 'along-path loop poles (ds)',
       legendShape: '○ lateral loop poles, □ along-path loop poles; the larger the mark, the lower the type number',
@@ -564,8 +570,12 @@ function showRun() {
 // ---- the theory panel -------------------------------------------------------------------
 
 // The types' marks in the theory's drawings: colour, mark size, dash of the response.
-const TYPE_STYLE = [{ color: '#c0392b', r: 9, dash: [] }, { color: '#1f5fbf', r: 6, dash: [7, 4] },
-                    { color: '#8e44ad', r: 3, dash: [2, 3] }];
+// Orange, purple and brown: the picture's red, blue and green mean its three vehicles.
+const TYPE_STYLE = [{ color: '#e07000', r: 9, dash: [] }, { color: '#7b2cbf', r: 6, dash: [7, 4] },
+                    { color: '#8b5a2b', r: 3, dash: [2, 3] }];
+
+/// Poles farther than this many times the largest lateral pole are drawn off-scale.
+const OFF_SCALE = 3;
 
 const poleText = (p) => {
   const re = sig(p.re), im = Math.abs(p.im);
@@ -593,7 +603,12 @@ function theoryContext(c) {
 // poles as squares, concentric where types share a pole.
 function drawSPlane(th) {
   const { g, w, h } = theoryContext($('splane'));
-  const poles = th.types.flatMap((t) => [...t.lateralPoles, ...t.alongPathPoles]).filter((p) => p.re !== null && p.im !== null);
+  const known = (p) => p.re !== null && p.im !== null;
+  // Zoomed on the lateral poles; an along-path pole far beyond them is an arrow with its value.
+  const lateral = th.types.flatMap((t) => t.lateralPoles).filter(known);
+  const reach = OFF_SCALE * Math.max(1e-9, ...lateral.map((p) => Math.hypot(p.re, p.im)));
+  const onScale = (p) => Math.hypot(p.re, p.im) <= reach;
+  const poles = th.types.flatMap((t) => [...t.lateralPoles, ...t.alongPathPoles]).filter((p) => known(p) && onScale(p));
   let re0 = Math.min(0, ...poles.map((p) => p.re)), re1 = Math.max(0, ...poles.map((p) => p.re));
   const reSpan = re1 - re0 || 1;
   re0 -= 0.12 * reSpan;
@@ -602,7 +617,7 @@ function drawSPlane(th) {
   const m = 14;
   const x = (re) => m + ((re - re0) / (re1 - re0)) * (w - 2 * m);
   const y = (im) => h / 2 - (im / im1) * (h / 2 - m);
-  g.fillStyle = '#d8eedd';
+  g.fillStyle = '#eeeeee';  // grey: green is the picture's vehicle with feedback
   g.fillRect(0, 0, x(0), h);
   g.strokeStyle = '#555';
   g.lineWidth = 1;
@@ -623,7 +638,19 @@ function drawSPlane(th) {
     g.fillStyle = st.color;
     g.lineWidth = 2;
     const mark = (p, square) => {
-      if (p.re === null || p.im === null) return;
+      if (!known(p)) return;
+      if (!onScale(p)) {
+        // An arrow at the edge the pole lies beyond, with the pole's value.
+        const left = p.re < 0, ax = left ? 4 : w - 4, ay = y(0) - 14 - 12 * k;
+        g.beginPath();
+        g.moveTo(ax, ay); g.lineTo(ax + (left ? 8 : -8), ay - 4); g.lineTo(ax + (left ? 8 : -8), ay + 4);
+        g.closePath();
+        g.fill();
+        g.textAlign = left ? 'left' : 'right';
+        g.fillText(poleText(p), ax + (left ? 12 : -12), ay + 4);
+        g.textAlign = 'left';
+        return;
+      }
       g.beginPath();
       if (square) g.rect(x(p.re) - st.r, y(p.im) - st.r, 2 * st.r, 2 * st.r);
       else g.arc(x(p.re), y(p.im), st.r, 0, 2 * Math.PI);
@@ -675,10 +702,116 @@ function drawResponse(th) {
   g.setLineDash([]);
 }
 
+// The Bode plot of dd/u for a heading-rate disturbance: |G| (log) above, its phase below,
+// ω on a log scale, the path's ω marked on a path of periodic curvature.
+function drawBode(th) {
+  const { g, w, h } = theoryContext($('bode'));
+  const series = th.types.map((t) => t.bode);
+  const omegas = series[0].omega;
+  const mags = series.flatMap((b) => b.magnitude).filter((v) => v !== null && v > 0);
+  if (!mags.length) return;
+  const left = 34, right = 8, top = 8, gap = 14, half = (h - top - gap - 14) / 2;
+  const lw0 = Math.log10(omegas[0]), lw1 = Math.log10(omegas[omegas.length - 1]);
+  const x = (om) => left + ((Math.log10(om) - lw0) / (lw1 - lw0)) * (w - left - right);
+  const lm0 = Math.floor(Math.log10(Math.min(...mags))), lm1 = Math.ceil(Math.log10(Math.max(...mags)));
+  const yMag = (v) => top + ((lm1 - Math.log10(v)) / (lm1 - lm0 || 1)) * half;
+  const yPhase = (v) => top + half + gap + ((Math.PI - v) / (2 * Math.PI)) * half;
+  g.strokeStyle = '#555';
+  g.lineWidth = 1;
+  g.strokeRect(left, top, w - left - right, half);
+  g.strokeRect(left, top + half + gap, w - left - right, half);
+  g.fillStyle = '#222';
+  g.textAlign = 'right';
+  g.fillText(`1e${lm1}`, left - 2, top + 9);
+  g.fillText(`1e${lm0}`, left - 2, top + half);
+  g.fillText('180°', left - 2, top + half + gap + 9);
+  g.fillText('\u2212180°', left - 2, top + 2 * half + gap);
+  g.textAlign = 'left';
+  g.fillText(`${sig(omegas[0])}`, left, h - 2);
+  g.textAlign = 'right';
+  g.fillText(`${sig(omegas[omegas.length - 1])} rad/s`, w - right, h - 2);
+  series.forEach((b, k) => {
+    g.strokeStyle = TYPE_STYLE[k].color;
+    g.lineWidth = 2;
+    g.setLineDash(TYPE_STYLE[k].dash);
+    for (const [values, y] of [[b.magnitude, yMag], [b.phase, yPhase]]) {
+      g.beginPath();
+      let on = false;
+      values.forEach((v, i) => {
+        if (v === null || (y === yMag && !(v > 0))) { on = false; return; }
+        on ? g.lineTo(x(omegas[i]), y(v)) : g.moveTo(x(omegas[i]), y(v));
+        on = true;
+      });
+      g.stroke();
+    }
+  });
+  g.setLineDash([]);
+  const path = th.types.find((t) => t.periodic);
+  if (path && path.periodic.omega > omegas[0] && path.periodic.omega < omegas[omegas.length - 1]) {
+    g.strokeStyle = '#222';
+    g.lineWidth = 1;
+    g.setLineDash([3, 3]);
+    g.beginPath();
+    g.moveTo(x(path.periodic.omega), top); g.lineTo(x(path.periodic.omega), top + 2 * half + gap);
+    g.stroke();
+    g.setLineDash([]);
+    g.textAlign = 'left';
+    g.fillText('\u03c9 path', x(path.periodic.omega) + 3, top + half + gap - 3);
+  }
+}
+
+// The root locus over fn in the plane of h·λ, where the integration step's stability
+// region |R(h·λ)| ≤ 1 is a fixed shape: its boundary drawn, each type's poles as fn rises.
+function drawLocus(th) {
+  const { g, w, h } = theoryContext($('locus'));
+  const step = th.types[0].step;
+  const re0 = -3.2, re1 = 0.4, im1 = ((re1 - re0) * (h / w)) / 2;
+  const x = (re) => ((re - re0) / (re1 - re0)) * w;
+  const y = (im) => h / 2 - (im / im1) * (h / 2);
+  // The boundary |R(z)| = 1: for each angle, the radius where |R| crosses 1 from inside.
+  const growth = (re, im) => {
+    let pr = 1, pi = 0, sr = 1, si = 0;
+    for (const c of [1, 1 / 2, 1 / 6, 1 / 24]) {
+      [pr, pi] = [pr * re - pi * im, pr * im + pi * re];
+      sr += c * pr; si += c * pi;
+    }
+    return Math.hypot(sr, si);
+  };
+  g.fillStyle = '#eeeeee';
+  for (let px = 0; px < w; px += 2) {
+    for (let py = 0; py < h; py += 2) {
+      const re = re0 + (px / w) * (re1 - re0), im = ((h / 2 - py) / (h / 2)) * im1;
+      if (growth(re, im) <= 1) g.fillRect(px, py, 2, 2);
+    }
+  }
+  g.strokeStyle = '#555';
+  g.lineWidth = 1;
+  g.beginPath();
+  g.moveTo(0, y(0)); g.lineTo(w, y(0)); g.moveTo(x(0), 0); g.lineTo(x(0), h);
+  g.stroke();
+  g.fillStyle = '#222';
+  g.textAlign = 'right';
+  g.fillText('h\u00b7Re \u03bb', w - 2, y(0) - 4);
+  g.textAlign = 'left';
+  g.fillText(`${sig(re0)}`, 2, y(0) + 12);
+  th.types.forEach((t, k) => {
+    g.fillStyle = TYPE_STYLE[k].color;
+    for (const point of t.locus) {
+      for (const p of [...point.lateral, ...point.alongPath]) {
+        if (p.re === null || p.im === null) continue;
+        const px = x(step * p.re), py = y(step * p.im);
+        if (px >= 0 && px <= w && py >= 0 && py <= h) g.fillRect(px - 1.5, py - 1.5, 3, 3);
+      }
+    }
+  });
+}
+
 function drawTheory() {
   if (!run || !run.theory || $('theory').hidden || !$('theoryPanel').open) return;
   drawSPlane(run.theory);
   drawResponse(run.theory);
+  drawBode(run.theory);
+  drawLocus(run.theory);
 }
 
 let theoryOpened = false;
@@ -728,6 +861,11 @@ function showTheory() {
   };
   const anyStable = th.types.some((t) => t.stable);
   $('response').hidden = !run1 && !anyStable;  // nothing to draw
+  const pathOmega = th.types.find((t) => t.periodic);
+  $('bodeText').textContent = sentences([T.bode, ...(pathOmega ? [T.bodePath(sig(pathOmega.periodic.omega))] : [])]);
+  $('bode').setAttribute('aria-label', T.bode);
+  $('locusText').textContent = sentences([T.locus(sig(1000 * th.types[0].step))]);
+  $('locus').setAttribute('aria-label', T.locus(sig(1000 * th.types[0].step)));
   const periodic = th.types.filter((t) => t.periodic).map((t) => T.periodic(t.type, { omega: sig(t.periodic.omega), mean: sig(t.periodic.mean), amplitude: sig(t.periodic.amplitude) }));
   $('responseText').textContent = sentences([run1 || anyStable ? (run1 ? T.runResponse : T.unitResponse) : T.noResponse, ...th.types.map(fig), ...periodic]);
   // The table: predicted beside simulated, per type; values as the summary shows them.

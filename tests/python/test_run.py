@@ -161,3 +161,14 @@ def test_root_locus_crosses_the_step_limit_where_the_verdict_says():
     numpy.testing.assert_allclose(at_one, -2 * numpy.pi, rtol=1e-4)
     with pytest.raises(ValueError, match="fn"):
         theory.root_locus(fn=[1.0, float("nan")])
+
+
+def test_frequency_response_has_the_zeros_of_each_type():
+    # Type 1's integral term leaves no gain at ω → 0; types 2 and 3 keep Kfi·V/(Kd·V²/T).
+    g = agvsim.theory(curve=1, curve_params=(0,)).frequency_response([1e-6, 1e3])
+    wn = 2 * numpy.pi
+    assert abs(g[1][0]) < 1e-6
+    for vehicle_type in (2, 3):
+        assert g[vehicle_type][0] == pytest.approx(3 / wn**2, rel=1e-5)
+        # Far above the poles, V·(s + Kfi)/s³ → V/(jω)² = −1/ω².
+        assert g[vehicle_type][1] == pytest.approx(-1e-6, rel=0.03)

@@ -454,7 +454,8 @@ TEST(LinearTheory, PeriodicCurvatureGivesAMeanAndAnAmplitudeAtThePathFrequency) 
             ASSERT_TRUE(seen.defined);
             EXPECT_GT(seen.amplitude, 1e-5);
             EXPECT_NEAR(t.periodic.amplitude, seen.amplitude, 0.1 * seen.amplitude);
-            EXPECT_NEAR(t.periodic.mean, seen.mean, 0.1 * std::max(std::fabs(seen.mean), seen.amplitude));
+            EXPECT_NEAR(t.periodic.mean, seen.mean,
+                        0.1 * std::max(std::fabs(seen.mean), seen.amplitude));
         }
     }
     // The mean and amplitude of a known signal over its last period.

@@ -213,6 +213,20 @@ class Computation {
         return types;
     }
 
+    /// dd/u of each type for a heading-rate disturbance u at the angular frequencies
+    /// omegas [rad/s] (docs/theory.md, section 6), at the path's curvature.
+    py::list headingRateResponse(const std::vector<double>& omegas) const {
+        py::list types;
+        const double kappa = agv::pathCurvature(ctx_->model.settings).kappa;
+        for (int type = 1; type <= agv::kVehicleTypeCount; ++type) {
+            const std::vector<std::complex<double>> g = agv::headingRateResponse(
+                ctx_->model.settings, ctx_->model.gains, type, kappa, omegas);
+            types.append(
+                py::array_t<std::complex<double>>(static_cast<py::ssize_t>(g.size()), g.data()));
+        }
+        return types;
+    }
+
     /// The linear theory of the feedback vehicles (docs/theory.md); after a computation
     /// with the predicted dd on the record times of each type.
     py::dict theory() const {
@@ -369,7 +383,8 @@ PYBIND11_MODULE(_agvsim, m) {
         .def("csv", &Computation::csv)
         .def("summary", &Computation::summary)
         .def("theory", &Computation::theory)
-        .def("root_locus", &Computation::rootLocus, py::arg("fns"));
+        .def("root_locus", &Computation::rootLocus, py::arg("fns"))
+        .def("heading_rate_response", &Computation::headingRateResponse, py::arg("omegas"));
     m.def("curve_catalog", &curveCatalog);
     m.def("sweep_table", &sweepTable, py::arg("arguments"));
     m.def("merge_tables", &mergeTables, py::arg("paths"), py::arg("output"));

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdio>
 #include <initializer_list>
 #include <sstream>
@@ -260,6 +261,24 @@ const char* pathShapeName(agv::PathShape shape) {
     return "varying";
 }
 
+/// Angular frequencies of the Bode plot: kBodeSamples + 1 from ωn/kBodeSpan to ωn·kBodeSpan,
+/// evenly on a log scale.
+constexpr int kBodeSamples = 120;
+constexpr double kBodeSpan = 100.0;
+/// Natural frequencies of the root locus: kLocusSamples + 1 from kLocusFnLow to
+/// kLocusFnHigh [Hz], evenly on a log scale.
+constexpr int kLocusSamples = 80;
+constexpr double kLocusFnLow = 0.1;
+constexpr double kLocusFnHigh = 10.0;
+
+/// n + 1 values from low to high, evenly on a log scale.
+std::vector<double> logSpaced(double low, double high, int n) {
+    std::vector<double> v;
+    for (int i = 0; i <= n; ++i)
+        v.push_back(low * std::pow(high / low, static_cast<double>(i) / n));
+    return v;
+}
+
 /// Samples of the unit heading-rate disturbance's dd that the page draws.
 constexpr int kResponseSamples = 200;
 
@@ -312,6 +331,30 @@ std::string theoryJson(const WebSession& s) {
         out += ",\"steady\":{\"defined\":" + std::string(t.steady.defined ? "true" : "false") +
                ",\"dd\":" + (t.steady.defined ? jsonNumber(t.steady.dd) : "null") +
                ",\"dth\":" + (t.steady.defined ? jsonNumber(t.steady.dth) : "null") + "}";
+        const std::vector<double> omegas =
+            logSpaced(std::fabs(ctx.model.settings.omegaN) / kBodeSpan,
+                      std::fabs(ctx.model.settings.omegaN) * kBodeSpan, kBodeSamples);
+        const std::vector<std::complex<double>> g = agv::headingRateResponse(
+            ctx.model.settings, ctx.model.gains, k + 1, theory.path.kappa, omegas);
+        out += ",\"bode\":{\"omega\":[";
+        for (size_t i = 0; i < omegas.size(); ++i)
+            out += (i > 0 ? "," : "") + jsonNumber(omegas[i]);
+        out += "],\"magnitude\":[";
+        for (size_t i = 0; i < g.size(); ++i)
+            out += (i > 0 ? "," : "") + jsonNumber(std::abs(g[i]));
+        out += "],\"phase\":[";
+        for (size_t i = 0; i < g.size(); ++i)
+            out += (i > 0 ? "," : "") + jsonNumber(std::arg(g[i]));
+        out += "]},\"locus\":[";
+        const std::vector<agv::LocusPoint> locus = agv::rootLocus(
+            ctx.model.settings, k + 1, logSpaced(kLocusFnLow, kLocusFnHigh, kLocusSamples));
+        for (size_t i = 0; i < locus.size(); ++i) {
+            out += std::string(i > 0 ? "," : "") + "{\"fn\":" + jsonNumber(locus[i].fn) +
+                   ",\"lateral\":" + jsonPoles(locus[i].lateral.data(), agv::kLateralStates) +
+                   ",\"alongPath\":" + jsonPoles(locus[i].alongPath.data(), agv::kAlongPathStates) +
+                   "}";
+        }
+        out += "]";
         out += ",\"periodic\":";
         out += t.periodic.defined ? "{\"omega\":" + jsonNumber(t.periodic.omega) +
                                         ",\"mean\":" + jsonNumber(t.periodic.mean) +
@@ -489,6 +532,8 @@ EMSCRIPTEN_KEEPALIVE const char* agv_state() {
 /// steady, peak [m], overshoot [ratio], settlingTime [s], and after a computation of a stable
 /// design whose error leaves dd at 0, unit {horizon [s], dd: the unit heading-rate disturbance's dd
 /// [m per rad/s] at i·horizon/200, i = 0..200}}, steady {defined, dd [m], dth [rad]},
+/// bode {omega [rad/s], magnitude [m per rad/s], phase [rad]} of dd/u for a heading-rate
+/// disturbance u, locus [{fn [Hz], lateral, alongPath}] over fn from 0.1 to 10 Hz at ζ,
 /// periodic (on a cosine or a wavy circle: {omega [rad/s], mean [m], amplitude [m]} of the
 /// steady dd, else null), simulated
 /// {endTime, finalDd, finalDth, peakDd} and predictedDd (dd [m] at records 0..last: n·dt, the last

@@ -250,15 +250,17 @@ constexpr double kKappaStep = 1e-5;
 /// over the period, `turn` [rad], over λ: exactly 0 for the cosine.
 template <int I>
 void periodicCurvature(const CurveParams& c, double P, double turn, PathCurvature& r) {
-    std::vector<double> ell(kPeriodSamples + 1, 0.0), kappa(kPeriodSamples + 1), speed(kPeriodSamples + 1);
+    std::vector<double> ell(kPeriodSamples + 1, 0.0), kappa(kPeriodSamples + 1),
+        speed(kPeriodSamples + 1);
     const double dp = P / kPeriodSamples;
     for (int i = 0; i <= kPeriodSamples; ++i) {
         const double p = i * dp;
         speed[static_cast<size_t>(i)] = kernels::speedAt<I>(c, p);
         kappa[static_cast<size_t>(i)] = kernels::curvatureAt<I>(c, p);
         if (i > 0) {
-            ell[static_cast<size_t>(i)] = ell[static_cast<size_t>(i - 1)] +
-                                          dp * (speed[static_cast<size_t>(i - 1)] + speed[static_cast<size_t>(i)]) / 2.0;
+            ell[static_cast<size_t>(i)] =
+                ell[static_cast<size_t>(i - 1)] +
+                dp * (speed[static_cast<size_t>(i - 1)] + speed[static_cast<size_t>(i)]) / 2.0;
         }
     }
     const double lambda = ell[kPeriodSamples];
@@ -266,7 +268,8 @@ void periodicCurvature(const CurveParams& c, double P, double turn, PathCurvatur
     std::complex<double> first = 0.0;
     for (int i = 0; i < kPeriodSamples; ++i) {  // the periodic trapezoid: each sample once
         const double w = kappa[static_cast<size_t>(i)] * speed[static_cast<size_t>(i)] * dp;
-        first += w * std::exp(std::complex<double>(0.0, -kTwoPi * ell[static_cast<size_t>(i)] / lambda));
+        first +=
+            w * std::exp(std::complex<double>(0.0, -kTwoPi * ell[static_cast<size_t>(i)] / lambda));
     }
     r.period = lambda;
     r.meanKappa = turn / lambda;
@@ -295,7 +298,8 @@ PeriodicOffset periodicOffset(const SimulationSettings& set, const FeedbackGains
         gain[static_cast<size_t>(i)] = change / (2.0 * kKappaStep);
     }
     // Type 2's rear axle centre meets the path at V·cos φ0.
-    const double v = vehicleType == k1FDW1FS ? set.Vw * std::cos(std::atan(set.tread * k0)) : set.Vw;
+    const double v =
+        vehicleType == k1FDW1FS ? set.Vw * std::cos(std::atan(set.tread * k0)) : set.Vw;
     r.omega = kTwoPi * v / path.period;
     const std::vector<std::complex<double>> x = frequencyResponse(e0.A, gain, r.omega);
     if (x.empty()) return r;
@@ -351,6 +355,21 @@ double stepGrowth(Pole lambda, double h) {
 
 bool slipActive(const SimulationSettings& settings) {
     return settings.errorNumber == MechanismError::kSlip;
+}
+
+std::vector<std::complex<double>> headingRateResponse(const SimulationSettings& settings,
+                                                      const FeedbackGains& gains, int vehicleType,
+                                                      double kappa,
+                                                      const std::vector<double>& omegas) {
+    const ErrorDynamics e = errorDynamics(settings, gains, vehicleType, kappa);
+    std::vector<double> input(kErrorStates, 0.0);
+    input[kDth] = 1.0;
+    std::vector<std::complex<double>> g;
+    for (const double omega : omegas) {
+        const std::vector<std::complex<double>> x = frequencyResponse(e.A, input, omega);
+        g.push_back(x.empty() ? std::complex<double>(kNaN, kNaN) : x[kDd]);
+    }
+    return g;
 }
 
 std::vector<LocusPoint> rootLocus(const SimulationSettings& settings, int vehicleType,
@@ -530,7 +549,9 @@ PeriodicOffset lastPeriod(const double* t, const double* dd, int n, double omega
     double vp = dd[i - 1] + f * (dd[i] - dd[i - 1]);
     double mean = 0.0;
     std::complex<double> first = 0.0;
-    const auto wave = [&](double time) { return std::exp(std::complex<double>(0.0, -omega * time)); };
+    const auto wave = [&](double time) {
+        return std::exp(std::complex<double>(0.0, -omega * time));
+    };
     for (; i < n; ++i) {
         const double dt = t[i] - tp;
         mean += dt * (vp + dd[i]) / 2.0;

@@ -184,6 +184,14 @@ struct LocusPoint {
 std::vector<LocusPoint> rootLocus(const SimulationSettings& settings, int vehicleType,
                                   const std::vector<double>& fns);
 
+/// G(jω) = dd/u [m per rad/s] of type vehicleType's vehicle with feedback for a heading-rate
+/// disturbance u entering θ̃' (docs/theory.md, section 6), at curvature κ [1/m], at each
+/// angular frequency of `omegas` [rad/s]; NaN where jω is a pole.
+std::vector<std::complex<double>> headingRateResponse(const SimulationSettings& settings,
+                                                      const FeedbackGains& gains, int vehicleType,
+                                                      double kappa,
+                                                      const std::vector<double>& omegas);
+
 /// dd [m per rad/s] of type vehicleType's vehicle with feedback after a unit heading-rate
 /// disturbance from rest, at curvature κ [1/m], at i·horizon/(count − 1), i < count: the
 /// response whose figures TypeTheory gives when the run's error leaves dd at 0 (section 5).

@@ -331,6 +331,19 @@ class Theory(dict):
         step = next(iter(self["types"].values()))["step"]
         return {"fn": fns, "step": step, "types": types}
 
+    def frequency_response(self, omega):
+        """G(jω) = dd/u of each type for a heading-rate disturbance u [rad/s] entering the
+        heading error, at the angular frequencies ``omega`` [rad/s] and the path's
+        curvature (docs/theory.md, section 6): {type: complex NumPy array [m per rad/s]}.
+        """
+        import numpy
+
+        omegas = numpy.asarray(numpy.atleast_1d(omega), dtype=float)
+        if omegas.ndim != 1 or not numpy.all(numpy.isfinite(omegas)):
+            raise ValueError("omega must be finite angular frequencies in rad/s")
+        responses = self._computation.heading_rate_response(omegas.tolist())
+        return dict(zip(VEHICLE_TYPES, responses))
+
 
 class CurveConstant:
     """A constant of a path curve: its letter, start-up value, and whether 0 makes no path."""
