@@ -370,7 +370,7 @@ TEST(LinearTheory, SettlingTimeIsTheFractionalCrossingOfTheBand) {
     EXPECT_NEAR(agv::runTheory(run.model).types[1].figures.settlingTime, low, 1e-3);
 }
 
-TEST(LinearTheory, RandomSlipHasNoSteadyOffset) {
+TEST(LinearTheory, RandomSlipHasNoSteadyOffsetButAPredictableSpread) {
     for (const int curve : {1, 15}) {
         Case run(MechanismError::kSlip);
         if (curve == 1) run.model.settings.curve.cosineA = 0.0;
@@ -382,6 +382,27 @@ TEST(LinearTheory, RandomSlipHasNoSteadyOffset) {
             EXPECT_TRUE(t.stable());
             EXPECT_FALSE(t.steady.defined);
         }
+    }
+    // The RMS of dd over a long run: type 1 feels the difference of its wheels' slips;
+    // types 2 and 3 feel the slip in their speed alone.
+    for (const int curve : {1, 15}) {
+        SCOPED_TRACE(curve);
+        Case run(MechanismError::kSlip);
+        run.model.settings.curve.cosineA = 0.0;
+        run.model.settings.curve.cosineN = 55.0 / run.model.settings.curve.cosineL;
+        run.model.settings.curve.circleR = 2.0;
+        run.model.settings.curve.circleN = 4.0;
+        run.setUp(curve);
+        const agv::RunTheory theory = agv::runTheory(run.model);
+        const std::vector<double> dd = run.simulated(1);
+        double sum = 0.0;
+        for (double v : dd)
+            sum += v * v;
+        const double rms = std::sqrt(sum / static_cast<double>(dd.size()));
+        EXPECT_NEAR(theory.types[0].slipDdRms, rms, 0.15 * rms);
+        EXPECT_EQ(theory.types[1].slipDdRms, 0.0);
+        EXPECT_EQ(theory.types[2].slipDdRms, 0.0);
+        EXPECT_LT(peakOf(run.simulated(2)), 1e-6);
     }
 }
 

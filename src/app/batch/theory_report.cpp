@@ -139,6 +139,14 @@ void writeTheoryReport(std::ostream& out, const RunTheory& theory,
         const double dd = store.fbcErr[k][last][0];
         const double dth = store.fbcErr[k][last][1];
         if (t.periodic.defined) printPeriodic(out, t, store, k, settings.dt);
+        if (!std::isnan(t.slipDdRms)) {
+            double sum = 0.0;
+            for (int n = 0; n <= store.recordCount[k]; ++n)
+                sum += store.fbcErr[k][n][0] * store.fbcErr[k][n][0];
+            const double rms = std::sqrt(sum / (store.recordCount[k] + 1));
+            printText(out, "  %-14s%16s%16s%12s\n", "random slip", "predicted", "records", "ratio");
+            printSteadyRow(out, "dd RMS [m]", t.slipDdRms, rms);
+        }
         if (!t.steady.defined) {
             printText(out, "  steady dd, dth: %s; last record dd %.6g m, dth %.6g rad\n",
                       undefinedReason(theory, t, settings), dd, dth);

@@ -258,6 +258,7 @@ class Computation {
             const auto periodic = [&](double v) {
                 return t.periodic.defined ? py::cast(v) : py::none();
             };
+            type["slip_dd_rms"] = std::isnan(t.slipDdRms) ? py::none() : py::cast(t.slipDdRms);
             type["path_omega"] = periodic(t.periodic.omega);
             type["periodic_mean_dd"] = periodic(t.periodic.mean);
             type["periodic_amplitude_dd"] = periodic(t.periodic.amplitude);

@@ -309,6 +309,84 @@ PeriodicOffset periodicOffset(const SimulationSettings& set, const FeedbackGains
     return r;
 }
 
+/// Solves the Lyapunov equation a·P + P·aᵀ + q = 0 for P (n × n, row-major) through its
+/// Kronecker form (I⊗a + a⊗I)·vec P = −vec q; false when it has no unique solution.
+bool solveLyapunov(const std::vector<double>& a, const std::vector<double>& q, int n,
+                   std::vector<double>& p) {
+    const size_t N = static_cast<size_t>(n) * static_cast<size_t>(n);
+    std::vector<std::vector<double>> m(N, std::vector<double>(N, 0.0));
+    std::vector<double> rhs(N);
+    const auto at = [n](int i, int j) { return static_cast<size_t>(i * n + j); };
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            // Row (i, j) of a·P + P·aᵀ: Σk a[i][k]·P[k][j] + Σk P[i][k]·a[j][k].
+            for (int k = 0; k < n; ++k) {
+                m[at(i, j)][at(k, j)] += a[at(i, k)];
+                m[at(i, j)][at(i, k)] += a[at(j, k)];
+            }
+            rhs[at(i, j)] = -q[at(i, j)];
+        }
+    }
+    for (size_t col = 0; col < N; ++col) {
+        size_t pivot = col;
+        for (size_t r = col + 1; r < N; ++r)
+            if (std::fabs(m[r][col]) > std::fabs(m[pivot][col])) pivot = r;
+        if (m[pivot][col] == 0.0) return false;
+        std::swap(m[pivot], m[col]);
+        std::swap(rhs[pivot], rhs[col]);
+        for (size_t r = col + 1; r < N; ++r) {
+            const double f = m[r][col] / m[col][col];
+            if (f == 0.0) continue;
+            for (size_t j = col; j < N; ++j)
+                m[r][j] = m[r][j] - f * m[col][j];
+            rhs[r] = rhs[r] - f * rhs[col];
+        }
+    }
+    p.assign(N, 0.0);
+    for (size_t r = N; r-- > 0;) {
+        double sum = rhs[r];
+        for (size_t j = r + 1; j < N; ++j)
+            sum = sum - m[r][j] * p[j];
+        p[r] = sum / m[r][r];
+    }
+    return true;
+}
+
+/// The stationary RMS of dd under the random slip (section 4): the wheel errors
+/// −SLIP·(1 − ν), ν1 (left rear and front wheel) and ν2 (right rear) two independent
+/// normalised lags of time constant kSlipTau driven by white noise, so that
+/// ν' = −ν/τ + w with E[w(t)·w(t')] = (2/τ)·δ(t − t'). Their mean −SLIP leaves no offset
+/// (every type takes a constant wheel error up); the rest enters b linearly.
+double slipDdRms(const SimulationSettings& settings, const FeedbackGains& g, int vehicleType,
+                 double kappa) {
+    SimulationSettings set = settings;
+    const double slip = set.SLIP;
+    const auto bWith = [&](double left, double right) {
+        set.rearWheelErrL = left;
+        set.frontWheelErr = left;
+        set.rearWheelErrR = right;
+        return errorDynamics(set, g, vehicleType, kappa);
+    };
+    const ErrorDynamics mean = bWith(-slip, -slip);
+    const ErrorDynamics first = bWith(0.0, -slip);   // ν1 = 1
+    const ErrorDynamics second = bWith(-slip, 0.0);  // ν2 = 1
+    constexpr int n = kErrorStates + 2;
+    std::vector<double> a(n * n, 0.0), q(n * n, 0.0), p;
+    for (int i = 0; i < kErrorStates; ++i) {
+        for (int j = 0; j < kErrorStates; ++j)
+            a[static_cast<size_t>(i * n + j)] = mean.A.m[i][j];
+        a[static_cast<size_t>(i * n + kErrorStates)] = first.b[i] - mean.b[i];
+        a[static_cast<size_t>(i * n + kErrorStates + 1)] = second.b[i] - mean.b[i];
+    }
+    for (int k = kErrorStates; k < n; ++k) {
+        a[static_cast<size_t>(k * n + k)] = -1.0 / kSlipTau;
+        q[static_cast<size_t>(k * n + k)] = 2.0 / kSlipTau;
+    }
+    if (!solveLyapunov(a, q, n, p)) return kNaN;
+    const double variance = p[static_cast<size_t>(kDd * n + kDd)];
+    return variance > 0.0 ? std::sqrt(variance) : 0.0;
+}
+
 /// Halvings of fn tried in search of a design that the step holds.
 constexpr int kLimitHalvings = 60;
 /// Bisections of the interval that holds the limit.
@@ -608,6 +686,9 @@ RunTheory runTheory(const SimulationSettings& settings, const FeedbackGains& gai
         theory.steady = steadyOffset(settings, gains, k + 1, r.path, theory.stable());
         if (r.path.period > 0.0 && theory.stable() && !slipActive(settings))
             theory.periodic = periodicOffset(settings, gains, k + 1, r.path);
+        theory.slipDdRms = kNaN;
+        if (slipActive(settings) && theory.stable() && r.path.shape != PathShape::kVarying)
+            theory.slipDdRms = slipDdRms(settings, gains, k + 1, r.path.kappa);
         if (theory.stable()) {
             predictedFigures(e, steadyDd(settings, gains, k + 1, r.path.kappa), gains,
                              std::atan(settings.tread * r.path.kappa), theory);

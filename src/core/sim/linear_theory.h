@@ -138,6 +138,10 @@ struct TypeTheory {
     double slowestTimeConstant = 0.0;
     SteadyOffset steady;
     PeriodicOffset periodic;
+    /// With the random slip on a straight path or a circle and a stable design: the
+    /// stationary root mean square of dd [m] (section 4, the Lyapunov equation); NaN
+    /// otherwise.
+    double slipDdRms = 0.0;
     /// Of the predicted dd(t) after the run's error; when that leaves dd at 0 (no error,
     /// the slip, an error this mechanism does not feel), of a unit heading-rate disturbance.
     ResponseFigures figures;

@@ -285,7 +285,8 @@ def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.
     ``peak_speed_correction`` [m/s], ``peak_turn_correction`` [rad/s] (type 1) of the
     predicted response to the run's error and ``beyond_linear_range`` (True when one of them
     reaches the limit the model applies: the prediction then no longer describes the run),
-    on a cosine or a wavy circle ``path_omega`` (the path's frequency 2πv/λ [rad/s]),
+    ``slip_dd_rms`` [m] (with the random slip on a straight path or a circle: the
+    stationary RMS of dd, else None), on a cosine or a wavy circle ``path_omega`` (the path's frequency 2πv/λ [rad/s]),
     ``periodic_mean_dd`` and ``periodic_amplitude_dd`` [m] (the steady dd as a mean plus
     a sinusoid at ``path_omega``; None on other paths),
     ``slowest_time_constant`` [s], ``steady_dd`` [m] and
