@@ -129,15 +129,22 @@ SteadyOffset steadyOffset(const SimulationSettings& set, const FeedbackGains& g,
 }
 
 /// dd of x' = A·x + b from x(0) = 0 at i·step, i = 0..count-1.
-std::vector<double> responseOnGrid(const ErrorDynamics& e, double step, int count) {
+/// visit(x) sees every state, x(0) included.
+template <class Visit>
+std::vector<double> responseOnGrid(const ErrorDynamics& e, double step, int count, Visit&& visit) {
     const Transition transition(e, step);
     std::vector<double> dd(static_cast<size_t>(count), 0.0);
     double x[kErrorStates] = {};
+    visit(x);
     for (int i = 1; i < count; ++i) {
         transition.apply(x);
         dd[static_cast<size_t>(i)] = x[kDd];
+        visit(x);
     }
     return dd;
+}
+std::vector<double> responseOnGrid(const ErrorDynamics& e, double step, int count) {
+    return responseOnGrid(e, step, count, [](const double*) {});
 }
 
 /// dd where x' = A·x + b comes to rest: A·x = −b.
@@ -149,17 +156,23 @@ double steadyState(const ErrorDynamics& e) {
     return x[kDd];
 }
 
-/// The largest steering angle and rate and the largest corrections of the response of
-/// x' = A·x + b from rest, on a grid of `count` steps (section 8). φ0 is the feed-forward
-/// steering angle of the curvature.
-void linearPeaks(const ErrorDynamics& e, const FeedbackGains& g, double phi0, double step,
-                 int count, TypeTheory& theory) {
-    const Transition transition(e, step);
-    const bool steered = theory.vehicleType != k2DW1C;
-    double x[kErrorStates] = {};
-    theory.peakSteerAngle = steered ? std::fabs(phi0) : 0.0;
-    for (int i = 0; i < count; ++i) {
-        if (i > 0) transition.apply(x);
+/// Takes the largest steering angle and rate and the largest corrections of the states x
+/// of the response of x' = A·x + b (section 8). φ0 is the feed-forward steering angle of
+/// the curvature.
+struct LinearPeaks {
+    const ErrorDynamics& e;
+    const FeedbackGains& g;
+    double phi0;
+    TypeTheory& theory;
+
+    LinearPeaks(const ErrorDynamics& dynamics, const FeedbackGains& gains, double angle,
+                TypeTheory& t)
+        : e(dynamics), g(gains), phi0(angle), theory(t) {
+        theory.peakSteerAngle = theory.vehicleType != k2DW1C ? std::fabs(phi0) : 0.0;
+    }
+
+    void operator()(const double* x) const {
+        const bool steered = theory.vehicleType != k2DW1C;
         double rate = e.b[kQ];
         for (int j = 0; j < kErrorStates; ++j)
             rate = rate + e.A.m[kQ][j] * x[j];
@@ -172,12 +185,12 @@ void linearPeaks(const ErrorDynamics& e, const FeedbackGains& g, double phi0, do
             const double uw = g.Kd1 * x[kDd] + g.Kth1 * x[kDth] + g.KI1 * x[kQ];
             theory.peakTurnCorrection = std::max(theory.peakTurnCorrection, std::fabs(uw));
         }
+        theory.beyondLinearRange = theory.peakSteerAngle >= kSteerAngleMax ||
+                                   theory.peakSteerRate >= kSteerRateMaxFbc ||
+                                   theory.peakSpeedCorrection >= kSpeedCorrectionLimit ||
+                                   theory.peakTurnCorrection >= kHeadingRateCorrectionLimit;
     }
-    theory.beyondLinearRange = theory.peakSteerAngle >= kSteerAngleMax ||
-                               theory.peakSteerRate >= kSteerRateMaxFbc ||
-                               theory.peakSpeedCorrection >= kSpeedCorrectionLimit ||
-                               theory.peakTurnCorrection >= kHeadingRateCorrectionLimit;
-}
+};
 
 /// The figures of the predicted response of a stable design, over a horizon of several
 /// of its slowest time constants. The steady value of the run's error is (4.1); that of
@@ -208,8 +221,14 @@ void predictedFigures(ErrorDynamics e, double runSteady, const FeedbackGains& g,
 
     // Without any error input the response is 0 at once: no need to compute it.
     const bool driven = std::any_of(e.b, e.b + kErrorStates, [](double v) { return v != 0.0; });
-    std::vector<double> dd = driven ? responseOnGrid(e, step, count) : std::vector<double>{};
-    linearPeaks(e, g, phi0, step, driven ? count : 1, theory);
+    const LinearPeaks peaks(e, g, phi0, theory);
+    std::vector<double> dd{};
+    if (driven) {
+        dd = responseOnGrid(e, step, count, peaks);
+    } else {
+        const double rest[kErrorStates] = {};
+        peaks(rest);
+    }
     theory.figuresOfRunError = std::any_of(dd.begin(), dd.end(), [](double v) { return v != 0.0; });
     if (!theory.figuresOfRunError) {
         std::fill(e.b, e.b + kErrorStates, 0.0);
@@ -240,7 +259,7 @@ double worstStepGrowth(const SimulationSettings& set, const FeedbackGains& g, in
 }
 
 /// Samples of one period of a periodic path for its curvature's mean and first harmonic.
-constexpr int kPeriodSamples = 2048;
+constexpr int kPeriodSamples = 256;
 /// Step of curvature [1/m] of the central differences ∂(A·x̄ + b)/∂κ.
 constexpr double kKappaStep = 1e-5;
 
@@ -465,6 +484,18 @@ std::vector<LocusPoint> rootLocus(const SimulationSettings& settings, int vehicl
     return locus;
 }
 
+void addPeriodicCurvature(const SimulationSettings& settings, PathCurvature& r) {
+    const int I = settings.curveNumber;
+    const CurveParams& c = settings.curve;
+    // A cosine ends each period heading as it began; a wavy circle that keeps away from its
+    // centre (R > |A|) turns by 2π/n in each.
+    if (I == 1 && c.cosineA != 0.0) periodicCurvature<1>(c, c.cosineL, 0.0, r);
+    if (I == 16 && c.wavyA != 0.0 && c.wavyN != 0.0 && c.wavyR > std::fabs(c.wavyA)) {
+        const double P = kTwoPi / std::fabs(c.wavyN);
+        periodicCurvature<16>(c, P, P, r);
+    }
+}
+
 PathCurvature pathCurvature(const SimulationSettings& settings) {
     const int I = settings.curveNumber;
     const CurveParams& c = settings.curve;
@@ -476,13 +507,6 @@ PathCurvature pathCurvature(const SimulationSettings& settings) {
     const bool circle = (I == 11 && c.ellipseA == c.ellipseB) || I == 15 ||
                         (I == 16 && c.wavyA == 0.0) || (I == 14 && c.roseN == 1.0);
     if (straight) r.shape = PathShape::kStraight;
-    // A cosine ends each period heading as it began; a wavy circle that keeps away from its
-    // centre (R > |A|) turns by 2π/n in each.
-    if (I == 1 && c.cosineA != 0.0) periodicCurvature<1>(c, c.cosineL, 0.0, r);
-    if (I == 16 && c.wavyA != 0.0 && c.wavyN != 0.0 && c.wavyR > std::fabs(c.wavyA)) {
-        const double P = kTwoPi / std::fabs(c.wavyN);
-        periodicCurvature<16>(c, P, P, r);
-    }
     if (circle) {
         r.shape = PathShape::kCircle;
         kernels::withCurve(
@@ -660,6 +684,7 @@ bool RunTheory::any(Stability reason) const {
 RunTheory runTheory(const SimulationSettings& settings, const FeedbackGains& gains) {
     RunTheory r;
     r.path = pathCurvature(settings);
+    addPeriodicCurvature(settings, r.path);
     for (int k = 0; k < kVehicleTypeCount; ++k) {
         TypeTheory& theory = r.types[static_cast<size_t>(k)];
         theory.vehicleType = k + 1;

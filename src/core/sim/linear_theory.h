@@ -37,7 +37,7 @@ struct PathCurvature {
     /// Of a path whose curvature repeats (a cosine or a wavy circle with waves): its period
     /// along the path λ [m], 0 on any other path; its mean curvature κ̄ [1/m] and the
     /// complex amplitude κ1 [1/m] of its first harmonic, κ(ℓ) ≈ κ̄ + Re(κ1·e^{j2πℓ/λ})
-    /// (docs/theory.md, section 6).
+    /// (docs/theory.md, section 6). runTheory fills them (addPeriodicCurvature).
     double period = 0.0;
     double meanKappa = 0.0;
     std::complex<double> firstHarmonic{};
@@ -45,6 +45,8 @@ struct PathCurvature {
 
 /// The shape of the current path, from its curve number and constants.
 PathCurvature pathCurvature(const SimulationSettings& settings);
+/// Adds the period, mean curvature and first harmonic of a path whose curvature repeats.
+void addPeriodicCurvature(const SimulationSettings& settings, PathCurvature& path);
 
 /// x' = A·x + b: the linearised error dynamics of one mechanism's vehicle with feedback
 /// at constant curvature κ (docs/theory.md, sections 2 and 3); b holds the model's
