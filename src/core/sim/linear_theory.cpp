@@ -380,10 +380,14 @@ double slipDdRms(const SimulationSettings& settings, const FeedbackGains& g, int
                  double kappa) {
     SimulationSettings set = settings;
     const double slip = set.SLIP;
+    // A slip s on a wheel of radius error e gives e + s + e·s, as the run combines them.
+    const bool radii = hasError(settings.errorsGiven, MechanismError::kRearWheels) ||
+                       hasError(settings.errorsGiven, MechanismError::kFrontWheel);
+    const auto on = [&](double e, double s) { return radii ? e + s + e * s : s; };
     const auto bWith = [&](double left, double right) {
-        set.rearWheelErrL = left;
-        set.frontWheelErr = left;
-        set.rearWheelErrR = right;
+        set.rearWheelErrL = on(settings.rearWheelErrL, left);
+        set.frontWheelErr = on(settings.frontWheelErr, left);
+        set.rearWheelErrR = on(settings.rearWheelErrR, right);
         return errorDynamics(set, g, vehicleType, kappa);
     };
     const ErrorDynamics mean = bWith(-slip, -slip);
@@ -451,7 +455,7 @@ double stepGrowth(Pole lambda, double h) {
 }
 
 bool slipActive(const SimulationSettings& settings) {
-    return settings.errorNumber == MechanismError::kSlip;
+    return hasError(settings.errorsGiven, MechanismError::kSlip);
 }
 
 std::vector<std::complex<double>> headingRateResponse(const SimulationSettings& settings,
@@ -488,11 +492,11 @@ void addPeriodicCurvature(const SimulationSettings& settings, PathCurvature& r) 
     const int I = settings.curveNumber;
     const CurveParams& c = settings.curve;
     // A cosine ends each period heading as it began; a wavy circle that keeps away from its
-    // centre (R > |A|) turns by 2π/n in each.
+    // centre (R > |A|) turns by 2π/n in each, clockwise when mirrored.
     if (I == 1 && c.cosineA != 0.0) periodicCurvature<1>(c, c.cosineL, 0.0, r);
     if (I == 16 && c.wavyA != 0.0 && c.wavyN != 0.0 && c.wavyR > std::fabs(c.wavyA)) {
         const double P = kTwoPi / std::fabs(c.wavyN);
-        periodicCurvature<16>(c, P, P, r);
+        periodicCurvature<16>(c, P, c.ySign * P, r);
     }
 }
 
