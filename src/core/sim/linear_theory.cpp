@@ -374,7 +374,7 @@ bool solveLyapunov(const std::vector<double>& a, const std::vector<double>& q, i
 /// The stationary RMS of dd under the random slip (section 4): the wheel errors
 /// −SLIP·(1 − ν), ν1 (left rear and front wheel) and ν2 (right rear) two independent
 /// normalised lags of time constant kSlipTau driven by white noise, so that
-/// ν' = −ν/τ + w with E[w(t)·w(t')] = (2/τ)·δ(t − t'). Their mean −SLIP leaves no offset
+/// ν' = −ν/τ + w with E[w(t)·w(t')] = (2/τ)·D(t − t') (D: Dirac). Their mean −SLIP leaves no offset
 /// (every type takes a constant wheel error up); the rest enters b linearly.
 double slipDdRms(const SimulationSettings& settings, const FeedbackGains& g, int vehicleType,
                  double kappa) {
