@@ -276,8 +276,8 @@ TEST(LinearTheory, TheIntegrationStepLimitIsWhereTheSimulationTurns) {
         SCOPED_TRACE(circle ? "circle" : "straight");
         const auto runAt = [&](double fn) {
             auto run = std::make_unique<Case>(MechanismError::kSteerDrift, 0.5);
-            run->model.settings.curve.circleR = 2.0;
-            run->model.settings.curve.circleN = 1.0;
+            run->scenario.curve.circleR = 2.0;
+            run->scenario.curve.circleN = 1.0;
             run->design(fn, 1.0);
             circle ? run->circle() : run->straight(10.0);
             return run;
@@ -313,7 +313,7 @@ TEST(LinearTheory, ZerosOfExactArithmeticAreExactAndNoFigureIsAbsurd) {
     const agv::ResponseFigures f1 = agv::runTheory(t1.model).types[0].figures;
     EXPECT_EQ(f1.steady, 0.0);
     Case t2(MechanismError::kFrontWheel, 0.5);
-    t2.model.settings.curve.circleR = 3.0;
+    t2.scenario.curve.circleR = 3.0;
     t2.circle();
     const agv::TypeTheory front = agv::runTheory(t2.model).types[1];
     EXPECT_FALSE(front.figuresOfRunError);
@@ -327,7 +327,6 @@ TEST(LinearTheory, ZerosOfExactArithmeticAreExactAndNoFigureIsAbsurd) {
             for (const double zeta : {0.3, 0.7, 1.0, 2.0}) {
                 Case run(error, 0.5);
                 run.design(1.0, zeta);
-                agv::prepareCurve(run.model, curve);
                 run.prepare(curve);
                 for (const agv::TypeTheory& t : agv::runTheory(run.model).types) {
                     SCOPED_TRACE("error " + std::to_string(static_cast<int>(error)) + " curve " +
@@ -372,9 +371,8 @@ TEST(LinearTheory, SettlingTimeIsTheFractionalCrossingOfTheBand) {
 
 TEST(LinearTheory, RandomSlipHasNoSteadyOffsetButAPredictableSpread) {
     for (const int curve : {1, 15}) {
-        Case run(MechanismError::kSlip);
-        if (curve == 1) run.model.settings.curve.cosineA = 0.0;
-        agv::prepareCurve(run.model, curve);
+        Case run(MechanismError::kSlip, 5.0);
+        if (curve == 1) run.scenario.curve.cosineA = 0.0;
         run.prepare(curve);
         const agv::RunTheory theory = agv::runTheory(run.model);
         ASSERT_NE(theory.path.shape, agv::PathShape::kVarying);
@@ -387,11 +385,11 @@ TEST(LinearTheory, RandomSlipHasNoSteadyOffsetButAPredictableSpread) {
     // types 2 and 3 feel the slip in their speed alone.
     for (const int curve : {1, 15}) {
         SCOPED_TRACE(curve);
-        Case run(MechanismError::kSlip);
-        run.model.settings.curve.cosineA = 0.0;
-        run.model.settings.curve.cosineN = 55.0 / run.model.settings.curve.cosineL;
-        run.model.settings.curve.circleR = 2.0;
-        run.model.settings.curve.circleN = 4.0;
+        Case run(MechanismError::kSlip, 5.0);
+        run.scenario.curve.cosineA = 0.0;
+        run.scenario.curve.cosineN = 55.0 / run.scenario.curve.cosineL;
+        run.scenario.curve.circleR = 2.0;
+        run.scenario.curve.circleN = 4.0;
         run.setUp(curve);
         const agv::RunTheory theory = agv::runTheory(run.model);
         const std::vector<double> dd = run.simulated(1);
@@ -460,7 +458,7 @@ TEST(LinearTheory, PeriodicCurvatureGivesAMeanAndAnAmplitudeAtThePathFrequency) 
     };
     for (const Path& p : paths) {
         Case run(MechanismError::kWheelBaseTread, 5.0);
-        p.set(run.model.settings.curve);
+        p.set(run.scenario.curve);
         run.setUp(p.curve);
         const agv::RunTheory theory = agv::runTheory(run.model);
         ASSERT_GT(theory.path.period, 0.0);
