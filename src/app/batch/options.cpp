@@ -47,19 +47,6 @@ bool parseBoundedKeyPresses(const std::string& flag, const std::string& text, in
     return true;
 }
 
-/// A seed: decimal digits only, 0 to 2^32 - 1.
-bool parseSeed(const std::string& text, std::optional<std::uint32_t>& seed) {
-    if (text.empty() || text.size() > 10) return false;
-    unsigned long long value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value > 0xFFFFFFFFull) return false;
-    seed = static_cast<std::uint32_t>(value);
-    return true;
-}
-
 /// The named options of the mechanism errors, and the error each gives.
 struct NamedErrorOption {
     const char* flag;
@@ -111,10 +98,12 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
         }
         giveError(options.namedErrors, named->error, values[0], count > 1 ? values[1] : 0.0);
     } else if (flag == "--seed") {
-        if (!parseSeed(value, options.seed)) {
+        std::uint32_t seed = 0;
+        if (!readSeed(value, seed)) {
             error = "--seed must be a whole number from 0 to 4294967295, not " + quoted(value);
             return false;
         }
+        options.seed = seed;
     } else if (flag == "--scenario") {
         ScenarioTextError bad;
         if (!parseScenarioText(value, options.scenario, bad)) {

@@ -7,6 +7,7 @@
 #include "app/batch/options.h"
 #include "app/common/output_clash.h"
 #include "app/sweep/table.h"
+#include "sim/scenario_text.h"
 
 namespace agv {
 
@@ -42,19 +43,9 @@ constexpr std::uint32_t kMaxSeeds = 100000;
 /// Reads "A:B", two seeds with A <= B.
 bool parseSeedRange(const std::string& text, SweepOptions& options, std::string& error) {
     const std::size_t colon = text.find(':');
-    const auto seedOf = [](const std::string& digits, std::uint32_t& seed) {
-        if (digits.empty() || digits.size() > 10) return false;
-        unsigned long long value = 0;
-        for (const char c : digits) {
-            if (c < '0' || c > '9') return false;
-            value = value * 10 + static_cast<unsigned>(c - '0');
-        }
-        if (value > 0xFFFFFFFFull) return false;
-        seed = static_cast<std::uint32_t>(value);
-        return true;
-    };
-    if (colon == std::string::npos || !seedOf(text.substr(0, colon), options.firstSeed) ||
-        !seedOf(text.substr(colon + 1), options.lastSeed) || options.firstSeed > options.lastSeed) {
+    if (colon == std::string::npos || !readSeed(text.substr(0, colon), options.firstSeed) ||
+        !readSeed(text.substr(colon + 1), options.lastSeed) ||
+        options.firstSeed > options.lastSeed) {
         error =
             "--seeds takes A:B, two seeds from 0 to 4294967295 with A <= B, not " + quoted(text);
         return false;

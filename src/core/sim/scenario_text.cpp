@@ -84,6 +84,18 @@ bool fail(ScenarioTextError& error, const std::string& field, const std::string&
 
 }  // namespace
 
+bool readSeed(const std::string& text, std::uint32_t& seed) {
+    if (text.empty() || text.size() > 10) return false;
+    unsigned long long value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value > std::numeric_limits<std::uint32_t>::max()) return false;
+    seed = static_cast<std::uint32_t>(value);
+    return true;
+}
+
 std::string shortestDecimal(double value) {
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value > 0.0 ? "inf" : "-inf";
@@ -185,15 +197,11 @@ bool parseScenarioText(const std::string& text, Scenario& scenario, ScenarioText
         if (isError) continue;
 
         if (name == "seed") {
-            char* stop = nullptr;
-            errno = 0;
-            const unsigned long long seed = std::strtoull(value.c_str(), &stop, 10);
-            if (value.empty() || value.front() < '0' || value.front() > '9' ||
-                stop != value.c_str() + value.size() || errno == ERANGE ||
-                seed > std::numeric_limits<std::uint32_t>::max()) {
+            std::uint32_t seed = 0;
+            if (!readSeed(value, seed)) {
                 return fail(error, name, "takes a whole number from 0 to 4294967295");
             }
-            scenario.seed = static_cast<std::uint32_t>(seed);
+            scenario.seed = seed;
         } else if (name == "curve") {
             const std::size_t colon = value.find(':');
             const std::string number = value.substr(0, colon);

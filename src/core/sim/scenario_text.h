@@ -34,6 +34,9 @@ struct ScenarioTextError {
 /// unspecified. Only the form is checked here: checkScenario judges the values.
 bool parseScenarioText(const std::string& text, Scenario& scenario, ScenarioTextError& error);
 
+/// Reads a seed: decimal digits only, 0 to 4294967295. False for anything else.
+bool readSeed(const std::string& text, std::uint32_t& seed);
+
 /// The shortest decimal form of value that reads back (strtod) to the same double, the
 /// same on every platform ("%.{p}g" with the fewest digits p that read back); "inf",
 /// "-inf" or "nan" for values that are not finite numbers.
