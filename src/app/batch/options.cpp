@@ -115,7 +115,7 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
         if (!parseInteger(flag, value, options.curveNumber, error)) return false;
         if (curveConstantCount(options.curveNumber) == 0) {
             error = "--curve: " + std::to_string(options.curveNumber) +
-                    " is not a curve number (1-4, 11-16)";
+                    " is not a curve number (1-4, 11-16, 21)";
             return false;
         }
         options.pathChanged = true;
@@ -356,11 +356,12 @@ Conditions (the console's units):
   --error-values V1[,V2] its size in percent (degrees for error 3): two values for errors
                          1 and 4 (left,right and WBerr,TRerr), one for 2, 3 and 5, none for 0;
                          when omitted the values are 0
-  --curve I              path curve 1-4 or 11-16 (default 1)
+  --curve I              path curve 1-4, 11-16 or 21 (default 1)
   --curve-params P,...   its constants in the dialogue's order; constants missing at the
                          end (or all, when omitted) keep their start-up values
                          1: A,L,n  2, 3, 4: A,L  11: A,B  12: A,n  13: A  14: A,n  15: R,n
-                         16: A,n
+                         16: A,n  21: L,r (the square of side L with corners of radius r,
+                         counter-clockwise; clockwise with --mirror)
   --rear-wheels L,R      the rear wheel radius errors in percent (the same as --error 1)
   --front-wheel P        the front wheel radius error in percent (as --error 2)
   --drift DEG            the steering angle drift in degrees (as --error 3)

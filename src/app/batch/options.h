@@ -32,7 +32,7 @@ struct BatchOptions {
 
     /// True when --curve or --curve-params was given: the run changes the path.
     bool pathChanged = false;
-    /// Curve number I (1-4, 11-16).
+    /// Curve number I (1-4, 11-16, 21).
     int curveNumber = 1;
     /// Curve constants in the order the path dialogue reads them (empty: keep the start-up
     /// constants).

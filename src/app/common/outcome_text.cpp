@@ -137,7 +137,7 @@ std::string refusalReason(const Refusal& r) {
             return formatText("the value of error %d (%s) is not a finite number",
                               errorNumberOf(r.error), mechanismErrorInfo(r.error)->name);
         case RefusalKind::kNoSuchCurve:
-            return formatText("%d is not a curve number (1-4, 11-16)", r.curveNumber);
+            return formatText("%d is not a curve number (1-4, 11-16, 21)", r.curveNumber);
         case RefusalKind::kPathTooLong:
             return formatText("path %d is %.6g m long, more than the %.6g m the store holds",
                               r.curveNumber, r.value, r.value2);

@@ -136,6 +136,9 @@ void printPathLines(const AgvContext& ctx) {
             printText(out, "\n (3-16) 波打ち円 r=R+A*cos(nβ) R=2[m] A=%4.2f 波数n=%4.2f", c.wavyA,
                       c.wavyN);
             break;
+        case 21:
+            printText(out, "\n (3-21) 角の丸い正方形 L=%4.2f r=%4.2f", c.squareL, c.squareR);
+            break;
         default:
             break;
     }
@@ -224,6 +227,9 @@ void printPathLine(const AgvContext& ctx, int curveNumber) {
         case 16:
             printText(out, "\n I=16 : 波打ち円 r=R+A*cos(nβ) R=2[m] A=%5.2f[m] 波数n=%7.4f",
                       c.wavyA, c.wavyN);
+            break;
+        case 21:
+            printText(out, "\n I=21 : 角の丸い正方形 L=%5.2f[m] r=%5.2f[m]", c.squareL, c.squareR);
             break;
         default:
             break;

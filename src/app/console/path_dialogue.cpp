@@ -11,7 +11,7 @@ namespace agv {
 namespace {
 
 /// The prompt of each curve, in the catalog's order.
-const char* const kCurvePrompts[kCurveCount] = {
+const char* const kCurvePrompts[kMenuCurveCount] = {
     "\n I=1  : 余弦関数 y=A*(1-cos(2πx/L)) を選択　A,L,波数nを設定 A L n=",
     "\n I=2  : サイクロイド関数 y=A*(x-L/2π*sin(2πx/L)) を選択 A L=",
     "\n I=3  : 2次関数 y=A*(x/L)^2 を選択　A L=",
@@ -69,6 +69,8 @@ void selectPath(AgvContext& ctx, Console& console) {
         if (!console.readInt(answer) || answer <= 0) continue;
         console.print("\n 定数を設定　どのケースもA or B=0-10 間の値とする");
         chosen = findCurveInfo(answer);
+        // Curves for the tools only are not on the menu.
+        if (chosen && !chosen->inMenu) chosen = nullptr;
         if (!chosen) console.print("\n I=%d  やり直し", answer);
     }
     ctx.scenario.curveNumber = chosen->number;

@@ -262,7 +262,7 @@ below, through the same steps and checks as agvsim-batch.
 Conditions (as agvsim-batch):
   --error N              mechanism error 0-5 (default 0: none)
   --error-values V1[,V2] its size in percent (degrees for error 3)
-  --curve I              path curve 1-4 or 11-16 (default 1)
+  --curve I              path curve 1-4, 11-16 or 21 (default 1)
   --curve-params P,...   its constants in the dialogue's order
   --rear-wheels L,R  --front-wheel P  --drift DEG  --wheelbase-tread WB,TR  --slip P
                          each error on its own, combinable (as agvsim-batch)

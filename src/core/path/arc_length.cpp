@@ -150,6 +150,8 @@ double paramAtArcLength(const Model& model, double pGuess, double s, int curveNu
     if (s == 0.0) return 0.0;
     const double pEnd = t.pathEndParam[I];
     if (s >= t.pathEnd[I].sf - kArcTolerance) return pEnd;
+    // The square's parameter is its arc length.
+    if (I == kernels::kSquareCurve) return s;
 
     // Start from the last table entry below s, found forward from the guess; without a
     // table of this curve, from the path start.

@@ -1,5 +1,6 @@
-// The list of the ten path curves: their numbers, names and the constants a user sets,
-// shared by the dialogue, the report, the tools and the web page.
+// The list of the path curves: their numbers, names and the constants a user sets,
+// shared by the dialogue, the report, the tools and the web page. The console's menu
+// offers the first ten; the square with rounded corners is for the tools.
 #pragma once
 
 #include "path/curve_params.h"
@@ -9,7 +10,9 @@ namespace agv {
 /// Most constants a user sets for one curve.
 inline constexpr int kMaxCurveConstants = 3;
 /// Number of curves.
-inline constexpr int kCurveCount = 10;
+inline constexpr int kCurveCount = 11;
+/// Number of curves the console's menu offers (the first in the catalog).
+inline constexpr int kMenuCurveCount = 10;
 
 /// One constant a user sets: its letter, where it is kept, and whether zero makes no path.
 struct CurveConstant {
@@ -26,6 +29,8 @@ struct CurveInfo {
     /// Constants the user sets, in the dialogue's order.
     int constantCount;
     CurveConstant constants[kMaxCurveConstants];
+    /// Offered by the console's menu.
+    bool inMenu = true;
 };
 
 inline constexpr CurveInfo kCurveCatalog[kCurveCount] = {
@@ -53,6 +58,11 @@ inline constexpr CurveInfo kCurveCatalog[kCurveCount] = {
      2,
      {{"R", &CurveParams::circleR, true}, {"n", &CurveParams::circleN, false}}},
     {16, "wavy circle", 2, {{"A", &CurveParams::wavyA, false}, {"n", &CurveParams::wavyN, false}}},
+    {21,
+     "rounded square",
+     2,
+     {{"L", &CurveParams::squareL, true}, {"r", &CurveParams::squareR, true}},
+     false},
 };
 
 /// The catalog entry of curve I; nullptr for a number that names no curve.

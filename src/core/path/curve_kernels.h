@@ -1,4 +1,4 @@
-// Formulas of the ten path curves as templates over the curve number, so that a caller
+// Formulas of the path curves as templates over the curve number, so that a caller
 // that knows the curve can run them inline. Every formula exists here once; the routines
 // of path/curves.h dispatch to these.
 #pragma once
@@ -15,6 +15,9 @@ namespace kernels {
 /// The circle arc (I = 15) has the same speed ds/dβ, curvature and curvature rate at every
 /// β: they are functions of its radius alone.
 constexpr int kUniformCurve = 15;
+
+/// The square with rounded corners (I = 21) is parametrised by its arc length.
+constexpr int kSquareCurve = 21;
 
 /// Below this |r² + r'²| [m²] the curve passes the origin with r' = 0 as well.
 constexpr double kOriginQ = 1e-8;
@@ -64,6 +67,62 @@ struct Radial {
 // Each formula exists once, as a template over the curve number, so that the
 // integrator can run a loop with the speed of one curve inlined. Only the
 // derivatives asked for are computed.
+
+/// Point, unit tangent, tangent angle and curvature of the square with rounded corners.
+struct SquarePoint {
+    double x, y, tx, ty, theta, kappa;
+};
+
+/// The square of side L with corners of radius r at arc length p, driven counter-clockwise
+/// from the middle of its right side (docs/calibration.md, "The square path"). Each quarter
+/// is a straight piece of 2h (h = L/2 - r) and a quarter circle; the quarters are the
+/// first one turned by whole quarter turns, which are exact in floating point. Beyond the
+/// path's ends the square repeats, its heading going on turning.
+inline SquarePoint squareAt(const CurveParams& c, double p) {
+    const double h = c.squareHalfStraight;
+    const double r = c.squareR;
+    const double Q = c.squareQuarter;
+    // Arc length from the start of the first straight piece, h below the start point.
+    const double u = p + h;
+    const double quarters = std::floor(u / Q);
+    double v = u - quarters * Q;
+    if (v < 0.0) v = 0.0;
+    if (v > Q) v = Q;
+    SquarePoint q{};
+    const double straight = 2.0 * h;
+    if (v <= straight) {
+        q.x = h + r;
+        q.y = -h + v;
+        q.tx = 0.0;
+        q.ty = 1.0;
+        q.theta = kHalfPi;
+        q.kappa = 0.0;
+    } else {
+        const double phi = (v - straight) / r;
+        const double cp = std::cos(phi);
+        const double sp = std::sin(phi);
+        q.x = h + r * cp;
+        q.y = h + r * sp;
+        q.tx = -sp;
+        q.ty = cp;
+        q.theta = kHalfPi + phi;
+        q.kappa = 1.0 / r;
+    }
+    // Turn by the whole quarters: (x, y) -> (-y, x) once per quarter.
+    double turns = std::fmod(quarters, 4.0);
+    if (turns < 0.0) turns += 4.0;
+    const int n = std::isfinite(turns) ? static_cast<int>(turns) : 0;
+    for (int i = 0; i < n; ++i) {
+        const double x = q.x;
+        const double tx = q.tx;
+        q.x = -q.y;
+        q.y = x;
+        q.tx = -q.ty;
+        q.ty = tx;
+    }
+    q.theta = q.theta + quarters * kHalfPi;
+    return q;
+}
 
 template <int I, bool kWantSecond>
 inline Graph graphAt(const CurveParams& c, double x) {
@@ -143,7 +202,9 @@ inline double speedAt(const CurveParams& c, double p) {
         // then finite too): the speed is exactly 1 without the sine.
         if (c.cosineA == 0.0 && std::isfinite(c.cosineK * p)) return 1.0;
     }
-    if constexpr (I <= 4) {
+    if constexpr (I == kSquareCurve) {
+        return 1.0;
+    } else if constexpr (I <= 4) {
         const double y1 = graphAt<I, false>(c, p).y1;
         return std::sqrt(1.0 + y1 * y1);
     } else {
@@ -180,7 +241,9 @@ inline double polarCurvature(const CurveParams& c, double b, const Radial& q) {
 
 template <int I>
 inline double curvatureAt(const CurveParams& c, double p) {
-    if constexpr (I <= 4) {
+    if constexpr (I == kSquareCurve) {
+        return c.ySign * squareAt(c, p).kappa;
+    } else if constexpr (I <= 4) {
         return c.ySign * graphCurvature(graphAt<I, true>(c, p));
     } else {
         return c.ySign * polarCurvature<I>(c, p, radialAt<I, true>(c, p));
@@ -257,7 +320,11 @@ inline double uniformCurvatureRate(const CurveParams& c) {
 /// The point of curve I at p: (p, y) or r·(cos β, sin β).
 template <int I>
 inline void pointAt(const CurveParams& c, double p, double& X, double& Y) {
-    if constexpr (I <= 4) {
+    if constexpr (I == kSquareCurve) {
+        const SquarePoint q = squareAt(c, p);
+        X = q.x;
+        Y = c.ySign * q.y;
+    } else if constexpr (I <= 4) {
         X = p;
         Y = c.ySign * graphAt<I, false>(c, p).y;
     } else {
@@ -272,7 +339,13 @@ inline void pointAt(const CurveParams& c, double p, double& X, double& Y) {
 /// The point of curve I at p and its tangent vector (dX/dp, dY/dp).
 template <int I>
 inline void pointSlopeAt(const CurveParams& c, double p, double pt[2], double slope[2]) {
-    if constexpr (I <= 4) {
+    if constexpr (I == kSquareCurve) {
+        const SquarePoint q = squareAt(c, p);
+        pt[0] = q.x;
+        pt[1] = c.ySign * q.y;
+        slope[0] = q.tx;
+        slope[1] = c.ySign * q.ty;
+    } else if constexpr (I <= 4) {
         const Graph g = graphAt<I, false>(c, p);
         pt[0] = p;
         pt[1] = c.ySign * g.y;
@@ -292,7 +365,11 @@ inline void pointSlopeAt(const CurveParams& c, double p, double pt[2], double sl
 /// Tangent angle and curvature of curve I at p.
 template <int I>
 inline void headingCurvatureAt(const CurveParams& c, double p, double& theta, double& kappa) {
-    if constexpr (I <= 4) {
+    if constexpr (I == kSquareCurve) {
+        const SquarePoint q = squareAt(c, p);
+        theta = c.ySign * q.theta;
+        kappa = c.ySign * q.kappa;
+    } else if constexpr (I <= 4) {
         const Graph g = graphAt<I, true>(c, p);
         theta = c.ySign * std::atan2(g.y1, 1.0);
         kappa = c.ySign * graphCurvature(g);
@@ -388,6 +465,12 @@ inline CurveBounds derivativeBoundsAt(const CurveParams& c, double p0, double p1
         return polarBounds(A, A * n, A * (n * n), 0.0);
     } else if constexpr (I == 15) {
         return polarBounds(std::fabs(c.circleR), 0.0, 0.0, 0.0);
+    } else if constexpr (I == kSquareCurve) {
+        // Unit speed; the second derivative is the curvature, at most 1/r; the coordinates
+        // stay within L/2·√2, the arc length within |p|.
+        const double size = std::fabs(c.squareHalfStraight) + std::fabs(c.squareR);
+        return CurveBounds{kBoundMargin * 1.0, kBoundMargin / std::fabs(c.squareR),
+                           kBoundMargin * (2.0 * size + pAbs)};
     } else {
         static_assert(I == 16, "curve numbers 1-4 and 11-16 only");
         const double A = std::fabs(c.wavyA);
@@ -398,7 +481,7 @@ inline CurveBounds derivativeBoundsAt(const CurveParams& c, double p0, double p1
 
 /// Calls f with the curve number as a compile-time constant (a std::integral_constant), so
 /// that one generic caller runs the inline formulas of that curve. Returns false, without
-/// calling f, for a number outside the ten curves.
+/// calling f, for a number that names no curve.
 template <class F>
 bool withCurve(int I, F&& f) {
     switch (I) {
@@ -431,6 +514,9 @@ bool withCurve(int I, F&& f) {
             return true;
         case 16:
             f(std::integral_constant<int, 16>{});
+            return true;
+        case kSquareCurve:
+            f(std::integral_constant<int, kSquareCurve>{});
             return true;
         default:
             return false;

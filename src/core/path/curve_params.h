@@ -1,4 +1,4 @@
-// The constants of the ten path curves and the values derived from them, with the angle
+// The constants of the path curves and the values derived from them, with the angle
 // constants every formula of the simulator uses.
 #pragma once
 
@@ -15,7 +15,7 @@ inline constexpr double kDegPerRad = 57.2957795;
 /// Radians per degree, for console input.
 inline constexpr double kRadPerDeg = 0.0174532925;
 
-/// Constants of the ten path curves and the values derived from them.
+/// Constants of the path curves and the values derived from them.
 struct CurveParams {
     /// Cosine y = A(1 - cos(2πx/L)): amplitude A [m], wavelength L [m], wave count n.
     double cosineA = 0.5, cosineL = 2.0, cosineN = 1.0;
@@ -37,6 +37,8 @@ struct CurveParams {
     double circleR = 1.0, circleN = 2.0;
     /// Wavy circle r = R + A cos(nβ): A [m], waves per turn n, fixed radius R [m].
     double wavyA = 0.3, wavyN = 5.0, wavyR = 2.0;
+    /// Square with rounded corners: side L [m], corner radius r [m].
+    double squareL = 4.0, squareR = 0.5;
 
     // Derived constants, recomputed by the preparation of the curve concerned.
     /// 2π / cosineL [1/m].
@@ -51,6 +53,10 @@ struct CurveParams {
     double spiralRate = 1.0 / kTwoPi;
     /// The rose's n as a whole number (or the whole number of 1/n below one).
     int roseWholeN = 2;
+    /// Half the straight part of a square's side, L/2 - r [m].
+    double squareHalfStraight = 1.5;
+    /// Length of one side with one corner, 2·squareHalfStraight + (π/2)·r [m].
+    double squareQuarter = 3.0 + kHalfPi * 0.5;
     /// +1, or -1 for the path reflected about the x axis (y, headings and curvatures
     /// negated, so that closed curves are driven clockwise).
     double ySign = 1.0;

@@ -60,6 +60,8 @@ inline auto dispatch(int I, Args&&... args) {
             return F<15>::run(args...);
         case 16:
             return F<16>::run(args...);
+        case kSquareCurve:
+            return F<kSquareCurve>::run(args...);
         default:
             return F<0>::none();
     }
@@ -205,6 +207,11 @@ bool curveMakesPath(const CurveParams& params, int curveNumber) {
             return usable(c.circleR) && finite(c.circleN);
         case 16:
             return finite(c.wavyA) && finite(c.wavyN) && finite(c.wavyR);
+        case kSquareCurve:
+            // The corners fit on the side (2r = L leaves a circle), and the curvature 1/r
+            // and the quarter's length are numbers.
+            return usable(c.squareL) && usable(c.squareR) && finite(1.0 / c.squareR) &&
+                   2.0 * c.squareR <= c.squareL && finite(c.squareL + kHalfPi * c.squareR);
         default:
             return false;
     }
@@ -212,6 +219,10 @@ bool curveMakesPath(const CurveParams& params, int curveNumber) {
 
 double curvePoint(const Model& model, double p, int curveNumber, double pt[2]) {
     const CurveParams& c = model.settings.curve;
+    if (curveNumber == kSquareCurve) {
+        pointAt<kSquareCurve>(c, p, pt[0], pt[1]);
+        return pt[1];
+    }
     if (isGraphCurve(curveNumber)) {
         const double y = c.ySign * graph(c, p, curveNumber, false).y;
         pt[0] = p;
@@ -231,6 +242,13 @@ double curvePoint(const Model& model, double p, int curveNumber, double pt[2]) {
 
 double curveTangent(const Model& model, double p, int curveNumber, double d[3]) {
     const CurveParams& c = model.settings.curve;
+    if (curveNumber == kSquareCurve) {
+        const SquarePoint q = squareAt(c, p);
+        d[0] = q.tx;
+        d[1] = c.ySign * q.ty;
+        d[2] = c.ySign * q.theta;
+        return d[1];
+    }
     if (isGraphCurve(curveNumber)) {
         const double y1 = c.ySign * graph(c, p, curveNumber, false).y1;
         d[0] = 1.0;
@@ -253,6 +271,13 @@ double curveTangent(const Model& model, double p, int curveNumber, double d[3]) 
 
 double curveSecondDerivative(const Model& model, double p, int curveNumber, double dd[2]) {
     const CurveParams& c = model.settings.curve;
+    if (curveNumber == kSquareCurve) {
+        // The unit tangent turns at κ: its derivative is κ times the left normal.
+        const SquarePoint q = squareAt(c, p);
+        dd[0] = -q.kappa * q.ty;
+        dd[1] = c.ySign * (q.kappa * q.tx);
+        return dd[1];
+    }
     if (isGraphCurve(curveNumber)) {
         const double y2 = c.ySign * graph(c, p, curveNumber, true).y2;
         dd[0] = 0.0;
@@ -290,6 +315,10 @@ double speedIntegral(const Model& model, double p0, double halfStep, int panels,
 double curvePointSlope(const Model& model, double p, int curveNumber, double pt[2],
                        double slope[2]) {
     const CurveParams& c = model.settings.curve;
+    if (curveNumber == kSquareCurve) {
+        pointSlopeAt<kSquareCurve>(c, p, pt, slope);
+        return pt[1];
+    }
     if (isGraphCurve(curveNumber)) {
         const Graph g = graph(c, p, curveNumber, false);
         pt[0] = p;
@@ -399,6 +428,16 @@ void prepareCurve(Model& model, int curveNumber) {
             end.y = c.circleR * std::sin(pEnd);
             end.theta = pEnd + kHalfPi;
             break;
+        case kSquareCurve: {
+            c.squareHalfStraight = c.squareL / 2.0 - c.squareR;
+            c.squareQuarter = 2.0 * c.squareHalfStraight + kHalfPi * c.squareR;
+            start = PathPose{c.squareL / 2.0, 0.0, kHalfPi};
+            pEnd = 4.0 * c.squareQuarter;
+            end.x = start.x;
+            end.y = 0.0;
+            end.theta = kHalfPi + 4.0 * kHalfPi;
+            break;
+        }
         case 16: {
             start = PathPose{c.wavyR + c.wavyA, 0.0, kHalfPi};
             pEnd = kTwoPi;

@@ -1,4 +1,5 @@
-// The ten analytic path curves: y = f(x) for I = 1..4, polar r = f(β) for I = 11..16.
+// The analytic path curves: y = f(x) for I = 1..4, polar r = f(β) for I = 11..16, and the
+// square with rounded corners (I = 21) over its arc length.
 #pragma once
 
 #include "path/curve_kernels.h"
@@ -8,14 +9,14 @@ namespace agv {
 struct Model;
 struct CurveParams;
 
-/// True for the ten valid curve numbers (1-4, 11-16).
+/// True for the valid curve numbers (1-4, 11-16, 21).
 bool isCurveNumber(int curveNumber);
 
 /// True when the constants of curve I give a usable path (no division by zero,
 /// r not identically zero). Negative constants are judged by the dialogue, not here.
 bool curveMakesPath(const CurveParams& params, int curveNumber);
 
-/// Fills pt = (x, y); returns y (I = 1..4) or r (I = 11..16).
+/// Fills pt = (x, y); returns y (I = 1..4, 21) or r (I = 11..16).
 double curvePoint(const Model& model, double p, int curveNumber, double pt[2]);
 /// Fills d = (dx/dp, dy/dp, tangent angle); returns dy/dx or dr/dβ.
 double curveTangent(const Model& model, double p, int curveNumber, double d[3]);

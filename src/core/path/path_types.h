@@ -10,7 +10,7 @@
 namespace agv {
 
 /// Curve-number-indexed tables have this many entries (indexed by I directly).
-inline constexpr int kCurveTableSize = 17;
+inline constexpr int kCurveTableSize = 22;
 /// Capacity of the arc-length table.
 inline constexpr int kArcTableCapacity = 3000;
 /// Parameter spacing of the arc-length table.

@@ -12,6 +12,7 @@
 #include "sim/controller.h"
 #include "sim/feedback_gains.h"
 #include "sim/mechanism_error.h"
+#include "sim/odometry_correction.h"
 
 namespace agv {
 
@@ -62,6 +63,8 @@ struct SimulationSettings {
     bool slipSeeded = false;
     /// State the uniform generator starts from for a seeded slip (drawn from the seed).
     std::uint32_t slipGeneratorStart = 0;
+    /// Calibration of the 2DW1C's rear wheel commands (none: the nominal commands).
+    OdometryCorrection correction;
 
     /// Natural frequency of the feedback system [Hz].
     double fn = 1.0;

@@ -232,6 +232,7 @@ void applyScenario(Model& model, const Scenario& scenario) {
     s.slipSeeded = scenario.seed.has_value();
     s.slipGeneratorStart = scenario.seed ? generatorStateOf(*scenario.seed) : 0;
     s.controller = scenario.controller;
+    s.correction = scenario.correction;
     model.controlLaw = controlLawOf(scenario.controller);
 
     s.curveNumber = scenario.curveNumber;

@@ -9,6 +9,7 @@
 #include "path/curve_params.h"
 #include "sim/controller.h"
 #include "sim/mechanism_error.h"
+#include "sim/odometry_correction.h"
 #include "sim/settings_check.h"
 
 namespace agv {
@@ -64,6 +65,9 @@ struct Scenario {
     bool mirror = false;
     /// The feedback law of the FBC vehicles.
     ControllerKind controller = ControllerKind::kFnZeta;
+    /// Calibration of the 2DW1C's rear wheel commands; set by the square-path benchmark,
+    /// not part of the scenario text.
+    OdometryCorrection correction;
 };
 
 /// The scenario of a fresh start: no error chosen yet (the model's random slip keeps its

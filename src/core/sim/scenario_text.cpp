@@ -209,7 +209,7 @@ bool parseScenarioText(const std::string& text, Scenario& scenario, ScenarioText
             const long I = std::strtol(number.c_str(), &stop, 10);
             if (number.empty() || stop != number.c_str() + number.size() ||
                 curveConstantCount(static_cast<int>(I)) == 0 || I > 16) {
-                return fail(error, name, "takes a curve number 1-4 or 11-16");
+                return fail(error, name, "takes a curve number 1-4, 11-16 or 21");
             }
             scenario.curveNumber = static_cast<int>(I);
             if (colon != std::string::npos) {

@@ -80,6 +80,15 @@ struct RearWheels {
 RearWheels rearWheelSpeeds(const SimulationSettings& set, const WheelErrors& e, double V,
                            double omega) {
     const double W = set.wheelBase;
+    if (set.correction.active) {
+        // The calibrated commands (docs/calibration.md, "The correction"): the turn rate
+        // with the believed WheelBase, each wheel's speed over its diameter factor.
+        const OdometryCorrection& c = set.correction;
+        const double Wc = c.wheelBaseFactor * W;
+        const double vL = (V - Wc * omega / 2.0) / c.leftFactor;
+        const double vR = (V + Wc * omega / 2.0) / c.rightFactor;
+        return {(1.0 + e.rearL) * vL, (1.0 + e.rearR) * vR};
+    }
     const double vL = V - W * omega / 2.0;
     const double vR = V + W * omega / 2.0;
     return {(1.0 + e.rearL) * vL, (1.0 + e.rearR) * vR};
