@@ -1,10 +1,7 @@
-""
-    "agvsim: the AGV trajectory error simulator from Python.
+"""agvsim: the AGV trajectory error simulator from Python.
 
-    A wheeled mobile
-    robot(an automated guided vehicle) follows a known analytic path.Small mechanism errors bend its
-    trajectory away from the planned one;
-a feedback controller,
+A wheeled mobile robot (an automated guided vehicle) follows a known analytic path. Small
+mechanism errors bend its trajectory away from the planned one; a feedback controller,
 designed from a natural frequency ``fn`` and a damping ratio ``zeta``, pulls it back. Each
 computation drives three vehicle types (1: 2DW1C, 2: 1FDW1FS, 3: 1RDW1FS) with three
 vehicles each: the theoretical one (red), the erroneous one without feedback (blue) and the
@@ -53,7 +50,7 @@ __all__ = [
     "theory",
 ]
 
-# : Names of the sample columns, as in the header of agvsim - batch's CSV (after type, record).
+#: Names of the sample columns, as in the header of agvsim-batch's CSV (after type, record).
 COLUMNS = (
     "t",
     "theory_s", "theory_theta", "theory_x", "theory_y", "theory_phi",
@@ -64,7 +61,7 @@ COLUMNS = (
 )
 assert len(COLUMNS) == _SAMPLE_COLUMNS
 
-# : The vehicle types by number.
+#: The vehicle types by number.
 VEHICLE_TYPES = {1: "2DW1C", 2: "1FDW1FS", 3: "1RDW1FS"}
 
 
@@ -94,15 +91,14 @@ class Samples:
     """The recorded samples of one vehicle type: one NumPy array per column.
 
     The columns are named as in agvsim-batch's CSV (``t``, ``theory_x``, ...,
-    ``fbc_dd``, ``fbc_dth``);
-read them as attributes (``samples.fbc_dd``) or by name
+    ``fbc_dd``, ``fbc_dth``); read them as attributes (``samples.fbc_dd``) or by name
     (``samples["fbc_dd"]``). ``record`` numbers the samples from 0. Times are in seconds,
     lengths in metres, angles in radians.
     """
 
     def __init__(self, vehicle_type, data):
         self.vehicle_type = vehicle_type
-# : All columns as one(records × len(COLUMNS)) array, in the order of COLUMNS.
+        #: All columns as one (records × len(COLUMNS)) array, in the order of COLUMNS.
         self.data = data
         data.setflags(write=False)
 
@@ -115,15 +111,15 @@ read them as attributes (``samples.fbc_dd``) or by name
 
             return numpy.arange(len(self), dtype=numpy.int64)
         try:
-    return self.data[:, COLUMNS.index(name)] except ValueError
-        : raise
-          KeyError(f "no column {name!r}; the columns are {', '.join(COLUMNS)}") from None
+            return self.data[:, COLUMNS.index(name)]
+        except ValueError:
+            raise KeyError(f"no column {name!r}; the columns are {', '.join(COLUMNS)}") from None
 
-              def
-              __getattr__(self, name)
-        : if name.startswith("_") or name in("data", "vehicle_type")
-        : raise AttributeError(name) try :
-        return self[name]
+    def __getattr__(self, name):
+        if name.startswith("_") or name in ("data", "vehicle_type"):
+            raise AttributeError(name)
+        try:
+            return self[name]
         except KeyError as error:
             raise AttributeError(str(error)) from None
 
@@ -138,9 +134,8 @@ class Run:
     """One computation of all three vehicle types.
 
     Attributes:
-        outcome: ``done``;
-``overflow`` when a type needed more than
-    the 3000 records(its samples and those of the types after it are empty); ``diverged`` when
+        outcome: ``done``; ``overflow`` when a type needed more than the 3000 records
+            (its samples and those of the types after it are empty); ``diverged`` when
             the vehicle with feedback of a type left the path (its samples end there).
         reason: why the outcome is not ``done`` (English), else "".
     Index a run by vehicle type (``run[1]``, ``run[2]``, ``run[3]``) for its Samples.
@@ -188,14 +183,13 @@ class Run:
         """What ``agvsim-batch --summary`` prints, as numbers: per type a dict with
         ``records``, ``end_time``, the final poses (``final_theory_x``, ...) and the
         largest |dd| and |dth| without and with feedback (``nofbc_max_dd``, ...)."""
-        return {
-            k: figures for k, figures in zip(VEHICLE_TYPES, self._computation.summary())
-            }
+        return {k: figures for k, figures in zip(VEHICLE_TYPES, self._computation.summary())}
 
-def frame(self)
-    : ""
-      "All samples as one pandas DataFrame with the CSV's columns (pandas needed)."
-      "" try : import pandas except ImportError as error:
+    def frame(self):
+        """All samples as one pandas DataFrame with the CSV's columns (pandas needed)."""
+        try:
+            import pandas
+        except ImportError as error:
             raise ImportError("Run.frame() needs pandas (Debian: python3-pandas)") from error
         import numpy
 
@@ -259,14 +253,15 @@ def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0):
             2 front wheel radius, 3 steering angle drift, 4 WheelBase and Tread,
             5 random drive-wheel slip.
         error_values: its size in percent, degrees for error 3: two values for errors 1
-            and 4 (left, right; WBerr, TRerr), one for 2, 3 and 5;
-omitted : 0. curve : path curve 1 - 4,
-    11 - 16 or 21(see ``curves()``).curve_params : its constants in the order of ``curves()``;
-constants missing at the end, or all when None,
-    keep their start - up values.fn : natural frequency of the feedback system[Hz]
-                                          .zeta : damping ratio of the feedback system.
+            and 4 (left, right; WBerr, TRerr), one for 2, 3 and 5; omitted: 0.
+        curve: path curve 1-4, 11-16 or 21 (see ``curves()``).
+        curve_params: its constants in the order of ``curves()``; constants missing at the
+            end, or all when None, keep their start-up values.
+        fn: natural frequency of the feedback system [Hz].
+        zeta: damping ratio of the feedback system.
 
-                                                  Returns : a Run; ``run.theory`` holds the linear theory beside it.
+    Returns:
+        a Run; ``run.theory`` holds the linear theory beside it.
 
     Raises:
         Refused: a value the console dialogue refuses (its ``field`` says which argument).
