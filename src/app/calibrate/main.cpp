@@ -39,8 +39,14 @@ std::string benchmarkRefusalReason(const agv::BenchmarkRefusal& r) {
                 "--square: a corner radius of %g m is too small for the vehicle: its inner "
                 "wheel would run backwards below half the WheelBase, %g m",
                 r.value, r.value2);
-        case agv::BenchmarkRefusalKind::kScenario:
-            return agv::refusalReason(r.scenario);
+        case agv::BenchmarkRefusalKind::kScenario: {
+            // The square's constants are --square's; the rest are the error options'.
+            const agv::ScenarioField f = r.scenario.field;
+            const bool square = f == agv::ScenarioField::kCurveConstant ||
+                                f == agv::ScenarioField::kCurveConstants ||
+                                f == agv::ScenarioField::kPathLength;
+            return (square ? "--square: " : "") + agv::refusalReason(r.scenario);
+        }
     }
     return "";
 }
@@ -62,7 +68,10 @@ int main(int argc, char** argv) {
     }
     const agv::BenchmarkRefusal refusal =
         agv::checkBenchmark(*model, options.scenario, options.runs);
-    if (!refusal.accepted()) return usageError(benchmarkRefusalReason(refusal));
+    if (!refusal.accepted()) {
+        std::cerr << kProgramName << ": " << benchmarkRefusalReason(refusal) << " (see --help)\n";
+        return kExitUsage;
+    }
 
     auto data = std::make_unique<agv::RunData>();
     const agv::Calibration c = agv::runCalibration(*model, *data, options.scenario, options.runs);
