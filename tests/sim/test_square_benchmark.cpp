@@ -10,6 +10,7 @@
 #include "sim/model.h"
 #include "sim/run_data.h"
 #include "sim/scenario.h"
+#include "sim/scenario_text.h"
 #include "sim/square_benchmark.h"
 
 namespace agv {
@@ -54,6 +55,14 @@ TEST(SquarePath, ClosesWithItsAnalyticLengthEitherWay) {
         EXPECT_NEAR(X, inset, 1e-12);
         EXPECT_NEAR(Y, mirror ? -inset : inset, 1e-12);
     }
+    // The scenario text names the square like any curve.
+    Scenario read;
+    ScenarioTextError error;
+    ASSERT_TRUE(parseScenarioText("curve=21:3,0.6 mirror", read, error));
+    EXPECT_EQ(read.curveNumber, 21);
+    EXPECT_EQ(read.curve.squareR, 0.6);
+    EXPECT_EQ(scenarioText(read), "curve=21:3,0.6 mirror");
+
     Scenario bad = squareWith(0.0, 0.0, 0.0);
     for (const auto& [L, r] : {std::pair{0.0, 0.5}, {4.0, 0.0}, {2.0, 1.5}, {-1.0, 0.5}}) {
         bad.curve.squareL = L;
