@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sim/scenario.h"
+#include "sim/square_benchmark.h"
 
 namespace agv {
 
@@ -12,7 +13,7 @@ struct CalibrateOptions {
     /// The errors, the seed and the square's constants (squareL, squareR) of the runs.
     Scenario scenario;
     /// Runs each way.
-    int runs = 5;
+    int runs = kDefaultBenchmarkRuns;
     /// Print one JSON object instead of the table.
     bool json = false;
     /// Where to write the picture of the return positions (empty: none).

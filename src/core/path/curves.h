@@ -18,9 +18,9 @@ bool curveMakesPath(const CurveParams& params, int curveNumber);
 
 /// Fills pt = (x, y); returns y (I = 1..4, 21) or r (I = 11..16).
 double curvePoint(const Model& model, double p, int curveNumber, double pt[2]);
-/// Fills d = (dx/dp, dy/dp, tangent angle); returns dy/dx or dr/dβ.
+/// Fills d = (dx/dp, dy/dp, tangent angle); returns dy/dx, dr/dβ or (I = 21) dy/ds.
 double curveTangent(const Model& model, double p, int curveNumber, double d[3]);
-/// Fills dd = (d²x/dp², d²y/dp²); returns d²y/dx² or d²r/dβ².
+/// Fills dd = (d²x/dp², d²y/dp²); returns d²y/dx², d²r/dβ² or (I = 21) d²y/ds².
 double curveSecondDerivative(const Model& model, double p, int curveNumber, double dd[2]);
 /// Signed curvature [1/m], positive turning left.
 double curveCurvature(const Model& model, double p, int curveNumber);

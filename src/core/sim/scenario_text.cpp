@@ -207,8 +207,8 @@ bool parseScenarioText(const std::string& text, Scenario& scenario, ScenarioText
             const std::string number = value.substr(0, colon);
             char* stop = nullptr;
             const long I = std::strtol(number.c_str(), &stop, 10);
-            if (number.empty() || stop != number.c_str() + number.size() ||
-                I < 0 || I > std::numeric_limits<int>::max() ||
+            if (number.empty() || stop != number.c_str() + number.size() || I < 0 ||
+                I > std::numeric_limits<int>::max() ||
                 curveConstantCount(static_cast<int>(I)) == 0) {
                 return fail(error, name, "takes a curve number 1-4, 11-16 or 21");
             }
