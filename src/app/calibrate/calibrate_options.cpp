@@ -1,11 +1,11 @@
 #include "app/calibrate/calibrate_options.h"
 
 #include <cstdint>
-#include <limits>
 #include <vector>
 
 #include "app/common/option_reading.h"
 #include "path/curve_kernels.h"
+#include "sim/scenario_text.h"
 
 namespace agv {
 
@@ -24,22 +24,6 @@ constexpr NamedError kNamedErrors[] = {
     {"--wheelbase-tread", MechanismError::kWheelBaseTread, 2},
     {"--slip", MechanismError::kSlip, 1},
 };
-
-bool parseSeed(const std::string& text, std::uint32_t& seed, std::string& error) {
-    // Whole numbers 0 to 2^32 - 1, nothing else.
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
-        text.size() > 10) {
-        error = "--seed: " + quoted(text) + " is not a whole number from 0 to 4294967295";
-        return false;
-    }
-    const unsigned long long v = std::stoull(text);
-    if (v > std::numeric_limits<std::uint32_t>::max()) {
-        error = "--seed: " + quoted(text) + " is not a whole number from 0 to 4294967295";
-        return false;
-    }
-    seed = static_cast<std::uint32_t>(v);
-    return true;
-}
 
 }  // namespace
 
@@ -93,7 +77,10 @@ bool parseCalibrateOptions(int argc, const char* const* argv, CalibrateOptions& 
             if (!parseInteger(flag, value, options.runs, error)) return false;
         } else if (flag == "--seed") {
             std::uint32_t seed = 0;
-            if (!parseSeed(value, seed, error)) return false;
+            if (!readSeed(value, seed)) {
+                error = "--seed must be a whole number from 0 to 4294967295, not " + quoted(value);
+                return false;
+            }
             options.scenario.seed = seed;
         } else {
             if (value.empty()) {
