@@ -69,6 +69,27 @@ TEST(Caltraj, DefaultCosine) {
     }
 }
 
+TEST(Caltraj, ASlowFinalStepIsTakenInSubSteps) {
+    // On a small cardioid type 2 crawls through the inner point and reaches the end about
+    // 30 s after its last whole sub-step; one step across that time left absurd poses.
+    Computation run;
+    run.model.settings.curve.cardioidA = 0.05;
+    run.compute(13);
+    ASSERT_TRUE(run.outcome.done());
+    const agv::TrajectoryStore& st = run.store();
+    const agv::PathEnd& end = run.model.path.pathEnd[13];
+    const int last = st.recordCount[1];
+    EXPECT_GT(st.endTime[1] - last * kDt, 20.0);
+    // The red vehicle ends at the path end, the green one (lost in the inner loop) near it.
+    const agv::PoseRecord& red = st.theoryTraj[1][last];
+    const agv::PoseRecord& green = st.fbcTraj[1][last];
+    EXPECT_LT(std::hypot(red[agv::kPoseX] - end.x, red[agv::kPoseY] - end.y), 0.01);
+    EXPECT_NEAR(red[agv::kPoseS], end.sf, 0.1);
+    EXPECT_LT(std::hypot(green[agv::kPoseX] - end.x, green[agv::kPoseY] - end.y), 1.0);
+    for (const agv::PoseRecord* pose : {&red, &green})
+        EXPECT_LT(std::fabs((*pose)[agv::kPosePhi]), agv::kHalfPi);
+}
+
 TEST(Caltraj, WithoutErrorTheBlueVehicleIsTheRedOne) {
     for (const int curve : {1, 11}) {
         Computation run;

@@ -11,6 +11,9 @@ namespace agv {
 
 namespace {
 
+/// A final step up to this many sub-steps is taken at once.
+constexpr double kFinalStepSpan = 2.0;
+
 /// Slip noise sample of sub-step m; the sequences repeat should a run outlast them.
 double noiseSample(const std::vector<double>& noise, int m) {
     if (noise.empty()) return 0.0;
@@ -50,6 +53,16 @@ bool stepIsFinite(const MotionState& state, const ErrorSignals& e) {
     }
     return std::isfinite(e.ddNoFbc) && std::isfinite(e.dthNoFbc) && std::isfinite(e.ddFbc) &&
            std::isfinite(e.dthFbc);
+}
+
+/// Sub-steps of the final step hFinal [s] with the sub-step h [s]: one up to two sub-steps
+/// (the longest final step at full speed), else as many as keep each within h. A step that
+/// is no number stays one step.
+int finalSubSteps(double hFinal, double h) {
+    if (!(hFinal > kFinalStepSpan * h)) return 1;
+    const double count = std::ceil(hFinal / h);
+    return count < static_cast<double>(kMaxRecords * kSubSteps) ? static_cast<int>(count)
+                                                                : kMaxRecords * kSubSteps;
 }
 
 /// Ends type index k after record n: the step that starts at time t left the path.
@@ -143,12 +156,19 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
     }
 
     // One more step, sized by interpolating the discarded one, brings the theoretical
-    // vehicle to the path end; where it is slow this step spans several sub-steps.
+    // vehicle to the path end. At full speed it spans less than two sub-steps (the loop
+    // ends within Vw·h of the end); where the vehicle has slowed down it spans many, and
+    // is then taken in equal sub-steps of at most h.
     const double sNew = newState.theory.s;
     const double hFinal = h * (sf - sPrev) / (sNew - sPrev);
-    rkgStep(model, run, hFinal, state, newState);
-    if (run.leftPath || !stepIsFinite(newState, run.errors)) {
-        return diverged(model, store, k, n, (m - 1) * h);
+    const int finalSteps = finalSubSteps(hFinal, h);
+    const double hPart = finalSteps == 1 ? hFinal : hFinal / finalSteps;
+    for (int i = 0; i < finalSteps; ++i) {
+        if (i > 0) state = newState;
+        rkgStep(model, run, hPart, state, newState);
+        if (run.leftPath || !stepIsFinite(newState, run.errors)) {
+            return diverged(model, store, k, n, (m - 1) * h + i * hPart);
+        }
     }
     // The end record takes the next index; one past the store counts as an overflow.
     if (n + 1 >= kMaxRecords) return overflow(model, k, n + 1);
