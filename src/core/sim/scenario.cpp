@@ -16,10 +16,6 @@ namespace {
 
 /// User percentages to stored ratios.
 constexpr double kPercentToRatio = 0.01;
-/// A path is refused when its estimated records exceed the store's by this factor: the
-/// estimate comes within a few records of the computed ones on whole paths.
-constexpr double kRecordsMargin = 1.01;
-
 /// The curve constants as the model keeps them: the user's constants of every curve over
 /// the start-up record, whose derived values the path set-up recomputes for the chosen one,
 /// and the side the path turns to.
@@ -206,11 +202,11 @@ Refusal checkScenarioPath(const Model& model, const Scenario& scenario) {
         return r;
     }
     // A short path can still bend too often for the vehicles to drive it in the records of
-    // the store: its computation would run for seconds and then run out of records.
-    const double enough = kMaxRecords * kRecordsMargin;
-    if (!(recordsNeeded(settings, I, enough) < enough)) {
+    // the store: refused when even a lower bound of its records does not fit.
+    const double atLeast = recordsAtLeast(settings, I, kMaxRecords);
+    if (!(atLeast < kMaxRecords)) {
         r.kind = RefusalKind::kTooManyRecords;
-        r.value = enough;
+        r.value = atLeast;
         r.value2 = kMaxRecords;
         return r;
     }
