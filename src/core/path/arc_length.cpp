@@ -142,7 +142,15 @@ void buildArcTable(Model& model, int curveNumber) {
     table.count = j;
 }
 
-double paramAtArcLength(const Model& model, double pGuess, double s, int curveNumber) {
+double paramAtArcLength(const Model& model, double pGuess, double s, int curveNumber,
+                        long* panels) {
+    // Panels of one step beyond the table or of one secant iteration: at most this many.
+    const long panelsPerSum = static_cast<long>(kArcTableStep / kSimpsonPanel) + 1;
+    long sums = 0;
+    const auto counted = [&](double p) {
+        if (panels != nullptr) *panels += sums * panelsPerSum;
+        return p;
+    };
     if (!isCurveNumber(curveNumber)) return 0.0;
     const int I = curveNumber;
     const PathTables& t = model.path;
@@ -223,11 +231,12 @@ double paramAtArcLength(const Model& model, double pGuess, double s, int curveNu
         } else {
             p1 = p0 + kArcTableStep;
             f1 = f0 + arcLength(model, p0, p1, I);
+            ++sums;
             c = kNoStep;
         }
-        if (std::fabs(f1) < kArcTolerance) return p1;
+        if (std::fabs(f1) < kArcTolerance) return counted(p1);
         if (!(f0 * f1 > 0.0)) break;
-        if (!(p1 <= stepLimit) || step >= kMaxSearchSteps) return p1;
+        if (!(p1 <= stepLimit) || step >= kMaxSearchSteps) return counted(p1);
         p0 = p1;
         f0 = f1;
     }
@@ -239,9 +248,10 @@ double paramAtArcLength(const Model& model, double pGuess, double s, int curveNu
         if (f1 == f0) break;
         const double pm = p0 - f0 * (p1 - p0) / (f1 - f0);
         const double fm = f0 + arcLength(model, p0, pm, I);
+        ++sums;
         if (std::fabs(fm) < kArcTolerance || std::fabs(pm - p0) < kArcTolerance ||
             std::fabs(pm - p1) < kArcTolerance) {
-            return pm;
+            return counted(pm);
         }
         if (std::fabs(f1) > std::fabs(f0)) {
             p1 = pm;
@@ -251,7 +261,7 @@ double paramAtArcLength(const Model& model, double pGuess, double s, int curveNu
             f0 = fm;
         }
     }
-    return std::fabs(f1) < std::fabs(f0) ? p1 : p0;
+    return counted(std::fabs(f1) < std::fabs(f0) ? p1 : p0);
 }
 
 }  // namespace agv

@@ -88,7 +88,9 @@ inline double circleParamAtArcLength(const CurveParams& c, double s) {
 void setupPath(Model& model, int curveNumber);
 /// Fills the (parameter, arc length) table of curve I.
 void buildArcTable(Model& model, int curveNumber);
-/// Curve parameter at arc length s, searching forward from pGuess.
-double paramAtArcLength(const Model& model, double pGuess, double s, int curveNumber);
+/// Curve parameter at arc length s, searching forward from pGuess. Adds the Simpson panels
+/// it summed to *panels when given (the work of the inversion).
+double paramAtArcLength(const Model& model, double pGuess, double s, int curveNumber,
+                        long* panels = nullptr);
 
 }  // namespace agv

@@ -142,7 +142,7 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
         state.nu1 = noiseSample(noise1, m);
         state.nu2 = noiseSample(noise2, m);
         rkgStep(model, run, h, state, newState);
-        if (run.leftPath || !stepIsFinite(newState, run.errors)) {
+        if (run.leftPath || run.workLeft < 0 || !stepIsFinite(newState, run.errors)) {
             return diverged(model, store, k, n, (m - 1) * h);
         }
         if (newState.theory.s > sf - set.Vw * h) break;
@@ -166,7 +166,7 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
     for (int i = 0; i < finalSteps; ++i) {
         if (i > 0) state = newState;
         rkgStep(model, run, hPart, state, newState);
-        if (run.leftPath || !stepIsFinite(newState, run.errors)) {
+        if (run.leftPath || run.workLeft < 0 || !stepIsFinite(newState, run.errors)) {
             return diverged(model, store, k, n, (m - 1) * h + i * hPart);
         }
     }

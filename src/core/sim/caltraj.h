@@ -13,7 +13,8 @@ namespace agv {
 /// Computes the mechanism of type index k (0-2) on the prepared path and records it in
 /// data.store; done, a store overflow with the type and the record that did not fit, or
 /// diverged: the FBC vehicle left the path (a correction beyond its limit or no number,
-/// or a value that is not finite) and the type stops after the record before.
+/// or a value that is not finite), or the searches spent the type's work (kWorkPerType:
+/// vehicles lost far from the path), and the type stops after the record before.
 RunOutcome computeMechanism(const Model& model, RunData& data, int k);
 
 /// How caltraj runs the three types once the slip noise is drawn.

@@ -106,8 +106,12 @@ void updateErrorMeasures(const Model& model, MechanismRun& run, const MotionStat
          0.0, false},
         {state.fbc.x, state.fbc.y, state.fbc.theta, refs[1].p - kReferenceBackoff, &refs[1], 0.0},
     };
+    for (search::SearchLane& lane : lanes)
+        lane.workLeft = run.workLeft;
     searchReferences(model, model.settings.curveNumber, lanes, 2, run.memo.headings,
                      run.memo.atanReference, run.memo.circleCurvature);
+    run.workLeft -= lanes[0].work + lanes[1].work;
+    if (lanes[0].exhausted || lanes[1].exhausted) run.workLeft = -1;
     e.ddNoFbc = lanes[0].dd;
     e.ddFbc = lanes[1].dd;
     e.dthNoFbc = state.noFbc.theta - refs[0].theta;

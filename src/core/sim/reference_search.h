@@ -57,6 +57,8 @@ constexpr int kMaxAnchors = 4;
 /// The first evaluation, at the previous reference point, lies at most this many steps
 /// beyond the start of the search.
 constexpr int kMaxLeadSteps = 64;
+/// Work of a residual bounded from every kept point, in steps (kWorkPerType).
+constexpr long kBoundWork = 10;
 /// Steps of the first leap over a run of bounded steps, of the longest and of the shortest.
 constexpr long kFirstLeap = 16;
 constexpr long kMaxLeap = 1024;
@@ -198,8 +200,18 @@ inline bool isNegative(const GridPoint& point) {
 template <int I>
 class ResidualGrid {
   public:
-    ResidualGrid(const CurveParams& c, const NormalLine& line, const Allowance& allow)
-        : c_(c), line_(line), allow_(allow) {}
+    ResidualGrid(const CurveParams& c, const NormalLine& line, const Allowance& allow,
+                 long workLeft)
+        : c_(c), line_(line), allow_(allow), workLeft_(workLeft) {}
+
+    /// Steps taken and residuals evaluated: the work of the search on this grid.
+    long work() const { return steps + kEvaluationWork * evaluations_ + kBoundWork * bounded_; }
+    /// Steps the stepping may still take within the search's work.
+    long stepsLeft() const { return workLeft_ - work(); }
+    /// Steps of the stepping on this grid (written by stepOn).
+    long steps = 0;
+    /// Set when the stepping stopped at the end of the search's work, undecided.
+    bool exhausted = false;
 
     void keep(const Anchor& a) {
         anchors_[next_] = a;
@@ -209,6 +221,7 @@ class ResidualGrid {
 
     /// Evaluates point j at p and keeps it to bound others.
     GridPoint evaluate(long j, double p) {
+        ++evaluations_;
         Anchor a;
         allow_.template anchor<I>(c_, line_, j, p, a);
         keep(a);
@@ -223,6 +236,7 @@ class ResidualGrid {
         GridPoint point;
         point.probe.p = p;
         point.j = j;
+        ++bounded_;
         if (bound(p, point.lo, point.hi)) return point;
         return evaluate(j, p);
     }
@@ -308,6 +322,9 @@ class ResidualGrid {
     Anchor anchors_[kMaxAnchors];
     int count_ = 0;
     int next_ = 0;
+    long workLeft_;
+    long evaluations_ = 0;
+    long bounded_ = 0;
 };
 
 /// The secant iteration on a pair whose residuals differ in sign, one iteration at a time.
@@ -368,9 +385,14 @@ Outcome stepOn(ResidualGrid<I>& grid, const CurveParams& c, const NormalLine& li
     // matters for inputs that are not numbers.
     double span = (pLimit - pa.probe.p + 2.0 * h + std::fabs(pa.probe.p)) / h + 3.0;
     if (!(span < kMaxSearchSteps)) span = kMaxSearchSteps;
-    const long maxSteps = static_cast<long>(span);
+    long maxSteps = static_cast<long>(span);
+    // A search that would outrun the work left to its run ends undecided.
+    const long stepsLeft = grid.stepsLeft();
+    const bool capped = stepsLeft < maxSteps;
+    if (capped) maxSteps = stepsLeft > 0 ? stepsLeft : 0;
     GridPoint last = pb;
-    long i = 0;
+    long& i = grid.steps;
+    i = 0;
     while (i < maxSteps) {
         // A run of steps that the last evaluated point bounds on pa's side of zero ends
         // nothing: only their parameters are carried on, by the same additions.
@@ -446,6 +468,10 @@ Outcome stepOn(ResidualGrid<I>& grid, const CurveParams& c, const NormalLine& li
         if (step < 0.0 && pb.probe.p + 2.0 * h < 0.0) break;
         pa = pb;
     }
+    if (capped && !(i < maxSteps)) {
+        grid.exhausted = true;
+        return Outcome::kUndecided;
+    }
     grid.settle(last);
     found = last.probe;
     return Outcome::kFound;
@@ -476,9 +502,12 @@ Outcome stepFromStart(ResidualGrid<I>& grid, const CurveParams& c, const NormalL
     Allowance allow;
     allow.setCurve(kernels::derivativeBoundsAt<I>(c, low, pLimit), aLow > aHigh ? aLow : aHigh);
     allow.setLine(line);
-    ResidualGrid<I> back(c, line, allow);
+    ResidualGrid<I> back(c, line, allow, grid.stepsLeft());
     back.settle(pa);
-    return stepOn<I>(back, c, line, pa, pb, -h, -1, h, pLimit, found);
+    const Outcome outcome = stepOn<I>(back, c, line, pa, pb, -h, -1, h, pLimit, found);
+    grid.steps += back.work();
+    grid.exhausted = back.exhausted;
+    return outcome;
 }
 
 /// One search of a pair that run side by side: the vehicle's position and heading, the
@@ -490,10 +519,17 @@ struct SearchLane {
     /// Whether ref.s follows the reference point: nothing reads it for the vehicle without
     /// FBC, whose reference point may jump over the whole path.
     bool tracksArcLength = true;
+    /// Work the search may spend (steps, residuals and panels of the arc length), and the
+    /// work it spent.
+    long workLeft = std::numeric_limits<long>::max();
+    long work = 0;
+    /// Set when the search ended at the end of its work, without an answer (ref and dd stay
+    /// as they were).
+    bool exhausted = false;
 };
 
 /// Where a search stands.
-enum class Stage { kLead, kBefore, kNext, kSecant, kGeneral, kFound, kPathEnd };
+enum class Stage { kLead, kBefore, kNext, kSecant, kGeneral, kFound, kPathEnd, kUndecided };
 
 /// The work of one search. The numbers are written before they are read, so that only the
 /// flags are set up front.
@@ -677,18 +713,24 @@ void findReferences(const Model& model, SearchLane* lanes, int n, SinCosCache& h
     for (int k = 0; k < n; ++k) {
         LaneWork& w = work[k];
         if (w.stage != Stage::kGeneral) continue;
-        ResidualGrid<I> grid(c, w.line, w.allow);
+        ResidualGrid<I> grid(c, w.line, w.allow, lanes[k].workLeft - lanes[k].work);
         if (w.hasE) grid.keep(w.e);
         if (w.hasF) grid.keep(w.f);
         const Outcome outcome =
             stepFromStart<I>(grid, c, w.line, lanes[k].pStart, h, pLimit, w.found);
+        lanes[k].work += grid.work();
         w.stage = outcome == Outcome::kPathEnd ? Stage::kPathEnd : Stage::kFound;
+        if (grid.exhausted) w.stage = Stage::kUndecided;
     }
 
     for (int k = 0; k < n; ++k) {
         SearchLane& lane = lanes[k];
         LaneWork& w = work[k];
         ReferencePoint& ref = *lane.ref;
+        if (w.stage == Stage::kUndecided) {
+            lane.exhausted = true;
+            continue;
+        }
         if (w.stage == Stage::kPathEnd || !(w.found.p < pLimit)) {
             // A vehicle beyond the path end is measured against the end point.
             const PathEnd& end = model.path.pathEnd[I];
@@ -701,7 +743,17 @@ void findReferences(const Model& model, SearchLane* lanes, int n, SinCosCache& h
         const Probe& found = w.found;
         lane.dd = std::fabs(w.cosTheta) > kSteepHeadingCosine ? (found.Y - lane.y) / (-w.cosTheta)
                                                               : (found.X - lane.x) / w.sinTheta;
-        if (lane.tracksArcLength) ref.s = ref.s + arcLengthOn<I>(c, ref.p, found.p);
+        if (lane.tracksArcLength) {
+            // The length from the old reference point costs a panel per kSimpsonPanel.
+            const double panels = std::fabs(found.p - ref.p) / kSimpsonPanel;
+            const double cost = kPanelWork * panels;
+            if (!(cost < static_cast<double>(lane.workLeft - lane.work))) {
+                lane.exhausted = true;
+                continue;
+            }
+            lane.work += static_cast<long>(cost);
+            ref.s = ref.s + arcLengthOn<I>(c, ref.p, found.p);
+        }
         double heading = 0.0;
         double kappa = 0.0;
         if constexpr (I == kernels::kUniformCurve) {

@@ -75,7 +75,9 @@ inline void finishStage(int stage, const Model& model, MechanismRun& run, double
         to.kappa = run.memo.circleCurvature.get(
             curve.circleR, [&](double) { return kernels::uniformCurvature(curve); });
     } else {
-        to.p = paramAtArcLength(model, y.p - kReferenceBackoff, to.theory.s, I);
+        long panels = 0;
+        to.p = paramAtArcLength(model, y.p - kReferenceBackoff, to.theory.s, I, &panels);
+        run.workLeft -= static_cast<long>(kPanelWork * static_cast<double>(panels));
         to.kappa = kernels::curvatureAt<I>(curve, to.p);
     }
 

@@ -15,6 +15,18 @@
 
 namespace agv {
 
+/// Work the searches of one vehicle type may spend, in steps of the reference point search
+/// (about a nanosecond each; an evaluated residual counts kEvaluationWork, a panel of an
+/// arc length kPanelWork): about a sixth of a second, so that all three types end within
+/// the second the tools promise. Whole paths of sharp bends take a tenth of it; vehicles
+/// lost far from the path (a flat ellipse's tips, huge mechanism errors), whose reference
+/// points are searched over the whole path again and again, or a path so steep that each
+/// step's arc-length inversion iterates at length, would compute for minutes.
+inline constexpr long kWorkPerType = 160000000;
+/// Work of one evaluated residual and of one panel of an arc length.
+inline constexpr long kEvaluationWork = 40;
+inline constexpr double kPanelWork = 25.0;
+
 /// Path-following errors of the two erroneous vehicles at the current evaluation point.
 struct ErrorSignals {
     /// s_A - s_D [m].
@@ -68,6 +80,8 @@ struct MechanismRun {
     /// last step, which then ended at once: the vehicle has left the path and the
     /// computation of this type stops.
     bool leftPath = false;
+    /// Work the searches of this type may still spend (see kWorkPerType); negative once spent.
+    long workLeft = kWorkPerType;
 };
 
 /// Everything a computation writes.
