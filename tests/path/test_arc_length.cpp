@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "path/curves.h"
@@ -195,3 +196,39 @@ TEST(ParamAtArcLength, ZeroLengthPathsStayFinite) {
 
 }  // namespace
 }  // namespace agv
+
+TEST(ArcLength, CircleSumsGiveTheBitsOfThePanelLoop) {
+    // Speeds of every size, with values halfway between units of the sum and panel counts up
+    // to those of a whole path: the sum in runs must equal the panel-by-panel loop.
+    const double speeds[] = {0.0,    1.0,      0.002,         0.1,         3.0 + 0x1p-51,
+                             1e-300, 4.9e-324, 1e300,         0x1.fp1000,  1.0 / 3.0,
+                             12.5,   0x1p-60,  1.0 + 0x1p-52, 0.7 * 0x1p40};
+    for (const double f : speeds) {
+        for (const int panels : {1, 2, 7, 1000, 30457, 100003}) {
+            double loop = 0.0;
+            for (int i = 0; i < panels; ++i)
+                loop = loop + f + 4.0 * f + f;
+            const double runs = agv::kernels::uniformPanelSum(f, panels);
+            EXPECT_EQ(std::memcmp(&loop, &runs, sizeof loop), 0) << f << " " << panels;
+        }
+    }
+}
+
+TEST(ArcLength, RepeatedAdditionsInRunsGiveTheBitsOfTheLoop) {
+    // The parameters of the reference search's steps, forward and backward, across binades,
+    // through zero and with steps halfway between units.
+    const double starts[] = {0.0, 1e-310, -0.086989512699095536, 2.0, 59.9, -3.5, 1e8, 0x1p-40};
+    const double steps[] = {0.02, -0.02, 1e-4, -1e-4, 0x1p-53, 0x1.8p-52, 1e-320, 0.3};
+    for (const double start : starts) {
+        for (const double step : steps) {
+            for (const long count : {1L, 2L, 16L, 1024L, 5000L}) {
+                double loop = start;
+                for (long k = 0; k < count; ++k)
+                    loop = loop + step;
+                const double runs = agv::kernels::addRepeatedly(start, step, count);
+                EXPECT_EQ(std::memcmp(&loop, &runs, sizeof loop), 0)
+                    << start << " " << step << " " << count;
+            }
+        }
+    }
+}

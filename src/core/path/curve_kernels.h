@@ -250,15 +250,98 @@ inline double curvatureAt(const CurveParams& c, double p) {
     }
 }
 
+/// r + step + step + ... (count additions, one after another), to the same bits as the
+/// loop: within one binade of r (unit u) each addition adds round_u(step), so runs that keep
+/// r in its binade are added at once as a whole number of units (the argument of
+/// path/blocked_sum.h); a step halfway between two units, an r that is zero, not a normal
+/// number or not finite, and the addition that leaves the binade are made one by one.
+inline double addRepeatedly(double r, double step, long count) {
+    // A short run is quicker added one by one.
+    constexpr long kShortRun = 32;
+    if (count <= kShortRun) {
+        for (long k = 0; k < count; ++k)
+            r = r + step;
+        return r;
+    }
+    while (count > 0) {
+        const double size = std::fabs(r);
+        if (size >= std::numeric_limits<double>::min() &&
+            size <= std::numeric_limits<double>::max() && std::isfinite(step)) {
+            // Rounding to nearest is symmetric: work on r > 0.
+            const double sign = r < 0.0 ? -1.0 : 1.0;
+            int exponent = 0;
+            std::frexp(size, &exponent);
+            const double unit = std::ldexp(1.0, exponent - std::numeric_limits<double>::digits);
+            const double units = sign * step / unit;
+            if (!(units - std::floor(units) == 0.5)) {
+                const double each = std::nearbyint(units);
+                // Room within the binade, a unit clear of either end, in units.
+                const double room = each > 0.0
+                                        ? (std::ldexp(1.0, exponent) - size) / unit - 1.0
+                                        : (size - std::ldexp(1.0, exponent - 1)) / unit - 1.0;
+                const double whole =
+                    each != 0.0 ? std::floor(room / std::fabs(each)) : static_cast<double>(count);
+                const long run =
+                    whole < static_cast<double>(count) ? static_cast<long>(whole) : count;
+                if (run > 0) {
+                    r = sign * (size + static_cast<double>(run) * each * unit);
+                    count -= run;
+                    if (count == 0) break;
+                }
+            }
+        }
+        r = r + step;
+        --count;
+    }
+    return r;
+}
+
+/// The sum of `panels` panels sum = sum + f + 4f + f of one value f ≥ 0, to the same bits
+/// as the loop. Within one binade of the sum (unit u) each addition of x adds round_u(x),
+/// the same for every panel, so whole runs of panels that keep the sum in its binade are
+/// added at once as a whole number of units (the argument of path/blocked_sum.h); a value
+/// halfway between two units, a sum that is not yet a normal number and the panel that
+/// crosses into the next binade are added as the loop adds them.
+inline double uniformPanelSum(double f, int panels) {
+    double sum = 0.0;
+    const double f4 = 4.0 * f;
+    int i = 0;
+    while (i < panels) {
+        if (sum >= std::numeric_limits<double>::min() && f >= 0.0 &&
+            sum < std::numeric_limits<double>::max()) {
+            int exponent = 0;
+            std::frexp(sum, &exponent);
+            const double unit = std::ldexp(1.0, exponent - std::numeric_limits<double>::digits);
+            const double top = std::ldexp(1.0, exponent);
+            const double a = f / unit;
+            const double b = f4 / unit;
+            const bool tie = a - std::floor(a) == 0.5 || b - std::floor(b) == 0.5;
+            const double perPanel = 2.0 * std::nearbyint(a) + std::nearbyint(b);
+            // Room to the last unit below the next binade, in units.
+            const double room = (top - sum) / unit - 1.0;
+            if (!tie && perPanel <= room) {
+                const double whole =
+                    perPanel > 0.0 ? std::floor(room / perPanel) : static_cast<double>(panels);
+                const int run =
+                    whole < static_cast<double>(panels - i) ? static_cast<int>(whole) : panels - i;
+                sum = sum + run * perPanel * unit;
+                i += run;
+                if (i >= panels) break;
+            }
+        }
+        sum = sum + f + f4 + f;
+        ++i;
+    }
+    return sum;
+}
+
 template <int I>
 inline double simpsonAt(const CurveParams& c, double p0, double h, int panels) {
     double sum = 0.0;
     if constexpr (I == kUniformCurve) {
         // The same speed everywhere, summed with the same weights in the same order.
         const double f = speedAt<I>(c, p0);
-        for (int i = 0; i < panels; ++i)
-            sum = sum + f + 4.0 * f + f;
-        return sum * h / 3.0;
+        return uniformPanelSum(f, panels) * h / 3.0;
     }
     // The end of one panel is the start of the next: evaluated once, same argument.
     double q = p0;

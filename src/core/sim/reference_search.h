@@ -13,8 +13,8 @@
 // A run of steps bounded from one evaluated point is crossed in leaps: on the side of zero of
 // the run the bound is convex (its upper bound; the lower one is concave), so when both ends
 // of a leap are bounded clear of zero on that side, so is every step between. The parameters
-// of the steps are still made by the same repeated additions; only the bounds between the
-// ends of a leap are not computed.
+// of the steps are still those of the same repeated additions (made in runs to the same bits,
+// kernels::addRepeatedly); only the bounds between the ends of a leap are not computed.
 //
 // Included by sim/feedback.cpp only.
 #pragma once
@@ -427,9 +427,7 @@ Outcome stepOn(ResidualGrid<I>& grid, const CurveParams& c, const NormalLine& li
                         leap /= 2;
                         continue;
                     }
-                    double r = q;
-                    for (long k = 0; k < leap; ++k)
-                        r = r + step;
+                    const double r = kernels::addRepeatedly(q, step, leap);
                     if (r < pLimit && !(step < 0.0 && r + 2.0 * h < 0.0) &&
                         grid.clearOnSide(r, negative, pLo, pHi)) {
                         lo = pLo;
@@ -746,7 +744,8 @@ void findReferences(const Model& model, SearchLane* lanes, int n, SinCosCache& h
         if (lane.tracksArcLength) {
             // The length from the old reference point costs a panel per kSimpsonPanel.
             const double panels = std::fabs(found.p - ref.p) / kSimpsonPanel;
-            const double cost = kPanelWork * panels;
+            // The circle's panels are sums of one value, added in runs.
+            const double cost = I == kernels::kUniformCurve ? kUniformSumWork : kPanelWork * panels;
             if (!(cost < static_cast<double>(lane.workLeft - lane.work))) {
                 lane.exhausted = true;
                 continue;

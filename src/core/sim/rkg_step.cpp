@@ -77,7 +77,7 @@ inline void finishStage(int stage, const Model& model, MechanismRun& run, double
     } else {
         long panels = 0;
         to.p = paramAtArcLength(model, y.p - kReferenceBackoff, to.theory.s, I, &panels);
-        run.workLeft -= static_cast<long>(kPanelWork * static_cast<double>(panels));
+        run.workLeft -= kInversionPanelWork * panels;
         to.kappa = kernels::curvatureAt<I>(curve, to.p);
     }
 

@@ -22,10 +22,15 @@ namespace agv {
 /// lost far from the path (a flat ellipse's tips, huge mechanism errors), whose reference
 /// points are searched over the whole path again and again, or a path so steep that each
 /// step's arc-length inversion iterates at length, would compute for minutes.
-inline constexpr long kWorkPerType = 160000000;
+inline constexpr long kWorkPerType = 240000000;
 /// Work of one evaluated residual and of one panel of an arc length.
 inline constexpr long kEvaluationWork = 40;
 inline constexpr double kPanelWork = 25.0;
+/// Work of a panel of the arc-length inversion (three speeds, one of them shared in the
+/// reference search's sums).
+inline constexpr long kInversionPanelWork = 100;
+/// Work of the arc length of the circle arc, whatever its panels (kernels::uniformPanelSum).
+inline constexpr double kUniformSumWork = 200.0;
 
 /// Path-following errors of the two erroneous vehicles at the current evaluation point.
 struct ErrorSignals {
