@@ -1,6 +1,7 @@
 // The worst cases of agvsim-batch as whole processes: the diverging cycloid, the longest
-// straight path, the steep quadratic whose blue vehicle runs past the path end, and the
-// 56.1 m circle with and without the CSV. The counter cpu_ms is the process's CPU time.
+// straight path, the steep quadratic whose blue vehicle runs past the path end, the 56.1 m
+// circle with and without the CSV, the flat ellipse whose vehicles spend their work, and the
+// tiny circle on which type 2 crawls. The counter cpu_ms is the process's CPU time.
 // AGV_BATCH=PATH times another build of agvsim-batch.
 #include <benchmark/benchmark.h>
 
@@ -71,6 +72,14 @@ void BM_BatchProcess(benchmark::State& bench) {
             args = {"--curve", "15", "--curve-params", "4.7,1.9"};
             bench.SetLabel("circle 56.1 m");
             break;
+        case 5:
+            args = {"--curve", "11", "--curve-params", "0.01,9"};
+            bench.SetLabel("flat ellipse 36 m (vehicles lost at the tips, spend their work)");
+            break;
+        case 6:
+            args = {"--curve", "15", "--curve-params", "0.002,9.7"};
+            bench.SetLabel("circle of 2 mm, 9.7 turns (type 2 crawls, 2948 records)");
+            break;
         default:
             args = {"--curve", "15", "--curve-params", "4.7,1.9", "--csv", csv};
             bench.SetLabel("circle 56.1 m with --csv");
@@ -87,6 +96,6 @@ void BM_BatchProcess(benchmark::State& bench) {
     if (runs > 0) bench.counters["cpu_ms"] = (childCpuSeconds() - cpuBefore) * 1e3 / runs;
     std::remove(csv.c_str());
 }
-BENCHMARK(BM_BatchProcess)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BatchProcess)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
