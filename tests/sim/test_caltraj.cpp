@@ -74,7 +74,7 @@ TEST(Caltraj, ASlowFinalStepIsTakenInSubSteps) {
     // On a small cardioid type 2 crawls through the inner point and reaches the end about
     // 30 s after its last whole sub-step; one step across that time left absurd poses.
     Computation run;
-    run.model.settings.curve.cardioidA = 0.05;
+    run.scenario.curve.cardioidA = 0.05;
     run.compute(13);
     ASSERT_TRUE(run.outcome.done());
     const agv::TrajectoryStore& st = run.store();
@@ -219,14 +219,12 @@ TEST(Caltraj, TinyCirclesThatFitTheStoreAreAcceptedAndComputed) {
     // Type 2 crawls around a circle of a few millimetres; the end of the path, where the
     // loop hands over to the final step, needs no records of its own.
     for (const double R : {0.002, 0.001}) {
-        agv::Scenario scenario;
-        scenario.curveNumber = 15;
-        scenario.curve.circleR = R;
-        scenario.curve.circleN = R == 0.002 ? 9.7 : 10.17;
         Computation run;
-        ASSERT_TRUE(agv::checkScenario(run.model, scenario).accepted()) << R;
-        agv::applyScenario(run.model, scenario);
-        run.outcome = agv::caltraj(run.model, run.data);
+        run.scenario.curve.circleR = R;
+        run.scenario.curve.circleN = R == 0.002 ? 9.7 : 10.17;
+        run.scenario.curveNumber = 15;
+        ASSERT_TRUE(agv::checkScenario(run.model, run.scenario).accepted()) << R;
+        run.compute(15);
         EXPECT_TRUE(run.outcome.done()) << R;
         if (R == 0.002) {
             EXPECT_EQ(run.store().recordCount[1], 2948);

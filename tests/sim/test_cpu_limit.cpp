@@ -78,11 +78,18 @@ std::string describe(const agv::Scenario& s) {
     double c[3] = {0.0, 0.0, 0.0};
     agv::curveConstantsOf(s, s.curveNumber, c);
     std::snprintf(text, sizeof text,
-                  "--curve %d --curve-params %.17g,%.17g,%.17g --error %d --error-values "
-                  "%.17g,%.17g --fn %.17g --zeta %.17g",
-                  s.curveNumber, c[0], c[1], c[2], agv::errorNumberOf(s.error), s.errorValue1,
-                  s.errorValue2, s.fn, s.zeta);
-    return text;
+                  "--curve %d --curve-params %.17g,%.17g,%.17g --fn %.17g --zeta %.17g",
+                  s.curveNumber, c[0], c[1], c[2], s.fn, s.zeta);
+    std::string line = text;
+    for (int n = 1; n <= agv::kMaxErrorNumber; ++n) {
+        const auto error = static_cast<agv::MechanismError>(n);
+        if ((s.errors.given >> n & 1U) == 0) continue;
+        double v[2];
+        agv::errorValuesOf(s.errors, error, v);
+        std::snprintf(text, sizeof text, " (error %d: %.17g,%.17g)", n, v[0], v[1]);
+        line += text;
+    }
+    return line;
 }
 
 agv::Scenario randomScenario(Random& r) {
@@ -97,11 +104,14 @@ agv::Scenario randomScenario(Random& r) {
     // Whole paths near the 60 m the store holds.
     if (info.number == 15 && r.below(3) == 0) values[1] = 60.0 / (agv::kTwoPi * values[0]);
     agv::setCurveConstants(s, s.curveNumber, values, info.constantCount);
-    s.error = static_cast<agv::MechanismError>(r.below(agv::kMaxErrorNumber + 1));
-    const double sizes[] = {r.unit() * 20.0 - 10.0, r.logUniform(1e-6, 1e3), -99.999,
-                            r.logUniform(1e3, 1e9)};
-    s.errorValue1 = sizes[r.below(4)];
-    s.errorValue2 = sizes[r.below(4)];
+    // None, one or two errors combined.
+    for (int e = r.below(3); e > 0; --e) {
+        const double sizes[] = {r.unit() * 20.0 - 10.0, r.logUniform(1e-6, 1e3), -99.999,
+                                r.logUniform(1e3, 1e9)};
+        agv::giveError(s.errors,
+                       static_cast<agv::MechanismError>(1 + r.below(agv::kMaxErrorNumber)),
+                       sizes[r.below(4)], sizes[r.below(4)]);
+    }
     const double designs[] = {1.0, r.logUniform(0.01, 100.0), r.logUniform(1e-9, 1e9),
                               -r.logUniform(0.01, 100.0)};
     s.fn = designs[r.below(4)];
@@ -160,8 +170,7 @@ TEST(CpuLimit, EveryInputEndsWithinASecond) {
     agv::Scenario slip = ellipse;
     slip.curve.ellipseA = 0.002339926537346841;
     slip.curve.ellipseB = 9.0404814128655;
-    slip.error = agv::MechanismError::kSlip;
-    slip.errorValue1 = 6.58451902153363;
+    slip.errors = agv::onlyError(agv::MechanismError::kSlip, 6.58451902153363);
     inputs.push_back(slip);
     agv::Scenario steep;
     steep.curve.cosineA = 2.9246948410821862;
