@@ -269,7 +269,9 @@ TEST_F(Dialogue, LengthLimitOnBothSidesAndHugeConstants) {
     EXPECT_EQ(countOf(text, "経路長sf=60.0999>60.0000=smax"), 1);
     EXPECT_EQ(countOf(text, "smax限界"), 1);
     EXPECT_EQ(ctx.scenario.curve.circleN, 0.95334);
-    EXPECT_TRUE(checkScenarioPath(ctx.model, ctx.scenario).accepted());
+    // The 59.90 m pass the length check; type 2, a little slower, needs 3000 records at least.
+    EXPECT_EQ(countOf(text, "刻み数NN>3000=MAX"), 1);
+    EXPECT_EQ(checkScenarioPath(ctx.model, ctx.scenario).kind, RefusalKind::kTooManyRecords);
     // A length of 10^9 m is refused at once, on a lower bound of it.
     EXPECT_TRUE(run("0\ny\n3\n1 1e9\n"));
     text = take();
