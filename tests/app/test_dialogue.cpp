@@ -232,7 +232,7 @@ TEST_F(Dialogue, DivergedComputationShowsItsRecordsUpToThere) {
 }
 
 TEST_F(Dialogue, TooLongPathsAreRefusedBeforeAndDuringTheComputation) {
-    EXPECT_FALSE(run("1\n3 -2\ny\n15\n5 2\n15\n5 1.9\n15\n10 0.95334\nn\n1\n0.5 2 1\nn\nx\n"));
+    EXPECT_FALSE(run("1\n3 -2\ny\n15\n5 2\n15\n5 1.9\n15\n10 0.95\nn\n1\n0.5 2 1\nn\nx\n"));
     const std::string text = take();
     // The check before computing: R = 5, n = 2 is 62.83 m long.
     EXPECT_NE(
@@ -245,11 +245,11 @@ TEST_F(Dialogue, TooLongPathsAreRefusedBeforeAndDuringTheComputation) {
         text.find("\n経路番号I=15 刻み数NN>3000=MAX 曲がりで遅くなり走り切れない．経路設定し直し" +
                   kChoosePath + kPathMenu),
         std::string::npos);
-    // R = 10, n = 0.95334 is within the estimate's margin, and type 2 runs out of records.
+    // R = 10, n = 0.95 stays below the lower bound of the records, and type 2 runs out.
     EXPECT_NE(
         text.find("\ncaltraj() I=15 AGV=2 刻み数NN=3000>=3000=MAX 経路長長過ぎる．経路設定し直し"
                   "\ndialogue() I=15 経路長長過ぎる．経路設定し直し"
-                  "\n\n(2) 旧経路 :\n I=15 : 円弧 r=R R=10.00[m] 巻数n= 0.9533" +
+                  "\n\n(2) 旧経路 :\n I=15 : 円弧 r=R R=10.00[m] 巻数n= 0.9500" +
                   kChoosePath + kPathMenu),
         std::string::npos);
     // The errors stand; the feedback question follows the new path.
