@@ -31,7 +31,8 @@ _DIVERGED_NAN_COLUMNS = (
     "fbc_final_dd", "fbc_final_dth",
 )
 
-#: Exit statuses of agvsim-sweep that the functions here turn into exceptions.
+#: Exit statuses of agvsim-sweep that the functions here turn into exceptions (1: the
+#: random tables cannot be read).
 _REFUSED, _TOO_LONG = 2, 3
 
 #: The swept quantities: Python argument and agvsim-sweep's option.
@@ -57,6 +58,8 @@ class SweepTable:
     """
 
     def __init__(self, text):
+        if not isinstance(text, (bytes, bytearray, memoryview)):
+            raise TypeError(f"a sweep table is the bytes of its CSV, not {type(text).__name__}")
         self._text = bytes(text)
         lines = self._text.decode().splitlines()
         if not lines:
@@ -184,7 +187,7 @@ class _Progress:
                 self._bar = tqdm.tqdm(total=total, unit=unit)
             except ImportError:
                 self._line = True
-        elif progress not in (False, None):
+        elif progress is not False and progress is not None:
             raise TypeError(f"progress takes True, False or a function(done, total), not {progress!r:.60}")
         self._done = 0
 
@@ -262,7 +265,8 @@ def _refusal(status, message, base, axes, tables):
         for field, flag in _AXES + (("jobs", "--jobs"), ("shard", "--shard")):
             message = message.replace(flag, field)
         raise Refused(message)
-    raise RuntimeError(message)
+    # The one failure before the checks: the random tables.
+    raise Refused(f"the random tables in {tables_folder(tables)} cannot be read", message, "tables")
 
 
 def _table(fn, zeta, error_size, base, theory, jobs, tables, shard, progress):
