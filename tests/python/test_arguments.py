@@ -135,3 +135,13 @@ def test_installed_package_is_the_one_tested():
     if not os.environ.get("AGVSIM_INSTALLED"):
         pytest.skip("run by tests/python/run_installed.sh")
     assert pathlib.Path(agvsim.__file__).is_relative_to(sys.prefix)
+
+
+def test_the_module_documentation_runs(tmp_path, monkeypatch):
+    import doctest
+
+    monkeypatch.chdir(tmp_path)
+    assert doctest.testmod(agvsim).failed == 0
+    for word in ("WheelBase", "Tread", "wavy circle", "R = 2 m", "V = 1 m/s", "commanded",
+                 "fbc_rms_dd", "diverges"):
+        assert word in agvsim.__doc__

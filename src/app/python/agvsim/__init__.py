@@ -3,17 +3,70 @@
 A wheeled mobile robot (an automated guided vehicle) follows a known analytic path. Small
 mechanism errors bend its trajectory away from the planned one; a feedback controller,
 designed from a natural frequency ``fn`` and a damping ratio ``zeta``, pulls it back. Each
-computation drives three vehicle types (1: 2DW1C, 2: 1FDW1FS, 3: 1RDW1FS) with three
-vehicles each: the theoretical one (red), the erroneous one without feedback (blue) and the
-erroneous one with feedback (green).
+computation drives three vehicle types with three vehicles each: the theoretical one (red
+in the tools' pictures), the erroneous one without feedback (blue, ``nofbc``) and the
+erroneous one with feedback (green, ``fbc``).
 
     >>> import agvsim
-    >>> run = agvsim.run(error=3, error_values=(2,), curve=16)
-    >>> run[2].fbc_dd.max()          # largest lateral error of type 2 with feedback [m]
-    >>> run.to_csv("run.csv")        # the bytes of agvsim-batch --csv
+    >>> run = agvsim.run(error=agvsim.Error.STEERING_DRIFT, error_values=(-2,),
+    ...                  curve=agvsim.Curve.WAVY_CIRCLE)
+    >>> run.outcome
+    'done'
+    >>> round(float(abs(run[2].fbc_dd).max()), 4)   # largest |lateral error|, type 2 with feedback [m]
+    0.0028
+    >>> round(run.summary()[2]["nofbc_max_dd"], 3)  # the same without feedback [m]
+    0.891
+    >>> run.to_csv("run.csv")                       # doctest: +SKIP
+    >>> # the bytes of agvsim-batch --csv
 
 The same core computes here as in the console program, agvsim-batch and agvsim-sweep:
 the same checks, the same numbers to the last bit.
+
+Vehicles
+    1 ``2DW1C``: two driven rear wheels steered by their speed difference and a castor.
+    2 ``1FDW1FS``: one front wheel, driven and steered. 3 ``1RDW1FS``: driven rear wheels
+    and a steered front wheel. Every vehicle travels at V = 1 m/s along the path, starts
+    at the path's start heading along it, and is recorded every dt = 0.02 s (the
+    integration takes 5 sub-steps of 4 ms per record; at most 3000 records, 60 m).
+    The vehicle's dimensions are named as in the original program, which is the reverse
+    of common usage: ``WheelBase`` = 1 m is the spacing of the two rear wheels (the track
+    width elsewhere) and ``Tread`` = 1 m the distance from the rear axle to the front
+    wheel (elsewhere the wheelbase).
+
+Mechanism errors (``error=``, ``agvsim.Error``; ``errors()`` lists them)
+    0 none; 1 rear wheel radii, left and right [%]; 2 front wheel radius [%]; 3 steering
+    angle drift [deg], a constant offset of the steering angle; 4 WheelBase and Tread
+    errors [%]; 5 random drive-wheel slip [%], drawn from the random tables that come
+    with the package (``tables=`` names another folder).
+
+Curves (``curve=``, ``agvsim.Curve``; ``curves()`` lists the constants and their
+start-up values, all lengths in metres)
+    1 cosine y = A(1 - cos(2πx/L)) over n waves; 2 cycloid of rise A over length L;
+    3 quadratic y = A(x/L)²; 4 cubic y = A(x/L)³; 11 ellipse with semi-axes A (along x)
+    and B; 12 Archimedean spiral growing A per turn over n turns; 13 cardioid
+    r = A(1.2 - cos β); 14 rose r = A sin(nβ); 15 circle arc of radius R over n turns;
+    16 wavy circle r = R + A cos(nβ) with the fixed radius R = 2 m, amplitude A and n
+    waves per turn.
+
+Columns of a run (``COLUMNS``; ``run[type].<column>`` is a NumPy array)
+    ``t`` [s]; for each of ``theory``, ``nofbc``, ``fbc`` and ``ref`` (the path point the
+    vehicle with feedback is measured against) the pose ``_s`` (distance along the path
+    [m]), ``_theta`` (heading [rad]), ``_x``, ``_y`` [m] and ``_phi`` (steering angle
+    [rad]: the commanded angle, without a steering drift, which acts on top of it);
+    ``nofbc_dd``, ``fbc_dd``: the signed lateral offset [m] from the point where the
+    line through the vehicle perpendicular to its heading crosses the path (searched
+    onward from the previous point, never past the path's end, so that on a closed path
+    the vehicle without feedback is measured against the end point once it has passed
+    it); ``nofbc_dth``, ``fbc_dth``: the heading error there [rad].
+
+Summary figures (``Run.summary()``, the sweep's columns)
+    ``records`` recorded samples; ``end_time`` when the theoretical vehicle reaches the
+    path's end [s]; the final poses; ``*_max_dd`` and ``*_max_dth`` the largest |dd| [m]
+    and |dth| [rad] over all records; in sweeps ``fbc_rms_dd`` the root mean square of
+    dd with feedback over all records, ``fbc_final_dd`` and ``fbc_final_dth`` on the last
+    record. A run *diverges* when a vehicle with feedback has lost the path (or its
+    correction went beyond ±1000): its records end there, the other types are complete,
+    and a sweep's figures of that row are NaN.
 """
 
 from ._agvsim import SAMPLE_COLUMNS as _SAMPLE_COLUMNS
