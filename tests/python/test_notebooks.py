@@ -2,6 +2,7 @@
 
 import os
 import pathlib
+import re
 
 import nbclient
 import nbformat
@@ -17,3 +18,16 @@ def test_notebook_executes(path, tmp_path):
         notebook, kernel_name="python3", timeout=600, resources={"metadata": {"path": str(tmp_path)}}
     )
     client.execute()
+
+
+@pytest.mark.parametrize("path", sorted(EXAMPLES.glob("*.ipynb")), ids=lambda p: p.stem)
+def test_rendered_notebook_in_the_docs_is_of_the_current_notebook(path):
+    # tools/render_notebooks.py renders them; a notebook changed since is out of date.
+    page = path.parents[1] / "docs" / "notebooks" / f"{path.stem}.md"
+    assert page.exists(), "run tools/render_notebooks.py"
+    text = page.read_text(encoding="utf-8")
+    notebook = nbformat.read(path, as_version=4)
+    for cell in notebook.cells:
+        assert cell.source.strip() in text, "out of date: run tools/render_notebooks.py"
+    for figure in re.findall(r"!\[[^]]*\]\(([^)]+)\)", text):
+        assert (page.parent / figure).exists()
