@@ -12,7 +12,13 @@ EXAMPLES = pathlib.Path(os.environ.get("AGVSIM_SOURCE_DIR", pathlib.Path(__file_
 
 
 @pytest.mark.parametrize("path", sorted(EXAMPLES.glob("*.ipynb")), ids=lambda p: p.stem)
-def test_notebook_executes(path, tmp_path):
+def test_notebook_executes(path, tmp_path, monkeypatch):
+    # The kernel is another process, perhaps of another interpreter: it finds the package
+    # under test where this one found it.
+    import agvsim
+
+    found = str(pathlib.Path(agvsim.__file__).parents[1])
+    monkeypatch.setenv("PYTHONPATH", os.pathsep.join([found, os.environ.get("PYTHONPATH", "")]))
     notebook = nbformat.read(path, as_version=4)
     client = nbclient.NotebookClient(
         notebook, kernel_name="python3", timeout=600, resources={"metadata": {"path": str(tmp_path)}}
