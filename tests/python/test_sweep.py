@@ -115,5 +115,7 @@ def test_shards_on_a_dask_cluster_merge_into_the_local_table(sweep_program, tmp_
         paths.append(str(path))
     status, merged, err = sweep_program("--merge", *paths)
     assert merged == local.csv()
-    with pytest.raises(agvsim.Refused):
+    with pytest.raises(agvsim.Refused) as refused:
         agvsim.merge_shards(shards[:2])
+    # The refusal names the tables given, not the temporary files they were written to.
+    assert refused.value.field == "tables" and "agvsim-shards-" not in str(refused.value)

@@ -150,7 +150,6 @@ class SweepTable:
     def grid(
         self, column: str, vehicle_type: int
     ) -> Tuple[_FloatArray, _FloatArray, numpy.typing.NDArray[Any]]: ...
-    def to_xarray(self, column: str, vehicle_type: int) -> Any: ...
 
 def sweep(
     fn: _Axis = ...,

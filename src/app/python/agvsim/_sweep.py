@@ -152,18 +152,6 @@ class SweepTable:
             values = numpy.asarray(values, dtype=float)
         return x, y, values.reshape(len(x), len(y)).T
 
-    def to_xarray(self, column, vehicle_type):
-        """``grid()`` as an xarray DataArray with its axes named (python3-xarray needed)."""
-        try:
-            import xarray
-        except ImportError as error:
-            raise ImportError("to_xarray() needs xarray (Debian: python3-xarray)") from error
-        x, y, values = self.grid(column, vehicle_type)
-        names = [name for name, _ in _AXES if len(numpy.unique(self._columns[name])) > 1]
-        names = (names + ["none", "none2"])[:2]
-        return xarray.DataArray(values, coords={names[1]: y, names[0]: x},
-                                dims=(names[1], names[0]), name=column)
-
     def __repr__(self):
         return f"<SweepTable: {len(self)} rows>"
 
@@ -182,9 +170,10 @@ class _Progress:
             self._callback = progress
         elif progress is True:
             try:
-                import tqdm
+                # tqdm.auto draws a widget in Jupyter, a text bar elsewhere.
+                from tqdm.auto import tqdm
 
-                self._bar = tqdm.tqdm(total=total, unit=unit)
+                self._bar = tqdm(total=total, unit=unit)
             except ImportError:
                 self._line = True
         elif progress is not False and progress is not None:
@@ -389,14 +378,15 @@ def sweep_on_dask(client, shards=None, progress=False, **arguments):
     LocalCluster, of a ``dask scheduler`` with ``dask worker``s on other hosts, or of a
     Slurm cluster (dask-jobqueue); each worker needs this module installed. ``progress``
     counts the shards as they complete; Ctrl-C cancels the futures."""
+    if shards is not None:
+        shards = whole("shards", shards)
+        if shards < 1:
+            raise Refused(f"{shards} shards: at least 1", "", "shards")
     import distributed
 
     if shards is None:
         workers = len(client.scheduler_info().get("workers", {}))
         shards = max(1, 2 * workers)
-    shards = whole("shards", shards)
-    if shards < 1:
-        raise Refused(f"{shards} shards: at least 1", "", "shards")
     # The arguments are checked here, before anything is sent.
     unknown = set(arguments) - set(sweep_shard.__code__.co_varnames[2:sweep_shard.__code__.co_argcount])
     if unknown:
