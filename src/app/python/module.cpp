@@ -369,7 +369,7 @@ py::tuple sweepTable(const std::vector<std::string>& arguments, const std::strin
         agv::SweepSession session;
         status = session.prepare(options, message);
         if (status == 0) {
-            const std::size_t total = session.pointCount();
+            const std::size_t total = session.runCount();
             const auto tick = [&](std::size_t done) {
                 py::gil_scoped_acquire acquire;
                 if (raised) return;
