@@ -274,9 +274,7 @@ def _table(fn, zeta, error_size, base, theory, jobs, tables, shard, progress):
         points *= len(values)
     reporter = _Progress(progress, points // (shard[1] if shard else 1), "points")
     try:
-        status, table, message = _core.sweep_table(
-            args, folder, None if reporter is None else reporter
-        )
+        status, table, message = _core.sweep_table(args, folder, reporter)
     finally:
         reporter.close()
     if status != 0:
