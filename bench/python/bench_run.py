@@ -14,6 +14,7 @@ import time
 
 import agvsim
 from agvsim import _agvsim
+from agvsim._arguments import PACKAGE_TABLES as TABLES
 
 CIRCLE = dict(error=2, error_values=(2.0,), curve=15, curve_params=(4.7, 1.9))
 BATCH_ARGS = ["--error", "2", "--error-values", "2", "--curve", "15", "--curve-params", "4.7,1.9"]
@@ -33,7 +34,7 @@ def main():
         subprocess.run([batch, *BATCH_ARGS], check=True, capture_output=True)
         process.append(time.perf_counter() - start)
 
-        computation = _agvsim.Computation(2, [2.0], 15, [4.7, 1.9], 1.0, 1.0)
+        computation = _agvsim.Computation(2, [2.0], 15, [4.7, 1.9], 1.0, 1.0, True, TABLES)
         start = time.perf_counter()
         agvsim.Run(computation)
         arrays.append(time.perf_counter() - start)

@@ -173,3 +173,58 @@ def test_frequency_response_has_the_zeros_of_each_type():
         assert g[vehicle_type][0] == pytest.approx(3 / wn**2, rel=1e-5)
         # Far above the poles, V·(s + Kfi)/s³ → V/(jω)² = −1/ω².
         assert g[vehicle_type][1] == pytest.approx(-1e-6, rel=0.03)
+
+
+def test_a_diverged_run_keeps_the_records_before_and_the_complete_types():
+    # 10 % slip on a steep cosine: type 1's vehicle with feedback loses the path.
+    run = agvsim.run(error=5, error_values=(10,), curve=1, curve_params=(1, 1, 5))
+    assert run.outcome == "diverged"
+    (kind, last), = run.diverged.items()
+    assert f"type {kind} diverged" in run.reason and f"record {last}" in run.reason
+    assert len(run[kind]) == last + 1 and numpy.isfinite(run[kind].data).all()
+    complete = [s for s in run if s.vehicle_type != kind]
+    summary = run.summary()
+    for samples in complete:
+        # The others reach the path's end as in a run where nothing diverged.
+        assert samples.t[-1] == summary[samples.vehicle_type]["end_time"]
+        assert samples.theory_s[-1] == pytest.approx(complete[0].theory_s[-1], rel=1e-4)
+        assert samples.theory_s[-1] > run[kind].theory_s[-1] + 1
+
+
+def test_frame_holds_the_arrays_bits():
+    run = agvsim.run(error=3, error_values=(2,), curve=16)
+    frame = run.frame()
+    for samples in run:
+        rows = frame[frame.type == samples.vehicle_type]
+        numpy.testing.assert_array_equal(rows.drop(columns=["type", "record"]).to_numpy(),
+                                         samples.data)
+        assert (rows.record.to_numpy() == samples.record).all()
+    assert len(frame[frame.fbc_dd == run[2].fbc_dd[100]]) >= 1
+
+
+def test_to_csv_follows_the_tools_output_rules(tmp_path):
+    import os
+    import threading
+
+    run = agvsim.run(curve=16)
+    # An existing file named by a symbolic link: replaced whole, the link stays.
+    (tmp_path / "old.csv").write_bytes(b"old")
+    os.symlink("old.csv", tmp_path / "link.csv")
+    run.to_csv(tmp_path / "link.csv")
+    assert (tmp_path / "link.csv").is_symlink()
+    assert (tmp_path / "old.csv").read_bytes() == run.csv()
+    # A FIFO is written in place.
+    os.mkfifo(tmp_path / "fifo")
+    received = []
+    reader = threading.Thread(target=lambda: received.append((tmp_path / "fifo").read_bytes()))
+    reader.start()
+    run.to_csv(tmp_path / "fifo")
+    reader.join()
+    assert received == [run.csv()]
+    # A target that cannot be written is refused with the old file untouched, nothing left.
+    (tmp_path / "folder").mkdir()
+    with pytest.raises(OSError, match="folder"):
+        run.to_csv(tmp_path / "folder")
+    with pytest.raises(OSError):
+        run.to_csv(tmp_path / "missing" / "run.csv")
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["fifo", "folder", "link.csv", "old.csv"]

@@ -1,9 +1,18 @@
 """agvsim.sweep against agvsim-sweep, and the same sweep in shards on a Dask cluster."""
 
+import os
+import signal
+import subprocess
+import sys
+import textwrap
+
+import numpy
 import pytest
 
 import agvsim
 
+# Type 2 diverges at fn = 16 (and type 1 with little damping).
+DIVERGING = dict(fn=(1.0, 16.0), zeta=(0.05, 1.0), curve=16, error=3, error_values=(2,))
 GRID = dict(fn="0.5:2:3", zeta=(0.5, 1.0), curve=16, error=3, error_values=(2,))
 ARGS = ["--fn", "0.5:2:3", "--zeta", "0.5,1", "--curve", "16", "--error", "3",
         "--error-values", "2"]
@@ -22,6 +31,59 @@ def test_sweep_gives_the_table_of_agvsim_sweep(sweep_program):
     assert peak.min() == local.fbc_max_dd[local.type == 2].min()
     with pytest.raises(agvsim.Refused):
         agvsim.sweep(fn=(1.0, 0.0))
+    # The frame holds the arrays' bits: a value found in the table is found in the frame.
+    frame = local.frame()
+    for name in local.columns:
+        numpy.testing.assert_array_equal(frame[name].to_numpy(), local[name])
+    assert all(len(frame[frame.fn == value]) == 6 for value in local.fn)
+
+
+def test_diverged_rows_carry_nan_and_the_grid_marks_them(sweep_program):
+    table = agvsim.sweep(**DIVERGING)
+    status, csv, _ = sweep_program("--fn", "1,16", "--zeta", "0.05,1", "--curve", "16",
+                                   "--error", "3", "--error-values", "2", "--csv", "-")
+    assert table.csv() == csv and b"diverged" in csv
+    diverged = table.outcome == "diverged"
+    assert diverged.any() and numpy.isnan(table.fbc_max_dd[diverged]).all()
+    assert not numpy.isnan(table.fbc_max_dd[~diverged]).any()
+    assert table.outcome[numpy.nanargmin(table.fbc_max_dd)] == "done"
+    fn, zeta, outcome = table.grid("outcome", 2)
+    _, _, peak = table.grid("fbc_max_dd", 2)
+    assert (numpy.isnan(peak) == (outcome == "diverged")).all()
+    assert list(outcome[:, list(fn).index(16.0)]) == ["diverged", "diverged"]
+    # Shards of such a grid merge into the same table.
+    merged = agvsim.merge_shards([agvsim.sweep_shard(k, 3, **DIVERGING) for k in range(3)])
+    assert merged.csv() == table.csv()
+
+
+def test_progress_is_reported_and_ctrl_c_stops_the_sweep_with_no_thread_left(tmp_path):
+    seen = []
+    agvsim.sweep(fn="0.5:2:4", progress=lambda done, total: seen.append((done, total)))
+    assert seen[-1] == (4, 4) and all(total == 4 for _, total in seen)
+    # Hours of grid: only Ctrl-C ends it before the test's time-out.
+    script = tmp_path / "long_sweep.py"
+    script.write_text(textwrap.dedent("""
+        import os, sys, threading
+        import agvsim
+
+        def started(done, total):
+            print("started", flush=True)
+
+        try:
+            agvsim.sweep(fn="0.1:20:200", zeta="0.1:2:200", curve=15,
+                         curve_params=(9, 0.9), progress=started)
+        except KeyboardInterrupt:
+            print("interrupted", len(os.listdir("/proc/self/task")), threading.active_count())
+    """))
+    child = subprocess.Popen([sys.executable, str(script)], stdout=subprocess.PIPE, text=True)
+    assert child.stdout.readline() == "started\n"
+    child.send_signal(signal.SIGINT)
+    out, _ = child.communicate(timeout=60)
+    assert out.split()[-3:] == ["interrupted", "1", "1"]
+
+
+def _scheduled_tasks(dask_scheduler):
+    return len(dask_scheduler.tasks)
 
 
 def test_shards_on_a_dask_cluster_merge_into_the_local_table(sweep_program, tmp_path):
@@ -30,8 +92,18 @@ def test_shards_on_a_dask_cluster_merge_into_the_local_table(sweep_program, tmp_
     with distributed.LocalCluster(
         n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None
     ) as cluster, distributed.Client(cluster) as client:
-        remote = agvsim.sweep(client=client, shards=3, **GRID)
-    assert remote.csv() == local.csv()
+        shards_done = []
+        remote = agvsim.sweep(client=client, shards=3, progress=lambda d, t: shards_done.append(d),
+                              **GRID)
+
+        def interrupt(done, total):
+            raise KeyboardInterrupt
+
+        with pytest.raises(KeyboardInterrupt):
+            agvsim.sweep(client=client, shards=40, progress=interrupt, fn="0.1:20:400")
+        # The shards still pending were cancelled: the scheduler holds no task.
+        assert client.run_on_scheduler(_scheduled_tasks) == 0
+    assert remote.csv() == local.csv() and shards_done == [1, 2, 3]
     # Shards written by agvsim-sweep merge with those of the module; one missing is refused.
     shards = [agvsim.sweep_shard(k, 3, **GRID) for k in range(3)]
     paths = []
@@ -43,5 +115,7 @@ def test_shards_on_a_dask_cluster_merge_into_the_local_table(sweep_program, tmp_
         paths.append(str(path))
     status, merged, err = sweep_program("--merge", *paths)
     assert merged == local.csv()
-    with pytest.raises(agvsim.Refused):
+    with pytest.raises(agvsim.Refused) as refused:
         agvsim.merge_shards(shards[:2])
+    # The refusal names the tables given, not the temporary files they were written to.
+    assert refused.value.field == "tables" and "agvsim-shards-" not in str(refused.value)

@@ -179,4 +179,19 @@ bool loadRandomTables(RandomTables& loaded, std::string& error) {
     return true;
 }
 
+bool loadRandomTablesFrom(const std::string& folder, RandomTables& loaded, std::string& error) {
+    std::array<RandomTable, kRandomTableCount> tables{};
+    for (int band = 0; band < kRandomTableCount; ++band) {
+        const std::string path = (fs::path(folder) / kRandomTableFiles[band]).string();
+        std::error_code ec;
+        if (!fs::is_regular_file(path, ec)) {
+            error = formatText("ランダム変換表 %s が見つかりません", path.c_str());
+            return false;
+        }
+        if (!readRandomTable(path, band, tables[band], error)) return false;
+    }
+    loaded = tables;
+    return true;
+}
+
 }  // namespace agv

@@ -18,4 +18,8 @@ bool readRandomTable(const std::string& path, int band, RandomTable& table, std:
 /// tables as they were.
 bool loadRandomTables(RandomTables& tables, std::string& error);
 
+/// Loads the five tables from one folder only (a package that carries its own tables); as
+/// loadRandomTables otherwise.
+bool loadRandomTablesFrom(const std::string& folder, RandomTables& tables, std::string& error);
+
 }  // namespace agv

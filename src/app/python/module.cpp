@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstdint>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -17,9 +18,11 @@
 #include "app/common/computation.h"
 #include "app/common/context.h"
 #include "app/common/outcome_text.h"
+#include "app/common/output_target.h"
 #include "app/common/random_table_file.h"
 #include "app/common/text_output.h"
 #include "app/common/trajectory_csv.h"
+#include "app/sweep/grid.h"
 #include "app/sweep/options.h"
 #include "app/sweep/session.h"
 #include "app/sweep/shard_merge.h"
@@ -31,6 +34,11 @@
 namespace py = pybind11;
 
 namespace {
+
+/// Random tables that cannot be read; the package raises it as a refusal of ``tables``.
+class TablesUnreadable : public std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 /// Values of one recorded sample, in the trajectory CSV's order after type and record: t,
 /// then (s, θ, x, y, φ) of the theory, no-FBC, FBC vehicles and the reference point, then
@@ -65,17 +73,13 @@ const char* argumentOf(agv::ScenarioField field) {
     return "";
 }
 
-/// The start-up context every run starts from: random tables loaded once.
-const agv::AgvContext& startup() {
-    static const agv::AgvContext* ctx = [] {
-        auto* fresh = new agv::AgvContext;
-        fresh->out = &agv::discardedText();
-        std::string error;
-        if (!agv::loadRandomTables(fresh->model.tables, error)) throw std::runtime_error(error);
-        agv::initialiseRun(*fresh);
-        return fresh;
-    }();
-    return *ctx;
+/// The random tables of one folder, read afresh for every computation (five small files),
+/// so that an edited table is never served from an old copy.
+agv::RandomTables tablesFrom(const std::string& folder) {
+    agv::RandomTables tables{};
+    std::string error;
+    if (!agv::loadRandomTablesFrom(folder, tables, error)) throw TablesUnreadable(error);
+    return tables;
 }
 
 /// One computation: its context (the trajectory store) and outcome, or the refusal that
@@ -83,7 +87,8 @@ const agv::AgvContext& startup() {
 class Computation {
   public:
     Computation(int error, const std::vector<double>& errorValues, int curve,
-                const std::vector<double>& curveParams, double fn, double zeta, bool compute)
+                const std::vector<double>& curveParams, double fn, double zeta, bool compute,
+                const std::string& tables)
         : ctx_(std::make_unique<agv::AgvContext>()) {
         agv::Scenario scenario;
         scenario.errors =
@@ -95,9 +100,8 @@ class Computation {
         scenario.fn = fn;
         scenario.zeta = zeta;
 
-        const agv::AgvContext& start = startup();
         ctx_->out = &agv::discardedText();
-        ctx_->model.tables = start.model.tables;
+        ctx_->model.tables = tablesFrom(tables);
         agv::initialiseRun(*ctx_);
         refusal_ = agv::useScenario(*ctx_, scenario);
         if (!refusal_.accepted() || !compute) return;
@@ -129,6 +133,17 @@ class Computation {
     }
     std::string reason() const { return agv::outcomeReason(outcome_); }
     int failedType() const { return outcome_.done() ? 0 : outcome_.vehicleType; }
+
+    /// The types whose vehicle with feedback left the path: (type, last record kept).
+    std::vector<std::pair<int, int>> divergedTypes() const {
+        std::vector<std::pair<int, int>> types;
+        if (!computed_ || outcome_.status == agv::RunStatus::kStoreOverflow) return types;
+        const agv::TrajectoryStore& store = *ctx_->data.store;
+        for (int k = 0; k < agv::kVehicleTypeCount; ++k) {
+            if (store.diverged[k]) types.emplace_back(k + 1, store.recordCount[k]);
+        }
+        return types;
+    }
 
     /// The samples of type 1-3, one row per record, kSampleColumns columns.
     py::array_t<double> samples(int type) const {
@@ -329,8 +344,12 @@ py::list errorCatalog() {
 }
 
 /// agvsim-sweep's table for its options (without --csv, --map, --merge): (status, table,
-/// message) with the tool's exit status. The grid runs with the GIL released.
-py::tuple sweepTable(const std::vector<std::string>& arguments) {
+/// message) with the tool's exit status. The grid runs with the GIL released; every tenth
+/// of a second the calling thread takes it back to call progress(done, total) (when not
+/// None) and to let Python's signal handlers run, so that Ctrl-C ends the sweep after the
+/// points in hand: every worker has ended when the KeyboardInterrupt is raised.
+py::tuple sweepTable(const std::vector<std::string>& arguments, const std::string& tables,
+                     const py::object& progress) {
     std::vector<const char*> argv{"agvsim-sweep"};
     for (const std::string& argument : arguments)
         argv.push_back(argument.c_str());
@@ -341,19 +360,57 @@ py::tuple sweepTable(const std::vector<std::string>& arguments) {
     if (!agv::parseSweepOptions(static_cast<int>(argv.size()), argv.data(), options, message)) {
         return py::make_tuple(2, py::bytes(), message);
     }
+    options.tablesFolder = tables;
     std::string table;
     int status = 0;
+    std::unique_ptr<py::error_already_set> raised;
     {
         py::gil_scoped_release release;
         agv::SweepSession session;
         status = session.prepare(options, message);
-        if (status == 0) table = session.table();
+        if (status == 0) {
+            const std::size_t total = session.runCount();
+            const auto tick = [&](std::size_t done) {
+                py::gil_scoped_acquire acquire;
+                if (raised) return;
+                try {
+                    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+                    if (!progress.is_none()) progress(done, total);
+                } catch (py::error_already_set& error) {
+                    raised = std::make_unique<py::error_already_set>(std::move(error));
+                }
+            };
+            if (session.table(table, tick, [&] { return raised != nullptr; })) tick(total);
+        }
     }
+    if (raised) throw std::move(*raised);
     return py::make_tuple(status, py::bytes(table), message);
+}
+
+/// The values of an axis as agvsim-sweep reads them ("start:stop:count" or a comma list):
+/// (values, "") or ([], the reason it is refused).
+py::tuple axisValues(const std::string& flag, const std::string& text) {
+    std::vector<double> values;
+    std::string error;
+    if (!agv::parseAxisValues(flag, text, values, error)) values.clear();
+    return py::make_tuple(values, error);
+}
+
+/// Writes bytes as the whole file path with the tools' output rules (a temporary file
+/// renamed into place, FIFOs and devices written in place): "" or the reason it failed.
+std::string writeFile(const std::string& path, const py::bytes& data) {
+    const std::string_view view = data;
+    std::vector<std::uint8_t> bytes(view.begin(), view.end());
+    std::string error;
+    py::gil_scoped_release release;
+    if (!agv::writeWholeFile(path, bytes, error) && error.empty()) error = "not written";
+    return error;
 }
 
 /// agvsim-sweep --merge of the shard tables into the file output: (status, message).
 py::tuple mergeTables(const std::vector<std::string>& paths, const std::string& output) {
+    // A merge needs at least one shard: the whole grid cannot be made of none.
+    if (paths.empty()) return py::make_tuple(2, std::string("no shard tables to merge"));
     std::string message;
     int status = 0;
     {
@@ -369,9 +426,9 @@ PYBIND11_MODULE(_agvsim, m) {
     m.doc() = "The C++ simulator behind the agvsim package; use agvsim, not this module.";
     py::class_<Computation>(m, "Computation")
         .def(py::init<int, const std::vector<double>&, int, const std::vector<double>&, double,
-                      double, bool>(),
+                      double, bool, const std::string&>(),
              py::arg("error"), py::arg("error_values"), py::arg("curve"), py::arg("curve_params"),
-             py::arg("fn"), py::arg("zeta"), py::arg("compute") = true)
+             py::arg("fn"), py::arg("zeta"), py::arg("compute"), py::arg("tables"))
         .def_property_readonly("refused", &Computation::refused)
         .def_property_readonly("path_too_long", &Computation::pathTooLong)
         .def_property_readonly("refusal_reason", &Computation::refusalReason)
@@ -380,6 +437,7 @@ PYBIND11_MODULE(_agvsim, m) {
         .def_property_readonly("outcome", &Computation::outcome)
         .def_property_readonly("reason", &Computation::reason)
         .def_property_readonly("failed_type", &Computation::failedType)
+        .def_property_readonly("diverged_types", &Computation::divergedTypes)
         .def("samples", &Computation::samples, py::arg("type"))
         .def("csv", &Computation::csv)
         .def("summary", &Computation::summary)
@@ -387,7 +445,10 @@ PYBIND11_MODULE(_agvsim, m) {
         .def("root_locus", &Computation::rootLocus, py::arg("fns"))
         .def("heading_rate_response", &Computation::headingRateResponse, py::arg("omegas"));
     m.def("curve_catalog", &curveCatalog);
-    m.def("sweep_table", &sweepTable, py::arg("arguments"));
+    m.def("sweep_table", &sweepTable, py::arg("arguments"), py::arg("tables"), py::arg("progress"));
+    m.def("axis_values", &axisValues, py::arg("flag"), py::arg("text"));
+    m.def("write_file", &writeFile, py::arg("path"), py::arg("data"));
+    py::register_exception<TablesUnreadable>(m, "TablesUnreadable", PyExc_OSError);
     m.def("merge_tables", &mergeTables, py::arg("paths"), py::arg("output"));
     m.def("error_catalog", &errorCatalog);
     m.attr("SAMPLE_COLUMNS") = kSampleColumns;

@@ -20,9 +20,15 @@ if(pybind11_FOUND)
   target_link_libraries(_agvsim PRIVATE agv_common agv_sweep)
   set_target_properties(_agvsim PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${agv_python_package})
   file(GLOB agv_python_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/agvsim/*)
+  # The random tables travel with the package: a run never reads them from the working
+  # directory.
+  file(GLOB agv_python_tables CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/*.data)
   add_custom_target(agvsim_python ALL
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${agv_python_sources} ${agv_python_package}
-    DEPENDS ${agv_python_sources}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${agv_python_package}/tables
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${agv_python_tables}
+            ${agv_python_package}/tables
+    DEPENDS ${agv_python_sources} ${agv_python_tables}
     COMMENT "Python package ${agv_python_package}")
   add_dependencies(_agvsim agvsim_python)
 endif()

@@ -41,6 +41,9 @@ struct SweepOptions {
     /// --verify: rows of each shard the merge computes again (0: none).
     int verifyRows = 0;
     bool help = false;
+    /// Folder the random tables are read from (empty: the working directory, then the
+    /// project's data folder); a front end that carries its own tables sets it.
+    std::string tablesFolder;
 };
 
 /// Reads argv[1..argc-1]. False with a one-line reason (without the program name).

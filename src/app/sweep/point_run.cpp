@@ -83,7 +83,8 @@ const char* outcomeName(CellOutcome outcome) {
 SweepModel::SweepModel() = default;
 SweepModel::~SweepModel() = default;
 
-bool SweepModel::load(std::string& error) {
+bool SweepModel::load(std::string& error, const std::string& folder) {
+    if (!folder.empty()) return loadRandomTablesFrom(folder, tables_, error);
     return loadRandomTables(tables_, error);
 }
 

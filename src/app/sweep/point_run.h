@@ -79,8 +79,9 @@ class SweepModel {
     SweepModel(const SweepModel&) = delete;
     SweepModel& operator=(const SweepModel&) = delete;
 
-    /// Reads the random tables; false with the reason in error.
-    bool load(std::string& error);
+    /// Reads the random tables (from folder only, when it is not empty); false with the
+    /// reason in error.
+    bool load(std::string& error, const std::string& folder = {});
     const RandomTables& tables() const { return tables_; }
 
   private:

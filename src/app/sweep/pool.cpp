@@ -18,17 +18,18 @@ constexpr std::chrono::milliseconds kTickInterval{100};
 
 }  // namespace
 
-void runSweepPoints(const std::vector<std::unique_ptr<SweepRunner>>& runners,
+bool runSweepPoints(const std::vector<std::unique_ptr<SweepRunner>>& runners,
                     const Scenario& scenario, std::size_t total, const SweepValues& valuesOf,
-                    const SweepDelivery& deliver, const SweepTick& tick) {
+                    const SweepDelivery& deliver, const SweepTick& tick, const SweepStop& stop) {
     std::vector<std::unique_ptr<PointResult>> slots(total);
     std::atomic<std::size_t> next{0};
     std::mutex mutex;
     std::condition_variable ready;
     std::size_t done = 0;
+    std::atomic<bool> stopping{false};
 
     const auto work = [&](SweepRunner& runner) {
-        for (;;) {
+        while (!stopping.load()) {
             const std::size_t i = next.fetch_add(1);
             if (i >= total) return;
             auto result = std::make_unique<PointResult>(runner.run(scenario, valuesOf(i)));
@@ -57,12 +58,17 @@ void runSweepPoints(const std::vector<std::unique_ptr<SweepRunner>>& runners,
             doneNow = done;
         }
         tick(doneNow);
+        if (stop && stop()) {
+            stopping.store(true);
+            break;
+        }
         if (result == nullptr) continue;
         deliver(delivered, *result);
         ++delivered;
     }
     for (std::thread& worker : workers)
         worker.join();
+    return delivered == total;
 }
 
 }  // namespace agv

@@ -20,10 +20,15 @@ using SweepTick = std::function<void(std::size_t done)>;
 /// The values of run i.
 using SweepValues = std::function<GridValues(std::size_t i)>;
 
+/// Asked on the calling thread after every tick; true ends the sweep early.
+using SweepStop = std::function<bool()>;
+
 /// Runs `total` runs, run i with valuesOf(i), with one thread per runner (at most one per
-/// run).
-void runSweepPoints(const std::vector<std::unique_ptr<SweepRunner>>& runners,
+/// run). When stop says so, the workers finish the run they are on and end; every thread
+/// has ended when this returns, false then.
+bool runSweepPoints(const std::vector<std::unique_ptr<SweepRunner>>& runners,
                     const Scenario& scenario, std::size_t total, const SweepValues& valuesOf,
-                    const SweepDelivery& deliver, const SweepTick& tick);
+                    const SweepDelivery& deliver, const SweepTick& tick,
+                    const SweepStop& stop = {});
 
 }  // namespace agv

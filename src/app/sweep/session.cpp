@@ -26,7 +26,7 @@ SweepSession::~SweepSession() = default;
 int SweepSession::prepare(const SweepOptions& options, std::string& message) {
     options_ = &options;
     model_ = std::make_unique<SweepModel>();
-    if (!model_->load(message)) return kStatusFailure;
+    if (!model_->load(message, options.tablesFolder)) return kStatusFailure;
     points_.clear();
     for (std::size_t i = 0; i < options.grid.size(); ++i) {
         if (options.shard.owns(i)) points_.push_back(i);
@@ -99,7 +99,8 @@ std::string SweepSession::tableEnd(const ShardSeal& seal) const {
     return options_->sharded ? seal.line() + "\n" : std::string();
 }
 
-void SweepSession::run(const Delivery& deliver, const SweepTick& tick) const {
+bool SweepSession::run(const Delivery& deliver, const SweepTick& tick,
+                       const SweepStop& stop) const {
     const SweepOptions& options = *options_;
     const std::size_t seeds = options.seedCount();
     // Run i is seed i % seeds of grid point points_[i / seeds].
@@ -111,7 +112,7 @@ void SweepSession::run(const Delivery& deliver, const SweepTick& tick) const {
         return values;
     };
     std::vector<PointResult> runs;
-    runSweepPoints(
+    return runSweepPoints(
         runners_, options.scenario, runCount(), valuesOf,
         [&](std::size_t i, const PointResult& result) {
             const GridValues values = valuesOf(i);
@@ -128,21 +129,28 @@ void SweepSession::run(const Delivery& deliver, const SweepTick& tick) const {
             }
             runs.clear();
         },
-        tick);
+        tick, stop);
 }
 
 std::string SweepSession::table() const {
+    std::string out;
+    table(out, [](std::size_t) {});
+    return out;
+}
+
+bool SweepSession::table(std::string& out, const SweepTick& tick, const SweepStop& stop) const {
     std::string table = tableHead();
     std::size_t rows = 0;
-    run(
+    const bool complete = run(
         [&](const GridValues& values, const PointResult& result) {
             appendSweepRows(table, values, result, options_->theory);
             rows += result.size();
         },
-        [](std::size_t) {});
+        tick, stop);
     ShardSeal seal;
     seal.add(table, rows);
-    return table + tableEnd(seal);
+    out = table + tableEnd(seal);
+    return complete;
 }
 
 }  // namespace agv

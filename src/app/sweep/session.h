@@ -46,12 +46,16 @@ class SweepSession {
 
     /// Runs the points; deliver receives each point's values and result in grid order. With
     /// seeds, each seed's run of a point in seed order, then its mean, standard deviation
-    /// and worst value over the seeds (values.statistic says which).
+    /// and worst value over the seeds (values.statistic says which). False when stop asked
+    /// to end early (the points delivered so far are a prefix).
     using Delivery = std::function<void(const GridValues& values, const PointResult& result)>;
-    void run(const Delivery& deliver, const SweepTick& tick) const;
+    bool run(const Delivery& deliver, const SweepTick& tick, const SweepStop& stop = {}) const;
 
     /// The whole table (head and rows), computed without a word on the way.
     std::string table() const;
+    /// The whole table into out, with tick and stop as for run(); false when stopped (out
+    /// is then incomplete).
+    bool table(std::string& out, const SweepTick& tick, const SweepStop& stop = {}) const;
 
   private:
     int checkAxes(std::string& message) const;

@@ -3,25 +3,82 @@
 A wheeled mobile robot (an automated guided vehicle) follows a known analytic path. Small
 mechanism errors bend its trajectory away from the planned one; a feedback controller,
 designed from a natural frequency ``fn`` and a damping ratio ``zeta``, pulls it back. Each
-computation drives three vehicle types (1: 2DW1C, 2: 1FDW1FS, 3: 1RDW1FS) with three
-vehicles each: the theoretical one (red), the erroneous one without feedback (blue) and the
-erroneous one with feedback (green).
+computation drives three vehicle types with three vehicles each: the theoretical one (red
+in the tools' pictures), the erroneous one without feedback (blue, ``nofbc``) and the
+erroneous one with feedback (green, ``fbc``).
 
     >>> import agvsim
-    >>> run = agvsim.run(error=3, error_values=(2,), curve=16)
-    >>> run[2].fbc_dd.max()          # largest lateral error of type 2 with feedback [m]
-    >>> run.to_csv("run.csv")        # the bytes of agvsim-batch --csv
+    >>> run = agvsim.run(error=agvsim.Error.STEERING_DRIFT, error_values=(-2,),
+    ...                  curve=agvsim.Curve.WAVY_CIRCLE)
+    >>> run.outcome
+    'done'
+    >>> round(float(abs(run[2].fbc_dd).max()), 4)   # largest |lateral error|, type 2 with feedback [m]
+    0.0028
+    >>> round(run.summary()[2]["nofbc_max_dd"], 3)  # the same without feedback [m]
+    0.891
+    >>> run.to_csv("run.csv")                       # doctest: +SKIP
+    >>> # the bytes of agvsim-batch --csv
 
 The same core computes here as in the console program, agvsim-batch and agvsim-sweep:
 the same checks, the same numbers to the last bit.
+
+Vehicles
+    1 ``2DW1C``: two driven rear wheels steered by their speed difference and a castor.
+    2 ``1FDW1FS``: one front wheel, driven and steered. 3 ``1RDW1FS``: driven rear wheels
+    and a steered front wheel. Every vehicle travels at V = 1 m/s along the path, starts
+    at the path's start heading along it, and is recorded every dt = 0.02 s (the
+    integration takes 5 sub-steps of 4 ms per record; at most 3000 records, 60 m).
+    The vehicle's dimensions are named as in the original program, which is the reverse
+    of common usage: ``WheelBase`` = 1 m is the spacing of the two rear wheels (the track
+    width elsewhere) and ``Tread`` = 1 m the distance from the rear axle to the front
+    wheel (elsewhere the wheelbase).
+
+Mechanism errors (``error=``, ``agvsim.Error``; ``errors()`` lists them)
+    0 none; 1 rear wheel radii, left and right [%]; 2 front wheel radius [%]; 3 steering
+    angle drift [deg], a constant offset of the steering angle; 4 WheelBase and Tread
+    errors [%]; 5 random drive-wheel slip [%], drawn from the random tables that come
+    with the package (``tables=`` names another folder).
+
+Curves (``curve=``, ``agvsim.Curve``; ``curves()`` lists the constants and their
+start-up values, all lengths in metres)
+    1 cosine y = A(1 - cos(2πx/L)) over n waves; 2 cycloid of rise A over length L;
+    3 quadratic y = A(x/L)²; 4 cubic y = A(x/L)³; 11 ellipse with semi-axes A (along x)
+    and B; 12 Archimedean spiral growing A per turn over n turns; 13 cardioid
+    r = A(1.2 - cos β); 14 rose r = A sin(nβ); 15 circle arc of radius R over n turns;
+    16 wavy circle r = R + A cos(nβ) with the fixed radius R = 2 m, amplitude A and n
+    waves per turn.
+
+Columns of a run (``COLUMNS``; ``run[type].<column>`` is a NumPy array)
+    ``t`` [s]; for each of ``theory``, ``nofbc``, ``fbc`` and ``ref`` (the path point the
+    vehicle with feedback is measured against) the pose ``_s`` (distance along the path
+    [m]), ``_theta`` (heading [rad]), ``_x``, ``_y`` [m] and ``_phi`` (steering angle
+    [rad]: the commanded angle, without a steering drift, which acts on top of it);
+    ``nofbc_dd``, ``fbc_dd``: the signed lateral offset [m] from the point where the
+    line through the vehicle perpendicular to its heading crosses the path (searched
+    onward from the previous point, never past the path's end, so that on a closed path
+    the vehicle without feedback is measured against the end point once it has passed
+    it); ``nofbc_dth``, ``fbc_dth``: the heading error there [rad].
+
+Summary figures (``Run.summary()``, the sweep's columns)
+    ``records`` recorded samples; ``end_time`` when the theoretical vehicle reaches the
+    path's end [s]; the final poses; ``*_max_dd`` and ``*_max_dth`` the largest |dd| [m]
+    and |dth| [rad] over all records; in sweeps ``fbc_rms_dd`` the root mean square of
+    dd with feedback over all records, ``fbc_final_dd`` and ``fbc_final_dth`` on the last
+    record. A run *diverges* when a vehicle with feedback has lost the path (or its
+    correction went beyond ±1000): its records end there, the other types are complete,
+    and a sweep's figures of that row are NaN.
 """
 
-from ._agvsim import Computation as _Computation
 from ._agvsim import SAMPLE_COLUMNS as _SAMPLE_COLUMNS
 from ._agvsim import curve_catalog as _curve_catalog
 from ._agvsim import error_catalog as _error_catalog
+from ._arguments import Curve, Error, PathTooLong, Refused
+from ._arguments import conditions as _conditions
+from ._arguments import tables_folder as _tables_folder
+from ._arguments import write as _write
 from ._sweep import (
     SWEEP_COLUMNS,
+    THEORY_COLUMNS,
     SweepTable,
     merge_shards,
     sweep,
@@ -31,15 +88,20 @@ from ._sweep import (
 
 
 __all__ = [
+    "COLUMNS",
     "Curve",
-    "CurveConstant",
+    "CurveInfo",
+    "Error",
     "MechanismError",
     "PathTooLong",
     "Refused",
     "Run",
+    "SWEEP_COLUMNS",
     "Samples",
     "SweepTable",
+    "THEORY_COLUMNS",
     "Theory",
+    "VEHICLE_TYPES",
     "curves",
     "errors",
     "merge_shards",
@@ -63,28 +125,6 @@ assert len(COLUMNS) == _SAMPLE_COLUMNS
 
 #: The vehicle types by number.
 VEHICLE_TYPES = {1: "2DW1C", 2: "1FDW1FS", 3: "1RDW1FS"}
-
-
-class Refused(ValueError):
-    """A value the simulator refuses, as its console dialogue would.
-
-    Attributes:
-        reason: the refusal in English, as agvsim-batch gives it.
-        message: the console's own Japanese message.
-        field: the argument to change (``error``, ``error_values``, ``curve``,
-            ``curve_params``, ``fn``, ``zeta``, ``fn/zeta`` or ``path``).
-    """
-
-    def __init__(self, reason, message="", field=""):
-        super().__init__(f"{field} refused: {reason}" if field else reason)
-        self.reason = reason
-        self.message = message
-        self.field = field
-
-
-class PathTooLong(Refused):
-    """A path longer than the 60 m (3000 samples) the simulator records, or one whose
-    length cannot be computed; ``field`` is ``path``: change the curve or its constants."""
 
 
 class Samples:
@@ -136,8 +176,11 @@ class Run:
     Attributes:
         outcome: ``done``; ``overflow`` when a type needed more than the 3000 records
             (its samples and those of the types after it are empty); ``diverged`` when
-            the vehicle with feedback of a type left the path (its samples end there).
+            the vehicle with feedback of a type left the path: that type's samples end
+            with the last record before it left, the other types are complete.
         reason: why the outcome is not ``done`` (English), else "".
+        diverged: the types that diverged, each with the index of its last record kept
+            (``{1: 733}``); empty unless the outcome is ``diverged``.
     Index a run by vehicle type (``run[1]``, ``run[2]``, ``run[3]``) for its Samples.
     """
 
@@ -145,6 +188,7 @@ class Run:
         self._computation = computation
         self.outcome = computation.outcome
         self.reason = computation.reason
+        self.diverged = dict(computation.diverged_types)
         self._samples = {
             k: Samples(k, computation.samples(k)) for k in VEHICLE_TYPES
         }
@@ -164,9 +208,11 @@ class Run:
         return dict(self._samples)
 
     def to_csv(self, path):
-        """Writes the run in agvsim-batch's CSV format, byte for byte the same file."""
-        with open(path, "wb") as out:
-            out.write(self._computation.csv())
+        """Writes the run in agvsim-batch's CSV format, byte for byte the same file, as
+        agvsim-batch writes it: into a temporary file beside ``path`` renamed over it when
+        complete, so that a failure (a full disk, Ctrl-C) leaves the old file whole; a FIFO
+        or a device is written in place. Raises OSError when it could not be written."""
+        _write(path, self._computation.csv())
 
     def csv(self):
         """The CSV of to_csv as bytes."""
@@ -193,59 +239,22 @@ class Run:
             raise ImportError("Run.frame() needs pandas (Debian: python3-pandas)") from error
         import numpy
 
-        parts = []
-        for samples in self:
-            part = pandas.DataFrame(samples.data, columns=COLUMNS)
-            part.insert(0, "record", numpy.arange(len(samples), dtype=numpy.int64))
-            part.insert(0, "type", samples.vehicle_type)
-            parts.append(part)
-        return pandas.concat(parts, ignore_index=True)
+        data = numpy.concatenate([samples.data for samples in self])
+        columns = {
+            "type": numpy.concatenate(
+                [numpy.full(len(s), s.vehicle_type, dtype=numpy.int64) for s in self]
+            ),
+            "record": numpy.concatenate([s.record for s in self]),
+        }
+        columns.update({name: data[:, j] for j, name in enumerate(COLUMNS)})
+        return pandas.DataFrame(columns)
 
     def __repr__(self):
         records = ", ".join(f"{k}: {len(s)}" for k, s in self._samples.items())
         return f"<Run {self.outcome}; records per type {records}>"
 
 
-def _values(name, values):
-    """A tuple of floats from a number or a sequence of numbers."""
-    if values is None:
-        return []
-    if isinstance(values, (int, float)):
-        values = (values,)
-    try:
-        return [float(v) for v in values]
-    except (TypeError, ValueError):
-        raise TypeError(f"{name} takes numbers, not {values!r}") from None
-
-
-def _computation(error, error_values, curve, curve_params, fn, zeta, compute):
-    """The core's computation of these conditions, or the exception of their refusal."""
-    values = _values("error_values", error_values)
-    params = _values("curve_params", curve_params)
-    counts = {number: count for number, _, count, _ in _error_catalog()}
-    if error in counts and values and len(values) != counts[error]:
-        wanted = counts[error]
-        described = "no values" if wanted == 0 else f"{wanted} value{'s' if wanted > 1 else ''}"
-        raise Refused(f"error {error} takes {described}, got {len(values)}", "", "error_values")
-    if len(values) > 2:
-        raise Refused(f"at most 2 values, got {len(values)}", "", "error_values")
-    constants = {number: len(names) for number, _, names in _curve_catalog()}
-    if curve in constants and len(params) > constants[curve]:
-        raise Refused(
-            f"curve {curve} takes up to {constants[curve]} values, got {len(params)}",
-            "",
-            "curve_params",
-        )
-    computation = _Computation(
-        int(error), values, int(curve), params, float(fn), float(zeta), compute
-    )
-    if computation.refused:
-        kind = PathTooLong if computation.path_too_long else Refused
-        raise kind(computation.refusal_reason, computation.refusal_message, computation.refusal_field)
-    return computation
-
-
-def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0):
+def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, tables=None):
     """Computes the three vehicle types under one set of conditions.
 
     Args:
@@ -259,6 +268,13 @@ def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0):
             end, or all when None, keep their start-up values.
         fn: natural frequency of the feedback system [Hz].
         zeta: damping ratio of the feedback system.
+        tables: a folder with the five random tables (``normal01.data`` ...) to use
+            instead of those that come with the package (only the slip, error 5, reads
+            them).
+
+    Every number may be a Python or NumPy number, every sequence a list, a tuple or a
+    1-D NumPy array; ``error`` and ``curve`` take whole numbers or ``agvsim.Error`` and
+    ``agvsim.Curve`` members.
 
     Returns:
         a Run; ``run.theory`` holds the linear theory beside it.
@@ -267,10 +283,11 @@ def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0):
         Refused: a value the console dialogue refuses (its ``field`` says which argument).
         PathTooLong: the path is longer than the 60 m the simulator records.
     """
-    return Run(_computation(error, error_values, curve, curve_params, fn, zeta, True))
+    given = _conditions(error, error_values, curve, curve_params, fn, zeta)
+    return Run(given.computation(True, _tables_folder(tables)))
 
 
-def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0):
+def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, tables=None):
     """The linear theory of the feedback design under these conditions, without running
     the simulation (docs/theory.md derives it). Takes the arguments of ``run()``.
 
@@ -296,7 +313,8 @@ def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.
     the figures are of a unit heading-rate disturbance), and ``predicted_dd`` (None here;
     ``run.theory`` has it on the run's record times).
     """
-    return Theory(_computation(error, error_values, curve, curve_params, fn, zeta, False))
+    given = _conditions(error, error_values, curve, curve_params, fn, zeta)
+    return Theory(given.computation(False, _tables_folder(tables)))
 
 
 class Theory(dict):
@@ -358,7 +376,7 @@ class CurveConstant:
         return f"CurveConstant({self.name!r}, startup={self.startup!r})"
 
 
-class Curve:
+class CurveInfo:
     """A path curve: its number, English name and the constants a user sets, in order."""
 
     def __init__(self, number, name, constants):
@@ -368,7 +386,7 @@ class Curve:
 
     def __repr__(self):
         names = ", ".join(f"{c.name}={c.startup:g}" for c in self.constants)
-        return f"Curve({self.number}, {self.name!r}: {names})"
+        return f"CurveInfo({self.number}, {self.name!r}: {names})"
 
 
 class MechanismError:
@@ -387,7 +405,7 @@ class MechanismError:
 
 def curves():
     """The ten path curves with their constants and start-up values (lengths in metres)."""
-    return [Curve(*entry) for entry in _curve_catalog()]
+    return [CurveInfo(*entry) for entry in _curve_catalog()]
 
 
 def errors():

@@ -1,14 +1,21 @@
+import enum
 from os import PathLike
-from typing import Any, Dict, Iterator, List, Optional, Sequence, Tuple, Union
+from typing import Any, Callable, Dict, Iterator, List, Optional, Sequence, Tuple, Union
 
 import numpy
 import numpy.typing
 
-Number = Union[int, float]
-Axis = Union[Number, Sequence[Number], str]
+_Whole = Union[int, numpy.integer[Any]]
+_Number = Union[int, float, numpy.integer[Any], numpy.floating[Any]]
+_Numbers = Union[_Number, Sequence[_Number], numpy.typing.NDArray[Any]]
+_Axis = Union[_Numbers, str]
+_Folder = Union[str, PathLike[str]]
+_Progress = Union[bool, None, Callable[[int, int], Any]]
+_FloatArray = numpy.typing.NDArray[numpy.float64]
 
 COLUMNS: Tuple[str, ...]
 SWEEP_COLUMNS: Tuple[str, ...]
+THEORY_COLUMNS: Tuple[str, ...]
 VEHICLE_TYPES: Dict[int, str]
 
 class Refused(ValueError):
@@ -19,111 +26,166 @@ class Refused(ValueError):
 
 class PathTooLong(Refused): ...
 
+class Error(enum.IntEnum):
+    NONE: int
+    REAR_WHEELS: int
+    FRONT_WHEEL: int
+    STEERING_DRIFT: int
+    WHEELBASE_TREAD: int
+    SLIP: int
+
+class Curve(enum.IntEnum):
+    COSINE: int
+    CYCLOID: int
+    QUADRATIC: int
+    CUBIC: int
+    ELLIPSE: int
+    ARCHIMEDEAN_SPIRAL: int
+    CARDIOID: int
+    ROSE: int
+    CIRCLE_ARC: int
+    WAVY_CIRCLE: int
+
 class Samples:
     vehicle_type: int
-    data: numpy.typing.NDArray[numpy.float64]
-    t: numpy.typing.NDArray[numpy.float64]
-    theory_s: numpy.typing.NDArray[numpy.float64]
-    theory_theta: numpy.typing.NDArray[numpy.float64]
-    theory_x: numpy.typing.NDArray[numpy.float64]
-    theory_y: numpy.typing.NDArray[numpy.float64]
-    theory_phi: numpy.typing.NDArray[numpy.float64]
-    nofbc_s: numpy.typing.NDArray[numpy.float64]
-    nofbc_theta: numpy.typing.NDArray[numpy.float64]
-    nofbc_x: numpy.typing.NDArray[numpy.float64]
-    nofbc_y: numpy.typing.NDArray[numpy.float64]
-    nofbc_phi: numpy.typing.NDArray[numpy.float64]
-    fbc_s: numpy.typing.NDArray[numpy.float64]
-    fbc_theta: numpy.typing.NDArray[numpy.float64]
-    fbc_x: numpy.typing.NDArray[numpy.float64]
-    fbc_y: numpy.typing.NDArray[numpy.float64]
-    fbc_phi: numpy.typing.NDArray[numpy.float64]
-    ref_s: numpy.typing.NDArray[numpy.float64]
-    ref_theta: numpy.typing.NDArray[numpy.float64]
-    ref_x: numpy.typing.NDArray[numpy.float64]
-    ref_y: numpy.typing.NDArray[numpy.float64]
-    ref_phi: numpy.typing.NDArray[numpy.float64]
-    nofbc_dd: numpy.typing.NDArray[numpy.float64]
-    nofbc_dth: numpy.typing.NDArray[numpy.float64]
-    fbc_dd: numpy.typing.NDArray[numpy.float64]
-    fbc_dth: numpy.typing.NDArray[numpy.float64]
+    data: _FloatArray
+    t: _FloatArray
+    theory_s: _FloatArray
+    theory_theta: _FloatArray
+    theory_x: _FloatArray
+    theory_y: _FloatArray
+    theory_phi: _FloatArray
+    nofbc_s: _FloatArray
+    nofbc_theta: _FloatArray
+    nofbc_x: _FloatArray
+    nofbc_y: _FloatArray
+    nofbc_phi: _FloatArray
+    fbc_s: _FloatArray
+    fbc_theta: _FloatArray
+    fbc_x: _FloatArray
+    fbc_y: _FloatArray
+    fbc_phi: _FloatArray
+    ref_s: _FloatArray
+    ref_theta: _FloatArray
+    ref_x: _FloatArray
+    ref_y: _FloatArray
+    ref_phi: _FloatArray
+    nofbc_dd: _FloatArray
+    nofbc_dth: _FloatArray
+    fbc_dd: _FloatArray
+    fbc_dth: _FloatArray
     record: numpy.typing.NDArray[numpy.int64]
+    def __init__(self, vehicle_type: int, data: _FloatArray) -> None: ...
     def __len__(self) -> int: ...
     def __getitem__(self, name: str) -> numpy.typing.NDArray[Any]: ...
 
 class Run:
     outcome: str
     reason: str
+    diverged: Dict[int, int]
+    def __init__(self, computation: Any) -> None: ...
     @property
-    def theory(self) -> Dict[str, Any]: ...
+    def theory(self) -> Theory: ...
     @property
     def types(self) -> Dict[int, Samples]: ...
     def __getitem__(self, vehicle_type: int) -> Samples: ...
     def __iter__(self) -> Iterator[Samples]: ...
-    def to_csv(self, path: Union[str, PathLike[str]]) -> None: ...
+    def to_csv(self, path: _Folder) -> None: ...
     def csv(self) -> bytes: ...
-    def summary(self) -> Dict[int, Dict[str, float]]: ...
+    def summary(self) -> Dict[int, Dict[str, Union[int, float]]]: ...
     def frame(self) -> Any: ...
 
 class CurveConstant:
     name: str
     startup: float
     zero_makes_no_path: bool
+    def __init__(self, name: str, startup: float, zero_makes_no_path: bool) -> None: ...
 
-class Curve:
+class CurveInfo:
     number: int
     name: str
     constants: Tuple[CurveConstant, ...]
+    def __init__(
+        self, number: int, name: str, constants: Sequence[Tuple[str, float, bool]]
+    ) -> None: ...
 
 class MechanismError:
     number: int
     name: str
     value_count: int
     unit: str
+    def __init__(self, number: int, name: str, value_count: int, unit: str) -> None: ...
 
 def run(
-    error: int = ...,
-    error_values: Union[Number, Sequence[Number]] = ...,
-    curve: int = ...,
-    curve_params: Optional[Union[Number, Sequence[Number]]] = ...,
-    fn: float = ...,
-    zeta: float = ...,
+    error: _Whole = ...,
+    error_values: _Numbers = ...,
+    curve: _Whole = ...,
+    curve_params: Optional[_Numbers] = ...,
+    fn: _Number = ...,
+    zeta: _Number = ...,
+    tables: Optional[_Folder] = ...,
 ) -> Run: ...
-def curves() -> List[Curve]: ...
+def theory(
+    error: _Whole = ...,
+    error_values: _Numbers = ...,
+    curve: _Whole = ...,
+    curve_params: Optional[_Numbers] = ...,
+    fn: _Number = ...,
+    zeta: _Number = ...,
+    tables: Optional[_Folder] = ...,
+) -> Dict[str, Any]: ...
+class Theory(Dict[str, Any]):
+    def __init__(self, computation: Any) -> None: ...
+    def root_locus(self, fn: Optional[_Numbers] = ...) -> Dict[str, Any]: ...
+    def frequency_response(self, omega: _Numbers) -> Dict[str, Any]: ...
+
+def curves() -> List[CurveInfo]: ...
 def errors() -> List[MechanismError]: ...
 
 class SweepTable:
+    def __init__(self, text: bytes) -> None: ...
     def __len__(self) -> int: ...
     def __getitem__(self, name: str) -> numpy.typing.NDArray[Any]: ...
     def __getattr__(self, name: str) -> numpy.typing.NDArray[Any]: ...
+    @property
+    def columns(self) -> Tuple[str, ...]: ...
     def csv(self) -> bytes: ...
-    def to_csv(self, path: Union[str, PathLike[str]]) -> None: ...
+    def to_csv(self, path: _Folder) -> None: ...
     def frame(self) -> Any: ...
     def grid(
         self, column: str, vehicle_type: int
-    ) -> Tuple[numpy.typing.NDArray[numpy.float64], numpy.typing.NDArray[numpy.float64], numpy.typing.NDArray[numpy.float64]]: ...
+    ) -> Tuple[_FloatArray, _FloatArray, numpy.typing.NDArray[Any]]: ...
 
 def sweep(
-    fn: Axis = ...,
-    zeta: Axis = ...,
-    error_size: Optional[Axis] = ...,
+    fn: _Axis = ...,
+    zeta: _Axis = ...,
+    error_size: Optional[_Axis] = ...,
+    error: _Whole = ...,
+    error_values: _Numbers = ...,
+    curve: _Whole = ...,
+    curve_params: Optional[_Numbers] = ...,
+    theory: bool = ...,
     jobs: Optional[int] = ...,
     client: Any = ...,
     shards: Optional[int] = ...,
-    error: int = ...,
-    error_values: Union[Number, Sequence[Number]] = ...,
-    curve: int = ...,
-    curve_params: Optional[Union[Number, Sequence[Number]]] = ...,
-    theory: bool = ...,
+    progress: _Progress = ...,
+    tables: Optional[_Folder] = ...,
 ) -> SweepTable: ...
-def sweep_on_dask(client: Any, shards: Optional[int] = ..., **arguments: Any) -> SweepTable: ...
-def theory(
-    error: int = ...,
-    error_values: Union[Number, Sequence[Number]] = ...,
-    curve: int = ...,
-    curve_params: Optional[Union[Number, Sequence[Number]]] = ...,
-    fn: float = ...,
-    zeta: float = ...,
-) -> Dict[str, Any]: ...
-def sweep_shard(shard: int, shards: int, **arguments: Any) -> bytes: ...
+def sweep_shard(
+    shard: int,
+    shards: int,
+    fn: _Axis = ...,
+    zeta: _Axis = ...,
+    error_size: Optional[_Axis] = ...,
+    error: _Whole = ...,
+    error_values: _Numbers = ...,
+    curve: _Whole = ...,
+    curve_params: Optional[_Numbers] = ...,
+    theory: bool = ...,
+    jobs: Optional[int] = ...,
+    tables: Optional[_Folder] = ...,
+) -> bytes: ...
 def merge_shards(tables: Sequence[bytes]) -> SweepTable: ...
+def sweep_on_dask(
+    client: Any, shards: Optional[int] = ..., progress: _Progress = ..., **arguments: Any
+) -> SweepTable: ...

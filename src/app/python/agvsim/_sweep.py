@@ -1,11 +1,14 @@
 """Sweeps over feedback designs and error sizes: on this machine's cores, or in shards on a
 Dask cluster, with the table of agvsim-sweep as the result."""
 
-import io
 import os
+import sys
 import tempfile
 
+import numpy
+
 from . import _agvsim as _core
+from ._arguments import PathTooLong, Refused, conditions, sequence, tables_folder, whole, write
 
 #: The sweep table's columns, as in the header of agvsim-sweep's CSV.
 SWEEP_COLUMNS = (
@@ -22,29 +25,45 @@ THEORY_COLUMNS = (
 #: Columns of whole numbers and of words; the others are real numbers.
 _INTEGER_COLUMNS = ("type", "records", "step_stable", "beyond_linear")
 _WORD_COLUMNS = ("outcome",)
+#: The figures of a run that diverged describe a vehicle that left the path: NaN here.
+_DIVERGED_NAN_COLUMNS = (
+    "nofbc_max_dd", "nofbc_max_dth", "fbc_max_dd", "fbc_max_dth", "fbc_rms_dd",
+    "fbc_final_dd", "fbc_final_dth",
+)
 
-#: Exit statuses of agvsim-sweep that the functions here turn into exceptions.
+#: Exit statuses of agvsim-sweep that the functions here turn into exceptions (1: the
+#: random tables cannot be read).
 _REFUSED, _TOO_LONG = 2, 3
+
+#: The swept quantities: Python argument and agvsim-sweep's option.
+_AXES = (("fn", "--fn"), ("zeta", "--zeta"), ("error_size", "--error-size"))
+#: Most values on one axis (the grid's own limit).
+_MOST_AXIS_VALUES = 1000000
 
 
 class SweepTable:
     """The table of a sweep: one row per grid point and vehicle type, in grid order.
 
-    Columns are NumPy arrays named as agvsim-sweep's CSV header (``fn``, ``zeta``,
-    ``error_size``, ``type``, ``outcome``, ``records``, ``end_time``, ``fbc_max_dd``, ...,
-    and with the theory ``max_pole_real``, ``settling_time``, ``theory_steady_dd``,
-    ``step_stable``: 1 where every pole lies within the integration step's stability
-    region, 0 where not, -1 where not computed, and ``beyond_linear``: 1 where the predicted
-    response reaches a limit of the model); read
-    them as attributes or by name. Figures of runs that were not computed are NaN
-    (empty in the CSV); ``records`` is then -1.
+    Columns are read-only NumPy arrays named as agvsim-sweep's CSV header (``fn``,
+    ``zeta``, ``error_size``, ``type``, ``outcome``, ``records``, ``end_time``,
+    ``fbc_max_dd``, ..., and with the theory ``max_pole_real``, ``settling_time``,
+    ``theory_steady_dd``, ``step_stable``: 1 where every pole lies within the integration
+    step's stability region, 0 where not, -1 where not computed, and ``beyond_linear``: 1
+    where the predicted response reaches a limit of the model); read them as attributes or
+    by name. Figures of runs that were not computed are NaN (empty in the CSV); ``records``
+    is then -1. The figures of a row whose outcome is ``diverged`` (a vehicle with feedback
+    that lost the path) are NaN too, so that ``numpy.nanargmin`` never picks a diverged
+    design; ``records`` and ``end_time`` say where it ended, and ``csv()`` keeps the tool's
+    numbers.
     """
 
     def __init__(self, text):
-        import numpy
-
+        if not isinstance(text, (bytes, bytearray, memoryview)):
+            raise TypeError(f"a sweep table is the bytes of its CSV, not {type(text).__name__}")
         self._text = bytes(text)
         lines = self._text.decode().splitlines()
+        if not lines:
+            raise ValueError("not a sweep table: it is empty")
         header, rows = lines[0], [line.split(",") for line in lines[1:]]
         names = tuple(header.split(","))
         if names not in (SWEEP_COLUMNS, SWEEP_COLUMNS + THEORY_COLUMNS):
@@ -57,9 +76,14 @@ class SweepTable:
             elif name in _INTEGER_COLUMNS:
                 array = numpy.array([int(v) if v else -1 for v in values], dtype=numpy.int64)
             else:
+                # float() reads the tool's shortest digits back to the very same doubles.
                 array = numpy.array([float(v) if v else numpy.nan for v in values])
-            array.setflags(write=False)
             self._columns[name] = array
+        diverged = self._columns["outcome"] == "diverged"
+        for name in _DIVERGED_NAN_COLUMNS:
+            self._columns[name][diverged] = numpy.nan
+        for array in self._columns.values():
+            array.setflags(write=False)
 
     def __len__(self):
         return len(self._columns["fn"])
@@ -79,133 +103,251 @@ class SweepTable:
             raise AttributeError(str(error)) from None
 
     def __dir__(self):
-        return list(self._columns) + ["csv", "to_csv", "frame", "grid"]
+        return list(self._columns) + ["columns", "csv", "to_csv", "frame", "grid"]
+
+    @property
+    def columns(self):
+        """The column names, in the CSV's order."""
+        return tuple(self._columns)
 
     def csv(self):
         """The table as agvsim-sweep --csv writes it (bytes)."""
         return self._text
 
     def to_csv(self, path):
-        """Writes the table, byte for byte the file of agvsim-sweep --csv."""
-        with open(path, "wb") as out:
-            out.write(self._text)
+        """Writes the table, byte for byte the file of agvsim-sweep --csv, as the tool
+        writes it: a temporary file beside ``path`` renamed over it when complete (the old
+        file stays whole on any failure); a FIFO or a device is written in place."""
+        write(path, self._text)
 
     def frame(self):
-        """The table as a pandas DataFrame (pandas needed)."""
+        """The table as a pandas DataFrame built from the arrays: the same numbers to the
+        last bit, NaN figures for diverged rows (pandas needed)."""
         try:
             import pandas
         except ImportError as error:
             raise ImportError("SweepTable.frame() needs pandas (Debian: python3-pandas)") from error
-        return pandas.read_csv(io.BytesIO(self._text))
+        return pandas.DataFrame({name: array.copy() for name, array in self._columns.items()})
 
     def grid(self, column, vehicle_type):
         """One column of one vehicle type over the two swept quantities.
 
         Returns (x, y, values): x the values of the first swept quantity (in the order
-        fn, zeta, error_size), y those of the second (a single value when only one is
-        swept), and values[j, i] the column at (x[i], y[j]).
+        fn, zeta, error_size), y those of the second (a single NaN when only one is
+        swept), and values[j, i] the column at (x[i], y[j]). Numeric columns are floats
+        with NaN where the run diverged or was not computed; ``outcome`` gives the words,
+        so ``grid("outcome", t)[2] == "diverged"`` is the divergence region.
         """
-        import numpy
-
+        if column not in self._columns:
+            raise KeyError(f"no column {column!r}; the columns are {', '.join(self._columns)}")
+        vehicle_type = whole("vehicle_type", vehicle_type)
         mine = self._columns["type"] == vehicle_type
-        axes = [numpy.unique(self._columns[name][mine]) for name in ("fn", "zeta", "error_size")]
+        if not mine.any():
+            raise KeyError(f"no rows of vehicle type {vehicle_type}; the types are 1, 2 and 3")
+        axes = [numpy.unique(self._columns[name][mine]) for name, _ in _AXES]
         swept = [a for a in axes if len(a) > 1] or [axes[0]]
         x, y = swept[0], swept[1] if len(swept) > 1 else numpy.array([numpy.nan])
-        values = numpy.asarray(self._columns[column][mine], dtype=float)
+        values = self._columns[column][mine]
+        if column not in _WORD_COLUMNS:
+            values = numpy.asarray(values, dtype=float)
         return x, y, values.reshape(len(x), len(y)).T
 
     def __repr__(self):
         return f"<SweepTable: {len(self)} rows>"
 
 
-def _axis_text(name, value):
-    """An axis as agvsim-sweep takes it: a number, a comma list or START:STOP:COUNT."""
+class _Progress:
+    """Reports done/total: to a callback, to a tqdm bar (python3-tqdm) or as a plain line
+    on standard error; nothing when progress is False or None."""
+
+    def __init__(self, progress, total, unit):
+        self._callback = None
+        self._bar = None
+        self._line = False
+        self._total = total
+        self._unit = unit
+        if callable(progress):
+            self._callback = progress
+        elif progress is True:
+            try:
+                # tqdm.auto draws a widget in Jupyter, a text bar elsewhere.
+                from tqdm.auto import tqdm
+
+                self._bar = tqdm(total=total, unit=unit)
+            except ImportError:
+                self._line = True
+        elif progress is not False and progress is not None:
+            raise TypeError(f"progress takes True, False or a function(done, total), not {progress!r:.60}")
+        self._done = 0
+
+    def __call__(self, done, total=None):
+        if self._callback is not None:
+            self._callback(done, self._total)
+        elif self._bar is not None:
+            self._bar.update(done - self._done)
+        elif self._line:
+            sys.stderr.write(f"\ragvsim: {done}/{self._total} {self._unit}")
+            sys.stderr.flush()
+        self._done = done
+
+    def close(self):
+        if self._bar is not None:
+            self._bar.close()
+        elif self._line:
+            sys.stderr.write("\n")
+
+
+def _axis(field, flag, value):
+    """An axis as a list of floats: a number, a sequence or array, or 'start:stop:count'."""
     if isinstance(value, str):
-        return value
-    if isinstance(value, (int, float)):
-        return repr(float(value))
-    try:
-        return ",".join(repr(float(v)) for v in value)
-    except (TypeError, ValueError):
-        raise TypeError(f"{name} takes a number, a sequence of numbers or 'start:stop:count'") from None
+        values, error = _core.axis_values(flag, value)
+        if error:
+            raise Refused(error.replace(flag, field, 1), "", field)
+        return values
+    return sequence(field, value, _MOST_AXIS_VALUES)
 
 
-def _arguments(fn=1.0, zeta=1.0, error_size=None, error=0, error_values=(), curve=1,
-               curve_params=None, theory=False):
-    """agvsim-sweep's options for the grid and its base conditions."""
-    args = ["--fn", _axis_text("fn", fn), "--zeta", _axis_text("zeta", zeta)]
+def _sweep_arguments(fn, zeta, error_size, base, theory):
+    """agvsim-sweep's options for a grid and its base conditions, and the axes."""
+    axes = {"fn": _axis("fn", "--fn", fn), "zeta": _axis("zeta", "--zeta", zeta)}
+    if error_size is not None:
+        axes["error_size"] = _axis("error_size", "--error-size", error_size)
+    args = []
+    for field, flag in _AXES:
+        if field in axes:
+            if not axes[field]:
+                raise Refused("no values", "", field)
+            args += [flag, ",".join(repr(v) for v in axes[field])]
     if theory:
         args.append("--theory")
-    args += ["--error", str(int(error)), "--curve", str(int(curve))]
-    if error_values not in (None, ()):
-        values = (error_values,) if isinstance(error_values, (int, float)) else error_values
-        args += ["--error-values", ",".join(repr(float(v)) for v in values)]
-    if curve_params is not None:
-        values = (curve_params,) if isinstance(curve_params, (int, float)) else curve_params
-        args += ["--curve-params", ",".join(repr(float(v)) for v in values)]
-    if error_size is not None:
-        args += ["--error-size", _axis_text("error_size", error_size)]
-    return args
+    return args + base.sweep_options(), axes
 
 
-def _raise_for(status, message):
-    from . import PathTooLong, Refused
-
-    if status == _TOO_LONG:
-        raise PathTooLong(message, "", "path")
-    if status == _REFUSED:
+def _refusal(status, message, base, axes, tables):
+    """The exception of a sweep the tool refuses, naming the Python argument: the value to
+    blame is found by the core's own checks, as the tool found it."""
+    if status in (_REFUSED, _TOO_LONG):
+        folder = tables_folder(tables)
+        base.computation(False, folder)
+        reference = {"fn": base.fn, "zeta": base.zeta}
+        for field in axes:
+            if len(axes[field]) == 1 and field in reference:
+                reference[field] = axes[field][0]
+        for field, values in axes.items():
+            for value in values:
+                point = dict(reference)
+                errors = list(base.error_values)
+                if field == "error_size":
+                    if base.error == 0:
+                        continue
+                    errors[:1] = [value]
+                else:
+                    point[field] = value
+                try:
+                    base.replaced(error_values=errors, **point).computation(False, folder)
+                except Refused as refused:
+                    kind = PathTooLong if isinstance(refused, PathTooLong) else Refused
+                    raise kind(f"{refused.reason} (at {field} = {value!r})", refused.message,
+                               refused.field if kind is PathTooLong else field) from None
+        if status == _TOO_LONG:
+            raise PathTooLong(message, "", "path")
+        for field, flag in _AXES + (("jobs", "--jobs"), ("shard", "--shard")):
+            message = message.replace(flag, field)
         raise Refused(message)
-    raise RuntimeError(message)
+    # The one failure before the checks: the random tables.
+    raise Refused(f"the random tables in {tables_folder(tables)} cannot be read", message, "tables")
 
 
-def sweep(fn=1.0, zeta=1.0, error_size=None, jobs=None, client=None, shards=None, **base):
+def _table(fn, zeta, error_size, base, theory, jobs, tables, shard, progress):
+    """The table bytes of a sweep or of one shard of it."""
+    args, axes = _sweep_arguments(fn, zeta, error_size, base, theory)
+    if jobs is not None:
+        jobs = whole("jobs", jobs)
+        if jobs < 1:
+            raise Refused(f"{jobs} workers: at least 1 (None: one per core)", "", "jobs")
+        args += ["--jobs", str(jobs)]
+    if shard is not None:
+        args += ["--shard", f"{shard[0]}/{shard[1]}"]
+    folder = tables_folder(tables)
+    points = 1
+    for values in axes.values():
+        points *= len(values)
+    reporter = _Progress(progress, points // (shard[1] if shard else 1), "points")
+    try:
+        status, table, message = _core.sweep_table(args, folder, reporter)
+    finally:
+        reporter.close()
+    if status != 0:
+        _refusal(status, message, base, axes, tables)
+    return table
+
+
+def sweep(fn=1.0, zeta=1.0, error_size=None, error=0, error_values=(), curve=1,
+          curve_params=None, theory=False, jobs=None, client=None, shards=None,
+          progress=False, tables=None):
     """Runs the simulator over a grid of feedback designs and error sizes.
 
     Each of ``fn`` [Hz], ``zeta`` and ``error_size`` (percent, degrees for error 3; it
-    replaces the first error value) is one value, a sequence of increasing values or the
-    text ``"start:stop:count"``; at most two of them may have several values. ``base``
-    takes the conditions of ``run()``: ``error``, ``error_values``, ``curve``,
-    ``curve_params``; ``theory=True`` adds the linear theory's columns. Every grid point starts from the start-up defaults, as in
-    agvsim-sweep, whose table this returns (the same rows and numbers).
+    replaces the first error value) is one number, a sequence or a 1-D NumPy array of
+    increasing numbers, or the text ``"start:stop:count"``; at most two of them may have
+    several values. ``error``, ``error_values``, ``curve``, ``curve_params`` and ``tables``
+    are the conditions of ``run()``; ``theory=True`` adds the linear theory's columns.
+    Every grid point starts from the start-up defaults, as in agvsim-sweep, whose table
+    this returns (the same rows and numbers).
 
     Locally the grid runs on ``jobs`` C++ threads (default: one per core) with the GIL
     released. With a Dask ``client`` it is split into ``shards`` shards (default: two per
     worker) that the cluster's workers compute; their tables are merged in grid order into
     the same table.
 
+    ``progress=True`` shows a progress bar (tqdm when installed, else a line on standard
+    error); a function is called as ``progress(done, total)`` instead. Ctrl-C stops the
+    sweep within a fraction of a second (the points being computed are finished, every
+    worker thread ends, Dask futures are cancelled) and raises KeyboardInterrupt.
+
     Raises:
-        Refused: conditions or an axis value the dialogue refuses, or a malformed axis.
+        Refused: conditions or an axis value the dialogue refuses, or a malformed axis;
+            ``field`` names the argument.
         PathTooLong: the path is longer than the simulator records.
     """
+    base = conditions(error, error_values, curve, curve_params)
     if client is not None:
-        return sweep_on_dask(client, shards=shards, fn=fn, zeta=zeta, error_size=error_size,
-                             jobs=jobs, **base)
-    args = _arguments(fn=fn, zeta=zeta, error_size=error_size, **base)
-    if jobs is not None:
-        args += ["--jobs", str(int(jobs))]
-    status, table, message = _core.sweep_table(args)
-    if status != 0:
-        _raise_for(status, message)
-    return SweepTable(table)
+        return sweep_on_dask(client, shards=shards, progress=progress, fn=fn, zeta=zeta,
+                             error_size=error_size, error=error, error_values=error_values,
+                             curve=curve, curve_params=curve_params, theory=theory,
+                             jobs=jobs, tables=tables)
+    if shards is not None:
+        raise Refused("shards are for a Dask client (client=)", "", "shards")
+    return SweepTable(_table(fn, zeta, error_size, base, theory, jobs, tables, None, progress))
 
 
-def sweep_shard(shard, shards, jobs=None, **arguments):
-    """The table of shard ``shard`` of ``shards`` of the sweep ``arguments`` describe (as
-    for ``sweep()``), with the line that says which shard of which grid it holds: what
+def sweep_shard(shard, shards, fn=1.0, zeta=1.0, error_size=None, error=0, error_values=(),
+                curve=1, curve_params=None, theory=False, jobs=None, tables=None):
+    """The table of shard ``shard`` of ``shards`` of the sweep the other arguments describe
+    (as for ``sweep()``), with the line that says which shard of which grid it holds: what
     ``agvsim-sweep --shard K/N --csv`` writes. This is what a Dask worker runs."""
-    args = _arguments(**arguments) + ["--shard", f"{int(shard)}/{int(shards)}"]
-    if jobs is not None:
-        args += ["--jobs", str(int(jobs))]
-    status, table, message = _core.sweep_table(args)
-    if status != 0:
-        _raise_for(status, message)
-    return table
+    shards = whole("shards", shards)
+    if shards < 1:
+        raise Refused(f"{shards} shards: at least 1", "", "shards")
+    shard = whole("shard", shard)
+    if not 0 <= shard < shards:
+        raise Refused(f"shard {shard} of {shards}: 0 to {shards - 1}", "", "shard")
+    base = conditions(error, error_values, curve, curve_params)
+    return _table(fn, zeta, error_size, base, theory, jobs, tables, (shard, shards), False)
 
 
 def merge_shards(tables):
     """Merges the shard tables of one sweep (bytes, as sweep_shard returns them, in any
     order) into the table of the whole grid, as ``agvsim-sweep --merge`` does: every shard
-    must be there once, all of one grid."""
+    must be there once, all of one grid. A refusal names the shard as ``tables[i]``."""
+    if isinstance(tables, (str, bytes, bytearray)) or not hasattr(tables, "__iter__"):
+        raise TypeError("merge_shards takes a sequence of shard tables (bytes)")
+    tables = list(tables)
+    if not tables:
+        raise Refused("no shard tables to merge", "", "tables")
+    for i, table in enumerate(tables):
+        if not isinstance(table, (bytes, bytearray, memoryview)):
+            raise TypeError(f"tables[{i}] is {type(table).__name__}, not the bytes of a shard")
     with tempfile.TemporaryDirectory(prefix="agvsim-shards-") as folder:
         paths = []
         for i, table in enumerate(tables):
@@ -216,21 +358,54 @@ def merge_shards(tables):
         output = os.path.join(folder, "merged.csv")
         status, message = _core.merge_tables(paths, output)
         if status != 0:
-            _raise_for(status, message)
+            # The temporary files are gone when the exception is seen: name the inputs.
+            for i in reversed(range(len(paths))):
+                message = message.replace(paths[i], f"tables[{i}]")
+            message = message.replace(folder + os.sep, "")
+            if status == _REFUSED:
+                raise Refused(message, "", "tables")
+            raise RuntimeError(message)
         with open(output, "rb") as merged:
             return SweepTable(merged.read())
 
 
-def sweep_on_dask(client, shards=None, **arguments):
+def sweep_on_dask(client, shards=None, progress=False, **arguments):
     """``sweep()`` on a Dask cluster: the grid in ``shards`` shards (default: two per
     worker), each computed by ``sweep_shard`` on a worker, merged in grid order. The result
     equals the local sweep byte for byte. ``client`` is a ``distributed.Client`` of a
     LocalCluster, of a ``dask scheduler`` with ``dask worker``s on other hosts, or of a
-    Slurm cluster (dask-jobqueue); each worker needs this module on its PYTHONPATH."""
+    Slurm cluster (dask-jobqueue); each worker needs this module installed. ``progress``
+    counts the shards as they complete; Ctrl-C cancels the futures."""
+    if shards is not None:
+        shards = whole("shards", shards)
+        if shards < 1:
+            raise Refused(f"{shards} shards: at least 1", "", "shards")
+    import distributed
+
     if shards is None:
         workers = len(client.scheduler_info().get("workers", {}))
         shards = max(1, 2 * workers)
+    # The arguments are checked here, before anything is sent.
+    unknown = set(arguments) - set(sweep_shard.__code__.co_varnames[2:sweep_shard.__code__.co_argcount])
+    if unknown:
+        raise TypeError(f"sweep_on_dask() got unexpected keyword arguments {sorted(unknown)}")
+    base = conditions(*(arguments.get(name, default) for name, default in (
+        ("error", 0), ("error_values", ()), ("curve", 1), ("curve_params", None))))
+    _sweep_arguments(arguments.get("fn", 1.0), arguments.get("zeta", 1.0),
+                     arguments.get("error_size"), base, False)
+    reporter = _Progress(progress, shards, "shards")
     futures = [
         client.submit(sweep_shard, k, shards, pure=False, **arguments) for k in range(shards)
     ]
-    return merge_shards(client.gather(futures))
+    try:
+        results = {}
+        order = {future.key: k for k, future in enumerate(futures)}
+        for future in distributed.as_completed(futures):
+            results[order[future.key]] = future.result()
+            reporter(len(results))
+    except BaseException:
+        client.cancel(futures)
+        raise
+    finally:
+        reporter.close()
+    return merge_shards([results[k] for k in range(shards)])
