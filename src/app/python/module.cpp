@@ -11,8 +11,10 @@
 #include <complex>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/common/computation.h"
@@ -30,6 +32,7 @@
 #include "sim/linear_theory.h"
 #include "sim/mechanism_error.h"
 #include "sim/scenario.h"
+#include "sim/scenario_text.h"
 
 namespace py = pybind11;
 
@@ -73,6 +76,24 @@ const char* argumentOf(agv::ScenarioField field) {
     return "";
 }
 
+/// The keyword of an error given by its own (rear_wheels, drift, ...).
+const char* keywordOf(agv::MechanismError error) {
+    switch (error) {
+        case agv::MechanismError::kRearWheels:
+            return "rear_wheels";
+        case agv::MechanismError::kFrontWheel:
+            return "front_wheel";
+        case agv::MechanismError::kSteerDrift:
+            return "drift";
+        case agv::MechanismError::kWheelBaseTread:
+            return "wheelbase_tread";
+        case agv::MechanismError::kSlip:
+            return "slip";
+        default:
+            return "error_values";
+    }
+}
+
 /// The random tables of one folder, read afresh for every computation (five small files),
 /// so that an edited table is never served from an old copy.
 agv::RandomTables tablesFrom(const std::string& folder) {
@@ -84,25 +105,93 @@ agv::RandomTables tablesFrom(const std::string& folder) {
 
 /// One computation: its context (the trajectory store) and outcome, or the refusal that
 /// stopped it before it ran.
+/// Errors given by their own keywords: (error number, first value, second value).
+using NamedErrors = std::vector<std::tuple<int, double, double>>;
+
+/// The scenario of run()'s arguments: --error N stands for its named keyword, the two forms
+/// give one scenario.
+agv::Scenario scenarioOf(int error, const std::vector<double>& errorValues, int curve,
+                         const std::vector<double>& curveParams, double fn, double zeta,
+                         const NamedErrors& named, std::optional<std::uint32_t> seed, bool mirror) {
+    agv::Scenario scenario;
+    for (const auto& [number, value1, value2] : named)
+        agv::giveError(scenario.errors, agv::mechanismErrorOf(number), value1, value2);
+    agv::giveError(scenario.errors, agv::mechanismErrorOf(error),
+                   errorValues.empty() ? 0.0 : errorValues[0],
+                   errorValues.size() > 1 ? errorValues[1] : 0.0);
+    scenario.curveNumber = curve;
+    agv::setCurveConstants(scenario, curve, curveParams.data(),
+                           static_cast<int>(curveParams.size()));
+    scenario.fn = fn;
+    scenario.zeta = zeta;
+    scenario.seed = seed;
+    scenario.mirror = mirror;
+    return scenario;
+}
+
+/// The canonical text of run()'s arguments.
+std::string scenarioTextOf(int error, const std::vector<double>& errorValues, int curve,
+                           const std::vector<double>& curveParams, double fn, double zeta,
+                           const NamedErrors& named, std::optional<std::uint32_t> seed,
+                           bool mirror) {
+    return agv::scenarioText(
+        scenarioOf(error, errorValues, curve, curveParams, fn, zeta, named, seed, mirror));
+}
+
+/// run()'s keywords of a scenario text; ValueError naming the field that does not read.
+py::dict parseScenario(const std::string& text) {
+    agv::Scenario scenario;
+    agv::ScenarioTextError error;
+    if (!agv::parseScenarioText(text, scenario, error)) {
+        throw py::value_error(error.field + "\n" + error.message);
+    }
+    py::dict keywords;
+    static const std::pair<agv::MechanismError, const char*> kKeywords[] = {
+        {agv::MechanismError::kRearWheels, "rear_wheels"},
+        {agv::MechanismError::kFrontWheel, "front_wheel"},
+        {agv::MechanismError::kSteerDrift, "drift"},
+        {agv::MechanismError::kWheelBaseTread, "wheelbase_tread"},
+        {agv::MechanismError::kSlip, "slip"},
+    };
+    for (const auto& [kind, keyword] : kKeywords) {
+        if (!agv::hasError(scenario.errors.given, kind)) continue;
+        double values[2];
+        agv::errorValuesOf(scenario.errors, kind, values);
+        if (agv::mechanismErrorInfo(kind)->valueCount == 2) {
+            keywords[keyword] = py::make_tuple(values[0], values[1]);
+        } else {
+            keywords[keyword] = values[0];
+        }
+    }
+    keywords["curve"] = scenario.curveNumber;
+    double constants[agv::kMaxCurveConstants] = {};
+    agv::curveConstantsOf(scenario, scenario.curveNumber, constants);
+    py::list params;
+    for (int i = 0; i < agv::curveConstantCount(scenario.curveNumber); ++i)
+        params.append(constants[i]);
+    keywords["curve_params"] = params;
+    keywords["fn"] = scenario.fn;
+    keywords["zeta"] = scenario.zeta;
+    if (scenario.seed) keywords["seed"] = *scenario.seed;
+    keywords["mirror"] = scenario.mirror;
+    return keywords;
+}
+
 class Computation {
   public:
     Computation(int error, const std::vector<double>& errorValues, int curve,
                 const std::vector<double>& curveParams, double fn, double zeta, bool compute,
-                const std::string& tables)
+                const std::string& tables, const NamedErrors& named,
+                std::optional<std::uint32_t> seed, bool mirror)
         : ctx_(std::make_unique<agv::AgvContext>()) {
-        agv::Scenario scenario;
-        scenario.errors =
-            agv::onlyError(agv::mechanismErrorOf(error), errorValues.empty() ? 0.0 : errorValues[0],
-                           errorValues.size() > 1 ? errorValues[1] : 0.0);
-        scenario.curveNumber = curve;
-        agv::setCurveConstants(scenario, curve, curveParams.data(),
-                               static_cast<int>(curveParams.size()));
-        scenario.fn = fn;
-        scenario.zeta = zeta;
+        const agv::Scenario scenario =
+            scenarioOf(error, errorValues, curve, curveParams, fn, zeta, named, seed, mirror);
 
         ctx_->out = &agv::discardedText();
         ctx_->model.tables = tablesFrom(tables);
         agv::initialiseRun(*ctx_);
+        for (const auto& given : named)
+            named_ |= agv::errorBit(agv::mechanismErrorOf(std::get<0>(given)));
         refusal_ = agv::useScenario(*ctx_, scenario);
         if (!refusal_.accepted() || !compute) return;
         py::gil_scoped_release release;
@@ -118,7 +207,14 @@ class Computation {
         const auto first = text.find_first_not_of(" \n");
         return first == std::string::npos ? std::string() : text.substr(first);
     }
-    std::string refusalField() const { return argumentOf(refusal_.field); }
+    std::string refusalField() const {
+        // An error given by its own keyword is named by it.
+        if (refusal_.field == agv::ScenarioField::kErrorValue1 ||
+            refusal_.field == agv::ScenarioField::kErrorValue2) {
+            if (named_ & agv::errorBit(refusal_.error)) return keywordOf(refusal_.error);
+        }
+        return argumentOf(refusal_.field);
+    }
 
     std::string outcome() const {
         switch (outcome_.status) {
@@ -313,6 +409,8 @@ class Computation {
 
     std::unique_ptr<agv::AgvContext> ctx_;
     agv::Refusal refusal_;
+    /// The errors given by their own keywords.
+    agv::ErrorMask named_ = 0;
     agv::RunOutcome outcome_;
     bool computed_ = false;
 };
@@ -426,9 +524,12 @@ PYBIND11_MODULE(_agvsim, m) {
     m.doc() = "The C++ simulator behind the agvsim package; use agvsim, not this module.";
     py::class_<Computation>(m, "Computation")
         .def(py::init<int, const std::vector<double>&, int, const std::vector<double>&, double,
-                      double, bool, const std::string&>(),
+                      double, bool, const std::string&, const NamedErrors&,
+                      std::optional<std::uint32_t>, bool>(),
              py::arg("error"), py::arg("error_values"), py::arg("curve"), py::arg("curve_params"),
-             py::arg("fn"), py::arg("zeta"), py::arg("compute"), py::arg("tables"))
+             py::arg("fn"), py::arg("zeta"), py::arg("compute"), py::arg("tables"),
+             py::arg("named_errors") = NamedErrors{}, py::arg("seed") = py::none(),
+             py::arg("mirror") = false)
         .def_property_readonly("refused", &Computation::refused)
         .def_property_readonly("path_too_long", &Computation::pathTooLong)
         .def_property_readonly("refusal_reason", &Computation::refusalReason)
@@ -445,6 +546,10 @@ PYBIND11_MODULE(_agvsim, m) {
         .def("root_locus", &Computation::rootLocus, py::arg("fns"))
         .def("heading_rate_response", &Computation::headingRateResponse, py::arg("omegas"));
     m.def("curve_catalog", &curveCatalog);
+    m.def("scenario_text", &scenarioTextOf, py::arg("error"), py::arg("error_values"),
+          py::arg("curve"), py::arg("curve_params"), py::arg("fn"), py::arg("zeta"),
+          py::arg("named_errors"), py::arg("seed"), py::arg("mirror"));
+    m.def("parse_scenario", &parseScenario, py::arg("text"));
     m.def("sweep_table", &sweepTable, py::arg("arguments"), py::arg("tables"), py::arg("progress"));
     m.def("axis_values", &axisValues, py::arg("flag"), py::arg("text"));
     m.def("write_file", &writeFile, py::arg("path"), py::arg("data"));

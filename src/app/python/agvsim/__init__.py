@@ -74,6 +74,7 @@ from ._agvsim import curve_catalog as _curve_catalog
 from ._agvsim import error_catalog as _error_catalog
 from ._arguments import Curve, Error, PathTooLong, Refused
 from ._arguments import conditions as _conditions
+from ._arguments import conditions_of_text as _conditions_of_text
 from ._arguments import tables_folder as _tables_folder
 from ._arguments import write as _write
 from ._sweep import (
@@ -98,6 +99,7 @@ __all__ = [
     "Run",
     "SWEEP_COLUMNS",
     "Samples",
+    "Scenario",
     "SweepTable",
     "THEORY_COLUMNS",
     "Theory",
@@ -254,7 +256,9 @@ class Run:
         return f"<Run {self.outcome}; records per type {records}>"
 
 
-def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, tables=None):
+def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, tables=None, *,
+        rear_wheels=None, front_wheel=None, drift=None, wheelbase_tread=None, slip=None,
+        seed=None, mirror=False, scenario=None):
     """Computes the three vehicle types under one set of conditions.
 
     Args:
@@ -271,6 +275,13 @@ def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, 
         tables: a folder with the five random tables (``normal01.data`` ...) to use
             instead of those that come with the package (only the slip, error 5, reads
             them).
+        rear_wheels, front_wheel, drift, wheelbase_tread, slip: each mechanism error on
+            its own, in the units of ``error_values`` (``rear_wheels=(1, -1)``,
+            ``drift=2``); they combine with each other and with ``error`` for another error.
+        seed: the slip's random sequence starts from this seed (0 to 4294967295); None:
+            the program's own sequence.
+        mirror: the path reflected about the x axis, closed curves driven clockwise.
+        scenario: a ``Scenario`` or its text, instead of the conditions above.
 
     Every number may be a Python or NumPy number, every sequence a list, a tuple or a
     1-D NumPy array; ``error`` and ``curve`` take whole numbers or ``agvsim.Error`` and
@@ -283,11 +294,15 @@ def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, 
         Refused: a value the console dialogue refuses (its ``field`` says which argument).
         PathTooLong: the path is longer than the 60 m the simulator records.
     """
-    given = _conditions(error, error_values, curve, curve_params, fn, zeta)
+    given = _conditions(error, error_values, curve, curve_params, fn, zeta, seed, mirror,
+                        scenario, rear_wheels=rear_wheels, front_wheel=front_wheel, drift=drift,
+                        wheelbase_tread=wheelbase_tread, slip=slip)
     return Run(given.computation(True, _tables_folder(tables)))
 
 
-def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, tables=None):
+def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, tables=None, *,
+        rear_wheels=None, front_wheel=None, drift=None, wheelbase_tread=None, slip=None,
+        seed=None, mirror=False, scenario=None):
     """The linear theory of the feedback design under these conditions, without running
     the simulation (docs/theory.md derives it). Takes the arguments of ``run()``.
 
@@ -313,8 +328,52 @@ def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.
     the figures are of a unit heading-rate disturbance), and ``predicted_dd`` (None here;
     ``run.theory`` has it on the run's record times).
     """
-    given = _conditions(error, error_values, curve, curve_params, fn, zeta)
+    given = _conditions(error, error_values, curve, curve_params, fn, zeta, seed, mirror,
+                        scenario, rear_wheels=rear_wheels, front_wheel=front_wheel, drift=drift,
+                        wheelbase_tread=wheelbase_tread, slip=slip)
     return Theory(given.computation(False, _tables_folder(tables)))
+
+
+class Scenario:
+    """One scenario: what ``run()`` takes as its conditions, kept as one value. Built from
+    ``run()``'s keywords (``Scenario(drift=2, curve=16, zeta=0.7, seed=3, mirror=True)``)
+    or from its one-line text (``Scenario.from_text("drift=2 curve=16 zeta=0.7")``);
+    ``str()`` gives that text as the tools write it (``agvsim-batch --print-scenario``).
+    Pass it as ``run(scenario=...)`` or ``theory(scenario=...)``.
+
+    >>> str(Scenario(drift=2, curve=16, zeta=0.7))
+    'drift=2 curve=16 zeta=0.7'
+    >>> Scenario.from_text("mirror rear-wheels=1,-1") == Scenario(rear_wheels=(1, -1), mirror=True)
+    True
+    """
+
+    def __init__(self, error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0,
+                 *, rear_wheels=None, front_wheel=None, drift=None, wheelbase_tread=None,
+                 slip=None, seed=None, mirror=False):
+        self.conditions = _conditions(
+            error, error_values, curve, curve_params, fn, zeta, seed, mirror,
+            rear_wheels=rear_wheels, front_wheel=front_wheel, drift=drift,
+            wheelbase_tread=wheelbase_tread, slip=slip)
+
+    @classmethod
+    def from_text(cls, text):
+        """The scenario of a text; ``Refused`` (field ``scenario``) names the field of the
+        text that does not read."""
+        scenario = cls.__new__(cls)
+        scenario.conditions = _conditions_of_text(text)
+        return scenario
+
+    def __str__(self):
+        return self.conditions.text()
+
+    def __repr__(self):
+        return f"agvsim.Scenario.from_text({str(self)!r})"
+
+    def __eq__(self, other):
+        return isinstance(other, Scenario) and str(self) == str(other)
+
+    def __hash__(self):
+        return hash(str(self))
 
 
 class Theory(dict):

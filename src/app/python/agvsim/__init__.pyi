@@ -124,6 +124,15 @@ def run(
     fn: _Number = ...,
     zeta: _Number = ...,
     tables: Optional[_Folder] = ...,
+    *,
+    rear_wheels: Optional[_Numbers] = ...,
+    front_wheel: Optional[_Number] = ...,
+    drift: Optional[_Number] = ...,
+    wheelbase_tread: Optional[_Numbers] = ...,
+    slip: Optional[_Number] = ...,
+    seed: Optional[_Whole] = ...,
+    mirror: bool = ...,
+    scenario: Optional[Union[Scenario, str]] = ...,
 ) -> Run: ...
 def theory(
     error: _Whole = ...,
@@ -133,7 +142,40 @@ def theory(
     fn: _Number = ...,
     zeta: _Number = ...,
     tables: Optional[_Folder] = ...,
+    *,
+    rear_wheels: Optional[_Numbers] = ...,
+    front_wheel: Optional[_Number] = ...,
+    drift: Optional[_Number] = ...,
+    wheelbase_tread: Optional[_Numbers] = ...,
+    slip: Optional[_Number] = ...,
+    seed: Optional[_Whole] = ...,
+    mirror: bool = ...,
+    scenario: Optional[Union[Scenario, str]] = ...,
 ) -> Dict[str, Any]: ...
+
+class Scenario:
+    conditions: Any
+    def __init__(
+        self,
+        error: _Whole = ...,
+        error_values: _Numbers = ...,
+        curve: _Whole = ...,
+        curve_params: Optional[_Numbers] = ...,
+        fn: _Number = ...,
+        zeta: _Number = ...,
+        *,
+        rear_wheels: Optional[_Numbers] = ...,
+        front_wheel: Optional[_Number] = ...,
+        drift: Optional[_Number] = ...,
+        wheelbase_tread: Optional[_Numbers] = ...,
+        slip: Optional[_Number] = ...,
+        seed: Optional[_Whole] = ...,
+        mirror: bool = ...,
+    ) -> None: ...
+    @classmethod
+    def from_text(cls, text: str) -> Scenario: ...
+    def __eq__(self, other: object) -> bool: ...
+    def __hash__(self) -> int: ...
 class Theory(Dict[str, Any]):
     def __init__(self, computation: Any) -> None: ...
     def root_locus(self, fn: Optional[_Numbers] = ...) -> Dict[str, Any]: ...

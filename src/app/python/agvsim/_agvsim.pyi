@@ -18,6 +18,9 @@ class Computation:
         zeta: float,
         compute: bool,
         tables: str,
+        named_errors: Sequence[Tuple[int, float, float]] = ...,
+        seed: Optional[int] = ...,
+        mirror: bool = ...,
     ) -> None: ...
     @property
     def refused(self) -> bool: ...
@@ -45,6 +48,18 @@ class Computation:
     def heading_rate_response(self, omegas: Sequence[float]) -> Any: ...
 
 def curve_catalog() -> List[Tuple[int, str, List[Tuple[str, float, bool]]]]: ...
+def scenario_text(
+    error: int,
+    error_values: Sequence[float],
+    curve: int,
+    curve_params: Sequence[float],
+    fn: float,
+    zeta: float,
+    named_errors: Sequence[Tuple[int, float, float]],
+    seed: Optional[int],
+    mirror: bool,
+) -> str: ...
+def parse_scenario(text: str) -> Dict[str, Any]: ...
 def error_catalog() -> List[Tuple[int, str, int, str]]: ...
 def sweep_table(
     arguments: Sequence[str], tables: str, progress: Optional[Callable[[int, int], Any]]

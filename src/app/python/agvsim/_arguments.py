@@ -160,10 +160,51 @@ _MOST_ERROR_VALUES = 2
 _MOST_CURVE_CONSTANTS = 3
 
 
+#: The keywords of the errors given each on its own, with their error numbers and values.
+NAMED_ERRORS = {
+    "rear_wheels": (1, 2),
+    "front_wheel": (2, 1),
+    "drift": (3, 1),
+    "wheelbase_tread": (4, 2),
+    "slip": (5, 1),
+}
+_MOST_SEED = 4294967295
+
+
+def seed_of(value):
+    """A slip seed 0 to 4294967295, or None."""
+    if value is None:
+        return None
+    seed = whole("seed", value)
+    if not 0 <= seed <= _MOST_SEED:
+        raise _refused("seed", f"seed must be from 0 to {_MOST_SEED}, not {seed}")
+    return seed
+
+
+def named_errors(errors):
+    """The errors given by their keywords as (number, value1, value2), checked."""
+    given = []
+    for keyword, value in errors.items():
+        if value is None:
+            continue
+        number_, count = NAMED_ERRORS[keyword]
+        values = sequence(keyword, value, count) if count == 2 else [number(keyword, value)]
+        if len(values) != count:
+            raise _refused(keyword, f"{keyword} takes {count} values, got {len(values)}")
+        given.append((number_, values[0], values[1] if count == 2 else 0.0))
+    return given
+
+
 class Conditions:
     """The conditions of a run, checked: what every public function passes to the core."""
 
-    def __init__(self, error, error_values, curve, curve_params, fn, zeta):
+    def __init__(self, error, error_values, curve, curve_params, fn, zeta, seed=None,
+                 mirror=False, **errors):
+        self.named_errors = named_errors(errors)
+        self.seed = seed_of(seed)
+        if not isinstance(mirror, (bool, numpy.bool_)):
+            raise _refused("mirror", f"mirror is True or False, not {mirror!r}")
+        self.mirror = bool(mirror)
         self.error = whole("error", error)
         self.error_values = sequence("error_values", error_values, _MOST_ERROR_VALUES)
         self.curve = whole("curve", curve)
@@ -175,6 +216,11 @@ class Conditions:
         self.fn = number("fn", fn)
         self.zeta = number("zeta", zeta)
         self._check_counts()
+        for number_, _, _ in self.named_errors:
+            if number_ == self.error:
+                keyword = next(k for k, (n, _) in NAMED_ERRORS.items() if n == number_)
+                raise _refused(keyword, f"error={number_} and {keyword} give the same error "
+                                        "twice: give one of them")
 
     def _check_counts(self):
         counts = {number: count for number, _, count, _ in _core.error_catalog()}
@@ -206,7 +252,7 @@ class Conditions:
         try:
             computation = _core.Computation(
                 self.error, self.error_values, self.curve, self.curve_params or [],
-                self.fn, self.zeta, compute, tables,
+                self.fn, self.zeta, compute, tables, self.named_errors, self.seed, self.mirror,
             )
         except _core.TablesUnreadable as error:
             raise Refused(f"the random tables in {tables} cannot be read", str(error),
@@ -218,6 +264,13 @@ class Conditions:
             )
         return computation
 
+    def text(self):
+        """The canonical scenario text of these conditions."""
+        return _core.scenario_text(
+            self.error, self.error_values, self.curve, self.curve_params or [], self.fn,
+            self.zeta, self.named_errors, self.seed, self.mirror,
+        )
+
     def sweep_options(self):
         """agvsim-sweep's options for these base conditions (fn and zeta apart)."""
         options = ["--error", str(self.error), "--curve", str(self.curve)]
@@ -225,9 +278,57 @@ class Conditions:
             options += ["--error-values", ",".join(repr(v) for v in self.error_values)]
         if self.curve_params:
             options += ["--curve-params", ",".join(repr(v) for v in self.curve_params)]
+        flags = {n: "--" + k.replace("_", "-") for k, (n, _) in NAMED_ERRORS.items()}
+        for number_, value1, value2 in self.named_errors:
+            values = [value1, value2] if NAMED_ERRORS_BY_NUMBER[number_] == 2 else [value1]
+            options += [flags[number_], ",".join(repr(v) for v in values)]
+        if self.seed is not None:
+            options += ["--seed", str(self.seed)]
+        if self.mirror:
+            options += ["--mirror"]
         return options
 
 
-def conditions(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0):
-    """The checked conditions of ``run()``'s arguments."""
-    return Conditions(error, error_values, curve, curve_params, fn, zeta)
+NAMED_ERRORS_BY_NUMBER = {number_: count for number_, count in NAMED_ERRORS.values()}
+
+
+def conditions(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0,
+               seed=None, mirror=False, scenario=None, **errors):
+    """The checked conditions of ``run()``'s arguments; with ``scenario`` (a Scenario or
+    its text) those alone, the other conditions left at their defaults."""
+    if scenario is None:
+        return Conditions(error, error_values, curve, curve_params, fn, zeta, seed, mirror,
+                          **errors)
+    given = dict(error=error, error_values=tuple(error_values) if not isinstance(
+        error_values, numpy.ndarray) else tuple(error_values.tolist()), curve=curve,
+        curve_params=curve_params, fn=fn, zeta=zeta, seed=seed, mirror=mirror, **errors)
+    defaults = dict(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0,
+                    seed=None, mirror=False)
+    for keyword, value in given.items():
+        if _is_default(value, defaults.get(keyword)):
+            continue
+        raise _refused(keyword, f"scenario names the whole scenario: give it without {keyword}")
+    if isinstance(scenario, str):
+        return conditions_of_text(scenario)
+    return scenario.conditions
+
+
+def _is_default(value, default):
+    if default is None:
+        return value is None
+    try:
+        return bool(value == default)
+    except (TypeError, ValueError):
+        return False
+
+
+def conditions_of_text(text):
+    """The conditions of a scenario text; Refused naming the field that does not read."""
+    if not isinstance(text, str):
+        raise _refused("scenario", f"scenario is a Scenario or its text, not {text!r}")
+    try:
+        keywords = _core.parse_scenario(text)
+    except ValueError as error:
+        field, _, message = str(error).partition("\n")
+        raise _refused("scenario", f"scenario text: '{field}' {message}") from None
+    return Conditions(0, (), **keywords)
