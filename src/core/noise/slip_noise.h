@@ -20,8 +20,9 @@ inline constexpr int kSlipNoiseLength = 30000;
 struct SlipNoise {
     /// State of the 32-bit uniform generator; 1 at program start.
     std::uint32_t rngState = 1;
-    std::vector<double> slipNoise1 = std::vector<double>(kSlipNoiseLength, 0.0);
-    std::vector<double> slipNoise2 = std::vector<double>(kSlipNoiseLength, 0.0);
+    /// Empty until the slip is first drawn (no sample then is 0), kSlipNoiseLength after.
+    std::vector<double> slipNoise1;
+    std::vector<double> slipNoise2;
 };
 
 /// Advances the generator and returns a 15-bit integer 0..32767.

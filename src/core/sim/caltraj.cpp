@@ -197,6 +197,8 @@ RunOutcome caltraj(const Model& model, RunData& data, TypeScheduling scheduling,
     if (hasError(model.settings.errorsGiven, MechanismError::kSlip)) {
         SlipNoise& noise = data.noise;
         if (model.settings.slipSeeded) noise.rngState = model.settings.slipGeneratorStart;
+        noise.slipNoise1.resize(kSlipNoiseLength);
+        noise.slipNoise2.resize(kSlipNoiseLength);
         makeSlipNoise(model.tables, model.settings.dt, noise.rngState,
                       static_cast<int>(noise.slipNoise1.size()), noise.slipNoise1.data());
         makeSlipNoise(model.tables, model.settings.dt, noise.rngState,
