@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake make pkg-config
+  g++ cmake make pkg-config libeigen3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   freeglut3-dev libglu1-mesa-dev libpng-dev libgif-dev
   xvfb xauth xdotool x11-utils imagemagick libxml2-utils

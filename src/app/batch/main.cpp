@@ -90,6 +90,12 @@ std::string optionOf(const agv::Refusal& refusal, const agv::BatchOptions& optio
         case agv::ScenarioField::kCurveConstant:
         case agv::ScenarioField::kCurveConstants:
             return "--curve-params";
+        case agv::ScenarioField::kLookahead:
+            return "--lookahead";
+        case agv::ScenarioField::kStanleyGain:
+            return "--stanley-gain";
+        case agv::ScenarioField::kLqrWeights:
+            return "--lqr-weights";
         default:
             return "--fn/--zeta";
     }

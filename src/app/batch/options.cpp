@@ -72,7 +72,8 @@ const NamedErrorOption* namedErrorOption(const std::string& flag) {
 bool isConditionOption(const std::string& flag) {
     return flag == "--error" || flag == "--error-values" || flag == "--curve" ||
            flag == "--curve-params" || flag == "--fn" || flag == "--zeta" || flag == "--seed" ||
-           flag == "--mirror" || namedErrorOption(flag) != nullptr;
+           flag == "--mirror" || flag == "--controller" || flag == "--lookahead" ||
+           flag == "--stanley-gain" || flag == "--lqr-weights" || namedErrorOption(flag) != nullptr;
 }
 
 /// Applies one option with its value; false with a message when the value is bad.
@@ -104,6 +105,29 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
             return false;
         }
         options.seed = seed;
+    } else if (flag == "--controller") {
+        if (!controllerOfName(value.c_str(), options.controller)) {
+            error =
+                "--controller must be fnzeta, pure-pursuit, stanley or lqr, not " + quoted(value);
+            return false;
+        }
+    } else if (flag == "--lookahead" || flag == "--stanley-gain") {
+        // Values that make no sense are refused by the core's check, naming the option.
+        ControllerParams& c = options.controllerParams;
+        return parseReal(flag, value, flag == "--lookahead" ? c.lookahead : c.stanleyGain, error);
+    } else if (flag == "--lqr-weights") {
+        std::vector<double> weights;
+        if (!parseRealList(flag, value, 4, weights, error)) return false;
+        if (weights.size() != 4) {
+            error = "--lqr-weights takes four values Qd,Qth,Qphi,R, got " +
+                    std::to_string(weights.size());
+            return false;
+        }
+        ControllerParams& c = options.controllerParams;
+        c.lqrOffset = weights[0];
+        c.lqrHeading = weights[1];
+        c.lqrThird = weights[2];
+        c.lqrInput = weights[3];
     } else if (flag == "--scenario") {
         ScenarioTextError bad;
         if (!parseScenarioText(value, options.scenario, bad)) {
@@ -183,7 +207,8 @@ bool isValueOption(const std::string& flag) {
         "--index",        "--zoom",         "--shift",
         "--seed",         "--scenario",     "--rear-wheels",
         "--front-wheel",  "--drift",        "--wheelbase-tread",
-        "--slip"};
+        "--slip",         "--controller",   "--lookahead",
+        "--stanley-gain", "--lqr-weights"};
     for (const char* name : kValueOptions) {
         if (flag == name) return true;
     }
@@ -332,6 +357,8 @@ Scenario scenarioOf(const BatchOptions& options) {
                       static_cast<int>(options.curveParams.size()));
     scenario.fn = options.fn;
     scenario.zeta = options.zeta;
+    scenario.controller = options.controller;
+    scenario.controllerParams = options.controllerParams;
     return scenario;
 }
 
@@ -374,6 +401,14 @@ Conditions (the console's units):
   --mirror               the path reflected about the x axis: closed curves clockwise
   --fn F                 natural frequency of the feedback system in Hz (default 1)
   --zeta Z               damping ratio (default 1); neither may be 0
+  --controller NAME      the feedback law of the vehicle with feedback: fnzeta (default,
+                         designed from fn and zeta), pure-pursuit, stanley or lqr
+                         (docs/controllers.md); the speed along the path keeps the fn/zeta
+                         law in all of them
+  --lookahead M          pure pursuit's goal point M metres along the path (default 1)
+  --stanley-gain K       the Stanley law's cross-track gain in 1/s (default 2)
+  --lqr-weights QD,QTH,QPHI,R  LQR weights of the offset, heading, steering angle error
+                         (type 1: offset integral) and the correction (default 1e4,100,100,1)
   --scenario TEXT        all of the conditions above as one scenario text, instead of
                          their options (see the README: rear-wheels=1,-1 drift=2
                          curve=16:0.3,5 fn=2 zeta=0.7 seed=3 mirror)

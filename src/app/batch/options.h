@@ -24,6 +24,10 @@ struct BatchOptions {
     std::optional<std::uint32_t> seed;
     /// The path reflected about the x axis (--mirror).
     bool mirror = false;
+    /// The feedback law (--controller) and the laws' parameters (--lookahead,
+    /// --stanley-gain, --lqr-weights).
+    ControllerKind controller = ControllerKind::kFnZeta;
+    ControllerParams controllerParams;
     /// The whole scenario as one text (--scenario), instead of the condition options.
     bool scenarioGiven = false;
     Scenario scenario;

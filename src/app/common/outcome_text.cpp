@@ -66,6 +66,16 @@ std::string divergenceReason(int type, int record, double time) {
         type, record, time);
 }
 
+namespace {
+
+/// The LQR weights by their index in Qd,Qth,Qphi,R.
+const char* lqrWeightName(int index) {
+    static const char* const kNames[] = {"Qd", "Qth", "Qphi", "R"};
+    return index >= 0 && index < 4 ? kNames[index] : "?";
+}
+
+}  // namespace
+
 std::string refusalText(const Refusal& r) {
     switch (r.kind) {
         case RefusalKind::kNone:
@@ -106,6 +116,16 @@ std::string refusalText(const Refusal& r) {
             return formatText(
                 "\n経路番号I=%d 刻み数NN>%.0f=MAX 曲がりで遅くなり走り切れない．経路設定し直し",
                 r.curveNumber, r.value2);
+        case RefusalKind::kBadLookahead:
+            return formatText("\n 前方注視距離Ld=%6.3f <= 0 では追従できない　設定し直し", r.value);
+        case RefusalKind::kBadStanleyGain:
+            return formatText("\n Stanleyゲインk=%6.3f <= 0 では横ずれを戻せない　設定し直し",
+                              r.value);
+        case RefusalKind::kBadLqrWeight:
+            return formatText("\n LQR重み%s=%g は使えない(負・数でない・R=0)　設定し直し",
+                              lqrWeightName(r.constantIndex), r.value);
+        case RefusalKind::kNoLqrGains:
+            return "\n このLQR重みではリッカチ方程式が解けずゲインが求まらない　設定し直し";
     }
     return "";
 }
@@ -148,6 +168,16 @@ std::string refusalReason(const Refusal& r) {
                 "path %d would take type 2 (1FDW1FS), slowed down in its bends, more than the "
                 "%.0f records the store holds",
                 r.curveNumber, r.value2);
+        case RefusalKind::kBadLookahead:
+            return formatText("the look-ahead distance %g m is not a positive number", r.value);
+        case RefusalKind::kBadStanleyGain:
+            return formatText("the Stanley gain %g 1/s is not a positive number", r.value);
+        case RefusalKind::kBadLqrWeight:
+            return formatText("the LQR weight %s = %g is negative, no number, or R = 0",
+                              lqrWeightName(r.constantIndex), r.value);
+        case RefusalKind::kNoLqrGains:
+            return "these LQR weights give no stabilising solution of the Riccati equation "
+                   "(Qd and Qphi must be positive)";
     }
     return "";
 }

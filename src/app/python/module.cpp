@@ -70,6 +70,12 @@ const char* argumentOf(agv::ScenarioField field) {
             return "fn/zeta";
         case agv::ScenarioField::kPathLength:
             return "path";
+        case agv::ScenarioField::kLookahead:
+            return "lookahead";
+        case agv::ScenarioField::kStanleyGain:
+            return "stanley_gain";
+        case agv::ScenarioField::kLqrWeights:
+            return "lqr_weights";
         case agv::ScenarioField::kNone:
             break;
     }

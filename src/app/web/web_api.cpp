@@ -161,6 +161,9 @@ const char* sectionOf(agv::ScenarioField field) {
         case agv::ScenarioField::kFn:
         case agv::ScenarioField::kZeta:
         case agv::ScenarioField::kDesign:
+        case agv::ScenarioField::kLookahead:
+        case agv::ScenarioField::kStanleyGain:
+        case agv::ScenarioField::kLqrWeights:
             return "feedback";
         default:
             return "curve";

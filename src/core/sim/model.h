@@ -74,6 +74,8 @@ struct SimulationSettings {
     double omegaN = kTwoPi;
     /// The feedback law of the FBC vehicles.
     ControllerKind controller = ControllerKind::kFnZeta;
+    /// The parameters of the other laws.
+    ControllerParams controllerParams;
 
     /// Curve number of the current path: 1 to 4 or 11 to 16.
     int curveNumber = 1;
@@ -103,6 +105,8 @@ struct Model {
     FeedbackGains gains;
     /// The law that corrects the FBC vehicles' commands (settings.controller's).
     ControlLaw controlLaw = fnZetaCorrections;
+    /// Gains of the LQR law, designed from settings.controllerParams when it is chosen.
+    LqrGains lqr;
     /// Start, end and arc-length tables of the prepared path.
     PathTables path;
     /// The five random conversion tables of the slip noise.

@@ -6,6 +6,7 @@
 #include "path/curve_catalog.h"
 #include "path/path_length.h"
 #include "sim/feedback.h"
+#include "sim/lqr_design.h"
 #include "sim/model.h"
 #include "sim/records_needed.h"
 #include "sim/trajectory_store.h"
@@ -181,6 +182,10 @@ Refusal checkScenarioDesign(const Model& model, const Scenario& scenario) {
     return checkFeedbackDesign(model, scenario.fn, scenario.zeta);
 }
 
+Refusal checkScenarioController(const Model& model, const Scenario& scenario) {
+    return checkControllerParams(model, scenario.controller, scenario.controllerParams);
+}
+
 Refusal checkScenarioPath(const Model& model, const Scenario& scenario) {
     SimulationSettings settings = model.settings;
     settings.curve = curveOf(scenario);
@@ -217,6 +222,7 @@ Refusal checkScenario(const Model& model, const Scenario& scenario) {
     Refusal r = checkScenarioError(model, scenario);
     if (r.accepted()) r = checkScenarioCurve(scenario);
     if (r.accepted()) r = checkScenarioDesign(model, scenario);
+    if (r.accepted()) r = checkScenarioController(model, scenario);
     if (r.accepted()) r = checkScenarioPath(model, scenario);
     return r;
 }
@@ -229,6 +235,7 @@ void applyScenario(Model& model, const Scenario& scenario) {
     s.slipGeneratorStart = scenario.seed ? generatorStateOf(*scenario.seed) : 0;
     s.controller = scenario.controller;
     s.correction = scenario.correction;
+    s.controllerParams = scenario.controllerParams;
     model.controlLaw = controlLawOf(scenario.controller);
 
     s.curveNumber = scenario.curveNumber;
@@ -247,6 +254,9 @@ void applyScenario(Model& model, const Scenario& scenario) {
     s.zeta = scenario.zeta;
     s.omegaN = kTwoPi * s.fn;
     designGains(model);
+    // Designed on the nominal vehicle at Vw: after the settings above.
+    model.lqr = LqrGains{};
+    if (s.controller == ControllerKind::kLqr) designLqrGains(s, model.lqr);
 }
 
 }  // namespace agv

@@ -68,6 +68,8 @@ struct Scenario {
     /// Calibration of the 2DW1C's rear wheel commands; set by the square-path benchmark,
     /// not part of the scenario text.
     OdometryCorrection correction;
+    /// The parameters of the laws other than fn/ζ.
+    ControllerParams controllerParams;
 };
 
 /// The scenario of a fresh start: no error chosen yet (the model's random slip keeps its
@@ -85,11 +87,14 @@ void curveConstantsOf(const Scenario& scenario, int curveNumber, double* values)
 Refusal checkScenarioError(const Model& model, const Scenario& scenario);
 Refusal checkScenarioCurve(const Scenario& scenario);
 Refusal checkScenarioDesign(const Model& model, const Scenario& scenario);
+/// The laws' parameters (each refused when it makes no sense, whichever law is chosen) and,
+/// for the LQR law, that its Riccati equation has a stabilising solution.
+Refusal checkScenarioController(const Model& model, const Scenario& scenario);
 /// The path's length against what the trajectory store holds (after the curve check).
 Refusal checkScenarioPath(const Model& model, const Scenario& scenario);
 
 /// The first refusal of the scenario, in the dialogue's order: error values, curve
-/// constants, feedback design, path length. Writes nothing.
+/// constants, feedback design, the laws' parameters, path length. Writes nothing.
 Refusal checkScenario(const Model& model, const Scenario& scenario);
 
 /// Writes the scenario into the model: the mechanism errors as ratios and radians with the

@@ -144,6 +144,19 @@ std::string scenarioText(const Scenario& s) {
         const char* name = controllerName(s.controller);
         fields.push_back(std::string("controller=") + (name ? name : "?"));
     }
+    const ControllerParams& c = s.controllerParams;
+    const ControllerParams& dc = d.controllerParams;
+    if (!sameBits(c.lookahead, dc.lookahead)) {
+        fields.push_back("lookahead=" + shortestDecimal(c.lookahead));
+    }
+    if (!sameBits(c.stanleyGain, dc.stanleyGain)) {
+        fields.push_back("stanley-gain=" + shortestDecimal(c.stanleyGain));
+    }
+    const double weights[4] = {c.lqrOffset, c.lqrHeading, c.lqrThird, c.lqrInput};
+    if (!sameBits(c.lqrOffset, dc.lqrOffset) || !sameBits(c.lqrHeading, dc.lqrHeading) ||
+        !sameBits(c.lqrThird, dc.lqrThird) || !sameBits(c.lqrInput, dc.lqrInput)) {
+        fields.push_back("lqr-weights=" + numberList(weights, 4));
+    }
     if (s.mirror) fields.push_back("mirror");
 
     std::string text;
@@ -230,17 +243,27 @@ bool parseScenarioText(const std::string& text, Scenario& scenario, ScenarioText
             if (!readNumber(value, number)) return fail(error, name, "takes a finite number");
             (name == "fn" ? scenario.fn : scenario.zeta) = number;
         } else if (name == "controller") {
-            bool known = false;
-            for (int k = 0;; ++k) {
-                const char* law = controllerName(static_cast<ControllerKind>(k));
-                if (law == nullptr) break;
-                if (value == law) {
-                    scenario.controller = static_cast<ControllerKind>(k);
-                    known = true;
-                    break;
-                }
+            const bool known = controllerOfName(value.c_str(), scenario.controller);
+            if (!known) {
+                return fail(error, name,
+                            "names no controller (fnzeta, pure-pursuit, stanley, lqr)");
             }
-            if (!known) return fail(error, name, "names no controller");
+        } else if (name == "lookahead" || name == "stanley-gain") {
+            double number = 0.0;
+            if (!readNumber(value, number)) return fail(error, name, "takes a finite number");
+            ControllerParams& c = scenario.controllerParams;
+            (name == "lookahead" ? c.lookahead : c.stanleyGain) = number;
+        } else if (name == "lqr-weights") {
+            std::vector<double> values;
+            if (!readNumbers(value, 4, 4, values)) {
+                return fail(error, name,
+                            "takes four finite numbers separated by commas: Qd,Qth,Qphi,R");
+            }
+            ControllerParams& c = scenario.controllerParams;
+            c.lqrOffset = values[0];
+            c.lqrHeading = values[1];
+            c.lqrThird = values[2];
+            c.lqrInput = values[3];
         } else {
             return fail(error, name, "is no field of a scenario");
         }

@@ -4,12 +4,14 @@
 // to the same double:
 //
 //   rear-wheels=L,R front-wheel=P drift=DEG wheelbase-tread=WB,TR slip=P seed=N
-//   curve=I[:C1,C2,C3] fn=F zeta=Z controller=NAME mirror
+//   curve=I[:C1,C2,C3] fn=F zeta=Z controller=NAME lookahead=M stanley-gain=K
+//   lqr-weights=QD,QTH,QPHI,R mirror
 //
 // An error is written when it is given, even with values of 0 (error 5 with 0 % still draws
 // its random sequence). The curve's constants are written, all of them in the dialogue's
 // order, when any differs from its start-up value. The scenario with every default is the
-// empty text.
+// empty text. A law's parameters are written when they differ from their defaults,
+// whichever law is chosen.
 #pragma once
 
 #include <string>

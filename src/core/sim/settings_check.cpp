@@ -7,6 +7,7 @@
 #include "path/curve_catalog.h"
 #include "path/curves.h"
 #include "sim/feedback.h"
+#include "sim/lqr_design.h"
 #include "sim/model.h"
 
 namespace agv {
@@ -114,6 +115,39 @@ Refusal checkFeedbackDesign(const Model& model, double fn, double zeta) {
     designGains(trial);
     if (!gainsAreFinite(trial.gains)) {
         return refusal(RefusalKind::kNoGains, ScenarioField::kDesign, fn, zeta);
+    }
+    return Refusal{};
+}
+
+Refusal checkControllerParams(const Model& model, ControllerKind kind,
+                              const ControllerParams& params) {
+    if (!(params.lookahead > 0.0) || !std::isfinite(params.lookahead)) {
+        return refusal(RefusalKind::kBadLookahead, ScenarioField::kLookahead, params.lookahead);
+    }
+    if (!(params.stanleyGain > 0.0) || !std::isfinite(params.stanleyGain)) {
+        return refusal(RefusalKind::kBadStanleyGain, ScenarioField::kStanleyGain,
+                       params.stanleyGain);
+    }
+    const double weights[] = {params.lqrOffset, params.lqrHeading, params.lqrThird,
+                              params.lqrInput};
+    const int inputIndex = 3;
+    for (int i = 0; i < 4; ++i) {
+        // R divides the gains; a negative weight rewards an error.
+        if (!(weights[i] >= 0.0) || !std::isfinite(weights[i]) ||
+            (i == inputIndex && weights[i] == 0.0)) {
+            Refusal r = refusal(RefusalKind::kBadLqrWeight, ScenarioField::kLqrWeights, weights[i]);
+            r.constantIndex = i;
+            return r;
+        }
+    }
+    if (kind == ControllerKind::kLqr) {
+        SimulationSettings trial = model.settings;
+        trial.controllerParams = params;
+        LqrGains gains;
+        if (!designLqrGains(trial, gains)) {
+            return refusal(RefusalKind::kNoLqrGains, ScenarioField::kLqrWeights, params.lqrOffset,
+                           params.lqrThird);
+        }
     }
     return Refusal{};
 }

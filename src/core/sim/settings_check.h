@@ -4,6 +4,7 @@
 // words. A Scenario is checked by these (sim/scenario.h).
 #pragma once
 
+#include "sim/controller.h"
 #include "sim/mechanism_error.h"
 
 namespace agv {
@@ -27,6 +28,11 @@ enum class RefusalKind {
     kPathTooLong,       ///< longer than the store holds (value: length, value2: limit [m])
     kNoPathLength,      ///< a path whose length cannot be computed (curveNumber)
     kTooManyRecords,    ///< a path too sharply bent to drive within the store (value2: records)
+    kBadLookahead,      ///< a look-ahead distance that is not a positive number (value)
+    kBadStanleyGain,    ///< a Stanley gain that is not a positive number (value)
+    kBadLqrWeight,      ///< an LQR weight that is negative or no number, or R = 0 (value,
+                        ///< constantIndex: 0 Qd, 1 Qθ, 2 Qq, 3 R)
+    kNoLqrGains,        ///< LQR weights whose Riccati equation has no stabilising solution
 };
 
 /// The part of a scenario a refusal concerns.
@@ -40,8 +46,11 @@ enum class ScenarioField {
     kCurveConstants,  ///< the curve's constants together
     kFn,
     kZeta,
-    kDesign,      ///< fn and ζ together
-    kPathLength,  ///< the path as a whole
+    kDesign,       ///< fn and ζ together
+    kPathLength,   ///< the path as a whole
+    kLookahead,    ///< pure pursuit's look-ahead distance
+    kStanleyGain,  ///< the Stanley law's gain
+    kLqrWeights,   ///< the LQR weights
 };
 
 struct Refusal {
@@ -65,5 +74,9 @@ Refusal checkErrorChoice(const Model& model, MechanismError error, double value1
 Refusal checkCurveConstants(const CurveParams& curve, int curveNumber);
 /// fn [Hz] and ζ for the gain design.
 Refusal checkFeedbackDesign(const Model& model, double fn, double zeta);
+/// The laws' parameters, each whichever law is chosen; the Riccati equation of the weights
+/// when the LQR law is.
+Refusal checkControllerParams(const Model& model, ControllerKind kind,
+                              const ControllerParams& params);
 
 }  // namespace agv
