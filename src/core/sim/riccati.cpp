@@ -81,11 +81,20 @@ bool solveCare(int n, const double* A, const double* B, const double* Q, double 
     // P·U1 = U2, P = U2·U1⁻¹; real and symmetric up to rounding.
     const ComplexMatrix X = lu.solve(ComplexMatrix::Identity(n, n));
     const Eigen::MatrixXd PX = (U2 * X).real();
+    Eigen::MatrixXd Pm(n, n);
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
-            P[i * n + j] = (PX(i, j) + PX(j, i)) / 2.0;
-            if (!std::isfinite(P[i * n + j])) return false;
+            Pm(i, j) = (PX(i, j) + PX(j, i)) / 2.0;
+            if (!std::isfinite(Pm(i, j))) return false;
+            P[i * n + j] = Pm(i, j);
         }
+    }
+    // A subspace that is no graph [I; P] (an unstable mode the input cannot reach) slips past
+    // a rounded U1: the closed loop must be stable.
+    Eigen::MatrixXd closed = H.topLeftCorner(n, n) + H.topRightCorner(n, n) * Pm;
+    const Eigen::VectorXcd poles = closed.eigenvalues();
+    for (int i = 0; i < n; ++i) {
+        if (!(poles(i).real() < 0.0)) return false;
     }
     return true;
 }
