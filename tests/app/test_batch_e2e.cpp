@@ -189,6 +189,10 @@ TEST_F(BatchRun, BadArgumentsExitWithStatus2AndWriteNothing) {
         {{"--csv", "run.csv", "--error", "4", "--error-values", "-100,5"},
          "--error-values refused: a WheelBase error of -100 %"},
         {{"--csv", "run.csv", "--index", "100000"}, "--index 100000 is past the last record"},
+        {{"--csv", "run.csv", "--controller", "pure-pursuit", "--lookahead", "0"},
+         "--lookahead refused: the look-ahead distance 0 m is not a positive number"},
+        {{"--csv", "run.csv", "--controller", "lqr", "--lqr-weights", "1,1,1,-1"},
+         "--lqr-weights refused: the LQR weight R = -1"},
         // Two outputs in one place, refused before anything runs.
         {{"--gif", "-", "--csv", "-"}, "--csv and --gif cannot both write to standard output"},
         {{"--csv", "X", "--png", "./X"}, "--csv and --png cannot both write to './X'"},
@@ -205,6 +209,26 @@ TEST_F(BatchRun, BadArgumentsExitWithStatus2AndWriteNothing) {
     const RunResult help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: agvsim-batch", 0), 0u) << help.out;
+}
+
+TEST_F(BatchRun, ControllerOptionsReachTheRunAndItsTheory) {
+    // A 2° drift on a straight path under the Stanley law: the theory's steady offset beside
+    // the last record's, as for the fn/zeta law, and the scenario text names the law.
+    const std::vector<std::string> law = {"--drift",        "2",      "--curve",      "1",
+                                          "--curve-params", "0,1,20", "--controller", "stanley",
+                                          "--stanley-gain", "3"};
+    std::vector<std::string> args = law;
+    args.insert(args.end(), {"--theory", "--summary"});
+    const RunResult result = run(args);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("linear theory of the stanley law"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("type 3 (1RDW1FS): stable"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("max|dd|"), std::string::npos) << result.out;
+    args = law;
+    args.push_back("--print-scenario");
+    const RunResult text = run(args);
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out, "drift=2 curve=1:0,1,2e+01 controller=stanley stanley-gain=3\n");
 }
 
 TEST_F(BatchRun, TooLongPathsExitWithStatus3AndWriteNothing) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "app/batch/law_theory_report.h"
 #include "app/batch/options.h"
 #include "app/batch/theory_report.h"
 #include "app/common/computation.h"
@@ -166,8 +167,12 @@ int run(int argc, char** argv) {
     std::ostream& tableOut = stdoutTaken ? std::cerr : std::cout;
     if (options.theory) {
         // The theory needs no finished run: an unstable design is shown too.
-        agv::writeTheoryReport(tableOut, agv::runTheory(ctx.model), ctx.model.settings,
-                               *ctx.data.store);
+        if (ctx.model.settings.controller == agv::ControllerKind::kFnZeta) {
+            agv::writeTheoryReport(tableOut, agv::runTheory(ctx.model), ctx.model.settings,
+                                   *ctx.data.store);
+        } else {
+            agv::writeLawTheoryReport(tableOut, ctx.model, *ctx.data.store);
+        }
         tableOut.flush();
         if (!tableOut) {
             std::cerr << kProgramName << ": cannot write the theory\n";

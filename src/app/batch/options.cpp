@@ -420,7 +420,8 @@ a FIFO or character device, written in place; '-' for standard output):
   --csv PATH             every recorded sample of the three types as CSV
   --summary              record count, end time, final poses and largest errors per type
                          (on standard output; on standard error with --csv - or --png -)
-  --theory               the linear theory (docs/theory.md) per type: poles, overshoot,
+  --theory               the linear theory (docs/theory.md; docs/controllers.md for the
+                         laws other than fnzeta) per type: poles, overshoot,
                          settling time, predicted steady dd and dth beside the last
                          record's and their ratio (where --summary goes)
   --png PATH             picture of the window as a PNG file (needs an X display)

@@ -1,6 +1,7 @@
 #include "sim/controller_theory.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <Eigen/Dense>
 #include <unsupported/Eigen/MatrixFunctions>
@@ -10,6 +11,9 @@
 namespace agv {
 
 namespace {
+
+/// A steady value this small against the errors' forcing [s, s²] is rounding's.
+constexpr double kRoundingResidue = 1e-12;
 
 /// x' = A·x + b of one law's lateral errors on a straight path (docs/controllers.md §5).
 struct LawDynamics {
@@ -102,8 +106,10 @@ LawTheory lawTheory(const SimulationSettings& s, const LqrGains& lqr, int vehicl
         // x' = 0: A·x = −b.
         const Eigen::VectorXd x = m.A.fullPivLu().solve(-m.b);
         theory.steadyDefined = true;
-        theory.steadyDd = x(0);
-        theory.steadyDth = x(1);
+        // What rounding leaves of an offset the loop removes is no offset.
+        const double scale = m.b.cwiseAbs().maxCoeff();
+        theory.steadyDd = std::fabs(x(0)) <= kRoundingResidue * scale ? 0.0 : x(0);
+        theory.steadyDth = std::fabs(x(1)) <= kRoundingResidue * scale ? 0.0 : x(1);
     }
     return theory;
 }
