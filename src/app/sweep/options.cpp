@@ -20,10 +20,13 @@ constexpr int kMaxVerifiedRows = 1000000;
 
 bool takesValue(const std::string& flag) {
     static const char* const kFlags[] = {
-        "--error",       "--error-values", "--curve", "--curve-params",    "--fn",   "--zeta",
-        "--error-size",  "--csv",          "--map",   "--metric",          "--jobs", "--shard",
-        "--rear-wheels", "--front-wheel",  "--drift", "--wheelbase-tread", "--slip", "--seed",
-        "--seeds",       "--scenario",     "--verify"};
+        "--error",       "--error-values", "--curve",      "--curve-params",
+        "--fn",          "--zeta",         "--error-size", "--csv",
+        "--map",         "--metric",       "--jobs",       "--shard",
+        "--rear-wheels", "--front-wheel",  "--drift",      "--wheelbase-tread",
+        "--slip",        "--seed",         "--seeds",      "--scenario",
+        "--verify",      "--controller",   "--lookahead",  "--stanley-gain",
+        "--lqr-weights"};
     for (const char* name : kFlags) {
         if (flag == name) return true;
     }
@@ -34,7 +37,8 @@ bool isBaseScenarioFlag(const std::string& flag) {
     return flag == "--error" || flag == "--error-values" || flag == "--curve" ||
            flag == "--curve-params" || flag == "--rear-wheels" || flag == "--front-wheel" ||
            flag == "--drift" || flag == "--wheelbase-tread" || flag == "--slip" ||
-           flag == "--seed" || flag == "--scenario";
+           flag == "--seed" || flag == "--scenario" || flag == "--controller" ||
+           flag == "--lookahead" || flag == "--stanley-gain" || flag == "--lqr-weights";
 }
 
 /// Most seeds a grid point may be run for.
@@ -267,6 +271,9 @@ Conditions (as agvsim-batch):
   --rear-wheels L,R  --front-wheel P  --drift DEG  --wheelbase-tread WB,TR  --slip P
                          each error on its own, combinable (as agvsim-batch)
   --seed N  --mirror     the slip's seed; the path reflected (clockwise)
+  --controller NAME  --lookahead M  --stanley-gain K  --lqr-weights QD,QTH,QPHI,R
+                         the feedback law and its parameters, one law per sweep
+                         (docs/controllers.md)
   --scenario TEXT        all the conditions as one scenario text (its fn and zeta are the
                          grid's unless --fn or --zeta is given)
 
@@ -289,7 +296,8 @@ Output:
                          theory_steady_dd [m] (empty where the steady value is not defined),
                          step_stable (1: every pole within the 4 ms step's stability region),
                          beyond_linear (1: the predicted response reaches a steering or
-                         correction limit)
+                         correction limit); for a law other than fnzeta its own theory
+                         (docs/controllers.md), no settling time and beyond_linear 0
   --map PATH             heat map of one column as SVG, one panel per type
   --metric NAME          the column of the map (default fbc_max_dd)
   --jobs N               worker threads (default: one per core)

@@ -10,6 +10,7 @@
 #include "app/common/text_output.h"
 #include "app/common/trajectory_csv.h"
 #include "sim/caltraj.h"
+#include "sim/controller_theory.h"
 #include "sim/linear_theory.h"
 
 namespace agv {
@@ -48,6 +49,24 @@ void addTheory(const Model& model, PointResult& result) {
         m.theorySteadyDd = t.steady.defined ? t.steady.dd : std::nan("");
         m.stepStable = t.maxStepGrowth <= 1.0;
         m.beyondLinear = t.beyondLinearRange;
+        if (model.settings.controller == ControllerKind::kFnZeta) continue;
+        // Another law: its own lateral poles and steady offset (docs/controllers.md), the
+        // fn/zeta speed law's along-path poles; no settling time is computed for it.
+        const LawTheory law = lawTheory(model, k + 1);
+        m.maxPoleReal = law.poles.front().real();
+        for (const Pole& p : t.alongPathPoles)
+            m.maxPoleReal = std::max(m.maxPoleReal, p.real());
+        m.settlingTime = std::nan("");
+        m.theorySteadyDd = law.steadyDefined ? law.steadyDd : std::nan("");
+        // The step's verdict on the law's poles; whether its response reaches a limit is not
+        // predicted for these laws.
+        double growth = 0.0;
+        for (const std::complex<double>& p : law.poles)
+            growth = std::max(growth, stepGrowth(p, t.step));
+        for (const Pole& p : t.alongPathPoles)
+            growth = std::max(growth, stepGrowth(p, t.step));
+        m.stepStable = growth <= 1.0;
+        m.beyondLinear = false;
     }
 }
 
