@@ -324,59 +324,66 @@ TEST_F(SweepRun, ShardsCarryTheirDigestAndMergeFromStreamsOnlyWhenIntact) {
 }
 
 TEST_F(SweepRun, RowsAgreeWithTheBatchRunOfTheSameConditions) {
-    const std::vector<std::string> conditions = {"--error", "3",  "--error-values", "2",
-                                                 "--curve", "15", "--curve-params", "1,1"};
-    std::vector<std::string> args = conditions;
-    args.insert(args.end(), {"--fn", "0.5", "--zeta", "0.7", "--csv", "-"});
-    const RunResult swept = sweep(args);
-    ASSERT_EQ(swept.status, 0) << swept.err;
-    args = conditions;
-    args.insert(args.end(), {"--fn", "0.5", "--zeta", "0.7", "--csv", "run.csv", "--summary"});
-    const RunResult batch = run(kBatchBinary, args);
-    ASSERT_EQ(batch.status, 0) << batch.err;
+    // The fn/zeta law, and pure pursuit with its parameter among the base conditions.
+    for (const std::vector<std::string>& law :
+         {std::vector<std::string>{},
+          std::vector<std::string>{"--controller", "pure-pursuit", "--lookahead", "0.8"}}) {
+        std::vector<std::string> conditions = {"--error", "3",  "--error-values", "2",
+                                               "--curve", "15", "--curve-params", "1,1"};
+        conditions.insert(conditions.end(), law.begin(), law.end());
+        std::vector<std::string> args = conditions;
+        args.insert(args.end(), {"--fn", "0.5", "--zeta", "0.7", "--csv", "-"});
+        const RunResult swept = sweep(args);
+        ASSERT_EQ(swept.status, 0) << swept.err;
+        args = conditions;
+        args.insert(args.end(), {"--fn", "0.5", "--zeta", "0.7", "--csv", "run.csv", "--summary"});
+        const RunResult batch = run(kBatchBinary, args);
+        ASSERT_EQ(batch.status, 0) << batch.err;
 
-    // Per type: records, end time and every figure from the batch run's samples.
-    const std::vector<std::string> samples = lines(readFile(dir_ / "run.csv"));
-    std::map<int, std::vector<std::vector<double>>> byType;
-    for (std::size_t i = 1; i < samples.size(); ++i) {
-        std::vector<double> values;
-        for (const std::string& field : split(samples[i], ','))
-            values.push_back(std::strtod(field.c_str(), nullptr));
-        byType[static_cast<int>(values[0])].push_back(values);
-    }
-    const std::vector<std::string> rows = lines(swept.out);
-    ASSERT_EQ(rows.size(), 4u);
-    for (int type = 1; type <= 3; ++type) {
-        const std::vector<std::string> row = split(rows[type], ',');
-        ASSERT_EQ(row.size(), 14u);
-        EXPECT_EQ(row[0] + "," + row[1] + "," + row[2] + "," + row[3] + "," + row[4],
-                  "0.5,0.7,2," + std::to_string(type) + ",done");
-        const auto& records = byType[type];
-        double maxDd[2] = {0, 0}, maxDth[2] = {0, 0}, squares = 0.0;
-        for (const auto& r : records) {
-            // Columns: nofbc_dd, nofbc_dth, fbc_dd, fbc_dth are the last four.
-            maxDd[0] = std::max(maxDd[0], std::fabs(r[23]));
-            maxDth[0] = std::max(maxDth[0], std::fabs(r[24]));
-            maxDd[1] = std::max(maxDd[1], std::fabs(r[25]));
-            maxDth[1] = std::max(maxDth[1], std::fabs(r[26]));
-            squares = squares + r[25] * r[25];
+        // Per type: records, end time and every figure from the batch run's samples.
+        const std::vector<std::string> samples = lines(readFile(dir_ / "run.csv"));
+        std::map<int, std::vector<std::vector<double>>> byType;
+        for (std::size_t i = 1; i < samples.size(); ++i) {
+            std::vector<double> values;
+            for (const std::string& field : split(samples[i], ','))
+                values.push_back(std::strtod(field.c_str(), nullptr));
+            byType[static_cast<int>(values[0])].push_back(values);
         }
-        const double expected[] = {static_cast<double>(records.size()),
-                                   records.back()[2],
-                                   maxDd[0],
-                                   maxDth[0],
-                                   maxDd[1],
-                                   maxDth[1],
-                                   std::sqrt(squares / static_cast<double>(records.size())),
-                                   records.back()[25],
-                                   records.back()[26]};
-        for (int c = 0; c < 9; ++c)
-            EXPECT_EQ(std::strtod(row[5 + c].c_str(), nullptr), expected[c]) << type << " " << c;
-        // The summary's own line of this type.
-        char line[120];
-        std::snprintf(line, sizeof line, "records 0..%zu, end time %.4f s", records.size() - 1,
-                      std::strtod(row[6].c_str(), nullptr));
-        EXPECT_NE(batch.out.find(line), std::string::npos) << line << "\n" << batch.out;
+        const std::vector<std::string> rows = lines(swept.out);
+        ASSERT_EQ(rows.size(), 4u);
+        for (int type = 1; type <= 3; ++type) {
+            const std::vector<std::string> row = split(rows[type], ',');
+            ASSERT_EQ(row.size(), 14u);
+            EXPECT_EQ(row[0] + "," + row[1] + "," + row[2] + "," + row[3] + "," + row[4],
+                      "0.5,0.7,2," + std::to_string(type) + ",done");
+            const auto& records = byType[type];
+            double maxDd[2] = {0, 0}, maxDth[2] = {0, 0}, squares = 0.0;
+            for (const auto& r : records) {
+                // Columns: nofbc_dd, nofbc_dth, fbc_dd, fbc_dth are the last four.
+                maxDd[0] = std::max(maxDd[0], std::fabs(r[23]));
+                maxDth[0] = std::max(maxDth[0], std::fabs(r[24]));
+                maxDd[1] = std::max(maxDd[1], std::fabs(r[25]));
+                maxDth[1] = std::max(maxDth[1], std::fabs(r[26]));
+                squares = squares + r[25] * r[25];
+            }
+            const double expected[] = {static_cast<double>(records.size()),
+                                       records.back()[2],
+                                       maxDd[0],
+                                       maxDth[0],
+                                       maxDd[1],
+                                       maxDth[1],
+                                       std::sqrt(squares / static_cast<double>(records.size())),
+                                       records.back()[25],
+                                       records.back()[26]};
+            for (int c = 0; c < 9; ++c)
+                EXPECT_EQ(std::strtod(row[5 + c].c_str(), nullptr), expected[c])
+                    << type << " " << c;
+            // The summary's own line of this type.
+            char line[120];
+            std::snprintf(line, sizeof line, "records 0..%zu, end time %.4f s", records.size() - 1,
+                          std::strtod(row[6].c_str(), nullptr));
+            EXPECT_NE(batch.out.find(line), std::string::npos) << line << "\n" << batch.out;
+        }
     }
 }
 
