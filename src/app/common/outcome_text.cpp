@@ -71,7 +71,8 @@ namespace {
 /// The LQR weights by their index in Qd,Qth,Qphi,R.
 const char* lqrWeightName(int index) {
     static const char* const kNames[] = {"Qd", "Qth", "Qphi", "R"};
-    return index >= 0 && index < 4 ? kNames[index] : "?";
+    constexpr int kCount = static_cast<int>(sizeof kNames / sizeof kNames[0]);
+    return index >= 0 && index < kCount ? kNames[index] : "?";
 }
 
 }  // namespace

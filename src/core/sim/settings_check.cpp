@@ -130,11 +130,12 @@ Refusal checkControllerParams(const Model& model, ControllerKind kind,
     }
     const double weights[] = {params.lqrOffset, params.lqrHeading, params.lqrThird,
                               params.lqrInput};
-    const int inputIndex = 3;
-    for (int i = 0; i < 4; ++i) {
+    constexpr int kWeightCount = 4;
+    constexpr int kInputWeight = 3;
+    for (int i = 0; i < kWeightCount; ++i) {
         // R divides the gains; a negative weight rewards an error.
         if (!(weights[i] >= 0.0) || !std::isfinite(weights[i]) ||
-            (i == inputIndex && weights[i] == 0.0)) {
+            (i == kInputWeight && weights[i] == 0.0)) {
             Refusal r = refusal(RefusalKind::kBadLqrWeight, ScenarioField::kLqrWeights, weights[i]);
             r.constantIndex = i;
             return r;
