@@ -47,6 +47,9 @@ bool parseBoundedKeyPresses(const std::string& flag, const std::string& text, in
     return true;
 }
 
+/// Qd, Qθ, Qφ and R of --lqr-weights.
+constexpr std::size_t kLqrWeightCount = 4;
+
 /// The named options of the mechanism errors, and the error each gives.
 struct NamedErrorOption {
     const char* flag;
@@ -117,8 +120,8 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
         return parseReal(flag, value, flag == "--lookahead" ? c.lookahead : c.stanleyGain, error);
     } else if (flag == "--lqr-weights") {
         std::vector<double> weights;
-        if (!parseRealList(flag, value, 4, weights, error)) return false;
-        if (weights.size() != 4) {
+        if (!parseRealList(flag, value, kLqrWeightCount, weights, error)) return false;
+        if (weights.size() != kLqrWeightCount) {
             error = "--lqr-weights takes four values Qd,Qth,Qphi,R, got " +
                     std::to_string(weights.size());
             return false;
