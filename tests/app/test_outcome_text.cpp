@@ -72,6 +72,16 @@ TEST(OutcomeText, RefusalsInBothLanguages) {
     r.kind = RefusalKind::kZeroTread;
     r.value = -100.0;
     EXPECT_EQ(refusalText(r), "\n TRerr=-100.00% では前後車輪間(Tread)が0になる　設定し直し");
+    // A law's parameter names itself in both languages.
+    r = Refusal{};
+    r.kind = RefusalKind::kBadLqrWeight;
+    r.constantIndex = 3;
+    r.value = 0.0;
+    EXPECT_EQ(refusalText(r), "\n LQR重みR=0 は使えない(負・数でない・R=0)　設定し直し");
+    EXPECT_EQ(refusalReason(r), "the LQR weight R = 0 is negative, no number, or R = 0");
+    r.kind = RefusalKind::kBadLookahead;
+    r.value = -0.5;
+    EXPECT_EQ(refusalText(r), "\n 前方注視距離Ld=-0.500 <= 0 では追従できない　設定し直し");
 }
 
 }  // namespace
