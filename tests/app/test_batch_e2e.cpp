@@ -228,7 +228,7 @@ TEST_F(BatchRun, ControllerOptionsReachTheRunAndItsTheory) {
     args.push_back("--print-scenario");
     const RunResult text = run(args);
     ASSERT_EQ(text.status, 0) << text.err;
-    EXPECT_EQ(text.out, "drift=2 curve=1:0,1,2e+01 controller=stanley stanley-gain=3\n");
+    EXPECT_EQ(text.out, "drift=2 curve=1:0,1,20 controller=stanley stanley-gain=3\n");
 }
 
 TEST_F(BatchRun, TooLongPathsExitWithStatus3AndWriteNothing) {

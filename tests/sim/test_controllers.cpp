@@ -194,7 +194,7 @@ TEST(Controllers, ScenarioTextCarriesTheLawAndItsParameters) {
     s.controllerParams.lqrThird = 50.0;
     const std::string text = agv::scenarioText(s);
     EXPECT_EQ(text,
-              "controller=stanley lookahead=0.75 stanley-gain=3.5 lqr-weights=1e+04,1e+02,5e+01,1");
+              "controller=stanley lookahead=0.75 stanley-gain=3.5 lqr-weights=10000,100,50,1");
     agv::Scenario back;
     agv::ScenarioTextError error;
     ASSERT_TRUE(agv::parseScenarioText(text, back, error));

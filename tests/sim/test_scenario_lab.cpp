@@ -207,6 +207,12 @@ TEST(ScenarioText, ReadsBackToTheSameScenarioAndNamesWhatItCannotRead) {
     ASSERT_TRUE(agv::parseScenarioText(text, back, error)) << error.field;
     EXPECT_EQ(agv::scenarioText(back), text);
     EXPECT_EQ(agv::scenarioText(Scenario{}), "");
+    // Whole numbers written out, the rest in the shortest form.
+    for (const auto& [value, written] :
+         {std::pair{20.0, "20"}, std::pair{-2.5e10, "-25000000000"}, std::pair{1e16, "1e+16"},
+          std::pair{1e-7, "1e-07"}, std::pair{0.1 + 0.2, "0.30000000000000004"}}) {
+        EXPECT_EQ(agv::shortestDecimal(value), written);
+    }
 
     const std::pair<const char*, const char*> bad[] = {{"drift=1 drift=2", "drift"},
                                                        {"curve=5", "curve"},

@@ -16,6 +16,8 @@ namespace {
 
 /// Significant digits that always read back to the same double.
 constexpr int kRoundTripDigits = 17;
+/// Whole numbers below 10^kPlainDigits are written out in full.
+constexpr int kPlainDigits = 16;
 
 /// The defaults a text leaves out.
 const Scenario& defaults() {
@@ -99,15 +101,26 @@ bool readSeed(const std::string& text, std::uint32_t& seed) {
 std::string shortestDecimal(double value) {
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value > 0.0 ? "inf" : "-inf";
-    std::string text;
-    for (int digits = 1; digits <= kRoundTripDigits; ++digits) {
-        // The default float format of a stream is %g's.
+    // The default float format of a stream is %g's.
+    const auto withDigits = [value](int digits) {
         std::ostringstream out;
         out.imbue(std::locale::classic());
         out.precision(digits);
         out << value;
-        text = out.str();
+        return out.str();
+    };
+    std::string text;
+    int digits = 1;
+    for (; digits <= kRoundTripDigits; ++digits) {
+        text = withDigits(digits);
         if (std::strtod(text.c_str(), nullptr) == value) break;
+    }
+    // A whole number of up to kPlainDigits digits reads better written out (20, not 2e+01):
+    // %g writes it so with as many digits as it has.
+    const std::size_t e = text.find('e');
+    if (e != std::string::npos && text[e + 1] == '+') {
+        const int exponent = std::atoi(text.c_str() + e + 2);
+        if (exponent < kPlainDigits) text = withDigits(exponent + 1);
     }
     return text;
 }
