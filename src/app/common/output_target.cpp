@@ -55,14 +55,14 @@ TempSlot g_tempSlots[kMaxTempFiles];
 /// Temporary folders that may be held at the same time.
 constexpr int kMaxTempFolders = 4;
 TempSlot g_tempFolders[kMaxTempFolders];
-/// Bytes of directory entries read at a time while a folder is emptied on a signal.
-constexpr std::size_t kDirentBufferBytes = 4096;
 struct sigaction g_previousActions[kCleanupSignalCount];
 std::mutex g_slotMutex;
 
 /// Removes the files of a folder and the folder, with calls a signal handler may make.
 void removeFolderOnSignal(const char* path) {
 #if defined(SYS_getdents64) && !defined(__EMSCRIPTEN__)
+    /// Bytes of directory entries read at a time.
+    constexpr std::size_t kDirentBufferBytes = 4096;
     const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         alignas(8) char buffer[kDirentBufferBytes];
