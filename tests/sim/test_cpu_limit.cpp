@@ -154,6 +154,11 @@ double childCpuSeconds(const agv::Model& startup, const agv::Scenario& scenario)
 }
 
 TEST(CpuLimit, EveryInputEndsWithinASecond) {
+#if defined(__SANITIZE_ADDRESS__) || !defined(__OPTIMIZE__)
+    // The second is a promise of the optimised build; the sanitizers and an unoptimised
+    // build multiply every run's time.
+    GTEST_SKIP() << "the CPU limit is checked in the optimised build without sanitizers";
+#endif
     auto startup = std::make_unique<agv::Model>();
     std::string error;
     ASSERT_TRUE(agv::loadRandomTables(startup->tables, error)) << error;
