@@ -24,19 +24,6 @@ const char* shapeText(PathShape shape) {
     return "curvature varies: linearised as a straight path";
 }
 
-void printPoles(std::ostream& out, const char* title, const Pole* poles, int n) {
-    printText(out, "  %-26s", title);
-    for (int i = 0; i < n; ++i) {
-        const Pole& p = poles[i];
-        if (p.imag() == 0.0) {
-            printText(out, " %.6g", p.real());
-        } else {
-            printText(out, " %.6g%+.6gi", p.real(), p.imag());
-        }
-    }
-    out << '\n';
-}
-
 /// The verdict on a type's design: whether it holds, and if not, why.
 std::string verdictText(const TypeTheory& t) {
     switch (t.stability) {
@@ -77,15 +64,6 @@ const char* undefinedReason(const RunTheory& theory, const TypeTheory& type,
     return "not defined";
 }
 
-void printSteadyRow(std::ostream& out, const char* name, double predicted, double simulated) {
-    printText(out, "  %-14s%16.6g%16.6g", name, predicted, simulated);
-    if (predicted != 0.0) {
-        printText(out, "%12.6g\n", simulated / predicted);
-    } else {
-        printText(out, "%12s\n", "-");
-    }
-}
-
 /// The mean and the amplitude at the path's frequency of dd, predicted and as the last
 /// period of records shows them.
 void printPeriodic(std::ostream& out, const TypeTheory& t, const TrajectoryStore& store, int k,
@@ -111,6 +89,28 @@ void printPeriodic(std::ostream& out, const TypeTheory& t, const TrajectoryStore
 }
 
 }  // namespace
+
+void printPoles(std::ostream& out, const char* title, const Pole* poles, int n) {
+    printText(out, "  %-26s", title);
+    for (int i = 0; i < n; ++i) {
+        const Pole& p = poles[i];
+        if (p.imag() == 0.0) {
+            printText(out, " %.6g", p.real());
+        } else {
+            printText(out, " %.6g%+.6gi", p.real(), p.imag());
+        }
+    }
+    out << '\n';
+}
+
+void printSteadyRow(std::ostream& out, const char* name, double predicted, double simulated) {
+    printText(out, "  %-14s%16.6g%16.6g", name, predicted, simulated);
+    if (predicted != 0.0) {
+        printText(out, "%12.6g\n", simulated / predicted);
+    } else {
+        printText(out, "%12s\n", "-");
+    }
+}
 
 void writeTheoryReport(std::ostream& out, const RunTheory& theory,
                        const SimulationSettings& settings, const TrajectoryStore& store) {

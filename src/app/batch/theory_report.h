@@ -9,6 +9,12 @@
 
 namespace agv {
 
+/// One line of poles after a title, as the report writes them.
+void printPoles(std::ostream& out, const char* title, const Pole* poles, int n);
+
+/// One row of the steady table: predicted, on the last record, and their ratio.
+void printSteadyRow(std::ostream& out, const char* name, double predicted, double simulated);
+
 /// Per type: the poles, the figures of the predicted response, and the predicted steady
 /// dd and dth beside the values on the last record and their ratio (simulated over
 /// predicted).

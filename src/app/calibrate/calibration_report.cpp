@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/common/number_format.h"
 #include "app/common/text_output.h"
 
 namespace agv {
@@ -24,7 +25,7 @@ constexpr int kTickCount = 8;
 /// JSON number: shortest text that reads back the same double; null for no number.
 std::string jsonNumber(double v) {
     if (!std::isfinite(v)) return "null";
-    return formatText("%.17g", v);
+    return shortestNumber(v);
 }
 
 std::string jsonCluster(const ReturnCluster& cl) {
