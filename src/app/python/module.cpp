@@ -10,6 +10,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -29,6 +30,8 @@
 #include "app/sweep/session.h"
 #include "app/sweep/shard_merge.h"
 #include "path/curve_catalog.h"
+#include "sim/controller.h"
+#include "sim/controller_theory.h"
 #include "sim/linear_theory.h"
 #include "sim/mechanism_error.h"
 #include "sim/scenario.h"
@@ -114,12 +117,43 @@ agv::RandomTables tablesFrom(const std::string& folder) {
 /// Errors given by their own keywords: (error number, first value, second value).
 using NamedErrors = std::vector<std::tuple<int, double, double>>;
 
+/// The feedback law of run()'s arguments: its name and the parameters given (None keeps the
+/// law's default).
+struct Law {
+    std::string controller = "fnzeta";
+    std::optional<double> lookahead;
+    std::optional<double> stanleyGain;
+    /// Qd, Qθ, Qφ, R; empty: the defaults.
+    std::vector<double> lqrWeights;
+};
+
+/// Qd, Qθ, Qφ and R of lqr_weights.
+constexpr std::size_t kLqrWeightCount = 4;
+
+void applyLaw(agv::Scenario& scenario, const Law& law) {
+    // The package checks the name first; this guards the module's own callers.
+    if (!agv::controllerOfName(law.controller.c_str(), scenario.controller))
+        throw py::value_error("controller names no law: " + law.controller);
+    agv::ControllerParams& c = scenario.controllerParams;
+    if (law.lookahead) c.lookahead = *law.lookahead;
+    if (law.stanleyGain) c.stanleyGain = *law.stanleyGain;
+    if (law.lqrWeights.empty()) return;
+    if (law.lqrWeights.size() != kLqrWeightCount)
+        throw py::value_error("lqr_weights takes four values Qd, Qth, Qphi, R");
+    c.lqrOffset = law.lqrWeights[0];
+    c.lqrHeading = law.lqrWeights[1];
+    c.lqrThird = law.lqrWeights[2];
+    c.lqrInput = law.lqrWeights[3];
+}
+
 /// The scenario of run()'s arguments: --error N stands for its named keyword, the two forms
 /// give one scenario.
 agv::Scenario scenarioOf(int error, const std::vector<double>& errorValues, int curve,
                          const std::vector<double>& curveParams, double fn, double zeta,
-                         const NamedErrors& named, std::optional<std::uint32_t> seed, bool mirror) {
+                         const NamedErrors& named, std::optional<std::uint32_t> seed, bool mirror,
+                         const Law& law) {
     agv::Scenario scenario;
+    applyLaw(scenario, law);
     for (const auto& [number, value1, value2] : named)
         agv::giveError(scenario.errors, agv::mechanismErrorOf(number), value1, value2);
     agv::giveError(scenario.errors, agv::mechanismErrorOf(error),
@@ -138,10 +172,10 @@ agv::Scenario scenarioOf(int error, const std::vector<double>& errorValues, int 
 /// The canonical text of run()'s arguments.
 std::string scenarioTextOf(int error, const std::vector<double>& errorValues, int curve,
                            const std::vector<double>& curveParams, double fn, double zeta,
-                           const NamedErrors& named, std::optional<std::uint32_t> seed,
-                           bool mirror) {
+                           const NamedErrors& named, std::optional<std::uint32_t> seed, bool mirror,
+                           const Law& law) {
     return agv::scenarioText(
-        scenarioOf(error, errorValues, curve, curveParams, fn, zeta, named, seed, mirror));
+        scenarioOf(error, errorValues, curve, curveParams, fn, zeta, named, seed, mirror, law));
 }
 
 /// run()'s keywords of a scenario text; ValueError naming the field that does not read.
@@ -180,6 +214,11 @@ py::dict parseScenario(const std::string& text) {
     keywords["zeta"] = scenario.zeta;
     if (scenario.seed) keywords["seed"] = *scenario.seed;
     keywords["mirror"] = scenario.mirror;
+    keywords["controller"] = agv::controllerName(scenario.controller);
+    const agv::ControllerParams& c = scenario.controllerParams;
+    keywords["lookahead"] = c.lookahead;
+    keywords["stanley_gain"] = c.stanleyGain;
+    keywords["lqr_weights"] = py::make_tuple(c.lqrOffset, c.lqrHeading, c.lqrThird, c.lqrInput);
     return keywords;
 }
 
@@ -188,10 +227,10 @@ class Computation {
     Computation(int error, const std::vector<double>& errorValues, int curve,
                 const std::vector<double>& curveParams, double fn, double zeta, bool compute,
                 const std::string& tables, const NamedErrors& named,
-                std::optional<std::uint32_t> seed, bool mirror)
+                std::optional<std::uint32_t> seed, bool mirror, const Law& law)
         : ctx_(std::make_unique<agv::AgvContext>()) {
         const agv::Scenario scenario =
-            scenarioOf(error, errorValues, curve, curveParams, fn, zeta, named, seed, mirror);
+            scenarioOf(error, errorValues, curve, curveParams, fn, zeta, named, seed, mirror, law);
 
         ctx_->out = &agv::discardedText();
         ctx_->model.tables = tablesFrom(tables);
@@ -352,7 +391,9 @@ class Computation {
         py::dict result;
         result["path"] = shapes[static_cast<int>(theory.path.shape)];
         result["kappa"] = theory.path.kappa;
-        result["stable"] = theory.stable();
+        result["controller"] = agv::controllerName(ctx_->model.settings.controller);
+        const bool otherLaw = ctx_->model.settings.controller != agv::ControllerKind::kFnZeta;
+        bool stable = otherLaw || theory.stable();
         py::list types;
         for (const agv::TypeTheory& t : theory.types) {
             py::dict type;
@@ -398,13 +439,61 @@ class Computation {
             } else {
                 type["predicted_dd"] = py::none();
             }
+            if (otherLaw) stable = replaceByLawTheory(t, type) && stable;
             types.append(type);
         }
+        result["stable"] = stable;
         result["types"] = types;
         return result;
     }
 
   private:
+    /// The figures of a law other than fn/ζ in place of the fn/ζ design's (docs/controllers.md):
+    /// its lateral poles and steady offsets beside the fn/ζ speed law's along-path poles; its
+    /// predicted dd on a straight path. What is not predicted for it is None. Whether it holds.
+    bool replaceByLawTheory(const agv::TypeTheory& speedLaw, py::dict& type) const {
+        const agv::Model& model = ctx_->model;
+        const agv::LawTheory law = agv::lawTheory(model, speedLaw.vehicleType);
+        const agv::LawLoop loop = agv::lawLoop(law, speedLaw);
+        const bool rightHalfPlane = !(loop.maxPoleReal < 0.0);
+        const bool stepFails = loop.maxStepGrowth > 1.0;
+        type["lateral_poles"] = py::array_t<std::complex<double>>(
+            static_cast<py::ssize_t>(law.poles.size()), law.poles.data());
+        type["max_pole_real"] = loop.maxPoleReal;
+        type["stable"] = !rightHalfPlane && !stepFails;
+        type["verdict"] = rightHalfPlane ? "right half-plane"
+                          : stepFails    ? "integration step"
+                                         : "stable";
+        const double slowest = law.poles.front().real();
+        type["slowest_time_constant"] =
+            slowest < 0.0 ? 1.0 / -slowest : std::numeric_limits<double>::infinity();
+        type["steady_dd"] = law.steadyDefined ? py::cast(law.steadyDd) : py::none();
+        type["steady_dth"] = law.steadyDefined ? py::cast(law.steadyDth) : py::none();
+        for (const char* unpredicted :
+             {"step_limit_fn", "peak_steer_angle", "peak_steer_rate", "peak_speed_correction",
+              "peak_turn_correction", "beyond_linear_range", "slip_dd_rms", "path_omega",
+              "periodic_mean_dd", "periodic_amplitude_dd", "response_of_run_error",
+              "response_steady", "peak", "overshoot", "settling_time"})
+            type[unpredicted] = py::none();
+        const int k = speedLaw.vehicleType - 1;
+        const bool straight = agv::pathCurvature(model.settings).shape == agv::PathShape::kStraight;
+        if (computed_ && recorded(k) && straight) {
+            const agv::TrajectoryStore& store = *ctx_->data.store;
+            const int last = store.recordCount[k];
+            std::vector<double> times(static_cast<std::size_t>(last) + 1);
+            for (int n = 0; n <= last; ++n)
+                times[static_cast<std::size_t>(n)] =
+                    n == last ? store.endTime[k] : n * model.settings.dt;
+            py::array_t<double> dd(static_cast<py::ssize_t>(last + 1));
+            agv::predictLawOffsets(model.settings, model.lqr, speedLaw.vehicleType, times.data(),
+                                   last + 1, dd.mutable_data());
+            type["predicted_dd"] = dd;
+        } else {
+            type["predicted_dd"] = py::none();
+        }
+        return !rightHalfPlane && !stepFails;
+    }
+
     /// Whether type index k has records to hand over: all types when done or diverged;
     /// after an overflow, only the types before the one that ran out.
     bool recorded(int k) const {
@@ -433,6 +522,15 @@ py::list curveCatalog() {
         curves.append(py::make_tuple(info.number, info.name, constants));
     }
     return curves;
+}
+
+/// The laws' short names, the default first.
+std::vector<std::string> controllerNames() {
+    std::vector<std::string> names;
+    for (int k = 0; const char* name = agv::controllerName(static_cast<agv::ControllerKind>(k));
+         ++k)
+        names.emplace_back(name);
+    return names;
 }
 
 py::list errorCatalog() {
@@ -528,14 +626,20 @@ py::tuple mergeTables(const std::vector<std::string>& paths, const std::string& 
 
 PYBIND11_MODULE(_agvsim, m) {
     m.doc() = "The C++ simulator behind the agvsim package; use agvsim, not this module.";
+    py::class_<Law>(m, "Law")
+        .def(py::init<>())
+        .def_readwrite("controller", &Law::controller)
+        .def_readwrite("lookahead", &Law::lookahead)
+        .def_readwrite("stanley_gain", &Law::stanleyGain)
+        .def_readwrite("lqr_weights", &Law::lqrWeights);
     py::class_<Computation>(m, "Computation")
         .def(py::init<int, const std::vector<double>&, int, const std::vector<double>&, double,
                       double, bool, const std::string&, const NamedErrors&,
-                      std::optional<std::uint32_t>, bool>(),
+                      std::optional<std::uint32_t>, bool, const Law&>(),
              py::arg("error"), py::arg("error_values"), py::arg("curve"), py::arg("curve_params"),
              py::arg("fn"), py::arg("zeta"), py::arg("compute"), py::arg("tables"),
              py::arg("named_errors") = NamedErrors{}, py::arg("seed") = py::none(),
-             py::arg("mirror") = false)
+             py::arg("mirror") = false, py::arg("law") = Law{})
         .def_property_readonly("refused", &Computation::refused)
         .def_property_readonly("path_too_long", &Computation::pathTooLong)
         .def_property_readonly("refusal_reason", &Computation::refusalReason)
@@ -554,7 +658,7 @@ PYBIND11_MODULE(_agvsim, m) {
     m.def("curve_catalog", &curveCatalog);
     m.def("scenario_text", &scenarioTextOf, py::arg("error"), py::arg("error_values"),
           py::arg("curve"), py::arg("curve_params"), py::arg("fn"), py::arg("zeta"),
-          py::arg("named_errors"), py::arg("seed"), py::arg("mirror"));
+          py::arg("named_errors"), py::arg("seed"), py::arg("mirror"), py::arg("law") = Law{});
     m.def("parse_scenario", &parseScenario, py::arg("text"));
     m.def("sweep_table", &sweepTable, py::arg("arguments"), py::arg("tables"), py::arg("progress"));
     m.def("axis_values", &axisValues, py::arg("flag"), py::arg("text"));
@@ -562,5 +666,6 @@ PYBIND11_MODULE(_agvsim, m) {
     py::register_exception<TablesUnreadable>(m, "TablesUnreadable", PyExc_OSError);
     m.def("merge_tables", &mergeTables, py::arg("paths"), py::arg("output"));
     m.def("error_catalog", &errorCatalog);
+    m.def("controller_names", &controllerNames);
     m.attr("SAMPLE_COLUMNS") = kSampleColumns;
 }

@@ -53,19 +53,13 @@ void addTheory(const Model& model, PointResult& result) {
         // Another law: its own lateral poles and steady offset (docs/controllers.md), the
         // fn/zeta speed law's along-path poles; no settling time is computed for it.
         const LawTheory law = lawTheory(model, k + 1);
-        m.maxPoleReal = law.poles.front().real();
-        for (const Pole& p : t.alongPathPoles)
-            m.maxPoleReal = std::max(m.maxPoleReal, p.real());
+        const LawLoop loop = lawLoop(law, t);
+        m.maxPoleReal = loop.maxPoleReal;
         m.settlingTime = std::nan("");
         m.theorySteadyDd = law.steadyDefined ? law.steadyDd : std::nan("");
         // The step's verdict on the law's poles; whether its response reaches a limit is not
         // predicted for these laws.
-        double growth = 0.0;
-        for (const std::complex<double>& p : law.poles)
-            growth = std::max(growth, stepGrowth(p, t.step));
-        for (const Pole& p : t.alongPathPoles)
-            growth = std::max(growth, stepGrowth(p, t.step));
-        m.stepStable = growth <= 1.0;
+        m.stepStable = loop.maxStepGrowth <= 1.0;
         m.beyondLinear = false;
     }
 }

@@ -114,6 +114,18 @@ LawTheory lawTheory(const SimulationSettings& s, const LqrGains& lqr, int vehicl
     return theory;
 }
 
+LawLoop lawLoop(const LawTheory& law, const TypeTheory& speedLaw) {
+    LawLoop loop;
+    loop.maxPoleReal = law.poles.front().real();
+    for (const Pole& p : speedLaw.alongPathPoles)
+        loop.maxPoleReal = std::max(loop.maxPoleReal, p.real());
+    for (const std::complex<double>& p : law.poles)
+        loop.maxStepGrowth = std::max(loop.maxStepGrowth, stepGrowth(p, speedLaw.step));
+    for (const Pole& p : speedLaw.alongPathPoles)
+        loop.maxStepGrowth = std::max(loop.maxStepGrowth, stepGrowth(p, speedLaw.step));
+    return loop;
+}
+
 void predictLawOffsets(const SimulationSettings& s, const LqrGains& lqr, int vehicleType,
                        const double* t, int n, double* dd) {
     const LawDynamics m = lawDynamics(s, lqr, vehicleType);

@@ -32,6 +32,17 @@ inline LawTheory lawTheory(const Model& model, int vehicleType) {
     return lawTheory(model.settings, model.lqr, vehicleType);
 }
 
+struct TypeTheory;
+
+/// The law's loop with the fn/ζ speed law along the path: the largest real part of its lateral
+/// and along-path poles [1/s] and the largest |R(step·λ)| of them at the integration sub-step
+/// [ratio] (docs/theory.md, section 7), the fn/ζ theory's verdict figures for this law.
+struct LawLoop {
+    double maxPoleReal = 0.0;
+    double maxStepGrowth = 0.0;
+};
+LawLoop lawLoop(const LawTheory& law, const TypeTheory& speedLaw);
+
 /// The predicted d [m] at the times t[i], i < n, from rest at t = 0 (on a straight path).
 void predictLawOffsets(const SimulationSettings& settings, const LqrGains& lqr, int vehicleType,
                        const double* t, int n, double* dd);

@@ -72,7 +72,7 @@ Summary figures (``Run.summary()``, the sweep's columns)
 from ._agvsim import SAMPLE_COLUMNS as _SAMPLE_COLUMNS
 from ._agvsim import curve_catalog as _curve_catalog
 from ._agvsim import error_catalog as _error_catalog
-from ._arguments import Curve, Error, PathTooLong, Refused
+from ._arguments import CONTROLLERS, Curve, Error, PathTooLong, Refused
 from ._arguments import conditions as _conditions
 from ._arguments import conditions_of_text as _conditions_of_text
 from ._arguments import tables_folder as _tables_folder
@@ -90,6 +90,7 @@ from ._sweep import (
 
 __all__ = [
     "COLUMNS",
+    "CONTROLLERS",
     "Curve",
     "CurveInfo",
     "Error",
@@ -258,7 +259,8 @@ class Run:
 
 def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, tables=None, *,
         rear_wheels=None, front_wheel=None, drift=None, wheelbase_tread=None, slip=None,
-        seed=None, mirror=False, scenario=None):
+        seed=None, mirror=False, controller="fnzeta", lookahead=None, stanley_gain=None,
+        lqr_weights=None, scenario=None):
     """Computes the three vehicle types under one set of conditions.
 
     Args:
@@ -281,6 +283,15 @@ def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, 
         seed: the slip's random sequence starts from this seed (0 to 4294967295); None:
             the program's own sequence.
         mirror: the path reflected about the x axis, closed curves driven clockwise.
+        controller: the lateral feedback law of the vehicles with feedback (``CONTROLLERS``):
+            ``fnzeta`` (designed from fn and zeta), ``pure-pursuit``, ``stanley`` or
+            ``lqr`` (docs/controllers.md); every law keeps the fn/zeta law along the path.
+        lookahead: pure pursuit's goal point this far along the path [m] (default 1).
+        stanley_gain: the Stanley law's cross-track gain k [1/s] (default 2).
+        lqr_weights: the LQR weights (Qd [1/m²], Qth [1/rad²], Qphi [1/rad²; type 1
+            1/(m·s)²], R [s²/rad²]); default Bryson's rule (1e4, 1e2, 1e2, 1). Each law's
+            parameters may be given whichever law runs; a value that makes no sense is
+            refused all the same.
         scenario: a ``Scenario`` or its text, instead of the conditions above.
 
     Every number may be a Python or NumPy number, every sequence a list, a tuple or a
@@ -296,13 +307,15 @@ def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, 
     """
     given = _conditions(error, error_values, curve, curve_params, fn, zeta, seed, mirror,
                         scenario, rear_wheels=rear_wheels, front_wheel=front_wheel, drift=drift,
-                        wheelbase_tread=wheelbase_tread, slip=slip)
+                        wheelbase_tread=wheelbase_tread, slip=slip, controller=controller,
+                        lookahead=lookahead, stanley_gain=stanley_gain, lqr_weights=lqr_weights)
     return Run(given.computation(True, _tables_folder(tables)))
 
 
 def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, tables=None, *,
         rear_wheels=None, front_wheel=None, drift=None, wheelbase_tread=None, slip=None,
-        seed=None, mirror=False, scenario=None):
+        seed=None, mirror=False, controller="fnzeta", lookahead=None, stanley_gain=None,
+        lqr_weights=None, scenario=None):
     """The linear theory of the feedback design under these conditions, without running
     the simulation (docs/theory.md derives it). Takes the arguments of ``run()``.
 
@@ -327,10 +340,21 @@ def theory(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.
     predicted response (``response_of_run_error`` False when the error leaves dd at 0 and
     the figures are of a unit heading-rate disturbance), and ``predicted_dd`` (None here;
     ``run.theory`` has it on the run's record times).
+
+    ``controller`` names the law. For a law other than ``fnzeta`` the path is linearised as
+    a straight one (docs/controllers.md): ``lateral_poles`` are the law's own (for ``lqr``
+    the eigenvalues of A - BK; two for pure pursuit and Stanley on type 1),
+    ``along_path_poles`` those of the fn/zeta speed law that every law keeps,
+    ``max_pole_real``, ``stable``, ``verdict`` and ``slowest_time_constant`` of both,
+    ``steady_dd`` and ``steady_dth`` the law's steady offsets (on a straight path without
+    the slip), ``predicted_dd`` the law's on a straight path; the figures the law's theory
+    does not predict (peaks, the periodic and slip figures, the response figures,
+    ``step_limit_fn``, ``beyond_linear_range``) are None.
     """
     given = _conditions(error, error_values, curve, curve_params, fn, zeta, seed, mirror,
                         scenario, rear_wheels=rear_wheels, front_wheel=front_wheel, drift=drift,
-                        wheelbase_tread=wheelbase_tread, slip=slip)
+                        wheelbase_tread=wheelbase_tread, slip=slip, controller=controller,
+                        lookahead=lookahead, stanley_gain=stanley_gain, lqr_weights=lqr_weights)
     return Theory(given.computation(False, _tables_folder(tables)))
 
 
@@ -349,11 +373,13 @@ class Scenario:
 
     def __init__(self, error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0,
                  *, rear_wheels=None, front_wheel=None, drift=None, wheelbase_tread=None,
-                 slip=None, seed=None, mirror=False):
+                 slip=None, seed=None, mirror=False, controller="fnzeta", lookahead=None,
+                 stanley_gain=None, lqr_weights=None):
         self.conditions = _conditions(
             error, error_values, curve, curve_params, fn, zeta, seed, mirror,
             rear_wheels=rear_wheels, front_wheel=front_wheel, drift=drift,
-            wheelbase_tread=wheelbase_tread, slip=slip)
+            wheelbase_tread=wheelbase_tread, slip=slip, controller=controller,
+            lookahead=lookahead, stanley_gain=stanley_gain, lqr_weights=lqr_weights)
 
     @classmethod
     def from_text(cls, text):

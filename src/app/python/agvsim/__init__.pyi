@@ -14,6 +14,7 @@ _Progress = Union[bool, None, Callable[[int, int], Any]]
 _FloatArray = numpy.typing.NDArray[numpy.float64]
 
 COLUMNS: Tuple[str, ...]
+CONTROLLERS: Tuple[str, ...]
 SWEEP_COLUMNS: Tuple[str, ...]
 THEORY_COLUMNS: Tuple[str, ...]
 VEHICLE_TYPES: Dict[int, str]
@@ -132,6 +133,10 @@ def run(
     slip: Optional[_Number] = ...,
     seed: Optional[_Whole] = ...,
     mirror: bool = ...,
+    controller: str = ...,
+    lookahead: Optional[_Number] = ...,
+    stanley_gain: Optional[_Number] = ...,
+    lqr_weights: Optional[_Numbers] = ...,
     scenario: Optional[Union[Scenario, str]] = ...,
 ) -> Run: ...
 def theory(
@@ -150,6 +155,10 @@ def theory(
     slip: Optional[_Number] = ...,
     seed: Optional[_Whole] = ...,
     mirror: bool = ...,
+    controller: str = ...,
+    lookahead: Optional[_Number] = ...,
+    stanley_gain: Optional[_Number] = ...,
+    lqr_weights: Optional[_Numbers] = ...,
     scenario: Optional[Union[Scenario, str]] = ...,
 ) -> Dict[str, Any]: ...
 
@@ -171,6 +180,10 @@ class Scenario:
         slip: Optional[_Number] = ...,
         seed: Optional[_Whole] = ...,
         mirror: bool = ...,
+        controller: str = ...,
+        lookahead: Optional[_Number] = ...,
+        stanley_gain: Optional[_Number] = ...,
+        lqr_weights: Optional[_Numbers] = ...,
     ) -> None: ...
     @classmethod
     def from_text(cls, text: str) -> Scenario: ...

@@ -7,6 +7,13 @@ SAMPLE_COLUMNS: int
 
 class TablesUnreadable(OSError): ...
 
+class Law:
+    controller: str
+    lookahead: Optional[float]
+    stanley_gain: Optional[float]
+    lqr_weights: List[float]
+    def __init__(self) -> None: ...
+
 class Computation:
     def __init__(
         self,
@@ -21,6 +28,7 @@ class Computation:
         named_errors: Sequence[Tuple[int, float, float]] = ...,
         seed: Optional[int] = ...,
         mirror: bool = ...,
+        law: Law = ...,
     ) -> None: ...
     @property
     def refused(self) -> bool: ...
@@ -58,9 +66,11 @@ def scenario_text(
     named_errors: Sequence[Tuple[int, float, float]],
     seed: Optional[int],
     mirror: bool,
+    law: Law = ...,
 ) -> str: ...
 def parse_scenario(text: str) -> Dict[str, Any]: ...
 def error_catalog() -> List[Tuple[int, str, int, str]]: ...
+def controller_names() -> List[str]: ...
 def sweep_table(
     arguments: Sequence[str], tables: str, progress: Optional[Callable[[int, int], Any]]
 ) -> Tuple[int, bytes, str]: ...

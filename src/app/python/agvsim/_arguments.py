@@ -170,6 +170,55 @@ NAMED_ERRORS = {
 }
 _MOST_SEED = 4294967295
 
+#: The feedback laws by name, the default first.
+CONTROLLERS = tuple(_core.controller_names())
+#: Qd, Qth, Qphi and R of lqr_weights.
+_LQR_WEIGHT_COUNT = 4
+
+
+class Law:
+    """The feedback law of a run and the parameters given to it, checked; None keeps a
+    parameter's default (the core's)."""
+
+    def __init__(self, controller="fnzeta", lookahead=None, stanley_gain=None,
+                 lqr_weights=None):
+        if not isinstance(controller, str):
+            raise TypeError(f"controller takes a law's name, not {controller!r:.60}")
+        if controller not in CONTROLLERS:
+            raise _refused("controller", f"controller must be {', '.join(CONTROLLERS[:-1])} or "
+                                         f"{CONTROLLERS[-1]}, not '{controller}'",
+                           "制御則の名前ではない　" + _SET_AGAIN)
+        self.controller = controller
+        self.lookahead = None if lookahead is None else number("lookahead", lookahead)
+        self.stanley_gain = None if stanley_gain is None else number("stanley_gain", stanley_gain)
+        self.lqr_weights = None
+        if lqr_weights is not None:
+            weights = sequence("lqr_weights", lqr_weights, _LQR_WEIGHT_COUNT)
+            if len(weights) != _LQR_WEIGHT_COUNT:
+                raise _refused("lqr_weights", "lqr_weights takes four values Qd,Qth,Qphi,R, "
+                                              f"got {len(weights)}")
+            self.lqr_weights = tuple(weights)
+
+    def core(self):
+        """The law as the core module takes it."""
+        law = _core.Law()
+        law.controller = self.controller
+        law.lookahead = self.lookahead
+        law.stanley_gain = self.stanley_gain
+        law.lqr_weights = list(self.lqr_weights or ())
+        return law
+
+    def sweep_options(self):
+        """agvsim-sweep's options of the law (none for the default law with its defaults)."""
+        options = [] if self.controller == CONTROLLERS[0] else ["--controller", self.controller]
+        if self.lookahead is not None:
+            options += ["--lookahead", repr(self.lookahead)]
+        if self.stanley_gain is not None:
+            options += ["--stanley-gain", repr(self.stanley_gain)]
+        if self.lqr_weights is not None:
+            options += ["--lqr-weights", ",".join(repr(w) for w in self.lqr_weights)]
+        return options
+
 
 def seed_of(value):
     """A slip seed 0 to 4294967295, or None."""
@@ -199,7 +248,9 @@ class Conditions:
     """The conditions of a run, checked: what every public function passes to the core."""
 
     def __init__(self, error, error_values, curve, curve_params, fn, zeta, seed=None,
-                 mirror=False, **errors):
+                 mirror=False, controller="fnzeta", lookahead=None, stanley_gain=None,
+                 lqr_weights=None, **errors):
+        self.law = Law(controller, lookahead, stanley_gain, lqr_weights)
         self.named_errors = named_errors(errors)
         self.seed = seed_of(seed)
         if not isinstance(mirror, (bool, numpy.bool_)):
@@ -253,6 +304,7 @@ class Conditions:
             computation = _core.Computation(
                 self.error, self.error_values, self.curve, self.curve_params or [],
                 self.fn, self.zeta, compute, tables, self.named_errors, self.seed, self.mirror,
+                self.law.core(),
             )
         except _core.TablesUnreadable as error:
             raise Refused(f"the random tables in {tables} cannot be read", str(error),
@@ -268,7 +320,7 @@ class Conditions:
         """The canonical scenario text of these conditions."""
         return _core.scenario_text(
             self.error, self.error_values, self.curve, self.curve_params or [], self.fn,
-            self.zeta, self.named_errors, self.seed, self.mirror,
+            self.zeta, self.named_errors, self.seed, self.mirror, self.law.core(),
         )
 
     def sweep_options(self):
@@ -286,24 +338,25 @@ class Conditions:
             options += ["--seed", str(self.seed)]
         if self.mirror:
             options += ["--mirror"]
-        return options
+        return options + self.law.sweep_options()
 
 
 NAMED_ERRORS_BY_NUMBER = {number_: count for number_, count in NAMED_ERRORS.values()}
 
 
 def conditions(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0,
-               seed=None, mirror=False, scenario=None, **errors):
-    """The checked conditions of ``run()``'s arguments; with ``scenario`` (a Scenario or
-    its text) those alone, the other conditions left at their defaults."""
+               seed=None, mirror=False, scenario=None, **keywords):
+    """The checked conditions of ``run()``'s arguments (the named errors and the law's
+    keywords among ``keywords``); with ``scenario`` (a Scenario or its text) those alone,
+    the other conditions left at their defaults."""
     if scenario is None:
         return Conditions(error, error_values, curve, curve_params, fn, zeta, seed, mirror,
-                          **errors)
+                          **keywords)
     given = dict(error=error, error_values=tuple(error_values) if not isinstance(
         error_values, numpy.ndarray) else tuple(error_values.tolist()), curve=curve,
-        curve_params=curve_params, fn=fn, zeta=zeta, seed=seed, mirror=mirror, **errors)
+        curve_params=curve_params, fn=fn, zeta=zeta, seed=seed, mirror=mirror, **keywords)
     defaults = dict(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0,
-                    seed=None, mirror=False)
+                    seed=None, mirror=False, controller="fnzeta")
     for keyword, value in given.items():
         if _is_default(value, defaults.get(keyword)):
             continue
