@@ -6,16 +6,16 @@
 const ERRORS = [
   { ja: '0: 誤差なし', en: '0: no error', values: [] },
   { ja: '1: 後車輪半径誤差比率(左右)', en: '1: rear wheel radius error (left, right)',
-    values: [{ ja: '左 RearWheelerr (%)', en: 'left (%)', def: 0 },
-             { ja: '右 RearWheelerr (%)', en: 'right (%)', def: 0 }] },
+    values: [{ ja: '左 RearWheelerr (%)', en: 'Left rear wheel radius error RearWheelerr (%)', def: 0 },
+             { ja: '右 RearWheelerr (%)', en: 'Right rear wheel radius error RearWheelerr (%)', def: 0 }] },
   { ja: '2: 前車輪半径誤差比率', en: '2: front wheel radius error',
-    values: [{ ja: 'FrontWheelerr (%)', en: 'FrontWheelerr (%)', def: 0 }] },
+    values: [{ ja: 'FrontWheelerr (%)', en: 'Front wheel radius error FrontWheelerr (%)', def: 0 }] },
   { ja: '3: ステアリングドリフト角', en: '3: steering angle drift',
-    values: [{ ja: 'φerror (deg)', en: 'φerror (deg)', def: 0 }] },
+    values: [{ ja: 'φerror (deg)', en: 'Steering angle drift φerror (deg)', def: 0 }] },
   { ja: '4: WheelBase,Tread誤差比率', en: '4: WheelBase and Tread error',
-    values: [{ ja: 'WBerr (%)', en: 'WBerr (%)', def: 0 }, { ja: 'TRerr (%)', en: 'TRerr (%)', def: 0 }] },
+    values: [{ ja: 'WBerr (%)', en: 'WheelBase error WBerr (%)', def: 0 }, { ja: 'TRerr (%)', en: 'Tread error TRerr (%)', def: 0 }] },
   { ja: '5: 駆動車輪ランダム滑りの速度誤差比率', en: '5: random slip of the drive wheel',
-    values: [{ ja: 'SLIP (%)', en: 'SLIP (%)', def: 5 }] },
+    values: [{ ja: 'SLIP (%)', en: 'Drive wheel slip SLIP (%)', def: 5 }] },
 ];
 
 // Curves of the dialogue's menu with their constants in its order and start-up values.
@@ -30,7 +30,25 @@ const CURVES = [
   { I: 14, ja: '正葉線 r=A*sin(nβ)', en: 'rose r=A*sin(nβ)', names: ['A', 'n'], defs: [1, 2] },
   { I: 15, ja: '円弧 r=R', en: 'circle arc r=R', names: ['R', 'n'], defs: [1, 2] },
   { I: 16, ja: '波打ち円 r=R+A*cos(nβ) (R=2[m])', en: 'wavy circle r=R+A*cos(nβ) (R=2 m)', names: ['A', 'n'], defs: [0.3, 5] },
+  { I: 21, ja: '角の丸い正方形 (一辺L, 角の半径r)', en: 'square with rounded corners (side L, corner radius r)', names: ['L', 'r'], defs: [4, 0.5] },
 ];
+
+// The feedback laws a scenario can choose (the core's names) and the fields of each law's
+// parameters: the form's id, the scenario text's field, their labels. The values by default
+// are the core's (read at start).
+const LAWS = [
+  { name: 'fnzeta', ja: 'fn・ζ で設計した則（既定）', en: 'law designed from fn and ζ (default)', params: [] },
+  { name: 'pure-pursuit', ja: 'Pure pursuit（前方注視点への円弧）', en: 'pure pursuit (arc to a look-ahead point)',
+    params: [{ id: 'lookahead', ja: '前方注視距離 Ld [m]', en: 'Look-ahead distance Ld [m]' }] },
+  { name: 'stanley', ja: 'Stanley（向き誤差＋前輪の横ずれ）', en: 'Stanley (heading error plus front-wheel offset)',
+    params: [{ id: 'stanleyGain', ja: 'Stanleyゲイン k [1/s]', en: 'Stanley gain k [1/s]' }] },
+  { name: 'lqr', ja: 'LQR（リッカチ方程式の状態フィードバック）', en: 'LQR (state feedback from the Riccati equation)',
+    params: [{ id: 'lqr0', ja: '横ずれの重み Qd [1/m²]', en: 'Offset weight Qd [1/m²]' },
+             { id: 'lqr1', ja: '向き誤差の重み Qθ [1/rad²]', en: 'Heading error weight Qθ [1/rad²]' },
+             { id: 'lqr2', ja: '操舵角誤差の重み Qφ [1/rad²]（タイプ1：∫dd dt）', en: 'Steering angle error weight Qφ [1/rad²] (type 1: ∫dd dt)' },
+             { id: 'lqr3', ja: '補正量の重み R [s²/rad²]', en: 'Correction weight R [s²/rad²]' }] },
+];
+const lawEntry = (name) => LAWS.find((l) => l.name === name) || LAWS[0];
 
 // Every text of the page in both languages. Messages of the core keep their own words: the
 // console's Japanese line, and the English reason the core gives beside it.
@@ -41,7 +59,23 @@ const UI = {
     moreErrors: '同時に加える誤差', seed: '乱数の種 seed', seedEmpty: '空欄：既定', mirror: 'x軸に対して鏡映（時計回り）',
     notSeed: '0以上の整数を入力（空欄：既定の乱数列）　設定し直し',
     unread: (field) => `条件 ${field} を読めない　設定し直し`,
-    secPath: '(2) CP経路曲線 [c]', curve: '曲線', secFeedback: '(3) FB系の固有振動数と減衰比 [f]',
+    secPath: '(2) CP経路曲線 [c]', curve: '曲線', secFeedback: '(3) FB系の固有振動数と減衰比・制御則 [f]', controller: '制御則（横方向）',
+    done: '計算完了',
+    labTitle: 'オドメトリ校正実習（正方形経路ベンチマーク）',
+    labIntro: 'タイプ1 (2DW1C) のFBCなしの車両が角の丸い正方形を反時計回りと時計回りに n 回ずつ走り，理想の車両との終点のずれから車輪径の比 Ed と WheelBase の比 Eb を推定する．推定値で車輪速度と旋回を補正してもう一度走らせると，ずれの集まりが縮む．',
+    labTruth: '隠れた真の誤差（タイプ1 2DW1C）', labRear0: '左後車輪半径誤差 (%)', labRear1: '右後車輪半径誤差 (%)',
+    labWb: 'WheelBase誤差 (%)', labSlip: 'ランダム滑り (%)（空欄：なし）', labSeed: '滑りの乱数の種（空欄：1）',
+    labSurprise: 'おまかせ（誤差を隠す）', labReveal: '真の誤差を見る',
+    labHiddenNote: (seed) => `真の誤差は隠してある（おまかせの種 ${seed}）．推定してから「真の誤差を見る」で確かめる．`,
+    labBench: 'ベンチマーク', labL: '一辺 L [m]', labR: '角の半径 r [m]', labRuns: '片方向の走行回数 n',
+    labRun: 'ベンチマークを走らせる', labApply: '補正を適用して再走行', labTable: '推定値と終点のずれ',
+    labBusy: 'ベンチマーク走行中．．．', labDone: 'ベンチマーク完了：Ed と Eb を推定した', labApplied: '補正して再走行した：ずれの集まりが縮む',
+    labNotNumber: '数値を入力　設定し直し', labNotRuns: '1以上の整数を入力　設定し直し',
+    labRows: { ed: 'Ed = D_R/D_L', eb: 'Eb = WheelBase 実際/公称', emax: 'E_max,syst [mm]', spread: '最大のばらつき [mm]',
+               cl: '左車輪速度の補正 c_L', cr: '右車輪速度の補正 c_R' },
+    labCols: ['量', '真値', '推定', '補正前', '補正後'],
+    labLegend: ['● 反時計回り（補正前）', '● 時計回り（補正前）', '○ 反時計回り（補正後）', '○ 時計回り（補正後）', '◎ 重心'],
+    labCaption: (b, a) => `終点のずれ（x, y [mm]）．E_max,syst：補正前 ${b} mm${a === null ? '' : `，補正後 ${a} mm`}．`, lawLine: (law, p) => `(4-3) 制御則 ${law}${p ? `  ${p}` : ''}`,
     compute: '計算', cancel: '計算を中止', share: 'この計算のリンク', csv: 'CSV保存', png: 'PNG保存',
     report: '設定した条件', summary: '計算結果の要約', play: '再生', pause: '停止',
     notNumber: '数値を入力　設定し直し', computing: '只今計算中．．．', cancelled: '計算を中止した．前の計算を表示している',
@@ -90,6 +124,11 @@ const UI = {
       rows: ['定常 dd 予測 [m]', '終点 dd 計算 [m]', '定常 dth 予測 [°]', '終点 dth 計算 [°]', '最大 |dd| 予測 [m]', '最大 |dd| 計算 [m]'],
       notDefined: '定義されない', diverging: '発散', seconds: '秒', stop: '．',
       why: '「定義されない」：曲率が変わる経路，ランダム滑り，不安定な設計では定常値はない',
+      law: (name) => `${name} の線形理論（直線経路で線形化）：横方向の極と定常値`,
+      lawStable: '制御則は安定：3タイプとも横方向の全ての極の実部が負',
+      lawUnstable: (ks) => `制御則は不安定：タイプ${ks.join('，')}の横方向に実部が正の極がある（制御則のパラメータを変えて計算し直す）`,
+      lawBends: '経路が曲がる：直線経路として線形化した予測',
+      lawWhy: { unstable: '不安定', slip: 'ランダム滑り', bends: '経路が曲がる' },
     },
   },
   en: {
@@ -99,7 +138,23 @@ const UI = {
     mirror: 'Mirror about the x axis (clockwise)',
     notSeed: 'Enter a whole number from 0, or leave it empty.',
     unread: (field, reason) => `In the conditions, ${reason}. Change it and compute again.`,
-    secPath: '(2) Path curve [c]', curve: 'Curve', secFeedback: '(3) Feedback natural frequency and damping ratio [f]',
+    secPath: '(2) Path curve [c]', curve: 'Curve', secFeedback: '(3) Feedback natural frequency, damping ratio and law [f]', controller: 'Feedback law (across the path)',
+    done: 'Computation finished.',
+    labTitle: 'Odometry calibration lab (square-path benchmark)',
+    labIntro: 'The type 1 (2DW1C) vehicle without feedback drives a square with rounded corners n times counter-clockwise and n times clockwise; where it stops against the ideal vehicle gives two clusters, from which the wheel diameter ratio Ed and the WheelBase ratio Eb are estimated. Run again with the wheel speeds and the turn corrected by the estimates, and the clusters shrink.',
+    labTruth: 'Hidden true errors (type 1 2DW1C)', labRear0: 'Left rear wheel radius error (%)', labRear1: 'Right rear wheel radius error (%)',
+    labWb: 'WheelBase error (%)', labSlip: 'Random slip (%) (empty: none)', labSeed: 'Seed of the slip (empty: 1)',
+    labSurprise: 'Surprise me (hide the errors)', labReveal: 'Reveal the true errors',
+    labHiddenNote: (seed) => `The true errors are hidden (surprise seed ${seed}). Estimate them, then reveal them to check.`,
+    labBench: 'Benchmark', labL: 'Side L [m]', labR: 'Corner radius r [m]', labRuns: 'Runs each way n',
+    labRun: 'Run the benchmark', labApply: 'Apply the correction and run again', labTable: 'Estimates and return errors',
+    labBusy: 'Running the benchmark ...', labDone: 'Benchmark finished: Ed and Eb estimated.', labApplied: 'Corrected and run again: the clusters shrink.',
+    labNotNumber: 'Not a number: enter a number.', labNotRuns: 'Enter a whole number from 1.',
+    labRows: { ed: 'Ed = D_R/D_L', eb: 'Eb = WheelBase actual/nominal', emax: 'E_max,syst [mm]', spread: 'Largest spread [mm]',
+               cl: 'Left wheel speed factor c_L', cr: 'Right wheel speed factor c_R' },
+    labCols: ['Quantity', 'True', 'Estimated', 'Before', 'After'],
+    labLegend: ['● counter-clockwise (before)', '● clockwise (before)', '○ counter-clockwise (after)', '○ clockwise (after)', '◎ centroid'],
+    labCaption: (b, a) => `Return position errors (x, y [mm]). E_max,syst: ${b} mm before${a === null ? '' : `, ${a} mm after the correction`}.`, lawLine: (law, p) => `(4-3) feedback law: ${law}${p ? `, ${p}` : ''}`,
     compute: 'Compute', cancel: 'Cancel computation', share: 'Link to this run', csv: 'Save CSV', png: 'Save PNG',
     report: 'Conditions', summary: 'Summary of the run', play: 'Play', pause: 'Pause',
     notNumber: 'Not a number: enter a number.', computing: 'Computing ...', cancelled: 'Computation cancelled; the previous run is on show.',
@@ -149,6 +204,11 @@ const UI = {
       rows: ['Steady dd, predicted [m]', 'Final dd, simulated [m]', 'Steady dth, predicted [°]', 'Final dth, simulated [°]', 'Largest |dd|, predicted [m]', 'Largest |dd|, simulated [m]'],
       notDefined: 'not defined', diverging: 'diverges', seconds: 's', stop: '. ',
       why: '\u201cNot defined\u201d: there is no steady value on a path of varying curvature, for the random slip, or for an unstable design.',
+      law: (name) => `Linear theory of the ${name} law (linearised on a straight path): lateral poles and steady values`,
+      lawStable: 'The law is stable: every lateral pole of the three types has a negative real part.',
+      lawUnstable: (ks) => `The law is unstable: type ${ks.join(', ')} ${ks.length > 1 ? 'have' : 'has'} a lateral pole with a positive real part (change the law\u2019s parameters and compute again).`,
+      lawBends: 'The path bends: the prediction linearises it as a straight path.',
+      lawWhy: { unstable: 'unstable', slip: 'random slip', bends: 'the path bends' },
     },
   },
 };
@@ -189,7 +249,8 @@ function messageText(m) { return lang === 'ja' ? m.ja : m.en; }
 
 const shownMessages = new Map();  // element id -> message
 function clearMessages() {
-  for (const id of shownMessages.keys()) $(id).textContent = '';
+  // A message's field may have been rebuilt away since (another error, curve or law chosen).
+  for (const id of shownMessages.keys()) if ($(id)) $(id).textContent = '';
   shownMessages.clear();
   document.querySelectorAll('[aria-invalid="true"]').forEach((i) => i.removeAttribute('aria-invalid'));
 }
@@ -200,6 +261,13 @@ function showMessage(targetId, m, inputId) {
   $(id).textContent = messageText(m);
   const input = inputId && $(inputId);
   if (input) input.setAttribute('aria-invalid', 'true');
+  announce(messageText(m));
+}
+
+// Said to screen readers at once: a refusal next to its field, a finished computation.
+function announce(text) {
+  $('announce').textContent = '';
+  requestAnimationFrame(() => { $('announce').textContent = text; });
 }
 
 function showStatus(key) {
@@ -266,24 +334,58 @@ function buildCurveParams(values) {
 }
 
 function fillSelects() {
-  const e = $('errorNumber').value, c = $('curve').value;
+  const e = $('errorNumber').value, c = $('curve').value, law = $('controller').value;
   $('errorNumber').replaceChildren(...ERRORS.map((entry, k) => new Option(entry[lang], String(k))));
   $('curve').replaceChildren(...CURVES.map((entry) => new Option(`I=${entry.I}: ${entry[lang]}`, String(entry.I))));
+  $('controller').replaceChildren(...LAWS.map((entry) => new Option(entry[lang], entry.name)));
   if (e !== '') $('errorNumber').value = e;
   if (c !== '') $('curve').value = c;
+  $('controller').value = law || 'fnzeta';
+}
+
+// Text typed with a Japanese input method in full-width forms (１．５, －２) read as the
+// ASCII characters they stand for.
+function halfWidth(text) {
+  return String(text).replace(/[\uff01-\uff5e]/g, (ch) => String.fromCharCode(ch.charCodeAt(0) - 0xfee0))
+    .replace(/\u3000/g, ' ').replace(/\u2212/g, '-');
 }
 
 function fieldValues(prefix) {
-  return [...document.querySelectorAll(`input[id^="${prefix}"]`)].map((i) => i.value);
+  return [...document.querySelectorAll(`input[id^="${prefix}"]`)].map((i) => halfWidth(i.value));
+}
+
+// Every law's parameters as last typed (the hidden laws' too), each as text by field id.
+const lawValues = {};
+function keepLawValues() {
+  for (const input of $('lawParams').querySelectorAll('input')) lawValues[input.id] = input.value;
+}
+
+// The fields of the chosen law's parameters only.
+function buildLawParams() {
+  keepLawValues();
+  $('lawParams').replaceChildren(...lawEntry($('controller').value).params.map((p) =>
+    numberField(p.id, p[lang], lawValues[p.id] !== undefined ? lawValues[p.id] : '')));
+}
+
+// Every law's parameters from a scenario as the core reads it (its defaults where not given).
+function setLawValues(f) {
+  lawValues.lookahead = f.lookahead;
+  lawValues.stanleyGain = f.stanleyGain;
+  f.lqrWeights.forEach((v, k) => { lawValues[`lqr${k}`] = v; });
 }
 
 // The conditions as text, as they stand in the form.
 function formState() {
   const e = $('errorNumber').value;
   const more = Object.entries(moreValues()).filter(([n]) => n !== e).map(([n, v]) => [Number(n), v]);
+  const law = $('controller').value || 'fnzeta';
   return { e, ev: fieldValues('ev'), more, c: $('curve').value, cp: fieldValues('cp'),
-           fn: $('fn').value, z: $('zeta').value, seed: $('seed').value.trim(), mirror: $('mirror').checked };
+           fn: halfWidth($('fn').value), z: halfWidth($('zeta').value), seed: halfWidth($('seed').value).trim(), mirror: $('mirror').checked,
+           law, lp: lawEntry(law).params.map((p) => ($(p.id) ? halfWidth($(p.id).value) : '')) };
 }
+
+// The scenario text's fields of a law's parameters.
+const LAW_FIELDS = { 'pure-pursuit': 'lookahead', stanley: 'stanley-gain', lqr: 'lqr-weights' };
 
 // The names of the errors 1 to 5 in a scenario text.
 const ERROR_FIELDS = ['', 'rear-wheels', 'front-wheel', 'drift', 'wheelbase-tread', 'slip'];
@@ -297,6 +399,7 @@ function scenarioTextOf(state) {
   fields.push(`curve=${state.c}:${state.cp.map(t).join(',')}`, `fn=${t(state.fn)}`, `zeta=${t(state.z)}`);
   if (state.seed !== '') fields.push(`seed=${state.seed}`);
   if (state.mirror) fields.push('mirror');
+  if (state.law !== 'fnzeta') fields.push(`controller=${state.law}`, `${LAW_FIELDS[state.law]}=${state.lp.map(t).join(',')}`);
   return fields.join(' ');
 }
 
@@ -310,8 +413,9 @@ function parseNumber(text) {
 function readNumbers(state) {
   const errors = Number(state.e) > 0 ? [[Number(state.e), state.ev, 'ev'], ...state.more.map(([n, v]) => [n, v, `x${n}v`])]
     : state.more.map(([n, v]) => [n, v, `x${n}v`]);
-  const ids = [...errors.flatMap(([, v, id]) => v.map((_, k) => `${id}${k}`)), ...state.cp.map((_, k) => `cp${k}`), 'fn', 'zeta'];
-  const values = [...errors.flatMap(([, v]) => v), ...state.cp, state.fn, state.z].map(parseNumber);
+  const lawIds = lawEntry(state.law).params.map((p) => p.id);
+  const ids = [...errors.flatMap(([, v, id]) => v.map((_, k) => `${id}${k}`)), ...state.cp.map((_, k) => `cp${k}`), ...lawIds, 'fn', 'zeta'];
+  const values = [...errors.flatMap(([, v]) => v), ...state.cp, ...state.lp, state.fn, state.z].map(parseNumber);
   let ok = true;
   values.forEach((v, k) => {
     if (!Number.isFinite(v)) {
@@ -327,8 +431,8 @@ function readNumbers(state) {
   let at = 0;
   const taken = (count) => { at += count; return values.slice(at - count, at); };
   return { errors: errors.map(([n, v]) => ({ e: n, values: taken(v.length) })), c: Number(state.c),
-           cp: taken(state.cp.length), fn: values[values.length - 2], z: values[values.length - 1],
-           seed: state.seed, mirror: state.mirror };
+           cp: taken(state.cp.length), lp: taken(state.lp.length), fn: values[values.length - 2], z: values[values.length - 1],
+           seed: state.seed, mirror: state.mirror, law: state.law };
 }
 
 // Places the core's message next to the field it is about.
@@ -350,8 +454,10 @@ function placeRefusal(reply) {
     const k = names.findIndex((n) => msg.startsWith(`${n}=`));
     if (k >= 0) showMessage(`cp${k}`, m, `cp${k}`); else showMessage('curve', m);
   } else if (reply.section === 'feedback') {
-    const id = msg.startsWith('ζ') ? 'zeta' : 'fn';
-    showMessage(id, m, id);
+    // A law's parameter by its field; an LQR weight by its place among the four.
+    const law = { lookahead: 'lookahead', 'stanley-gain': 'stanleyGain', 'lqr-weights': `lqr${reply.valueIndex}` }[reply.field];
+    const id = law || (msg.startsWith('ζ') ? 'zeta' : 'fn');
+    showMessage($(id) ? id : 'feedback', m, id);
   } else {
     showMessage('all', m);
   }
@@ -439,7 +545,9 @@ async function check() {
   if (!out.reply.ok) placeRefusal(out.reply);
 }
 
-async function compute(viewArgs) {
+// How a computation was asked for: from the form (a new history entry, the picture brought
+// into view on a phone), or from the address (the page's link, Back and Forward).
+async function compute(viewArgs, fromForm = false, overlay = false) {
   checkSerial++;
   clearMessages();
   const form = formState();
@@ -456,6 +564,7 @@ async function compute(viewArgs) {
   try {
     out = await job.core.call('run', scenarioTextOf(form));
     if (out.picture && viewArgs) out = Object.assign(out, await job.core.call('view', viewArgs));
+    if (out.picture && overlay) out = Object.assign(out, await job.core.call('key', 't'));
   } catch (e) {
     return false;  // cancelled or superseded
   } finally {
@@ -479,14 +588,36 @@ async function compute(viewArgs) {
   refillSpare();
   run = { form, numbers: n, scenario: reply.scenario, report: reply.report, facts: reply.facts, type: out.picture.state.type, theory: out.theory };
   view = viewArgs ? { zoom: viewArgs[2], x: viewArgs[3], y: viewArgs[4] } : { zoom: 0, x: 0, y: 0 };
-  showStatus('');
+  view.overlay = overlay;
+  showStatus('done');
+  picture = null;  // a new run: its report follows the type it shows
   showPicture(out.picture);
   showRun();
   showTheory();
-  writeAddress(Boolean(viewArgs));
+  writeAddress(Boolean(viewArgs) || overlay, fromForm);
   // A diverged run: shown up to where it left the path, with the reason.
-  if (!reply.ok) placeRefusal(reply);
+  if (!reply.ok) placeRefusal(reply); else announce(UI[lang].done);
+  // On a narrow screen the picture is under the form: brought into view.
+  if (fromForm && !twoColumns()) canvas.scrollIntoView({ block: 'start' });
   return true;
+}
+
+// The layout of the style sheet: the form beside the picture (wide screens and tablets held
+// across), else one column.
+const TWO_COLUMNS = '(min-width: 760px) and (orientation: landscape), (min-width: 1100px)';
+const twoColumns = () => window.matchMedia(TWO_COLUMNS).matches;
+
+// The condition report of the type on show (the core writes it for its view's type).
+let reportBusy = 0;
+async function refreshReport() {
+  const core = shown;
+  if (!core || !run) return;
+  reportBusy += 1;
+  try {
+    const out = await core.call('report');
+    if (core === shown && out.report) { run.report = out.report; showRun(); }
+  } catch (e) { /* the run was replaced */ }
+  reportBusy -= 1;
 }
 
 // Ends the computation in progress; the run on show stays.
@@ -527,7 +658,7 @@ function errorLine(n, l) {
 
 // The condition report in English, from the run's own numbers.
 function englishReport(r) {
-  const f = r.facts, n = r.numbers, t = r.type;
+  const f = r.facts, n = r.numbers, t = picture ? picture.state.type : r.type;
   const lines = ['Conditions of the run', `(1-1) vehicle type ${t}: ${TYPE_NAMES[t - 1]}`];
   if (t === 1) lines.push(`(1-2) travel speed Vw = ${readable(f.Vw, 2)} m/s, constant`);
   else lines.push(`(1-2) drive wheel speed Vd = ${readable(f.omega, 2)} rad/s, normally constant, lower where the curvature changes fast`,
@@ -536,7 +667,14 @@ function englishReport(r) {
              `(4-1) feedback natural frequency fn = ${readable(n.fn, 3)} Hz, damping ratio ζ = ${readable(n.z, 3)}`);
   const names = [['Kd1', 'Kth1', 'KI1'], ['Kd2', 'Kth2', 'Kfi2'], ['Kd3', 'Kth3', 'Kfi3']][t - 1];
   lines.push(`(4-2) gains (${names.join(', ')}) = (${f.gains[t - 1].map((v) => readable(v, 4)).join(', ')})`);
+  if (n.law !== 'fnzeta') lines.push(lawLine(n, 'en'));
   return lines.join('\n');
+}
+
+// The feedback law and its parameters (the fn/ζ law has none to say).
+function lawLine(n, l) {
+  const entry = lawEntry(n.law);
+  return UI[l].lawLine(entry[l], entry.params.map((p, k) => `${p[l]} = ${sig(n.lp[k])}`).join(', '));
 }
 
 const DEG = 180 / Math.PI;
@@ -562,7 +700,9 @@ function showRun() {
   $('csv').disabled = $('png').disabled = !run;
   $('share').hidden = !run;
   if (!run) return;
-  $('report').textContent = lang === 'ja' ? pageLine(run.report.trim()) : englishReport(run);
+  $('report').textContent = lang === 'ja'
+    ? pageLine(run.report.trim()) + (run.numbers.law !== 'fnzeta' ? `\n${lawLine(run.numbers, 'ja')}` : '')
+    : englishReport(run);
   $('summary').textContent = summaryText(run);
   noteStale();
 }
@@ -809,6 +949,7 @@ function drawLocus(th) {
 function drawTheory() {
   if (!run || !run.theory || $('theory').hidden || !$('theoryPanel').open) return;
   drawSPlane(run.theory);
+  if (run.theory.controller !== 'fnzeta') return;
   drawResponse(run.theory);
   drawBode(run.theory);
   drawLocus(run.theory);
@@ -821,8 +962,11 @@ function showTheory() {
   if (!th) return;
   const T = UI[lang].theory;
   // Open at the first run on screens with room beside the picture; closed on phones.
-  if (!theoryOpened) { theoryOpened = true; $('theoryPanel').open = window.innerWidth >= 760; }
+  if (!theoryOpened) { theoryOpened = true; $('theoryPanel').open = twoColumns(); }
   $('theoryTitle').textContent = T.title;
+  const fnZeta = th.controller === 'fnzeta';
+  for (const id of ['response', 'bode', 'locus']) $(id).closest('figure').hidden = !fnZeta;
+  if (!fnZeta) { showLawTheory(th, T); return; }
   const bad = unstableTypes(th, 'rightHalfPlane'), stepBad = unstableTypes(th, 'integrationStep');
   const verdicts = [];
   if (bad.length) verdicts.push(T.unstable(bad));
@@ -903,6 +1047,48 @@ function showTheory() {
   drawTheory();
 }
 
+// The theory of a law other than fn/ζ: its lateral poles (the speed law's along the path),
+// its verdict and its steady values beside the run's, as agvsim-batch --theory gives them.
+function showLawTheory(th, T) {
+  const bad = unstableTypes(th, 'rightHalfPlane');
+  const verdicts = [bad.length ? T.lawUnstable(bad) : T.lawStable];
+  if (th.path !== 'straight') verdicts.push(T.lawBends);
+  $('theoryVerdict').textContent = verdicts.join(' ');
+  $('theoryVerdict').classList.toggle('alarm', bad.length > 0);
+  const name = lawEntry(th.controller)[lang];
+  $('splane').setAttribute('aria-label', T.splane);
+  $('splaneLegend').replaceChildren(...[1, 2, 3].map((k) => {
+    const li = document.createElement('li'), mark = document.createElement('span');
+    mark.textContent = k === 3 ? '\u25cf' : '\u25cb';
+    mark.style.color = TYPE_STYLE[k - 1].color;
+    mark.setAttribute('aria-hidden', 'true');
+    li.append(mark, ` ${T.type(k)}`);
+    return li;
+  }), Object.assign(document.createElement('li'), { textContent: T.legendShape }));
+  const list = (ps) => ps.map(poleText).join(', ');
+  $('splaneText').textContent = [T.law(name), ...th.types.map((t) => T.poles(t.type, list(t.lateralPoles), list(t.alongPathPoles)))]
+    .join(T.stop).trim() + T.stop.trim();
+  const head = document.createElement('tr');
+  head.append(...[T.quantity, ...[1, 2, 3].map(T.type)].map((text) => Object.assign(document.createElement('th'), { scope: 'col', textContent: text })));
+  const undef = (t) => `${T.notDefined} (${T.lawWhy[t.steady.why]})`;
+  const rows = [['steadyDd', T.rows[0], (t) => (t.steady.defined ? sig(t.steady.dd) : undef(t))],
+                ['finalDd', T.rows[1], (t) => sig(t.simulated.finalDd)],
+                ['steadyDth', T.rows[2], (t) => (t.steady.defined ? sig(t.steady.dth * DEG) : undef(t))],
+                ['finalDth', T.rows[3], (t) => sig(t.simulated.finalDth * DEG)],
+                ['peakDd', T.rows[5], (t) => sig(t.simulated.peakDd)]];
+  $('theoryWhy').hidden = true;
+  $('theoryCaption').textContent = T.law(name);
+  $('theoryTable').tHead.replaceChildren(head);
+  $('theoryTable').tBodies[0].replaceChildren(...rows.map(([q, label, cell]) => {
+    const tr = document.createElement('tr');
+    tr.dataset.q = q;
+    tr.append(Object.assign(document.createElement('th'), { scope: 'row', textContent: label }),
+              ...th.types.map((t) => Object.assign(document.createElement('td'), { textContent: cell(t) })));
+    return tr;
+  }));
+  drawTheory();
+}
+
 // ---- address ----------------------------------------------------------------------------
 
 // The link of the run on show: its conditions as computed, the view when it was changed,
@@ -913,6 +1099,7 @@ function runLink(withView) {
     const st = picture.state;
     q.set('v', [st.type, st.index === st.last ? -1 : st.index, view.zoom, view.x, view.y].join(','));
   }
+  if (run && view.overlay) q.set('t', '1');
   if (lang !== 'ja') q.set('lang', lang);
   // The run's scenario text, URL-encoded but for '=', ',' and ':' (allowed in a query, and
   // easier to read); spaces as '+'.
@@ -923,13 +1110,18 @@ function runLink(withView) {
 
 let viewChanged = false;
 let addressTimer = null;
-function writeAddress(withView = viewChanged) {
+// A computation from the form is a new entry of the history, so that Back returns to the run
+// before it; views and the language change the entry on show.
+let restoring = false;
+function writeAddress(withView = viewChanged, push = false) {
   viewChanged = withView;
   clearTimeout(addressTimer);
   addressTimer = null;
   const link = runLink(withView);
   $('share').href = link;
-  if (run) history.replaceState(null, '', link);
+  if (!run || restoring) return;
+  if (push && link !== `${location.pathname}${location.search}`) history.pushState(null, '', link);
+  else history.replaceState(null, '', link);
 }
 // Views change at every key; the address follows once they rest.
 function viewMoved() {
@@ -951,6 +1143,10 @@ function fillForm(f) {
   $('zeta').value = f.zeta;
   $('seed').value = f.seed === null ? '' : f.seed;
   $('mirror').checked = f.mirror;
+  $('controller').value = f.controller;
+  $('lawParams').replaceChildren();
+  setLawValues(f);
+  buildLawParams();
 }
 
 // Fills the form from a link: its scenario text (s=), or the older form of one field per
@@ -960,6 +1156,13 @@ function fillForm(f) {
 async function applyLink(q) {
   if (q.get('lang') === 'en') { lang = 'en'; $('lang').value = 'en'; }
   fillSelects();
+  try {
+    // The laws' parameters by default, as the core has them.
+    setLawValues((await checker().call('scenario', '')).reply.form);
+  } catch (e) { /* the page says the simulator did not load */ }
+  $('lawParams').replaceChildren();
+  $('controller').value = 'fnzeta';
+  buildLawParams();
   if (q.has('s')) {
     buildErrorValues();
     buildMoreErrors({});
@@ -1129,7 +1332,10 @@ function showPicture(pic) {
   $('slider').max = String(pic.state.last);
   $('slider').value = String(pic.state.index);
   $('slider').setAttribute('aria-valuetext', `${pic.state.index} / ${pic.state.last}`);
-  if (typeChanged && run) $('summary').textContent = summaryText(run);
+  if (typeChanged && run) {
+    $('summary').textContent = summaryText(run);
+    refreshReport();
+  }
   paintMs = performance.now() - t0;
 }
 
@@ -1169,6 +1375,7 @@ function pressKey(key) {
   if (!shown || !VIEW_KEYS.includes(key)) return;
   if (key !== 's') stopPlay();
   if (VIEW_COUNT[key]) view[VIEW_COUNT[key][0]] += VIEW_COUNT[key][1];
+  if (key === 't') view.overlay = !view.overlay;
   viewRequest('key', key);
   viewMoved();
 }
@@ -1215,6 +1422,7 @@ function stopPlay() {
 function applyLanguage() {
   const t = UI[lang];
   document.documentElement.lang = lang;
+  $('announce').textContent = '';  // said in the other language already
   document.querySelectorAll('[data-i18n]').forEach((el) => { el.textContent = t[el.dataset.i18n]; });
   $('play').textContent = t[playing ? 'pause' : 'play'];
   // A key button's name says what it does and keeps its key, which is what it shows.
@@ -1241,7 +1449,9 @@ function applyLanguage() {
   buildErrorValues(ev);
   buildMoreErrors(more);
   buildCurveParams(cp);
+  buildLawParams();
   for (const [id, m] of shownMessages) {
+    if (!$(id)) continue;
     $(id).textContent = messageText(m);
     const input = $(id.slice(4));
     if (input && input.tagName === 'INPUT') input.setAttribute('aria-invalid', 'true');
@@ -1249,6 +1459,7 @@ function applyLanguage() {
   showStatus($('status').dataset.key);
   showRun();
   showTheory();
+  showLab();
   noteStale();
   writeAddress();
 }
@@ -1277,11 +1488,222 @@ async function csvText() {
   return (await shown.call('csv')).csv;
 }
 
+// ---- the calibration lab ----------------------------------------------------------------
+
+// The lab's benchmark runs in a worker of its own, beside the run on show.
+let labCore = null;
+let lab = null;          // the last benchmark: {result (agvsim-calibrate's JSON), applied}
+let labSecret = null;    // the surprise seed while the true errors are hidden
+const labMessages = new Map();  // element id -> message
+
+// Small true errors from a seed, for a student who is not to know them: rear wheel radius
+// errors within ±LAB_WHEEL_LIMIT %, a WheelBase error within ±LAB_BASE_LIMIT %, in hundredths.
+const LAB_WHEEL_LIMIT = 0.8;
+const LAB_BASE_LIMIT = 3;
+function surpriseErrors(seed) {
+  let x = (seed >>> 0) || 1;
+  const next = () => {  // xorshift32: the same errors from the same seed
+    x ^= x << 13; x >>>= 0; x ^= x >>> 17; x ^= x << 5; x >>>= 0;
+    return x / 4294967296;
+  };
+  const pick = (limit) => Math.round((2 * next() - 1) * limit * 100) / 100;
+  return [pick(LAB_WHEEL_LIMIT), pick(LAB_WHEEL_LIMIT), pick(LAB_BASE_LIMIT)];
+}
+
+function showLabMessage(id, m) {
+  labMessages.set(id, m);
+  $(`msg-${id}`).textContent = messageText(m);
+  if ($(id)) $(id).setAttribute('aria-invalid', 'true');
+  announce(messageText(m));
+}
+
+function clearLabMessages() {
+  for (const id of labMessages.keys()) {
+    $(`msg-${id}`).textContent = '';
+    if ($(id)) $(id).removeAttribute('aria-invalid');
+  }
+  labMessages.clear();
+}
+
+// The lab's fields as a scenario text (the square is curve 21 with L and r), or null after a
+// message next to each field that does not read.
+function labScenario() {
+  const v = Object.fromEntries(['labRear0', 'labRear1', 'labWb', 'labSlip', 'labSeed', 'labL', 'labR', 'labRuns']
+    .map((id) => [id, halfWidth($(id).value).trim().replace(/^\+/, '')]));
+  let ok = true;
+  const bad = (id, key) => { showLabMessage(id, { ja: UI.ja[key], en: UI.en[key] }); ok = false; };
+  for (const id of ['labRear0', 'labRear1', 'labWb', 'labL', 'labR']) if (!Number.isFinite(parseNumber(v[id]))) bad(id, 'labNotNumber');
+  if (v.labSlip !== '' && !Number.isFinite(parseNumber(v.labSlip))) bad('labSlip', 'labNotNumber');
+  if (v.labSeed !== '' && !/^\d+$/.test(v.labSeed)) bad('labSeed', 'labNotRuns');
+  if (!/^\d+$/.test(v.labRuns)) bad('labRuns', 'labNotRuns');
+  if (!ok) return null;
+  const fields = [`rear-wheels=${v.labRear0},${v.labRear1}`, `wheelbase-tread=${v.labWb},0`];
+  if (v.labSlip !== '') fields.push(`slip=${v.labSlip}`);
+  if (v.labSeed !== '') fields.push(`seed=${v.labSeed}`);
+  fields.push(`curve=21:${v.labL},${v.labR}`);
+  return { text: fields.join(' '), runs: Number(v.labRuns) };
+}
+
+function placeLabRefusal(reply) {
+  let id = 'lab';
+  if (reply.section === 'runs') id = 'labRuns';
+  else if (reply.section === 'square') id = reply.valueIndex === 1 ? 'labR' : 'labL';
+  else if (reply.section === 'error') id = { 1: `labRear${reply.valueIndex}`, 4: 'labWb', 5: 'labSlip' }[reply.errorNumber] || 'lab';
+  else if (reply.section === 'text' && reply.field === 'seed') id = 'labSeed';
+  showLabMessage(id, messageOf(reply));
+}
+
+async function runLab() {
+  clearLabMessages();
+  const asked = labScenario();
+  if (!asked) return;
+  if (!labCore) labCore = new Core();
+  const core = labCore;
+  $('labRun').setAttribute('aria-busy', 'true');
+  $('labRun').disabled = true;
+  $('labStatus').textContent = UI[lang].labBusy;
+  let out = null;
+  try { out = await core.call('calibrate', [asked.text, asked.runs]); } catch (e) { /* ended */ }
+  $('labRun').removeAttribute('aria-busy');
+  $('labRun').disabled = false;
+  $('labStatus').textContent = '';
+  if (!out) return;
+  if (!out.reply.ok) { placeLabRefusal(out.reply); return; }
+  lab = { result: out.reply.calibration, applied: false };
+  showLab();
+  $('labStatus').textContent = UI[lang].labDone;
+}
+
+function applyLabCorrection() {
+  if (!lab) return;
+  lab.applied = true;
+  showLab();
+  $('labStatus').textContent = UI[lang].labApplied;
+}
+
+// The estimates beside the truth (hidden while the surprise is kept), the figures before
+// and, once the correction is applied, after it.
+function showLab() {
+  const T = UI[lang];
+  $('labHidden').hidden = labSecret === null;
+  $('labTrueFields').hidden = labSecret !== null;
+  $('labReveal').hidden = labSecret === null;
+  if (labSecret !== null) $('labHidden').textContent = T.labHiddenNote(labSecret);
+  for (const [id, m] of labMessages) $(`msg-${id}`).textContent = messageText(m);
+  $('labApply').disabled = !lab || lab.applied;
+  $('labFigure').hidden = $('labTable').hidden = !lab;
+  if (!lab) return;
+  const r = lab.result, after = lab.applied;
+  const ratio = (v) => v.toFixed(6), mm = (v) => (1000 * v).toFixed(3);
+  const truth = (v) => (labSecret === null ? ratio(v) : '?');
+  const rows = [[T.labRows.ed, truth(r.ed_true), ratio(r.ed_estimated), '', ''],
+                [T.labRows.eb, truth(r.eb_true), ratio(r.eb_estimated), '', ''],
+                [T.labRows.cl, '', ratio(r.c_left), '', ''], [T.labRows.cr, '', ratio(r.c_right), '', ''],
+                [T.labRows.emax, '', '', mm(r.emax_syst_before), after ? mm(r.emax_syst_after) : ''],
+                [T.labRows.spread, '', '', mm(r.spread_before), after ? mm(r.spread_after) : '']];
+  const head = document.createElement('tr');
+  head.append(...T.labCols.map((text) => Object.assign(document.createElement('th'), { scope: 'col', textContent: text })));
+  $('labTable').tHead.replaceChildren(head);
+  $('labTable').tBodies[0].replaceChildren(...rows.map(([label, ...cells], k) => {
+    const tr = document.createElement('tr');
+    tr.dataset.q = ['ed', 'eb', 'cl', 'cr', 'emax', 'spread'][k];
+    tr.append(Object.assign(document.createElement('th'), { scope: 'row', textContent: label }),
+              ...cells.map((text) => Object.assign(document.createElement('td'), { textContent: text })));
+    return tr;
+  }));
+  $('labLegend').replaceChildren(...T.labLegend.map((text, k) => {
+    const li = document.createElement('li');
+    li.textContent = text;
+    li.style.color = ['#1f5fbf', '#c0392b', '#1f5fbf', '#c0392b', '#222'][k];
+    return li;
+  }));
+  $('labCaption').textContent = T.labCaption(mm(r.emax_syst_before), after ? mm(r.emax_syst_after) : null);
+  $('labCanvas').setAttribute('aria-label', T.labTable);
+  drawLab();
+}
+
+// The return positions [mm]: dots before the correction, rings after it, each cluster's
+// centroid as a double ring, on axes through the ideal stop.
+function drawLab() {
+  if (!lab || !$('labPanel').open || $('labFigure').hidden) return;
+  const { g, w, h } = theoryContext($('labCanvas'));
+  const r = lab.result;
+  const sets = [[r.before.ccw, '#1f5fbf', false], [r.before.cw, '#c0392b', false]];
+  if (lab.applied) sets.push([r.after.ccw, '#1f5fbf', true], [r.after.cw, '#c0392b', true]);
+  let extent = 1;
+  for (const [c] of sets) for (const [x, y] of c.runs) extent = Math.max(extent, 1000 * Math.abs(x), 1000 * Math.abs(y));
+  // Ticks of 1, 2 or 5 times a power of ten, about four each side.
+  const raw = extent / 4, power = 10 ** Math.floor(Math.log10(raw));
+  const step = [1, 2, 5, 10].map((f) => f * power).find((v) => v >= raw);
+  extent = Math.ceil(extent / step) * step;
+  const margin = 36, side = Math.min(w, h) - 2 * margin;
+  const X = (mmx) => margin + ((mmx + extent) / (2 * extent)) * side;
+  const Y = (mmy) => margin + ((extent - mmy) / (2 * extent)) * side;
+  g.strokeStyle = '#bbb';
+  g.lineWidth = 1;
+  g.fillStyle = '#222';
+  g.textAlign = 'center';
+  for (let v = -extent; v <= extent + step / 2; v += step) {
+    g.beginPath();
+    g.moveTo(X(v), Y(-extent)); g.lineTo(X(v), Y(extent));
+    g.moveTo(X(-extent), Y(v)); g.lineTo(X(extent), Y(v));
+    g.stroke();
+    const label = String(Number(v.toPrecision(6)));
+    g.fillText(label, X(v), Y(-extent) + 14);
+    g.textAlign = 'right';
+    g.fillText(label, X(-extent) - 4, Y(v) + 4);
+    g.textAlign = 'center';
+  }
+  g.strokeStyle = '#555';
+  g.beginPath();
+  g.moveTo(X(0), Y(-extent)); g.lineTo(X(0), Y(extent)); g.moveTo(X(-extent), Y(0)); g.lineTo(X(extent), Y(0));
+  g.stroke();
+  g.fillText('x [mm]', X(extent) - 16, Y(0) - 6);
+  g.textAlign = 'left';
+  g.fillText('y [mm]', X(0) + 4, margin - 6);
+  for (const [c, color, hollow] of sets) {
+    g.strokeStyle = g.fillStyle = color;
+    g.lineWidth = 1.5;
+    for (const [x, y] of c.runs) {
+      g.beginPath();
+      g.arc(X(1000 * x), Y(1000 * y), 3.5, 0, 2 * Math.PI);
+      if (hollow) g.stroke(); else g.fill();
+    }
+    for (const radius of [7, 10]) {
+      g.beginPath();
+      g.arc(X(1000 * c.centroid[0]), Y(1000 * c.centroid[1]), radius, 0, 2 * Math.PI);
+      g.stroke();
+    }
+  }
+}
+
+function surpriseLab() {
+  const seed = crypto.getRandomValues(new Uint32Array(1))[0];
+  const [left, right, base] = surpriseErrors(seed);
+  $('labRear0').value = String(left);
+  $('labRear1').value = String(right);
+  $('labWb').value = String(base);
+  $('labSlip').value = '';
+  labSecret = seed;
+  lab = null;
+  showLab();
+}
+
+function listenLab() {
+  $('labForm').addEventListener('submit', (ev) => { ev.preventDefault(); runLab(); });
+  $('labApply').addEventListener('click', applyLabCorrection);
+  $('labSurprise').addEventListener('click', surpriseLab);
+  $('labReveal').addEventListener('click', () => { labSecret = null; showLab(); });
+  $('labPanel').addEventListener('toggle', drawLab);
+  new ResizeObserver(drawLab).observe($('labCanvas'));
+}
+
 // ---- start ------------------------------------------------------------------------------
 
 function listen() {
   $('errorNumber').addEventListener('change', () => { buildErrorValues(); buildMoreErrors(); check(); });
   $('curve').addEventListener('change', () => { buildCurveParams(); check(); });
+  $('controller').addEventListener('change', () => { buildLawParams(); check(); });
   $('form').addEventListener('input', (ev) => { if (ev.target.tagName === 'INPUT' && ev.target.type !== 'checkbox') check(); });
   // A further error's box adds or removes its value fields.
   $('form').addEventListener('change', (ev) => {
@@ -1289,7 +1711,18 @@ function listen() {
     if (ev.target.id.startsWith('with')) buildMoreErrors();
     check();
   });
-  $('form').addEventListener('submit', (ev) => { ev.preventDefault(); compute(); });
+  $('form').addEventListener('submit', (ev) => { ev.preventDefault(); compute(null, true); });
+  // Back and Forward: the run of the address.
+  window.addEventListener('popstate', async () => {
+    const q = new URLSearchParams(location.search);
+    restoring = true;
+    const wanted = q.get('lang') === 'en' ? 'en' : 'ja';
+    if (wanted !== lang) { lang = wanted; $('lang').value = lang; applyLanguage(); }
+    const refusal = await applyLink(q);
+    clearMessages();
+    restoring = false;
+    if (refusal) refusal(); else await compute(linkedView(q.get('v')), false, q.get('t') === '1');
+  });
   $('cancel').addEventListener('click', () => cancel());
   $('lang').addEventListener('change', () => { lang = $('lang').value; applyLanguage(); });
   $('csv').addEventListener('click', async () => {
@@ -1316,6 +1749,7 @@ function listen() {
   });
   new ResizeObserver(fitCanvas).observe(canvas);
   new ResizeObserver(drawTheory).observe($('splane'));
+  listenLab();
 }
 
 async function start() {
@@ -1325,9 +1759,10 @@ async function start() {
   listen();
   fitCanvas();
   if (refusal) refusal();
-  else await compute(linkedView(q.get('v')));
+  else await compute(linkedView(q.get('v')), false, q.get('t') === '1');
   window.agvsim = { csv: csvText, state: () => picture && picture.state, texts: () => picture && picture.texts, readyMs: performance.now(),
-                    pressKey, pictureCanvas, paintMs: () => paintMs, computing: () => Boolean(running), busy: () => Boolean(running || viewBusy) };
+                    pressKey, pictureCanvas, paintMs: () => paintMs, computing: () => Boolean(running), busy: () => Boolean(running || viewBusy || reportBusy),
+                    lab: () => lab && lab.result };
   document.body.dataset.ready = 'true';
   signalReady();
 }

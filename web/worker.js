@@ -60,6 +60,9 @@ const OPS = {
   index: (i) => { mod.ccall('agv_set_index', null, ['number'], [i]); return { picture: picture() }; },
   draw: () => ({ picture: picture() }),
   csv: () => ({ csv: mod.ccall('agv_csv', 'string', [], []) }),
+  report: () => ({ report: mod.ccall('agv_report', 'string', [], []) }),
+  // The calibration lab: [scenario text, runs each way].
+  calibrate: ([text, runs]) => ({ reply: JSON.parse(mod.ccall('agv_calibrate', 'string', ['string', 'number'], [text, runs])) }),
 };
 
 const ready = createAgvsim().then((m) => {

@@ -2,7 +2,7 @@
 // agvsim-batch, the keys, refusals in both languages, links and the address, a failing run
 // and a long one beside the picture on show, downloads, the layout on three screens, the
 // theory panel, axe-core's accessibility rules, and no errors in the page's console.
-//   node browser_test.js <site folder> <agvsim-batch>     (needs an X display for the batch)
+//   node browser_test.js <site folder> <agvsim-batch> <agvsim-calibrate>   (X display for the batch)
 'use strict';
 const assert = require('assert');
 const fs = require('fs');
@@ -136,6 +136,157 @@ function sameCsv(a, b, name) {
     const p = x[r].split(','), q = y[r].split(',');
     p.forEach((v, k) => assert.ok(Math.abs(Number(v) - Number(q[k])) <= 1e-9, `${name}: row ${r} column ${k}`));
   }
+}
+
+const text = (p, sel) => p.$eval(sel, (el) => el.textContent);
+const calibrate = process.argv[4];
+
+// The feedback law chosen with its own parameters only, refused by field, in the address,
+// and its theory as agvsim-batch --theory gives it; the calibration lab's figures as
+// agvsim-calibrate --json gives them, its surprise hidden until revealed.
+async function lawsAndLab(browser, base, errors, batchCsv) {
+  const p = await open(browser, `${base}?s=controller=stanley+stanley-gain=3+drift=2+curve=15:2,1&lang=en`, errors);
+  assert.strictEqual(await p.$eval('#controller', (el) => el.value), 'stanley');
+  assert.deepStrictEqual(await p.$$eval('#lawParams input', (l) => l.map((i) => [i.id, i.value])), [['stanleyGain', '3']]);
+  const law = ['--controller', 'stanley', '--stanley-gain', '3', '--drift', '2', '--curve', '15', '--curve-params', '2,1'];
+  sameCsv(await p.evaluate(() => window.agvsim.csv()), batchCsv(law), 'Stanley run');
+  const told = execFileSync(batch, [...law, '--theory'], { stdio: ['ignore', 'pipe', 'ignore'] }).toString();
+  const four = (v) => String(Number(Number(v).toPrecision(4)));
+  const said = await text(p, '#splaneText');
+  for (const k of [1, 2, 3]) {
+    const poles = told.slice(told.indexOf(`type ${k} (`)).match(/lateral poles \[1\/s\]:\s+(.*)/)[1].trim().split(/\s+/);
+    assert.ok(said.includes(`Type ${k}: lateral ${poles.map(four).join(', ')};`), `type ${k} poles ${poles} in ${said}`);
+  }
+  assert.match(await text(p, '#theoryVerdict'), /law is stable/);
+  // LQR: four weights, a negative one refused next to its field in both languages.
+  await p.select('#controller', 'lqr');
+  assert.deepStrictEqual(await p.$$eval('#lawParams input', (l) => l.map((i) => [i.id, i.value])),
+                         [['lqr0', '10000'], ['lqr1', '100'], ['lqr2', '100'], ['lqr3', '1']], 'defaults of the core');
+  await setField(p, 'lqr2', '-1');
+  await p.click('#compute');
+  await settle(p);
+  assert.match(await text(p, '#msg-lqr2'), /LQR weight Qphi = -1/);
+  await p.select('#lang', 'ja');
+  assert.match(await text(p, '#msg-lqr2'), /設定し直し/);
+  await setField(p, 'lqr2', '50');
+  await p.click('#compute');
+  await settle(p);
+  assert.match(new URL(p.url()).searchParams.get('s'), /controller=lqr lqr-weights=10000,100,50,1/);
+  assert.match(await text(p, '#report'), /\(4-3\) 制御則 LQR/);
+
+  // The lab: the tool's numbers, the clusters after the correction drawn once applied.
+  await p.select('#lang', 'en');
+  await p.$eval('#labPanel', (d) => { d.open = true; });
+  await p.click('#labRun');
+  await p.waitForFunction(() => window.agvsim.lab());
+  const tool = JSON.parse(execFileSync(calibrate, ['--json', '--rear-wheels', '0.5,-0.5', '--wheelbase-tread', '2,0']).toString());
+  const row = (q) => p.$$eval(`#labTable tr[data-q="${q}"] td`, (l) => l.map((c) => c.textContent));
+  assert.deepStrictEqual((await row('ed')).slice(0, 2), [tool.ed_true.toFixed(6), tool.ed_estimated.toFixed(6)]);
+  assert.deepStrictEqual((await row('eb')).slice(0, 2), [tool.eb_true.toFixed(6), tool.eb_estimated.toFixed(6)]);
+  assert.strictEqual((await row('emax'))[3], '');
+  const ink = () => p.evaluate(() => {
+    const d = document.getElementById('labCanvas').getContext('2d').getImageData(0, 0, 9999, 9999).data;
+    let n = 0;
+    for (let i = 0; i < d.length; i += 4) if (Math.max(d[i], d[i + 1], d[i + 2]) - Math.min(d[i], d[i + 1], d[i + 2]) > 90) n++;
+    return n;
+  });
+  const before = await ink();
+  await p.click('#labApply');
+  assert.deepStrictEqual((await row('emax')).slice(2), [(1000 * tool.emax_syst_before).toFixed(3), (1000 * tool.emax_syst_after).toFixed(3)]);
+  assert.ok(await ink() > before, 'the corrected clusters drawn');
+  await noSeriousViolations(p, 'of the lab');
+  await p.click('#labSurprise');
+  assert.ok(await p.$eval('#labTrueFields', (el) => el.hidden));
+  await p.click('#labRun');
+  await p.waitForFunction(() => document.querySelector('#labTable tr[data-q="ed"] td').textContent === '?');
+  await p.click('#labReveal');
+  assert.match((await row('ed'))[0], /^\d\.\d{6}$/);
+  assert.ok(!await p.$eval('#labTrueFields', (el) => el.hidden));
+  // A refused square: next to its field.
+  await setField(p, 'labR', '0.1');
+  await p.click('#labRun');
+  await p.waitForFunction(() => document.getElementById('msg-labR').textContent !== '');
+  assert.match(await text(p, '#msg-labR'), /corner radius of 0\.1 m/);
+  await p.close();
+}
+
+// The page's faults mended: Compute after a refused field is rebuilt away, the history, the
+// overlay in the address, a diverged run's CSV, the layouts of a tablet and a phone, labels,
+// full-width digits, live regions, and the report of the type on show.
+async function mendedFaults(browser, base, errors) {
+  const computes = async (p) => {
+    await p.click('#compute');
+    await settle(p);
+    return p.evaluate(() => new URL(location.href).searchParams.get('s'));
+  };
+  const p = await open(browser, `${base}?lang=en`, errors);
+  await p.select('#errorNumber', '4');
+  await setField(p, 'ev0', '-100');
+  await p.waitForFunction(() => document.getElementById('msg-ev0').textContent !== '');
+  assert.strictEqual(await text(p, '#announce'), await text(p, '#msg-ev0'), 'refusal announced');
+  await p.select('#errorNumber', '0');
+  await setField(p, 'fn', '0.5');
+  assert.strictEqual(await computes(p), 'fn=0.5', 'computed after the refused field went');
+  assert.strictEqual(await text(p, '#status'), 'Computation finished.');
+  const q = await open(browser, `${base}?c=1&cp=0.5,2,-1`, errors);
+  await q.select('#curve', '15');
+  assert.strictEqual(await computes(q), 'curve=15', 'computed after the refused constant went');
+  await q.close();
+
+  // Back returns to the run before; full-width digits read as numbers.
+  const first = await p.evaluate(() => window.agvsim.csv());
+  await setField(p, 'fn', '１．５');
+  assert.strictEqual(await computes(p), 'fn=1.5');
+  await p.goBack();
+  await p.waitForFunction(() => location.search.includes('fn=0.5') && !window.agvsim.busy());
+  await settle(p);
+  assert.strictEqual(await p.evaluate(() => window.agvsim.csv()), first, 'Back shows the run before');
+  assert.strictEqual(await p.$eval('#fn', (el) => el.value), '0.5');
+  // The overlay in the address opens with it.
+  await p.keyboard.press('t');
+  await settle(p);
+  await p.waitForFunction(() => location.search.includes('t=1'));
+  const overlaid = await p.evaluate(() => t.hash());
+  const reopened = await open(browser, p.url(), errors);
+  assert.strictEqual(await reopened.evaluate(() => t.hash()), overlaid, 'overlay from the address');
+  await reopened.close();
+  // Labels words first; the report names the type on show in both languages.
+  await p.select('#errorNumber', '2');
+  assert.strictEqual(await text(p, 'label[for="ev0"]'), 'Front wheel radius error FrontWheelerr (%)');
+  await p.focus('#canvas');
+  await p.keyboard.press('2');
+  await settle(p);
+  assert.match(await text(p, '#report'), /vehicle type 2: 1FDW1FS/);
+  await p.select('#lang', 'ja');
+  assert.match(await text(p, '#report'), /\(1-1\) 2:1FDW1FSタイプ/);
+  await p.close();
+
+  // A diverged run's CSV names how it ended.
+  const d = await open(browser, `${base}?e=1&ev=10.2,0&c=2&cp=1.9,47.88&fn=-100`, errors);
+  assert.match(await d.evaluate(() => window.agvsim.csv()), /^# type \d diverged/m);
+  await d.close();
+
+  // A tablet held upright: a picture as wide as the screen. A phone: the picture in view
+  // after Compute, an unstable design's verdict outside the closed theory panel.
+  const tablet = await open(browser, base, errors);
+  await tablet.setViewport({ width: 768, height: 1024 });
+  assert.ok(await tablet.$eval('#canvas', (c) => c.getBoundingClientRect().width) > 700, 'a large picture');
+  await tablet.close();
+  const phone = await browser.newPage();
+  phone.on('pageerror', (e) => errors.push(e.message));
+  await phone.setViewport({ width: 390, height: 844 });
+  await phone.goto(`${base}?fn=-1&lang=en`);
+  await phone.waitForSelector('body[data-ready="true"]');
+  assert.ok(!await phone.$eval('#theoryPanel', (el) => el.open));
+  assert.ok(await phone.$eval('#theoryVerdict', (el) => el.offsetHeight > 0 && /unstable/.test(el.textContent)));
+  await phone.evaluate(() => window.scrollTo(0, 0));
+  await phone.click('#compute');
+  await settle(phone);
+  await phone.waitForFunction(() => {
+    const r = document.getElementById('canvas').getBoundingClientRect();
+    return r.top >= -1 && r.top < window.innerHeight / 2;
+  }, { timeout: 5000 });
+  await phone.close();
 }
 
 async function main() {
@@ -451,6 +602,9 @@ async function main() {
       if (k === 2) assert.ok(Number(over) > 10, `an overshoot to compare: ${over}`);
     }
     await sw.close();
+
+    await lawsAndLab(browser, base, errors, batchCsv);
+    await mendedFaults(browser, base, errors);
 
     assert.deepStrictEqual(errors, [], 'no errors in the page console');
     console.log(`browser checks passed (desktop agreement ${agreeDefault.toFixed(3)}, ${agreeKeyed.toFixed(3)})`);

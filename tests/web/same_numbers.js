@@ -3,12 +3,13 @@
 // every error kind and two feedback designs; within 1e-7 on two runs whose vehicle with feedback swings tens of metres away (the math
 // libraries' last-bit differences grow with the swing); and a diverged run ends with the
 // same records and the same outcome lines.
-//   node same_numbers.js <agvsim-node.js> <agvsim-batch>
+// The calibration lab's benchmark gives the figures of agvsim-calibrate --json.
+//   node same_numbers.js <agvsim-node.js> <agvsim-batch> <agvsim-calibrate>
 'use strict';
 const assert = require('assert');
 const { execFileSync } = require('child_process');
 
-const [moduleFile, batch] = process.argv.slice(2);
+const [moduleFile, batch, calibrate] = process.argv.slice(2);
 const TOLERANCE = 1e-9;
 /// Farthest |dd| [m] of either vehicle where TOLERANCE held on every run measured.
 const NEAR_PATH = 5;
@@ -117,4 +118,21 @@ require(moduleFile)().then((m) => {
   assert.strictEqual(outcome(diverged), outcome(nativeDiverged));
   // A second run of the same conditions gives the same numbers (the slip starts afresh).
   assert.strictEqual(webCsv(m, SCENARIOS[5]), webCsv(m, SCENARIOS[5]));
+
+  // The calibration lab: every number of agvsim-calibrate --json, with and without slip.
+  const sameJson = (a, b, where) => {
+    if (typeof b === 'number') assert.ok(Math.abs(a - b) <= TOLERANCE, `${where}: ${a} vs ${b}`);
+    else if (b !== null && typeof b === 'object') {
+      assert.deepStrictEqual(Object.keys(a), Object.keys(b), where);
+      for (const k of Object.keys(b)) sameJson(a[k], b[k], `${where}.${k}`);
+    } else assert.strictEqual(a, b, where);
+  };
+  for (const [text, runs, args] of [
+    ['rear-wheels=0.5,-0.5 wheelbase-tread=2,0 curve=21:4,0.5', 5, ['--rear-wheels', '0.5,-0.5', '--wheelbase-tread', '2,0']],
+    ['rear-wheels=-0.3,0.2 wheelbase-tread=-1,0 slip=3 seed=7 curve=21:3,0.8', 2,
+     ['--rear-wheels', '-0.3,0.2', '--wheelbase-tread', '-1,0', '--slip', '3', '--seed', '7', '--square', '3,0.8', '--runs', '2']]]) {
+    const reply = JSON.parse(m.ccall('agv_calibrate', 'string', ['string', 'number'], [text, runs]));
+    assert.ok(reply.ok, reply.reason);
+    sameJson(reply.calibration, JSON.parse(execFileSync(calibrate, ['--json', ...args]).toString()), text);
+  }
 }).catch((err) => { console.error(err.message || err); process.exit(1); });

@@ -6,7 +6,7 @@ target_compile_options(agv_text PRIVATE -include ${CMAKE_CURRENT_LIST_DIR}/charc
 
 set(AGV_WEB_EXPORTS
   _agv_init _agv_scenario _agv_check_text _agv_run_text _agv_csv _agv_key _agv_set_view _agv_set_index _agv_state
-  _agv_draw _agv_picture_numbers _agv_picture_texts _agv_theory)
+  _agv_draw _agv_picture_numbers _agv_picture_texts _agv_theory _agv_calibrate _agv_report)
 list(JOIN AGV_WEB_EXPORTS "," agv_web_exports)
 
 set(agv_web_link_options
@@ -22,7 +22,9 @@ foreach(table normal01 normal12 normal23 normal34 normal45)
 endforeach()
 
 function(agv_web_module target output)
-  add_executable(${target} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/web_api.cpp)
+  # The calibration lab answers with agvsim-calibrate's own JSON.
+  add_executable(${target} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/web_api.cpp
+                           ${PROJECT_SOURCE_DIR}/src/app/calibrate/calibration_report.cpp)
   target_link_libraries(${target} PRIVATE agv_common agv_draw_core)
   target_link_options(${target} PRIVATE ${agv_web_link_options} ${ARGN})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output} SUFFIX ".js"

@@ -9,10 +9,12 @@
 #include <complex>
 #include <cstdio>
 #include <initializer_list>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/calibrate/calibration_report.h"
 #include "app/common/computation.h"
 #include "app/common/context.h"
 #include "app/common/outcome_text.h"
@@ -25,9 +27,13 @@
 #include "draw/scene.h"
 #include "draw/window_keys.h"
 #include "path/curve_catalog.h"
+#include "sim/controller.h"
+#include "sim/controller_theory.h"
 #include "sim/linear_theory.h"
+#include "sim/run_data.h"
 #include "sim/scenario.h"
 #include "sim/scenario_text.h"
+#include "sim/square_benchmark.h"
 
 namespace {
 
@@ -39,6 +45,10 @@ struct WebSession {
     /// True while the store holds a finished computation that can be shown.
     bool computed = false;
     agv::RecordingBackend picture;
+    /// The calibration lab's own vehicle and records, so that the run on show stays (made at
+    /// the first benchmark).
+    std::unique_ptr<agv::Model> labModel;
+    std::unique_ptr<agv::RunData> labData;
     /// Storage of the strings handed to the page; valid until the next call.
     std::string reply;
     std::string texts;
@@ -182,6 +192,21 @@ Outcome refused(const agv::Refusal& refusal) {
         outcome.errorNumber = agv::errorNumberOf(refusal.error);
         outcome.valueIndex = refusal.field == agv::ScenarioField::kErrorValue2 ? 1 : 0;
     }
+    // A law's parameter is named as in a scenario text; an LQR weight by its place.
+    switch (refusal.field) {
+        case agv::ScenarioField::kLookahead:
+            outcome.field = "lookahead";
+            break;
+        case agv::ScenarioField::kStanleyGain:
+            outcome.field = "stanley-gain";
+            break;
+        case agv::ScenarioField::kLqrWeights:
+            outcome.field = "lqr-weights";
+            outcome.valueIndex = refusal.constantIndex < 0 ? 0 : refusal.constantIndex;
+            break;
+        default:
+            break;
+    }
     return outcome;
 }
 
@@ -214,8 +239,9 @@ bool scenarioOf(const char* text, agv::Scenario& scenario, agv::ScenarioTextErro
 }
 
 /// A scenario's fields as the form shows them: each given error with its values, the curve
-/// with all its constants, fn, ζ, the seed (null: none) and mirror, numbers as text in their
-/// shortest form, and the canonical text.
+/// with all its constants, fn, ζ, the seed (null: none), mirror, the feedback law with every
+/// law's parameters (the defaults where not given), numbers as text in their shortest form,
+/// and the canonical text.
 std::string formJson(const agv::Scenario& scenario) {
     std::string errors = "[";
     for (int n = 1; n <= agv::kMaxErrorNumber; ++n) {
@@ -231,6 +257,7 @@ std::string formJson(const agv::Scenario& scenario) {
     }
     double constants[agv::kMaxCurveConstants] = {};
     agv::curveConstantsOf(scenario, scenario.curveNumber, constants);
+    const agv::ControllerParams& p = scenario.controllerParams;
     std::string curve;
     for (int k = 0; k < agv::curveConstantCount(scenario.curveNumber); ++k)
         curve += (k ? "," : "") + jsonString(agv::shortestDecimal(constants[k]));
@@ -240,7 +267,14 @@ std::string formJson(const agv::Scenario& scenario) {
            ",\"zeta\":" + jsonString(agv::shortestDecimal(scenario.zeta)) +
            ",\"seed\":" + (scenario.seed ? jsonString(std::to_string(*scenario.seed)) : "null") +
            ",\"mirror\":" + (scenario.mirror ? "true" : "false") +
-           ",\"text\":" + jsonString(agv::scenarioText(scenario)) + "}";
+           ",\"controller\":" + jsonString(agv::controllerName(scenario.controller)) +
+           ",\"lookahead\":" + jsonString(agv::shortestDecimal(p.lookahead)) +
+           ",\"stanleyGain\":" + jsonString(agv::shortestDecimal(p.stanleyGain)) +
+           ",\"lqrWeights\":[" + jsonString(agv::shortestDecimal(p.lqrOffset)) + "," +
+           jsonString(agv::shortestDecimal(p.lqrHeading)) + "," +
+           jsonString(agv::shortestDecimal(p.lqrThird)) + "," +
+           jsonString(agv::shortestDecimal(p.lqrInput)) +
+           "],\"text\":" + jsonString(agv::scenarioText(scenario)) + "}";
 }
 
 std::string jsonPoles(const agv::Pole* poles, int n) {
@@ -285,12 +319,65 @@ std::vector<double> logSpaced(double low, double high, int n) {
 /// Samples of the unit heading-rate disturbance's dd that the page draws.
 constexpr int kResponseSamples = 200;
 
+/// Why a law's steady offset is not defined, as agvsim-batch --theory says it.
+const char* lawSteadyWhy(const agv::LawTheory& t, const agv::SimulationSettings& settings) {
+    if (t.steadyDefined) return "";
+    if (!t.stable()) return "unstable";
+    return agv::slipActive(settings) ? "slip" : "bends";
+}
+
+/// The theory of a law other than fn/ζ (see agv_theory): per type its lateral poles, the
+/// along-path poles of the fn/ζ speed law and the steady offsets, beside the run's records.
+std::string lawTheoryJson(const WebSession& s) {
+    const AgvContext& ctx = s.ctx;
+    const agv::SimulationSettings& settings = ctx.model.settings;
+    const agv::RunTheory speedLaw = agv::runTheory(ctx.model);
+    const agv::TrajectoryStore& store = *ctx.data.store;
+    std::string types;
+    bool stable = true;
+    for (int k = 0; k < agv::kVehicleTypeCount; ++k) {
+        const agv::LawTheory t = agv::lawTheory(ctx.model, k + 1);
+        stable = stable && t.stable();
+        types += std::string(k > 0 ? "," : "") + "{\"type\":" + std::to_string(k + 1);
+        types += ",\"stable\":" + std::string(t.stable() ? "true" : "false");
+        types += ",\"verdict\":" + jsonString(t.stable() ? "stable" : "rightHalfPlane");
+        types += ",\"maxPoleReal\":" + jsonNumber(t.poles.empty() ? 0.0 : t.poles.front().real());
+        types += ",\"lateralPoles\":" + jsonPoles(t.poles.data(), static_cast<int>(t.poles.size()));
+        const auto& along = speedLaw.types[static_cast<size_t>(k)].alongPathPoles;
+        types += ",\"alongPathPoles\":" + jsonPoles(along.data(), agv::kAlongPathStates);
+        types += ",\"steady\":{\"defined\":" + std::string(t.steadyDefined ? "true" : "false") +
+                 ",\"dd\":" + (t.steadyDefined ? jsonNumber(t.steadyDd) : "null") +
+                 ",\"dth\":" + (t.steadyDefined ? jsonNumber(t.steadyDth) : "null") +
+                 ",\"why\":" + jsonString(lawSteadyWhy(t, settings)) + "}";
+        if (s.computed) {
+            const int last = store.recordCount[k];
+            double peak = 0.0;
+            for (int n = 0; n <= last; ++n)
+                peak = std::max(peak, std::fabs(store.fbcErr[k][n][0]));
+            types += ",\"simulated\":{\"endTime\":" + jsonNumber(store.endTime[k]) +
+                     ",\"finalDd\":" + jsonNumber(store.fbcErr[k][last][0]) +
+                     ",\"finalDth\":" + jsonNumber(store.fbcErr[k][last][1]) +
+                     ",\"peakDd\":" + jsonNumber(peak) + "}";
+        } else {
+            types += ",\"simulated\":null";
+        }
+        types += "}";
+    }
+    const agv::PathShape shape = agv::pathCurvature(settings).shape;
+    return "{\"computed\":" + std::string(s.computed ? "true" : "false") +
+           ",\"controller\":" + jsonString(agv::controllerName(settings.controller)) +
+           ",\"path\":" + jsonString(pathShapeName(shape)) +
+           ",\"stable\":" + (stable ? "true" : "false") + ",\"dt\":" + jsonNumber(settings.dt) +
+           ",\"types\":[" + types + "]}";
+}
+
 /// The theory of the current conditions as JSON (see agv_theory).
 std::string theoryJson(const WebSession& s) {
     const AgvContext& ctx = s.ctx;
     const agv::RunTheory theory = agv::runTheory(ctx.model);
     const agv::TrajectoryStore& store = *ctx.data.store;
     std::string out = "{\"computed\":" + std::string(s.computed ? "true" : "false");
+    out += ",\"controller\":\"fnzeta\"";
     out += ",\"path\":" + jsonString(pathShapeName(theory.path.shape));
     out += ",\"kappa\":" + jsonNumber(theory.path.kappa);
     out += ",\"stable\":" + std::string(theory.stable() ? "true" : "false");
@@ -386,6 +473,44 @@ std::string theoryJson(const WebSession& s) {
     return out + "]}";
 }
 
+/// A benchmark's refusal: the square's constants (valueIndex 0: L, 1: r) and the runs in
+/// the page's words, the errors as the core refuses them in a run.
+Outcome benchmarkRefused(const agv::BenchmarkRefusal& r) {
+    Outcome outcome;
+    outcome.ok = false;
+    switch (r.kind) {
+        case agv::BenchmarkRefusalKind::kNone:
+            return {};
+        case agv::BenchmarkRefusalKind::kNoRuns:
+            outcome.section = "runs";
+            outcome.message = agv::formatText("往復回数 n=%g < 1　設定し直し", r.value);
+            outcome.reason = agv::formatText("%g runs each way: at least 1 is needed", r.value);
+            return outcome;
+        case agv::BenchmarkRefusalKind::kCornerTooTight:
+            outcome.section = "square";
+            outcome.valueIndex = 1;
+            outcome.message = agv::formatText(
+                "角の半径 r=%g m は WheelBase の半分 %g m "
+                "より小さい(内側の車輪が逆転する)　設定し直し",
+                r.value, r.value2);
+            outcome.reason = agv::formatText(
+                "a corner radius of %g m is too small for the vehicle: its inner wheel would run "
+                "backwards below half the WheelBase, %g m",
+                r.value, r.value2);
+            return outcome;
+        case agv::BenchmarkRefusalKind::kScenario:
+            break;
+    }
+    outcome = refused(r.scenario);
+    const agv::ScenarioField f = r.scenario.field;
+    if (f == agv::ScenarioField::kCurveConstant || f == agv::ScenarioField::kCurveConstants ||
+        f == agv::ScenarioField::kPathLength) {
+        outcome.section = "square";
+        outcome.valueIndex = r.scenario.constantIndex < 0 ? 0 : r.scenario.constantIndex;
+    }
+    return outcome;
+}
+
 }  // namespace
 
 extern "C" {
@@ -474,6 +599,20 @@ EMSCRIPTEN_KEEPALIVE const char* agv_csv() {
     return s.reply.c_str();
 }
 
+/// The condition report of the computed run for the vehicle type on show; empty before a
+/// computation.
+EMSCRIPTEN_KEEPALIVE const char* agv_report() {
+    WebSession& s = session();
+    s.reply.clear();
+    if (!s.computed) return s.reply.c_str();
+    std::ostringstream report;
+    s.ctx.out = &report;
+    agv::printConditions(s.ctx);
+    s.ctx.out = &agv::discardedText();
+    s.reply = report.str();
+    return s.reply.c_str();
+}
+
 /// Applies a window key; returns 0 nothing, 1 redraw, 2 to the dialogue, 3 end.
 EMSCRIPTEN_KEEPALIVE int agv_key(int key) {
     WebSession& s = session();
@@ -541,10 +680,57 @@ EMSCRIPTEN_KEEPALIVE const char* agv_state() {
 /// steady dd, else null), simulated
 /// {endTime, finalDd, finalDth, peakDd} and predictedDd (dd [m] at records 0..last: n·dt, the last
 /// at endTime), both null before a computation}]}. Numbers that are not finite (a design that does
-/// not settle) are null.
+/// not settle) are null. Every reply names its controller; for a law other than fn/ζ
+/// (docs/controllers.md) it is {computed, controller, path, stable, dt, types: [{type, stable,
+/// verdict, maxPoleReal, lateralPoles (the law's), alongPathPoles (the fn/ζ speed law's),
+/// steady {defined, dd, dth, why ("unstable", "slip", "bends" when not defined)}, simulated}]},
+/// the theory agvsim-batch --theory prints for it.
 EMSCRIPTEN_KEEPALIVE const char* agv_theory() {
     WebSession& s = session();
-    s.reply = theoryJson(s);
+    s.reply = s.ctx.model.settings.controller == agv::ControllerKind::kFnZeta ? theoryJson(s)
+                                                                              : lawTheoryJson(s);
+    return s.reply.c_str();
+}
+
+/// The calibration lab: the bidirectional square-path benchmark of a scenario text (its errors,
+/// slip seed and square, curve 21's constants L, r), `runs` times each way, its estimates and
+/// the benchmark with them corrected. JSON {ok, section ("runs", "square", or the form section
+/// of the refused error), message, reason, errorNumber, valueIndex, field, calibration (the
+/// object agvsim-calibrate --json prints)}. The run on show is left as it is.
+EMSCRIPTEN_KEEPALIVE const char* agv_calibrate(const char* text, int runs) {
+    WebSession& s = session();
+    agv::Scenario scenario;
+    agv::ScenarioTextError bad;
+    if (!scenarioOf(text, scenario, bad)) return replyWith(unparsed(bad));
+    if (!s.labModel) {
+        auto model = std::make_unique<agv::Model>();
+        std::string error;
+        if (!agv::loadRandomTables(model->tables, error)) {
+            Outcome failed;
+            failed.ok = false;
+            failed.section = "all";
+            failed.message = failed.reason = error;
+            return replyWith(failed);
+        }
+        s.labModel = std::move(model);
+        s.labData = std::make_unique<agv::RunData>();
+    }
+    const agv::BenchmarkRefusal refusal = agv::checkBenchmark(*s.labModel, scenario, runs);
+    if (!refusal.accepted()) return replyWith(benchmarkRefused(refusal));
+    const agv::Calibration c = agv::runCalibration(*s.labModel, *s.labData, scenario, runs);
+    for (const agv::BenchmarkRuns* set : {&c.before, &c.after}) {
+        if (!set->outcome.done()) {
+            Outcome failed;
+            failed.ok = false;
+            failed.section = "all";
+            failed.message = trimmed(agv::dialogueRetryText(set->outcome));
+            failed.reason = agv::outcomeReason(set->outcome);
+            return replyWith(failed);
+        }
+    }
+    std::string json = agv::calibrationJson(c, scenario, runs);
+    replyWith({});
+    s.reply.insert(s.reply.size() - 1, ",\"calibration\":" + trimmed(json));
     return s.reply.c_str();
 }
 
