@@ -21,6 +21,8 @@ constexpr float kTypeY = 0.9f;
 constexpr float kErrorY = 0.85f;
 constexpr float kCurveY = 0.8f;
 constexpr float kDivergedY = 0.55f;
+/// Distance between the two lines of the diverged caption [window units].
+constexpr float kDivergedLineStep = 0.05f;
 /// Indent of the curve and legend lines from kCaptionX.
 constexpr float kIndent = 0.05f;
 /// Offset of the curve label from kCaptionX.
@@ -162,6 +164,8 @@ void drawConditions(DrawBackend& b, const SimulationSettings& s, int vehicleType
 
 void drawDivergedCaption(DrawBackend& b) {
     drawText(b, kCaptionX + kIndent, kDivergedY, Font::kHelvetica18, kDivergedCaption);
+    drawText(b, kCaptionX + kIndent, kDivergedY - kDivergedLineStep, Font::kHelvetica18,
+             kDivergedCaptionMore);
 }
 
 }  // namespace agv

@@ -38,13 +38,14 @@ struct ErrorCaption {
 /// False when errorNumber names no error (unset before the first dialogue).
 bool errorCaption(const SimulationSettings& settings, ErrorCaption& out);
 
-/// The line under the legend for a type whose FBC vehicle left the path.
-inline constexpr const char* kDivergedCaption =
-    "Design diverged: FBC AGV left the path, motion shown up to there";
+/// The lines under the legend for a type whose FBC vehicle left the path: two, so that the
+/// plot panel beside the legend does not cover the end of one.
+inline constexpr const char* kDivergedCaption = "Design diverged: FBC AGV left the path,";
+inline constexpr const char* kDivergedCaptionMore = "motion shown up to there";
 
 void drawTitle(DrawBackend& b);
 void drawConditions(DrawBackend& b, const SimulationSettings& settings, int vehicleType);
-/// kDivergedCaption under the legend.
+/// kDivergedCaption and kDivergedCaptionMore under the legend.
 void drawDivergedCaption(DrawBackend& b);
 
 }  // namespace agv

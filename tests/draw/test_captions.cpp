@@ -140,7 +140,12 @@ TEST(Captions, OnlyATypeThatDivergedSaysSo) {
         agv::RecordingBackend picture;
         agv::drawFrame(agv::sceneOf(*ctx), picture);
         const std::vector<std::string>& texts = picture.texts();
-        return std::find(texts.begin(), texts.end(), agv::kDivergedCaption) != texts.end();
+        const bool first =
+            std::find(texts.begin(), texts.end(), agv::kDivergedCaption) != texts.end();
+        const bool second =
+            std::find(texts.begin(), texts.end(), agv::kDivergedCaptionMore) != texts.end();
+        EXPECT_EQ(first, second);
+        return first;
     };
     EXPECT_FALSE(captionShown('1'));
     EXPECT_TRUE(captionShown('2'));

@@ -264,6 +264,9 @@ async function mendedFaults(browser, base, errors) {
   // A diverged run's CSV names how it ended.
   const d = await open(browser, `${base}?e=1&ev=10.2,0&c=2&cp=1.9,47.88&fn=-100`, errors);
   assert.match(await d.evaluate(() => window.agvsim.csv()), /^# type \d diverged/m);
+  // Its caption ends on a line of its own, clear of the plot panel.
+  assert.ok((await d.evaluate(() => window.agvsim.texts())).includes('motion shown up to there'));
+  assert.ok(await d.evaluate(() => t.darkIn(40, 185, 250, 202)) > 60, 'the caption\u2019s second line drawn');
   await d.close();
 
   // A tablet held upright: a picture as wide as the screen. A phone: the picture in view
