@@ -1308,9 +1308,12 @@ function paint(g, pic, scale) {
   g.setTransform(1, 0, 0, 1, 0, 0);
 }
 
-// The canvas holds as many pixels as the screen shows of it, so the picture stays sharp.
+// The canvas holds as many pixels as the screen shows of it, so the picture stays sharp; a
+// handout's, twice the desktop window's.
+const PRINT_SIDE = 1600;
+let printing = false;
 function fitCanvas() {
-  const side = Math.max(1, Math.round(canvas.clientWidth * (window.devicePixelRatio || 1)));
+  const side = printing ? PRINT_SIDE : Math.max(1, Math.round(canvas.clientWidth * (window.devicePixelRatio || 1)));
   if (canvas.width !== side) { canvas.width = side; canvas.height = side; }
   if (picture) paint(canvas.getContext('2d'), picture, side / 800);
 }
@@ -1749,6 +1752,9 @@ function listen() {
   });
   new ResizeObserver(fitCanvas).observe(canvas);
   new ResizeObserver(drawTheory).observe($('splane'));
+  // A handout's picture at twice the desktop window's pixels, so that its text prints sharp.
+  window.addEventListener('beforeprint', () => { printing = true; fitCanvas(); });
+  window.addEventListener('afterprint', () => { printing = false; fitCanvas(); });
   listenLab();
 }
 
