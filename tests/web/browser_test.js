@@ -211,8 +211,8 @@ async function lawsAndLab(browser, base, errors, batchCsv) {
 }
 
 // The page's faults mended: Compute after a refused field is rebuilt away, the history, the
-// overlay in the address, a diverged run's CSV, the layouts of a tablet and a phone, labels,
-// full-width digits, live regions, and the report of the type on show.
+// overlay in the address, a diverged run's CSV and caption, the layouts of a tablet and a
+// phone, labels, full-width digits, live regions, the report of the type on show; the handout.
 async function mendedFaults(browser, base, errors) {
   const computes = async (p) => {
     await p.click('#compute');
@@ -290,6 +290,22 @@ async function mendedFaults(browser, base, errors) {
     return r.top >= -1 && r.top < window.innerHeight / 2;
   }, { timeout: 5000 });
   await phone.close();
+
+  // The handout: one A4 page, nothing to press, the conditions, the picture at print
+  // resolution and the open theory panel.
+  const h = await open(browser, `${base}?lang=en`, errors);
+  await h.evaluate(() => window.dispatchEvent(new Event('beforeprint')));
+  await h.emulateMediaType('print');
+  const shown = await h.evaluate(() => ({
+    buttons: [...document.querySelectorAll('button, select, input')].filter((el) => el.offsetParent).length,
+    report: document.getElementById('report').offsetHeight > 50,
+    theory: document.getElementById('theoryTable').offsetHeight > 50,
+    side: document.getElementById('canvas').width,
+  }));
+  assert.deepStrictEqual(shown, { buttons: 0, report: true, theory: true, side: 1600 });
+  const pdf = Buffer.from(await h.pdf({ format: 'A4' })).toString('latin1');
+  assert.strictEqual((pdf.match(/\/Type\s*\/Page[^s]/g) || []).length, 1, 'one A4 page');
+  await h.close();
 }
 
 async function main() {
