@@ -1182,7 +1182,7 @@ async function applyLink(q) {
   if (q.has('c')) {
     if (CURVES.some((c) => String(c.I) === q.get('c'))) $('curve').value = q.get('c');
     else badChoice = ['curve', { ja: pageLine(`I=${q.get('c')}  やり直し`),
-                                 en: `${pageLine(q.get('c'))} is not a curve number (1-4, 11-16). Choose a curve.` }];
+                                 en: `${pageLine(q.get('c'))} is not a curve number (1-4, 11-16, 21). Choose a curve.` }];
   }
   buildErrorValues(split(q.get('ev')));
   buildMoreErrors({});
