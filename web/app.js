@@ -75,7 +75,8 @@ const UI = {
                cl: '左車輪速度の補正 c_L', cr: '右車輪速度の補正 c_R' },
     labCols: ['量', '真値', '推定', '補正前', '補正後'],
     labLegend: ['● 反時計回り（補正前）', '● 時計回り（補正前）', '○ 反時計回り（補正後）', '○ 時計回り（補正後）', '◎ 重心'],
-    labCaption: (b, a) => `終点のずれ（x, y [mm]）．E_max,syst：補正前 ${b} mm${a === null ? '' : `，補正後 ${a} mm`}．`, lawLine: (law, p) => `(4-3) 制御則 ${law}${p ? `  ${p}` : ''}`,
+    labCaption: (b, a) => `終点のずれ（x, y [mm]）．E_max,syst：補正前 ${b} mm${a === null ? '' : `，補正後 ${a} mm（下の図：補正後だけを拡大）`}．`,
+    labAfter: '補正後の終点のずれ（拡大）', lawLine: (law, p) => `(4-3) 制御則 ${law}${p ? `  ${p}` : ''}`,
     compute: '計算', cancel: '計算を中止', share: 'この計算のリンク', csv: 'CSV保存', png: 'PNG保存',
     report: '設定した条件', summary: '計算結果の要約', play: '再生', pause: '停止',
     notNumber: '数値を入力　設定し直し', computing: '只今計算中．．．', cancelled: '計算を中止した．前の計算を表示している',
@@ -154,7 +155,8 @@ const UI = {
                cl: 'Left wheel speed factor c_L', cr: 'Right wheel speed factor c_R' },
     labCols: ['Quantity', 'True', 'Estimated', 'Before', 'After'],
     labLegend: ['● counter-clockwise (before)', '● clockwise (before)', '○ counter-clockwise (after)', '○ clockwise (after)', '◎ centroid'],
-    labCaption: (b, a) => `Return position errors (x, y [mm]). E_max,syst: ${b} mm before${a === null ? '' : `, ${a} mm after the correction`}.`, lawLine: (law, p) => `(4-3) feedback law: ${law}${p ? `, ${p}` : ''}`,
+    labCaption: (b, a) => `Return position errors (x, y [mm]). E_max,syst: ${b} mm before${a === null ? '' : `, ${a} mm after the correction (below: after it alone, enlarged)`}.`,
+    labAfter: 'Return position errors after the correction, enlarged', lawLine: (law, p) => `(4-3) feedback law: ${law}${p ? `, ${p}` : ''}`,
     compute: 'Compute', cancel: 'Cancel computation', share: 'Link to this run', csv: 'Save CSV', png: 'Save PNG',
     report: 'Conditions', summary: 'Summary of the run', play: 'Play', pause: 'Pause',
     notNumber: 'Not a number: enter a number.', computing: 'Computing ...', cancelled: 'Computation cancelled; the previous run is on show.',
@@ -1622,59 +1624,68 @@ function showLab() {
   }));
   $('labCaption').textContent = T.labCaption(mm(r.emax_syst_before), after ? mm(r.emax_syst_after) : null);
   $('labCanvas').setAttribute('aria-label', T.labTable);
+  $('labAfter').setAttribute('aria-label', T.labAfter);
   drawLab();
 }
 
 // The return positions [mm]: dots before the correction, rings after it, each cluster's
-// centroid as a double ring, on axes through the ideal stop.
+// centroid as a double ring, on axes through the ideal stop; once the correction is applied,
+// the clusters after it again, enlarged to their own scale.
 function drawLab() {
   if (!lab || !$('labPanel').open || $('labFigure').hidden) return;
-  const { g, w, h } = theoryContext($('labCanvas'));
   const r = lab.result;
-  const sets = [[r.before.ccw, '#1f5fbf', false], [r.before.cw, '#c0392b', false]];
-  if (lab.applied) sets.push([r.after.ccw, '#1f5fbf', true], [r.after.cw, '#c0392b', true]);
-  let extent = 1;
-  for (const [c] of sets) for (const [x, y] of c.runs) extent = Math.max(extent, 1000 * Math.abs(x), 1000 * Math.abs(y));
+  const after = [[r.after.ccw, '#1f5fbf', true], [r.after.cw, '#c0392b', true]];
+  drawClusters($('labCanvas'), [[r.before.ccw, '#1f5fbf', false], [r.before.cw, '#c0392b', false], ...(lab.applied ? after : [])]);
+  $('labAfter').hidden = !lab.applied;
+  if (lab.applied) drawClusters($('labAfter'), after);
+}
+
+function drawClusters(c, sets) {
+  const { g, w, h } = theoryContext(c);
+  let extent = 0;
+  for (const [cl] of sets) for (const [x, y] of cl.runs) extent = Math.max(extent, 1000 * Math.abs(x), 1000 * Math.abs(y));
+  extent = extent > 0 ? extent : 1;
   // Ticks of 1, 2 or 5 times a power of ten, about four each side.
   const raw = extent / 4, power = 10 ** Math.floor(Math.log10(raw));
   const step = [1, 2, 5, 10].map((f) => f * power).find((v) => v >= raw);
   extent = Math.ceil(extent / step) * step;
-  const margin = 36, side = Math.min(w, h) - 2 * margin;
+  const margin = 40, side = Math.min(w, h) - 2 * margin;
   const X = (mmx) => margin + ((mmx + extent) / (2 * extent)) * side;
   const Y = (mmy) => margin + ((extent - mmy) / (2 * extent)) * side;
   g.strokeStyle = '#bbb';
   g.lineWidth = 1;
   g.fillStyle = '#222';
-  g.textAlign = 'center';
-  for (let v = -extent; v <= extent + step / 2; v += step) {
+  for (let k = -Math.round(extent / step); k <= Math.round(extent / step); k += 1) {
+    const v = k * step;
     g.beginPath();
     g.moveTo(X(v), Y(-extent)); g.lineTo(X(v), Y(extent));
     g.moveTo(X(-extent), Y(v)); g.lineTo(X(extent), Y(v));
     g.stroke();
     const label = String(Number(v.toPrecision(6)));
+    g.textAlign = 'center';
     g.fillText(label, X(v), Y(-extent) + 14);
     g.textAlign = 'right';
     g.fillText(label, X(-extent) - 4, Y(v) + 4);
-    g.textAlign = 'center';
   }
   g.strokeStyle = '#555';
   g.beginPath();
   g.moveTo(X(0), Y(-extent)); g.lineTo(X(0), Y(extent)); g.moveTo(X(-extent), Y(0)); g.lineTo(X(extent), Y(0));
   g.stroke();
-  g.fillText('x [mm]', X(extent) - 16, Y(0) - 6);
+  g.textAlign = 'right';
+  g.fillText('x [mm]', X(extent), Y(0) - 6);
   g.textAlign = 'left';
   g.fillText('y [mm]', X(0) + 4, margin - 6);
-  for (const [c, color, hollow] of sets) {
+  for (const [cl, color, hollow] of sets) {
     g.strokeStyle = g.fillStyle = color;
     g.lineWidth = 1.5;
-    for (const [x, y] of c.runs) {
+    for (const [x, y] of cl.runs) {
       g.beginPath();
       g.arc(X(1000 * x), Y(1000 * y), 3.5, 0, 2 * Math.PI);
       if (hollow) g.stroke(); else g.fill();
     }
     for (const radius of [7, 10]) {
       g.beginPath();
-      g.arc(X(1000 * c.centroid[0]), Y(1000 * c.centroid[1]), radius, 0, 2 * Math.PI);
+      g.arc(X(1000 * cl.centroid[0]), Y(1000 * cl.centroid[1]), radius, 0, 2 * Math.PI);
       g.stroke();
     }
   }

@@ -194,6 +194,7 @@ async function lawsAndLab(browser, base, errors, batchCsv) {
   await p.click('#labApply');
   assert.deepStrictEqual((await row('emax')).slice(2), [(1000 * tool.emax_syst_before).toFixed(3), (1000 * tool.emax_syst_after).toFixed(3)]);
   assert.ok(await ink() > before, 'the corrected clusters drawn');
+  assert.ok(await p.$eval('#labAfter', (c) => !c.hidden && c.width > 100), 'and enlarged on their own');
   await noSeriousViolations(p, 'of the lab');
   await p.click('#labSurprise');
   assert.ok(await p.$eval('#labTrueFields', (el) => el.hidden));
