@@ -597,8 +597,9 @@ async function compute(viewArgs, fromForm = false, overlay = false) {
   showRun();
   showTheory();
   writeAddress(Boolean(viewArgs) || overlay, fromForm);
-  // A diverged run: shown up to where it left the path, with the reason.
-  if (!reply.ok) placeRefusal(reply); else announce(UI[lang].done);
+  // A diverged run: shown up to where it left the path, with the reason (the status, a live
+  // region, says that the computation finished).
+  if (!reply.ok) placeRefusal(reply);
   // On a narrow screen the picture is under the form: brought into view.
   if (fromForm && !twoColumns()) canvas.scrollIntoView({ block: 'start' });
   return true;
