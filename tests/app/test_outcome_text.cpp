@@ -41,6 +41,14 @@ TEST(OutcomeText, ComputationMessagesOfEachOutcome) {
               "経路長長過ぎる．経路設定し直し");
     EXPECT_EQ(outcomeReason(outcome), "type 2 ran out of records on path 15 (record 3000 of 3000)");
 
+    // A stopped run counts no type as computed.
+    outcome.status = RunStatus::kStopped;
+    outcome.record = 412;
+    outcome.time = 8.24;
+    EXPECT_EQ(messages(outcome), "");
+    EXPECT_EQ(dialogueRetryText(outcome), "\nAGV=2 記録412(t=8.24[s])で計算を中断した");
+    EXPECT_EQ(outcomeReason(outcome), "stopped on request: type 2 at record 412 (t = 8.24 s)");
+
     Refusal tooLong;
     tooLong.kind = RefusalKind::kPathTooLong;
     tooLong.curveNumber = 15;

@@ -1,6 +1,11 @@
 """agvsim.run against agvsim-batch: the same bytes, the same numbers, the same refusals."""
 
+import _thread
 import io
+import os
+import signal
+import threading
+import time
 
 import numpy
 import pytest
@@ -228,3 +233,40 @@ def test_to_csv_follows_the_tools_output_rules(tmp_path):
     with pytest.raises(OSError):
         run.to_csv(tmp_path / "missing" / "run.csv")
     assert sorted(p.name for p in tmp_path.iterdir()) == ["fifo", "folder", "link.csv", "old.csv"]
+
+
+def test_ctrl_c_stops_a_long_run_and_the_next_run_is_whole():
+    # A straight 59.9 m: about as many records as the store holds.
+    long_path = dict(error=3, error_values=(1,), curve=1, curve_params=(0, 59.9))
+    before = agvsim.run(**long_path)
+    tasks = lambda: len(os.listdir("/proc/self/task"))
+    threads = tasks()
+    done = threading.Event()
+
+    def interrupt_while_computing():
+        # The computation's threads exist only while it computes; this one stays until the
+        # end so that the counts below are of the computation's threads alone.
+        while tasks() <= threads + 1:
+            time.sleep(0.0005)
+        _thread.interrupt_main()
+        done.wait()
+
+    seen = []
+
+    def ctrl_c(signum, frame):
+        seen.append(tasks())
+        raise KeyboardInterrupt
+
+    previous = signal.signal(signal.SIGINT, ctrl_c)
+    timer = threading.Thread(target=interrupt_while_computing)
+    timer.start()
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            agvsim.run(**long_path)
+        # Ctrl-C was taken while the computation ran, and it has ended since.
+        assert seen[0] > threads + 1 and tasks() == threads + 1
+    finally:
+        signal.signal(signal.SIGINT, previous)
+        done.set()
+        timer.join()
+    assert agvsim.run(**long_path).csv() == before.csv()

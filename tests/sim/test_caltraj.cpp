@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -179,6 +180,39 @@ TEST(Caltraj, TooManyRecordsStopTheComputation) {
         if (c.failingType == 2) {
             EXPECT_EQ(run.store().recordCount[0], 2985);
         }
+    }
+}
+
+TEST(Caltraj, AStopRequestEndsTheRunAndTheNextRunIsWhole) {
+    Computation whole;
+    whole.compute(1);
+    // Types one after another: a stop asked once type 1 is complete ends type 2 at once.
+    Computation run;
+    run.prepare(1);
+    std::atomic<bool> stop{false};
+    const auto stopAfter = [&](int) { stop = true; };
+    run.outcome =
+        agv::caltraj(run.model, run.data, agv::TypeScheduling::kOneAfterAnother, stopAfter, &stop);
+    EXPECT_EQ(run.outcome.status, agv::RunStatus::kStopped);
+    EXPECT_EQ(run.outcome.vehicleType, 2);
+    EXPECT_EQ(run.outcome.record, 0);
+    const int last = whole.store().recordCount[0];
+    ASSERT_EQ(run.store().recordCount[0], last);
+    EXPECT_TRUE(
+        sameRecords(run.store().fbcTraj[0].data(), whole.store().fbcTraj[0].data(), last + 1));
+    // Side by side, a stop asked before the start ends every type at its first record.
+    run.outcome = agv::caltraj(run.model, run.data, agv::TypeScheduling::kConcurrent, {}, &stop);
+    EXPECT_EQ(run.outcome.status, agv::RunStatus::kStopped);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(run.store().recordCount[k], 0);
+    // The stopped runs leave nothing behind that changes the next one.
+    stop = false;
+    run.outcome = agv::caltraj(run.model, run.data, agv::TypeScheduling::kConcurrent, {}, &stop);
+    ASSERT_TRUE(run.outcome.done());
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_EQ(run.store().recordCount[k], whole.store().recordCount[k]);
+        EXPECT_TRUE(sameRecords(run.store().fbcTraj[k].data(), whole.store().fbcTraj[k].data(),
+                                whole.store().recordCount[k] + 1));
     }
 }
 

@@ -27,9 +27,11 @@ Refusal useScenario(AgvContext& ctx, const Scenario& scenario) {
 }
 
 RunOutcome computeTrajectories(AgvContext& ctx, TypeScheduling scheduling,
-                               const std::function<void(int)>& typeDone) {
-    const RunOutcome outcome = caltraj(ctx.model, ctx.data, scheduling, typeDone);
-    if (outcome.status == RunStatus::kStoreOverflow) return outcome;
+                               const std::function<void(int)>& typeDone,
+                               const std::atomic<bool>* stop) {
+    const RunOutcome outcome = caltraj(ctx.model, ctx.data, scheduling, typeDone, stop);
+    if (outcome.status == RunStatus::kStoreOverflow || outcome.status == RunStatus::kStopped)
+        return outcome;
     // The (x, y) of the theoretical trajectory, records 0 to recordCount, of one type.
     const TrajectoryStore& store = *ctx.data.store;
     auto points = std::make_unique<double[][2]>(kMaxRecords);

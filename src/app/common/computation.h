@@ -2,6 +2,7 @@
 // the computation with what the window needs of it.
 #pragma once
 
+#include <atomic>
 #include <functional>
 
 #include "sim/caltraj.h"
@@ -21,12 +22,14 @@ void initialiseRun(AgvContext& ctx);
 /// the model. Returns the refusal; a refused scenario leaves the context as it was.
 Refusal useScenario(AgvContext& ctx, const Scenario& scenario);
 
-/// Runs caltraj on the applied scenario and, unless the store overflowed, finds the plot
-/// ranges, resets the view (scale 0.2, motion index 0, type 1) and adds 1 to computeCount.
-/// Returns caltraj's outcome; prints nothing. typeDone: as for caltraj.
+/// Runs caltraj on the applied scenario and, unless the store overflowed or the run was
+/// stopped, finds the plot ranges, resets the view (scale 0.2, motion index 0, type 1) and
+/// adds 1 to computeCount. Returns caltraj's outcome; prints nothing. typeDone and stop: as
+/// for caltraj.
 RunOutcome computeTrajectories(AgvContext& ctx,
                                TypeScheduling scheduling = TypeScheduling::kConcurrent,
-                               const std::function<void(int)>& typeDone = {});
+                               const std::function<void(int)>& typeDone = {},
+                               const std::atomic<bool>* stop = nullptr);
 
 /// The wheel errors the dialogue lists as the old values: with the random slip the last
 /// slip the computation drew, otherwise the settings' own.

@@ -21,7 +21,10 @@ constexpr const char* kDoneMessage[kVehicleTypeCount] = {
 
 void printComputationMessages(std::ostream& out, const RunOutcome& outcome) {
     const bool overflow = outcome.status == RunStatus::kStoreOverflow;
-    const int computed = overflow ? outcome.vehicleType - 1 : kVehicleTypeCount;
+    // A stopped run's records are not used: no type counts as computed.
+    const int computed = outcome.status == RunStatus::kStopped ? 0
+                         : overflow                            ? outcome.vehicleType - 1
+                                                               : kVehicleTypeCount;
     for (int k = 0; k < computed; ++k)
         printText(out, "%s", kDoneMessage[k]);
     if (overflow) {
@@ -41,6 +44,9 @@ std::string dialogueRetryText(const RunOutcome& outcome) {
                 "\nAGV=%d 記録%d(t=%.2f[s])の後，FBC付きAGVが経路を外れた．"
                 "計算が発散した（誤差またはFBゲインが大き過ぎる）",
                 outcome.vehicleType, outcome.record, outcome.time);
+        case RunStatus::kStopped:
+            return formatText("\nAGV=%d 記録%d(t=%.2f[s])で計算を中断した", outcome.vehicleType,
+                              outcome.record, outcome.time);
         default:
             return "";
     }
@@ -56,6 +62,9 @@ std::string outcomeReason(const RunOutcome& outcome) {
                               static_cast<int>(outcome.limit));
         case RunStatus::kDiverged:
             return divergenceReason(outcome.vehicleType, outcome.record, outcome.time);
+        case RunStatus::kStopped:
+            return formatText("stopped on request: type %d at record %d (t = %.2f s)",
+                              outcome.vehicleType, outcome.record, outcome.time);
     }
     return "";
 }

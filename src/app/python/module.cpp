@@ -7,14 +7,18 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <future>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -112,8 +116,38 @@ agv::RandomTables tablesFrom(const std::string& folder) {
     return tables;
 }
 
-/// One computation: its context (the trajectory store) and outcome, or the refusal that
-/// stopped it before it ran.
+/// How often the calling thread lets Python's signal handlers run while a run computes:
+/// Ctrl-C ends a run well within half a second.
+constexpr auto kSignalPoll = std::chrono::milliseconds(20);
+
+/// Computes the context's scenario on a worker thread with the GIL released, while the
+/// calling thread takes the GIL back every kSignalPoll to let Python's signal handlers run.
+/// When one raises (Ctrl-C: KeyboardInterrupt), the computation is asked to stop, the worker
+/// is joined (it ends within a record) and the exception raised: no thread is left running.
+agv::RunOutcome computeInterruptibly(agv::AgvContext& ctx) {
+    std::atomic<bool> stop{false};
+    std::packaged_task<agv::RunOutcome()> task([&ctx, &stop] {
+        return agv::computeTrajectories(ctx, agv::TypeScheduling::kConcurrent, {}, &stop);
+    });
+    std::future<agv::RunOutcome> outcome = task.get_future();
+    std::unique_ptr<py::error_already_set> raised;
+    {
+        py::gil_scoped_release release;
+        std::thread worker(std::move(task));
+        while (outcome.wait_for(kSignalPoll) != std::future_status::ready) {
+            py::gil_scoped_acquire acquire;
+            if (PyErr_CheckSignals() != 0) {
+                raised = std::make_unique<py::error_already_set>();
+                stop.store(true, std::memory_order_relaxed);
+                break;
+            }
+        }
+        worker.join();
+    }
+    if (raised) throw std::move(*raised);
+    return outcome.get();
+}
+
 /// Errors given by their own keywords: (error number, first value, second value).
 using NamedErrors = std::vector<std::tuple<int, double, double>>;
 
@@ -222,6 +256,8 @@ py::dict parseScenario(const std::string& text) {
     return keywords;
 }
 
+/// One computation: its context (the trajectory store) and outcome, or the refusal that
+/// stopped it before it ran.
 class Computation {
   public:
     Computation(int error, const std::vector<double>& errorValues, int curve,
@@ -239,8 +275,7 @@ class Computation {
             named_ |= agv::errorBit(agv::mechanismErrorOf(std::get<0>(given)));
         refusal_ = agv::useScenario(*ctx_, scenario);
         if (!refusal_.accepted() || !compute) return;
-        py::gil_scoped_release release;
-        outcome_ = agv::computeTrajectories(*ctx_);
+        outcome_ = computeInterruptibly(*ctx_);
         computed_ = true;
     }
 
@@ -269,6 +304,8 @@ class Computation {
                 return "overflow";
             case agv::RunStatus::kDiverged:
                 return "diverged";
+            case agv::RunStatus::kStopped:
+                return "stopped";
         }
         return "done";
     }
@@ -278,7 +315,9 @@ class Computation {
     /// The types whose vehicle with feedback left the path: (type, last record kept).
     std::vector<std::pair<int, int>> divergedTypes() const {
         std::vector<std::pair<int, int>> types;
-        if (!computed_ || outcome_.status == agv::RunStatus::kStoreOverflow) return types;
+        if (!computed_ || outcome_.status == agv::RunStatus::kStoreOverflow ||
+            outcome_.status == agv::RunStatus::kStopped)
+            return types;
         const agv::TrajectoryStore& store = *ctx_->data.store;
         for (int k = 0; k < agv::kVehicleTypeCount; ++k) {
             if (store.diverged[k]) types.emplace_back(k + 1, store.recordCount[k]);
@@ -495,9 +534,9 @@ class Computation {
     }
 
     /// Whether type index k has records to hand over: all types when done or diverged;
-    /// after an overflow, only the types before the one that ran out.
+    /// after an overflow, only the types before the one that ran out; none of a stopped run.
     bool recorded(int k) const {
-        if (refused() || !computed_) return false;
+        if (refused() || !computed_ || outcome_.status == agv::RunStatus::kStopped) return false;
         if (outcome_.status != agv::RunStatus::kStoreOverflow) return true;
         return k < outcome_.vehicleType - 1;
     }

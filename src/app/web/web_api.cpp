@@ -571,14 +571,16 @@ EMSCRIPTEN_KEEPALIVE const char* agv_run_text(const char* text) {
     const std::string named = ",\"scenario\":" + jsonString(agv::scenarioText(scenario));
     if (!outcome.done()) {
         const bool overflow = outcome.status == agv::RunStatus::kStoreOverflow;
-        // A diverged run is shown up to where it left the path: it has its facts.
-        s.computed = !overflow;
+        // A diverged run is shown up to where it left the path: it has its facts. Those of
+        // an overflow or a stopped run are incomplete.
+        const bool kept = outcome.status == agv::RunStatus::kDiverged;
+        s.computed = kept;
         Outcome failed;
         failed.ok = false;
         failed.section = overflow ? "curve" : "all";
         failed.message = trimmed(agv::dialogueRetryText(outcome));
         failed.reason = agv::outcomeReason(outcome);
-        replyWith(failed, report.str(), overflow ? "null" : runFacts(ctx));
+        replyWith(failed, report.str(), kept ? runFacts(ctx) : "null");
     } else {
         s.computed = true;
         replyWith({}, report.str(), runFacts(ctx));

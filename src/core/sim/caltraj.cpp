@@ -77,6 +77,22 @@ RunOutcome diverged(const Model& model, TrajectoryStore& store, int k, int n, do
     return outcome;
 }
 
+/// Ends type index k after record n: the caller asked the computation to stop.
+RunOutcome stopped(const Model& model, TrajectoryStore& store, int k, int n) {
+    store.recordCount[k] = n;
+    store.endTime[k] = n * model.settings.dt;
+    fitRecords(store, k);
+    RunOutcome outcome = endedAt(model, RunStatus::kStopped, k, n);
+    outcome.time = store.endTime[k];
+    return outcome;
+}
+
+/// True when the caller has asked the computation to stop. Read once per record: a relaxed
+/// load costs nothing beside the record's steps, and the stop needs no ordering.
+bool stopRequested(const std::atomic<bool>* stop) {
+    return stop != nullptr && stop->load(std::memory_order_relaxed);
+}
+
 }  // namespace
 
 void recordSample(TrajectoryStore& store, int k, int n, const MotionState& state,
@@ -100,7 +116,8 @@ void recordSample(TrajectoryStore& store, int k, int n, const MotionState& state
     store.fbcErr[k][n] = {run.errors.ddFbc, run.errors.dthFbc};
 }
 
-RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
+RunOutcome computeMechanism(const Model& model, RunData& data, int k,
+                            const std::atomic<bool>* stop) {
     const SimulationSettings& set = model.settings;
     const int I = set.curveNumber;
     TrajectoryStore& store = *data.store;
@@ -147,6 +164,7 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
         }
         if (newState.theory.s > sf - set.Vw * h) break;
         if (m % kSubSteps == 0) {
+            if (stopRequested(stop)) return stopped(model, store, k, n);
             ++n;
             if (n >= kMaxRecords) return overflow(model, k, n);
             recordSample(store, k, n, newState, run);
@@ -165,6 +183,8 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
     const double hPart = finalSteps == 1 ? hFinal : hFinal / finalSteps;
     for (int i = 0; i < finalSteps; ++i) {
         if (i > 0) state = newState;
+        // A vehicle slowed down in a bend may take many sub-steps to the end.
+        if (i > 0 && i % kSubSteps == 0 && stopRequested(stop)) return stopped(model, store, k, n);
         rkgStep(model, run, hPart, state, newState);
         if (run.leftPath || run.workLeft < 0 || !stepIsFinite(newState, run.errors)) {
             return diverged(model, store, k, n, (m - 1) * h + i * hPart);
@@ -193,7 +213,7 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k) {
 }
 
 RunOutcome caltraj(const Model& model, RunData& data, TypeScheduling scheduling,
-                   const std::function<void(int)>& typeDone) {
+                   const std::function<void(int)>& typeDone, const std::atomic<bool>* stop) {
     if (hasError(model.settings.errorsGiven, MechanismError::kSlip)) {
         SlipNoise& noise = data.noise;
         if (model.settings.slipSeeded) noise.rngState = model.settings.slipGeneratorStart;
@@ -209,22 +229,27 @@ RunOutcome caltraj(const Model& model, RunData& data, TypeScheduling scheduling,
         // The types share only what they read (the model and the slip noise) and write
         // their own run and their own records, so they can run side by side.
         runConcurrently(kVehicleTypeCount, [&](int k) {
-            outcomes[k] = computeMechanism(model, data, k);
-            if (typeDone && outcomes[k].status != RunStatus::kStoreOverflow) typeDone(k);
+            outcomes[k] = computeMechanism(model, data, k, stop);
+            const RunStatus status = outcomes[k].status;
+            if (typeDone && status != RunStatus::kStoreOverflow && status != RunStatus::kStopped)
+                typeDone(k);
         });
     } else {
         for (int k = 0; k < kVehicleTypeCount; ++k) {
-            outcomes[k] = computeMechanism(model, data, k);
-            if (outcomes[k].status == RunStatus::kStoreOverflow) {
+            outcomes[k] = computeMechanism(model, data, k, stop);
+            if (outcomes[k].status == RunStatus::kStoreOverflow ||
+                outcomes[k].status == RunStatus::kStopped) {
                 data.lastWheels = data.mechanism[k].wheels;
                 return outcomes[k];
             }
             if (typeDone) typeDone(k);
         }
     }
-    // The first type that ran out of records decides, then the first that diverged.
+    // A stop decides, then the first type that ran out of records, then the first that
+    // diverged.
     const RunOutcome* decisive = &outcomes[kVehicleTypeCount - 1];
-    for (const RunStatus status : {RunStatus::kDiverged, RunStatus::kStoreOverflow}) {
+    for (const RunStatus status :
+         {RunStatus::kDiverged, RunStatus::kStoreOverflow, RunStatus::kStopped}) {
         for (const RunOutcome& outcome : outcomes) {
             if (outcome.status == status) {
                 decisive = &outcome;
@@ -232,8 +257,9 @@ RunOutcome caltraj(const Model& model, RunData& data, TypeScheduling scheduling,
             }
         }
     }
-    const int last = decisive->status == RunStatus::kStoreOverflow ? decisive->vehicleType - 1
-                                                                   : kVehicleTypeCount - 1;
+    const bool cut =
+        decisive->status == RunStatus::kStoreOverflow || decisive->status == RunStatus::kStopped;
+    const int last = cut ? decisive->vehicleType - 1 : kVehicleTypeCount - 1;
     data.lastWheels = data.mechanism[last].wheels;
     return *decisive;
 }

@@ -7,6 +7,7 @@ enum class RunStatus {
     kDone,           ///< every type computed and recorded
     kStoreOverflow,  ///< a type needed more records than the store holds (type, record)
     kDiverged,       ///< a type's FBC vehicle left the path (type, record, time)
+    kStopped,        ///< the caller asked the computation to stop (type, record, time)
 };
 
 struct RunOutcome {
@@ -16,9 +17,11 @@ struct RunOutcome {
     /// Vehicle type (1-3) that overflowed the store or diverged first; the last one computed
     /// when done.
     int vehicleType = 0;
-    /// Record index that did not fit the store; the last record kept before a divergence.
+    /// Record index that did not fit the store; the last record kept before a divergence or
+    /// a stop.
     int record = 0;
-    /// Start of the integration step in which a type diverged [s].
+    /// Start of the integration step in which a type diverged; time of the last record
+    /// before a stop [s].
     double time = 0.0;
     /// Path length [m].
     double length = 0.0;
