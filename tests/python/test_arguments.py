@@ -69,9 +69,10 @@ def _each(function, names):
 
 CALLS = {
     "run": _each(agvsim.run, ("error", "error_values", "curve", "curve_params", "fn", "zeta",
-                              "tables")),
+                              "tables", "scenario")),
     "theory": _each(agvsim.theory, ("error", "curve", "fn", "tables")),
-    "sweep": _each(agvsim.sweep, ("fn", "zeta", "error_size", "jobs", "progress", "tables")),
+    "sweep": _each(agvsim.sweep, ("fn", "zeta", "error_size", "jobs", "progress", "tables",
+                                  "drift", "seed", "mirror", "scenario", "seeds")),
     "sweep_shard": [lambda v: agvsim.sweep_shard(v, 2), lambda v: agvsim.sweep_shard(0, v)],
     "merge_shards": [lambda v: agvsim.merge_shards(v if isinstance(v, list) else [v]),
                      agvsim.merge_shards],

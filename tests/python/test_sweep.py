@@ -1,6 +1,5 @@
 """agvsim.sweep against agvsim-sweep, and the same sweep in shards on a Dask cluster."""
 
-import os
 import signal
 import subprocess
 import sys
@@ -13,7 +12,8 @@ import agvsim
 
 # Type 2 diverges at fn = 16 (and type 1 with little damping).
 DIVERGING = dict(fn=(1.0, 16.0), zeta=(0.05, 1.0), curve=16, error=3, error_values=(2,))
-GRID = dict(fn="0.5:2:3", zeta=(0.5, 1.0), curve=16, error=3, error_values=(2,))
+# The drift by its own keyword: the same scenario as --error 3 --error-values 2.
+GRID = dict(fn="0.5:2:3", zeta=(0.5, 1.0), curve=16, drift=2)
 ARGS = ["--fn", "0.5:2:3", "--zeta", "0.5,1", "--curve", "16", "--error", "3",
         "--error-values", "2"]
 
@@ -36,6 +36,52 @@ def test_sweep_gives_the_table_of_agvsim_sweep(sweep_program):
     for name in local.columns:
         numpy.testing.assert_array_equal(frame[name].to_numpy(), local[name])
     assert all(len(frame[frame.fn == value]) == 6 for value in local.fn)
+
+
+# run()'s scenario keywords, against the tool's flags.
+SCENARIO_SWEEPS = [
+    (dict(rear_wheels=(1, -0.5), drift=1, slip=3, seed=9, mirror=True, curve=15,
+          curve_params=(1.5, 1), fn="0.5:2:3"),
+     ["--rear-wheels", "1,-0.5", "--drift", "1", "--slip", "3", "--seed", "9", "--mirror",
+      "--curve", "15", "--curve-params", "1.5,1", "--fn", "0.5:2:3"]),
+    (dict(slip=5, seeds="1:3", fn=(1, 2), theory=True),
+     ["--slip", "5", "--seeds", "1:3", "--fn", "1,2", "--theory"]),
+    (dict(scenario="drift=2 curve=16 zeta=0.7", error_size=(1, 3)),
+     ["--scenario", "drift=2 curve=16 zeta=0.7", "--error-size", "1,3"]),
+]
+
+
+@pytest.mark.parametrize("keywords,flags", SCENARIO_SWEEPS)
+def test_sweeps_take_the_scenario_keywords_of_run(keywords, flags, sweep_program):
+    status, csv, err = sweep_program(*flags, "--csv", "-")
+    assert status == 0, err
+    table = agvsim.sweep(**keywords)
+    assert table.csv() == csv
+    if "seeds" in keywords:
+        # The same seeds as a range; each seed's rows, then the statistics over them.
+        assert agvsim.sweep(**dict(keywords, seeds=range(1, 4))).csv() == csv
+        assert list(dict.fromkeys(table.seed)) == ["1", "2", "3", "mean", "sd", "worst"]
+        fn, _, mean = table.grid("fbc_max_dd", 2)
+        _, _, first = table.grid("fbc_max_dd", 2, seed=1)
+        assert mean.shape == first.shape == (1, len(fn)) and not (mean == first).all()
+    if "scenario" in keywords:
+        scenario = agvsim.Scenario.from_text(keywords["scenario"])
+        assert agvsim.sweep(**dict(keywords, scenario=scenario)).csv() == csv
+        assert set(table.zeta) == {0.7}
+
+
+@pytest.mark.parametrize("keywords,field", [
+    (dict(seeds="1:3"), "seeds"),
+    (dict(slip=1, seed=2, seeds=[4, 5]), "seeds"),
+    (dict(slip=1, seeds=[1, 3]), "seeds"),
+    (dict(drift=float("nan")), "drift"),
+    (dict(scenario="drift=1", curve=2), "curve"),
+    (dict(drift=1, slip=1, error_size=(1, 2)), "error_size"),
+])
+def test_sweep_refusals_of_the_scenario_keywords_name_them(keywords, field):
+    with pytest.raises(agvsim.Refused) as refused:
+        agvsim.sweep(**keywords)
+    assert refused.value.field == field and "--" not in str(refused.value)
 
 
 def test_diverged_rows_carry_nan_and_the_grid_marks_them(sweep_program):

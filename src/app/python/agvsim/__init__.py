@@ -298,6 +298,9 @@ def run(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zeta=1.0, 
     1-D NumPy array; ``error`` and ``curve`` take whole numbers or ``agvsim.Error`` and
     ``agvsim.Curve`` members.
 
+    The computation runs on a worker thread; Ctrl-C asks it to stop, which it does within
+    a record, and raises KeyboardInterrupt once it has ended.
+
     Returns:
         a Run; ``run.theory`` holds the linear theory beside it.
 

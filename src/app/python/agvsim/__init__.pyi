@@ -12,6 +12,7 @@ _Axis = Union[_Numbers, str]
 _Folder = Union[str, PathLike[str]]
 _Progress = Union[bool, None, Callable[[int, int], Any]]
 _FloatArray = numpy.typing.NDArray[numpy.float64]
+_Seeds = Union[str, range, Sequence[_Whole], numpy.typing.NDArray[Any]]
 
 COLUMNS: Tuple[str, ...]
 CONTROLLERS: Tuple[str, ...]
@@ -208,12 +209,12 @@ class SweepTable:
     def to_csv(self, path: _Folder) -> None: ...
     def frame(self) -> Any: ...
     def grid(
-        self, column: str, vehicle_type: int
+        self, column: str, vehicle_type: int, seed: Optional[Union[int, str]] = ...
     ) -> Tuple[_FloatArray, _FloatArray, numpy.typing.NDArray[Any]]: ...
 
 def sweep(
-    fn: _Axis = ...,
-    zeta: _Axis = ...,
+    fn: Optional[_Axis] = ...,
+    zeta: Optional[_Axis] = ...,
     error_size: Optional[_Axis] = ...,
     error: _Whole = ...,
     error_values: _Numbers = ...,
@@ -225,12 +226,22 @@ def sweep(
     shards: Optional[int] = ...,
     progress: _Progress = ...,
     tables: Optional[_Folder] = ...,
+    *,
+    rear_wheels: Optional[_Numbers] = ...,
+    front_wheel: Optional[_Number] = ...,
+    drift: Optional[_Number] = ...,
+    wheelbase_tread: Optional[_Numbers] = ...,
+    slip: Optional[_Number] = ...,
+    seed: Optional[_Whole] = ...,
+    mirror: bool = ...,
+    scenario: Optional[Union[Scenario, str]] = ...,
+    seeds: Optional[_Seeds] = ...,
 ) -> SweepTable: ...
 def sweep_shard(
     shard: int,
     shards: int,
-    fn: _Axis = ...,
-    zeta: _Axis = ...,
+    fn: Optional[_Axis] = ...,
+    zeta: Optional[_Axis] = ...,
     error_size: Optional[_Axis] = ...,
     error: _Whole = ...,
     error_values: _Numbers = ...,
@@ -239,6 +250,16 @@ def sweep_shard(
     theory: bool = ...,
     jobs: Optional[int] = ...,
     tables: Optional[_Folder] = ...,
+    *,
+    rear_wheels: Optional[_Numbers] = ...,
+    front_wheel: Optional[_Number] = ...,
+    drift: Optional[_Number] = ...,
+    wheelbase_tread: Optional[_Numbers] = ...,
+    slip: Optional[_Number] = ...,
+    seed: Optional[_Whole] = ...,
+    mirror: bool = ...,
+    scenario: Optional[Union[Scenario, str]] = ...,
+    seeds: Optional[_Seeds] = ...,
 ) -> bytes: ...
 def merge_shards(tables: Sequence[bytes]) -> SweepTable: ...
 def sweep_on_dask(

@@ -298,6 +298,18 @@ class Conditions:
         copy.__dict__.update(values)
         return copy
 
+    def sized(self, size):
+        """A copy whose mechanism error has ``size`` as its first value, as a sweep's error
+        size replaces it (an error given by its keyword when it is the only one)."""
+        if self.error == 0 and len(self.named_errors) == 1:
+            number_, _, value2 = self.named_errors[0]
+            return self.replaced(named_errors=[(number_, size, value2)])
+        return self.replaced(error_values=[size] + list(self.error_values[1:]))
+
+    def has_slip(self):
+        """True when the random slip is among the errors."""
+        return self.error == 5 or any(number_ == 5 for number_, _, _ in self.named_errors)
+
     def computation(self, compute, tables):
         """The core's computation of these conditions, or the exception of their refusal."""
         try:
@@ -363,6 +375,8 @@ def conditions(error=0, error_values=(), curve=1, curve_params=None, fn=1.0, zet
         raise _refused(keyword, f"scenario names the whole scenario: give it without {keyword}")
     if isinstance(scenario, str):
         return conditions_of_text(scenario)
+    if not isinstance(getattr(scenario, "conditions", None), Conditions):
+        raise TypeError(f"scenario takes a Scenario or its text, not {scenario!r:.60}")
     return scenario.conditions
 
 

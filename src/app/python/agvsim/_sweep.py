@@ -1,6 +1,8 @@
 """Sweeps over feedback designs and error sizes: on this machine's cores, or in shards on a
 Dask cluster, with the table of agvsim-sweep as the result."""
 
+import inspect
+import numbers
 import os
 import sys
 import tempfile
@@ -8,7 +10,17 @@ import tempfile
 import numpy
 
 from . import _agvsim as _core
-from ._arguments import PathTooLong, Refused, conditions, sequence, tables_folder, whole, write
+from ._arguments import (
+    _MOST_SEED,
+    NAMED_ERRORS,
+    PathTooLong,
+    Refused,
+    conditions,
+    sequence,
+    tables_folder,
+    whole,
+    write,
+)
 
 #: The sweep table's columns, as in the header of agvsim-sweep's CSV.
 SWEEP_COLUMNS = (
@@ -22,9 +34,15 @@ THEORY_COLUMNS = (
     "max_pole_real", "settling_time", "theory_steady_dd", "step_stable", "beyond_linear",
 )
 
+#: The column a sweep over seeds adds after ``error_size``: the seed of each run, or
+#: ``mean``, ``sd``, ``worst`` on the rows of the statistics over the seeds.
+SEED_COLUMN = "seed"
+#: The words of the seed column's statistic rows.
+SEED_STATISTICS = ("mean", "sd", "worst")
+
 #: Columns of whole numbers and of words; the others are real numbers.
 _INTEGER_COLUMNS = ("type", "records", "step_stable", "beyond_linear")
-_WORD_COLUMNS = ("outcome",)
+_WORD_COLUMNS = ("outcome", SEED_COLUMN)
 #: The figures of a run that diverged describe a vehicle that left the path: NaN here.
 _DIVERGED_NAN_COLUMNS = (
     "nofbc_max_dd", "nofbc_max_dth", "fbc_max_dd", "fbc_max_dth", "fbc_rms_dd",
@@ -39,6 +57,20 @@ _REFUSED, _TOO_LONG = 2, 3
 _AXES = (("fn", "--fn"), ("zeta", "--zeta"), ("error_size", "--error-size"))
 #: Most values on one axis (the grid's own limit).
 _MOST_AXIS_VALUES = 1000000
+
+#: The Python argument of each option of agvsim-sweep a refusal may name.
+_ARGUMENTS_OF_FLAGS = (
+    ("--error-values", "error_values"), ("--error-size", "error_size"), ("--error", "error"),
+    ("--curve-params", "curve_params"), ("--curve", "curve"), ("--fn", "fn"),
+    ("--zeta", "zeta"), ("--jobs", "jobs"), ("--shard", "shard"), ("--seeds", "seeds"),
+    ("--seed", "seed"), ("--scenario", "scenario"), ("--mirror", "mirror"),
+) + tuple(("--" + keyword.replace("_", "-"), keyword) for keyword in NAMED_ERRORS)
+
+
+def _sweep_headers():
+    """The header rows a sweep table may have: with or without seeds and the theory."""
+    seeded = SWEEP_COLUMNS[:3] + (SEED_COLUMN,) + SWEEP_COLUMNS[3:]
+    return [names + extra for names in (SWEEP_COLUMNS, seeded) for extra in ((), THEORY_COLUMNS)]
 
 
 class SweepTable:
@@ -66,7 +98,7 @@ class SweepTable:
             raise ValueError("not a sweep table: it is empty")
         header, rows = lines[0], [line.split(",") for line in lines[1:]]
         names = tuple(header.split(","))
-        if names not in (SWEEP_COLUMNS, SWEEP_COLUMNS + THEORY_COLUMNS):
+        if names not in _sweep_headers():
             raise ValueError("not a sweep table: " + header[:80])
         columns = list(zip(*rows)) if rows else [()] * len(names)
         self._columns = {}
@@ -129,14 +161,16 @@ class SweepTable:
             raise ImportError("SweepTable.frame() needs pandas (Debian: python3-pandas)") from error
         return pandas.DataFrame({name: array.copy() for name, array in self._columns.items()})
 
-    def grid(self, column, vehicle_type):
+    def grid(self, column, vehicle_type, seed=None):
         """One column of one vehicle type over the two swept quantities.
 
         Returns (x, y, values): x the values of the first swept quantity (in the order
         fn, zeta, error_size), y those of the second (a single NaN when only one is
         swept), and values[j, i] the column at (x[i], y[j]). Numeric columns are floats
         with NaN where the run diverged or was not computed; ``outcome`` gives the words,
-        so ``grid("outcome", t)[2] == "diverged"`` is the divergence region.
+        so ``grid("outcome", t)[2] == "diverged"`` is the divergence region. In a sweep
+        over seeds ``seed`` picks the rows: a seed, or ``"mean"`` (the default), ``"sd"``,
+        ``"worst"``.
         """
         if column not in self._columns:
             raise KeyError(f"no column {column!r}; the columns are {', '.join(self._columns)}")
@@ -144,6 +178,7 @@ class SweepTable:
         mine = self._columns["type"] == vehicle_type
         if not mine.any():
             raise KeyError(f"no rows of vehicle type {vehicle_type}; the types are 1, 2 and 3")
+        mine &= self._seed_rows(seed)
         axes = [numpy.unique(self._columns[name][mine]) for name, _ in _AXES]
         swept = [a for a in axes if len(a) > 1] or [axes[0]]
         x, y = swept[0], swept[1] if len(swept) > 1 else numpy.array([numpy.nan])
@@ -152,13 +187,33 @@ class SweepTable:
             values = numpy.asarray(values, dtype=float)
         return x, y, values.reshape(len(x), len(y)).T
 
+    def _seed_rows(self, seed):
+        """The rows of one seed or statistic (every row of a table without seeds)."""
+        if SEED_COLUMN not in self._columns:
+            if seed is not None:
+                raise KeyError("the table has no seed column: it is not a sweep over seeds")
+            return numpy.ones(len(self), dtype=bool)
+        if seed is None:
+            seed = SEED_STATISTICS[0]
+        elif not isinstance(seed, str):
+            seed = str(whole("seed", seed))
+        rows = self._columns[SEED_COLUMN] == seed
+        if not rows.any():
+            raise KeyError(f"no rows of seed {seed!r}; the seeds are {self._seed_names()}")
+        return rows
+
+    def _seed_names(self):
+        names = list(dict.fromkeys(self._columns[SEED_COLUMN].tolist()))
+        return ", ".join(names[:3] + ["..."] + names[-3:] if len(names) > 6 else names)
+
     def __repr__(self):
         return f"<SweepTable: {len(self)} rows>"
 
 
 class _Progress:
     """Reports done/total: to a callback, to a tqdm bar (python3-tqdm) or as a plain line
-    on standard error; nothing when progress is False or None."""
+    on standard error; nothing when progress is False or None. The total is the one the
+    computation reports when it reports one."""
 
     def __init__(self, progress, total, unit):
         self._callback = None
@@ -181,6 +236,10 @@ class _Progress:
         self._done = 0
 
     def __call__(self, done, total=None):
+        if total is not None and total != self._total:
+            self._total = total
+            if self._bar is not None:
+                self._bar.total = total
         if self._callback is not None:
             self._callback(done, self._total)
         elif self._bar is not None:
@@ -207,93 +266,154 @@ def _axis(field, flag, value):
     return sequence(field, value, _MOST_AXIS_VALUES)
 
 
-def _sweep_arguments(fn, zeta, error_size, base, theory):
-    """agvsim-sweep's options for a grid and its base conditions, and the axes."""
-    axes = {"fn": _axis("fn", "--fn", fn), "zeta": _axis("zeta", "--zeta", zeta)}
-    if error_size is not None:
-        axes["error_size"] = _axis("error_size", "--error-size", error_size)
-    args = []
-    for field, flag in _AXES:
-        if field in axes:
-            if not axes[field]:
-                raise Refused("no values", "", field)
-            args += [flag, ",".join(repr(v) for v in axes[field])]
-    if theory:
-        args.append("--theory")
-    return args + base.sweep_options(), axes
+def _seed_range(seeds):
+    """The seeds A to B of ``seeds`` ("A:B", a range or a sequence of consecutive seeds) as
+    (A, B); None when not given."""
+    if seeds is None:
+        return None
+    wanted = f"seeds takes 'A:B', a range or consecutive seeds from 0 to {_MOST_SEED}, A <= B"
+    if isinstance(seeds, str):
+        first, colon, last = seeds.partition(":")
+        try:
+            values = [int(first, 10), int(last, 10)] if colon else []
+        except ValueError:
+            values = []
+    else:
+        if isinstance(seeds, (numbers.Number, bytes, dict, set)) or not hasattr(seeds, "__iter__"):
+            raise TypeError(f"seeds takes 'A:B', a range or a sequence of seeds, not {seeds!r:.60}")
+        values = [whole("seeds", seed) for seed in seeds]
+        if any(b != a + 1 for a, b in zip(values, values[1:])):
+            values = []
+    if not values or not 0 <= values[0] <= values[-1] <= _MOST_SEED:
+        raise Refused(f"{wanted}, not {seeds!r:.60}", "", "seeds")
+    return values[0], values[-1]
 
 
-def _refusal(status, message, base, axes, tables):
-    """The exception of a sweep the tool refuses, naming the Python argument: the value to
-    blame is found by the core's own checks, as the tool found it."""
-    if status in (_REFUSED, _TOO_LONG):
-        folder = tables_folder(tables)
-        base.computation(False, folder)
+class _Sweep:
+    """A sweep's arguments, checked as ``run()`` checks its own: the base conditions, the
+    axes, the seeds and the options of agvsim-sweep that give its table."""
+
+    def __init__(self, fn=None, zeta=None, error_size=None, error=0, error_values=(), curve=1,
+                 curve_params=None, theory=False, jobs=None, tables=None, *, rear_wheels=None,
+                 front_wheel=None, drift=None, wheelbase_tread=None, slip=None, seed=None,
+                 mirror=False, scenario=None, seeds=None):
+        self.base = conditions(error, error_values, curve, curve_params, seed=seed,
+                               mirror=mirror, scenario=scenario, rear_wheels=rear_wheels,
+                               front_wheel=front_wheel, drift=drift,
+                               wheelbase_tread=wheelbase_tread, slip=slip)
+        # A scenario's design is the grid's unless an axis is given.
+        self.axes = {"fn": _axis("fn", "--fn", self.base.fn if fn is None else fn),
+                     "zeta": _axis("zeta", "--zeta", self.base.zeta if zeta is None else zeta)}
+        if error_size is not None:
+            self.axes["error_size"] = _axis("error_size", "--error-size", error_size)
+        self.seeds = _seed_range(seeds)
+        if self.seeds is not None:
+            if not self.base.has_slip():
+                raise Refused("seeds repeat the random slip: give the slip (slip= or error=5)",
+                              "", "seeds")
+            if self.base.seed is not None:
+                raise Refused("seeds give every run its seed: give them without seed=", "",
+                              "seeds")
+        self.theory = bool(theory)
+        if jobs is not None:
+            jobs = whole("jobs", jobs)
+            if jobs < 1:
+                raise Refused(f"{jobs} workers: at least 1 (None: one per core)", "", "jobs")
+        self.jobs = jobs
+        self.tables = tables_folder(tables)
+
+    def options(self, shard=None):
+        """agvsim-sweep's options for this sweep, or one shard (K, N) of it."""
+        args = []
+        for field, flag in _AXES:
+            if field in self.axes:
+                if not self.axes[field]:
+                    raise Refused("no values", "", field)
+                args += [flag, ",".join(repr(v) for v in self.axes[field])]
+        if self.seeds is not None:
+            args += ["--seeds", f"{self.seeds[0]}:{self.seeds[1]}"]
+        if self.theory:
+            args.append("--theory")
+        if self.jobs is not None:
+            args += ["--jobs", str(self.jobs)]
+        if shard is not None:
+            args += ["--shard", f"{shard[0]}/{shard[1]}"]
+        return args + self.base.sweep_options()
+
+    def table(self, shard, progress):
+        """The table bytes of the sweep or of one shard of it."""
+        args = self.options(shard)
+        runs = 1
+        for values in self.axes.values():
+            runs *= len(values)
+        if self.seeds is not None:
+            runs *= self.seeds[1] - self.seeds[0] + 1
+        reporter = _Progress(progress, runs, "runs")
+        try:
+            status, table, message = _core.sweep_table(args, self.tables, reporter)
+        finally:
+            reporter.close()
+        if status != 0:
+            self._refusal(status, message)
+        return table
+
+    def _refusal(self, status, message):
+        """The exception of a sweep the tool refuses, naming the Python argument: the value
+        to blame is found by the core's own checks, as the tool found it."""
+        if status not in (_REFUSED, _TOO_LONG):
+            # The one failure before the checks: the random tables.
+            raise Refused(f"the random tables in {self.tables} cannot be read", message,
+                          "tables")
+        base = self.base
+        base.computation(False, self.tables)
         reference = {"fn": base.fn, "zeta": base.zeta}
-        for field in axes:
-            if len(axes[field]) == 1 and field in reference:
-                reference[field] = axes[field][0]
-        for field, values in axes.items():
+        for field in self.axes:
+            if len(self.axes[field]) == 1 and field in reference:
+                reference[field] = self.axes[field][0]
+        for field, values in self.axes.items():
             for value in values:
-                point = dict(reference)
-                errors = list(base.error_values)
                 if field == "error_size":
-                    if base.error == 0:
-                        continue
-                    errors[:1] = [value]
+                    point = base.sized(value).replaced(**reference)
                 else:
-                    point[field] = value
+                    point = base.replaced(**dict(reference, **{field: value}))
                 try:
-                    base.replaced(error_values=errors, **point).computation(False, folder)
+                    point.computation(False, self.tables)
                 except Refused as refused:
                     kind = PathTooLong if isinstance(refused, PathTooLong) else Refused
                     raise kind(f"{refused.reason} (at {field} = {value!r})", refused.message,
                                refused.field if kind is PathTooLong else field) from None
         if status == _TOO_LONG:
             raise PathTooLong(message, "", "path")
-        for field, flag in _AXES + (("jobs", "--jobs"), ("shard", "--shard")):
-            message = message.replace(flag, field)
-        raise Refused(message)
-    # The one failure before the checks: the random tables.
-    raise Refused(f"the random tables in {tables_folder(tables)} cannot be read", message, "tables")
+        # A refusal of the options themselves: in the words of the Python arguments.
+        field, first = "", len(message)
+        for flag, argument in _ARGUMENTS_OF_FLAGS:
+            at = message.find(flag)
+            if at >= 0 and at < first:
+                field, first = argument, at
+        for flag, argument in _ARGUMENTS_OF_FLAGS:
+            message = message.replace(flag, argument)
+        raise Refused(message, "", field)
 
 
-def _table(fn, zeta, error_size, base, theory, jobs, tables, shard, progress):
-    """The table bytes of a sweep or of one shard of it."""
-    args, axes = _sweep_arguments(fn, zeta, error_size, base, theory)
-    if jobs is not None:
-        jobs = whole("jobs", jobs)
-        if jobs < 1:
-            raise Refused(f"{jobs} workers: at least 1 (None: one per core)", "", "jobs")
-        args += ["--jobs", str(jobs)]
-    if shard is not None:
-        args += ["--shard", f"{shard[0]}/{shard[1]}"]
-    folder = tables_folder(tables)
-    points = 1
-    for values in axes.values():
-        points *= len(values)
-    reporter = _Progress(progress, points // (shard[1] if shard else 1), "points")
-    try:
-        status, table, message = _core.sweep_table(args, folder, reporter)
-    finally:
-        reporter.close()
-    if status != 0:
-        _refusal(status, message, base, axes, tables)
-    return table
-
-
-def sweep(fn=1.0, zeta=1.0, error_size=None, error=0, error_values=(), curve=1,
+def sweep(fn=None, zeta=None, error_size=None, error=0, error_values=(), curve=1,
           curve_params=None, theory=False, jobs=None, client=None, shards=None,
-          progress=False, tables=None):
+          progress=False, tables=None, *, rear_wheels=None, front_wheel=None, drift=None,
+          wheelbase_tread=None, slip=None, seed=None, mirror=False, scenario=None, seeds=None):
     """Runs the simulator over a grid of feedback designs and error sizes.
 
     Each of ``fn`` [Hz], ``zeta`` and ``error_size`` (percent, degrees for error 3; it
-    replaces the first error value) is one number, a sequence or a 1-D NumPy array of
-    increasing numbers, or the text ``"start:stop:count"``; at most two of them may have
-    several values. ``error``, ``error_values``, ``curve``, ``curve_params`` and ``tables``
-    are the conditions of ``run()``; ``theory=True`` adds the linear theory's columns.
-    Every grid point starts from the start-up defaults, as in agvsim-sweep, whose table
-    this returns (the same rows and numbers).
+    replaces the first value of the one mechanism error given) is one number, a sequence
+    or a 1-D NumPy array of increasing numbers, or the text ``"start:stop:count"``; at most
+    two of them may have several values. ``fn`` and ``zeta`` default to those of
+    ``scenario``, else 1 Hz and 1. ``error``, ``error_values``, ``curve``,
+    ``curve_params``, ``tables`` and the keywords ``rear_wheels``, ``front_wheel``,
+    ``drift``, ``wheelbase_tread``, ``slip``, ``seed``, ``mirror`` and ``scenario`` are the
+    conditions of ``run()``, with its checks; ``theory=True`` adds the linear theory's
+    columns. ``seeds`` ("A:B", a range or a sequence of consecutive seeds) runs every grid
+    point with the slip for each seed, followed by the mean, standard deviation and worst
+    value over them (the ``seed`` column says which row is which). Every grid point starts
+    from the start-up defaults, as in agvsim-sweep, whose table this returns (the same rows
+    and numbers).
 
     Locally the grid runs on ``jobs`` C++ threads (default: one per core) with the GIL
     released. With a Dask ``client`` it is split into ``shards`` shards (default: two per
@@ -301,28 +421,29 @@ def sweep(fn=1.0, zeta=1.0, error_size=None, error=0, error_values=(), curve=1,
     the same table.
 
     ``progress=True`` shows a progress bar (tqdm when installed, else a line on standard
-    error); a function is called as ``progress(done, total)`` instead. Ctrl-C stops the
-    sweep within a fraction of a second (the points being computed are finished, every
-    worker thread ends, Dask futures are cancelled) and raises KeyboardInterrupt.
+    error); a function is called as ``progress(done, total)`` instead (runs: grid points
+    times seeds). Ctrl-C stops the sweep within a fraction of a second (the points being
+    computed are finished, every worker thread ends, Dask futures are cancelled) and raises
+    KeyboardInterrupt.
 
     Raises:
         Refused: conditions or an axis value the dialogue refuses, or a malformed axis;
             ``field`` names the argument.
         PathTooLong: the path is longer than the simulator records.
     """
-    base = conditions(error, error_values, curve, curve_params)
+    arguments = _arguments_of(sweep, locals(), ("client", "shards", "progress"))
     if client is not None:
-        return sweep_on_dask(client, shards=shards, progress=progress, fn=fn, zeta=zeta,
-                             error_size=error_size, error=error, error_values=error_values,
-                             curve=curve, curve_params=curve_params, theory=theory,
-                             jobs=jobs, tables=tables)
+        return sweep_on_dask(client, shards=shards, progress=progress, **arguments)
+    given = _Sweep(**arguments)
     if shards is not None:
         raise Refused("shards are for a Dask client (client=)", "", "shards")
-    return SweepTable(_table(fn, zeta, error_size, base, theory, jobs, tables, None, progress))
+    return SweepTable(given.table(None, progress))
 
 
-def sweep_shard(shard, shards, fn=1.0, zeta=1.0, error_size=None, error=0, error_values=(),
-                curve=1, curve_params=None, theory=False, jobs=None, tables=None):
+def sweep_shard(shard, shards, fn=None, zeta=None, error_size=None, error=0, error_values=(),
+                curve=1, curve_params=None, theory=False, jobs=None, tables=None, *,
+                rear_wheels=None, front_wheel=None, drift=None, wheelbase_tread=None, slip=None,
+                seed=None, mirror=False, scenario=None, seeds=None):
     """The table of shard ``shard`` of ``shards`` of the sweep the other arguments describe
     (as for ``sweep()``), with the line that says which shard of which grid it holds: what
     ``agvsim-sweep --shard K/N --csv`` writes. This is what a Dask worker runs."""
@@ -332,8 +453,14 @@ def sweep_shard(shard, shards, fn=1.0, zeta=1.0, error_size=None, error=0, error
     shard = whole("shard", shard)
     if not 0 <= shard < shards:
         raise Refused(f"shard {shard} of {shards}: 0 to {shards - 1}", "", "shard")
-    base = conditions(error, error_values, curve, curve_params)
-    return _table(fn, zeta, error_size, base, theory, jobs, tables, (shard, shards), False)
+    given = _Sweep(**_arguments_of(sweep_shard, locals(), ("shard", "shards")))
+    return given.table((shard, shards), False)
+
+
+def _arguments_of(function, values, apart):
+    """The sweep's own arguments among a function's local values."""
+    names = [name for name in inspect.signature(function).parameters if name not in apart]
+    return {name: values[name] for name in names}
 
 
 def merge_shards(tables):
@@ -374,25 +501,26 @@ def sweep_on_dask(client, shards=None, progress=False, **arguments):
     worker), each computed by ``sweep_shard`` on a worker, merged in grid order. The result
     equals the local sweep byte for byte. ``client`` is a ``distributed.Client`` of a
     LocalCluster, of a ``dask scheduler`` with ``dask worker``s on other hosts, or of a
-    Slurm cluster (dask-jobqueue); each worker needs this module installed. ``progress``
-    counts the shards as they complete; Ctrl-C cancels the futures."""
+    Slurm cluster (dask-jobqueue); each worker needs this module installed. ``arguments``
+    are those of ``sweep()``. ``progress`` counts the shards as they complete; Ctrl-C
+    cancels the futures."""
     if shards is not None:
         shards = whole("shards", shards)
         if shards < 1:
             raise Refused(f"{shards} shards: at least 1", "", "shards")
+    known = set(inspect.signature(sweep_shard).parameters) - {"shard", "shards"}
+    unknown = set(arguments) - known
+    if unknown:
+        raise TypeError(f"sweep_on_dask() got unexpected keyword arguments {sorted(unknown)}")
+    # The arguments are checked here, before anything is sent; a Scenario goes as its text.
+    _Sweep(**arguments).options()
+    if arguments.get("scenario") is not None and not isinstance(arguments["scenario"], str):
+        arguments = dict(arguments, scenario=str(arguments["scenario"]))
     import distributed
 
     if shards is None:
         workers = len(client.scheduler_info().get("workers", {}))
         shards = max(1, 2 * workers)
-    # The arguments are checked here, before anything is sent.
-    unknown = set(arguments) - set(sweep_shard.__code__.co_varnames[2:sweep_shard.__code__.co_argcount])
-    if unknown:
-        raise TypeError(f"sweep_on_dask() got unexpected keyword arguments {sorted(unknown)}")
-    base = conditions(*(arguments.get(name, default) for name, default in (
-        ("error", 0), ("error_values", ()), ("curve", 1), ("curve_params", None))))
-    _sweep_arguments(arguments.get("fn", 1.0), arguments.get("zeta", 1.0),
-                     arguments.get("error_size"), base, False)
     reporter = _Progress(progress, shards, "shards")
     futures = [
         client.submit(sweep_shard, k, shards, pure=False, **arguments) for k in range(shards)
