@@ -27,7 +27,7 @@ for option in "$@"; do
       packages+=(python3-dev python3-pybind11 python3-numpy python3-pandas python3-matplotlib
                  python3-pytest python3-nbclient python3-ipykernel python3-dask
                  python3-distributed python3-venv python3-setuptools python3-mypy
-                 python3-tqdm)
+                 python3-tqdm python3-xarray)
       ;;
     --fuzz) packages+=(clang-14 libfuzzer-14-dev) ;;
   esac

@@ -102,6 +102,24 @@ def test_diverged_rows_carry_nan_and_the_grid_marks_them(sweep_program):
     assert merged.csv() == table.csv()
 
 
+def test_xarray_datasets_hold_the_tables_numbers_and_masks(monkeypatch):
+    pytest.importorskip("xarray")
+    table = agvsim.sweep(**DIVERGING)
+    data = table.to_xarray()
+    assert dict(data.sizes) == {"fn": 2, "zeta": 2, "type": 3}
+    for row in range(len(table)):
+        cell = data.sel(fn=table.fn[row], zeta=table.zeta[row], type=table.type[row])
+        assert cell.outcome == table.outcome[row] and cell.records == table.records[row]
+        numpy.testing.assert_array_equal(cell.fbc_max_dd, table.fbc_max_dd[row])
+    run = agvsim.run(drift=2, curve=16)
+    samples = run.to_xarray()[2]
+    numpy.testing.assert_array_equal(samples.time, run[2].t)
+    numpy.testing.assert_array_equal(samples.fbc_dd, run[2].fbc_dd)
+    monkeypatch.setitem(sys.modules, "xarray", None)
+    with pytest.raises(ImportError, match="python3-xarray"):
+        table.to_xarray()
+
+
 def test_progress_is_reported_and_ctrl_c_stops_the_sweep_with_no_thread_left(tmp_path):
     seen = []
     agvsim.sweep(fn="0.5:2:4", progress=lambda done, total: seen.append((done, total)))

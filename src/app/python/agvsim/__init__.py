@@ -77,6 +77,7 @@ from ._arguments import conditions as _conditions
 from ._arguments import conditions_of_text as _conditions_of_text
 from ._arguments import tables_folder as _tables_folder
 from ._arguments import write as _write
+from ._arguments import xarray_module as _xarray_module
 from ._sweep import (
     SWEEP_COLUMNS,
     THEORY_COLUMNS,
@@ -130,6 +131,13 @@ assert len(COLUMNS) == _SAMPLE_COLUMNS
 VEHICLE_TYPES = {1: "2DW1C", 2: "1FDW1FS", 3: "1RDW1FS"}
 
 
+def _column_unit(name):
+    """The unit of a sample column."""
+    if name == "t":
+        return "s"
+    return "rad" if name.endswith(("_theta", "_phi", "_dth")) else "m"
+
+
 class Samples:
     """The recorded samples of one vehicle type: one NumPy array per column.
 
@@ -168,6 +176,19 @@ class Samples:
 
     def __dir__(self):
         return list(COLUMNS) + ["record", "data", "vehicle_type"]
+
+    def to_xarray(self):
+        """The samples as an ``xarray.Dataset`` (Debian: python3-xarray) over the dimension
+        ``time`` (the column ``t`` [s]) with ``record`` beside it and every other column a
+        variable, its unit in ``attrs["units"]``."""
+        xarray = _xarray_module("Samples.to_xarray()")
+        variables = {
+            name: ("time", self.data[:, j].copy(), {"units": _column_unit(name)})
+            for j, name in enumerate(COLUMNS) if name != "t"
+        }
+        coords = {"time": ("time", self.t.copy(), {"units": "s"}), "record": ("time", self.record)}
+        attrs = {"vehicle_type": self.vehicle_type, "vehicle": VEHICLE_TYPES[self.vehicle_type]}
+        return xarray.Dataset(variables, coords=coords, attrs=attrs)
 
     def __repr__(self):
         return f"<Samples of type {self.vehicle_type} ({VEHICLE_TYPES[self.vehicle_type]}): {len(self)} records>"
@@ -251,6 +272,17 @@ class Run:
         }
         columns.update({name: data[:, j] for j, name in enumerate(COLUMNS)})
         return pandas.DataFrame(columns)
+
+    def to_xarray(self):
+        """Each vehicle type's samples as an ``xarray.Dataset`` over ``time`` (see
+        ``Samples.to_xarray``), by type number; the types have their own record counts.
+        Each dataset's ``attrs`` hold the run's ``outcome``."""
+        datasets = {}
+        for vehicle_type, samples in self._samples.items():
+            dataset = samples.to_xarray()
+            dataset.attrs["outcome"] = self.outcome
+            datasets[vehicle_type] = dataset
+        return datasets
 
     def __repr__(self):
         records = ", ".join(f"{k}: {len(s)}" for k, s in self._samples.items())

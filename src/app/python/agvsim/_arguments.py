@@ -155,6 +155,16 @@ def write(path, data):
         raise OSError(f"{name}: {error}")
 
 
+def xarray_module(user):
+    """xarray, imported when first needed: an ImportError that names the Debian package
+    when it is missing."""
+    try:
+        import xarray
+    except ImportError as error:
+        raise ImportError(f"{user} needs xarray (Debian: python3-xarray)") from error
+    return xarray
+
+
 #: The error values and curve constants each takes at most.
 _MOST_ERROR_VALUES = 2
 _MOST_CURVE_CONSTANTS = 3

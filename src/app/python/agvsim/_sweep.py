@@ -20,6 +20,7 @@ from ._arguments import (
     tables_folder,
     whole,
     write,
+    xarray_module,
 )
 
 #: The sweep table's columns, as in the header of agvsim-sweep's CSV.
@@ -48,6 +49,21 @@ _DIVERGED_NAN_COLUMNS = (
     "nofbc_max_dd", "nofbc_max_dth", "fbc_max_dd", "fbc_max_dth", "fbc_rms_dd",
     "fbc_final_dd", "fbc_final_dth",
 )
+
+#: Units of the columns that have one.
+_UNITS = {
+    "fn": "Hz", "error_size": "% (deg for the steering drift)", "end_time": "s",
+    "nofbc_max_dd": "m", "nofbc_max_dth": "rad", "fbc_max_dd": "m", "fbc_max_dth": "rad",
+    "fbc_rms_dd": "m", "fbc_final_dd": "m", "fbc_final_dth": "rad", "max_pole_real": "1/s",
+    "settling_time": "s", "theory_steady_dd": "m",
+}
+
+
+
+def _attributes(name):
+    """The xarray attributes of a column: its unit where it has one."""
+    return {"units": _UNITS[name]} if name in _UNITS else {}
+
 
 #: Exit statuses of agvsim-sweep that the functions here turn into exceptions (1: the
 #: random tables cannot be read).
@@ -135,7 +151,7 @@ class SweepTable:
             raise AttributeError(str(error)) from None
 
     def __dir__(self):
-        return list(self._columns) + ["columns", "csv", "to_csv", "frame", "grid"]
+        return list(self._columns) + ["columns", "csv", "to_csv", "frame", "grid", "to_xarray"]
 
     @property
     def columns(self):
@@ -186,6 +202,45 @@ class SweepTable:
         if column not in _WORD_COLUMNS:
             values = numpy.asarray(values, dtype=float)
         return x, y, values.reshape(len(x), len(y)).T
+
+    def to_xarray(self):
+        """The table as an ``xarray.Dataset`` (Debian: python3-xarray). Its dimensions are
+        the swept quantities among ``fn``, ``zeta`` and ``error_size`` (one not swept is a
+        scalar coordinate), ``type`` and, in a sweep over seeds, ``seed`` (the seeds, then
+        ``mean``, ``sd``, ``worst``); every other column is a variable over them with the
+        table's values: NaN figures where a run diverged or was not computed, ``outcome``
+        in words, ``records`` -1 where not computed. Units are in ``attrs["units"]``."""
+        xarray = xarray_module("SweepTable.to_xarray()")
+        dims, coords, index = [], {}, []
+
+        def dimension(name, values, positions):
+            dims.append(name)
+            coords[name] = (name, values, _attributes(name))
+            index.append(positions)
+
+        for name, _ in _AXES:
+            values = numpy.unique(self._columns[name])
+            if len(values) == 1:
+                coords[name] = ((), values[0], _attributes(name))
+            else:
+                dimension(name, values, numpy.searchsorted(values, self._columns[name]))
+        types = numpy.unique(self._columns["type"])
+        dimension("type", types, numpy.searchsorted(types, self._columns["type"]))
+        if SEED_COLUMN in self._columns:
+            seeds = list(dict.fromkeys(self._columns[SEED_COLUMN].tolist()))
+            where = {seed: i for i, seed in enumerate(seeds)}
+            dimension(SEED_COLUMN, numpy.array(seeds),
+                      numpy.array([where[seed] for seed in self._columns[SEED_COLUMN]], dtype=int))
+        shape = tuple(len(coords[name][1]) for name in dims)
+        variables = {}
+        for name, column in self._columns.items():
+            if name in coords:
+                continue
+            fill = "" if name in _WORD_COLUMNS else -1 if name in _INTEGER_COLUMNS else numpy.nan
+            array = numpy.full(shape, fill, dtype=column.dtype)
+            array[tuple(index)] = column
+            variables[name] = (dims, array, _attributes(name))
+        return xarray.Dataset(variables, coords=coords)
 
     def _seed_rows(self, seed):
         """The rows of one seed or statistic (every row of a table without seeds)."""
