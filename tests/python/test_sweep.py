@@ -48,6 +48,9 @@ SCENARIO_SWEEPS = [
      ["--slip", "5", "--seeds", "1:3", "--fn", "1,2", "--theory"]),
     (dict(scenario="drift=2 curve=16 zeta=0.7", error_size=(1, 3)),
      ["--scenario", "drift=2 curve=16 zeta=0.7", "--error-size", "1,3"]),
+    (dict(controller="stanley", stanley_gain=3, drift=1, zeta=(0.5, 1), theory=True),
+     ["--controller", "stanley", "--stanley-gain", "3", "--drift", "1", "--zeta", "0.5,1",
+      "--theory"]),
 ]
 
 
@@ -77,6 +80,7 @@ def test_sweeps_take_the_scenario_keywords_of_run(keywords, flags, sweep_program
     (dict(drift=float("nan")), "drift"),
     (dict(scenario="drift=1", curve=2), "curve"),
     (dict(drift=1, slip=1, error_size=(1, 2)), "error_size"),
+    (dict(controller="lqr", lqr_weights=(1, 1, 1, 0)), "lqr_weights"),
 ])
 def test_sweep_refusals_of_the_scenario_keywords_name_them(keywords, field):
     with pytest.raises(agvsim.Refused) as refused:

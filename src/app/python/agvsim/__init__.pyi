@@ -237,6 +237,10 @@ def sweep(
     slip: Optional[_Number] = ...,
     seed: Optional[_Whole] = ...,
     mirror: bool = ...,
+    controller: str = ...,
+    lookahead: Optional[_Number] = ...,
+    stanley_gain: Optional[_Number] = ...,
+    lqr_weights: Optional[_Numbers] = ...,
     scenario: Optional[Union[Scenario, str]] = ...,
     seeds: Optional[_Seeds] = ...,
 ) -> SweepTable: ...
@@ -261,6 +265,10 @@ def sweep_shard(
     slip: Optional[_Number] = ...,
     seed: Optional[_Whole] = ...,
     mirror: bool = ...,
+    controller: str = ...,
+    lookahead: Optional[_Number] = ...,
+    stanley_gain: Optional[_Number] = ...,
+    lqr_weights: Optional[_Numbers] = ...,
     scenario: Optional[Union[Scenario, str]] = ...,
     seeds: Optional[_Seeds] = ...,
 ) -> bytes: ...

@@ -80,6 +80,8 @@ _ARGUMENTS_OF_FLAGS = (
     ("--curve-params", "curve_params"), ("--curve", "curve"), ("--fn", "fn"),
     ("--zeta", "zeta"), ("--jobs", "jobs"), ("--shard", "shard"), ("--seeds", "seeds"),
     ("--seed", "seed"), ("--scenario", "scenario"), ("--mirror", "mirror"),
+    ("--controller", "controller"), ("--lookahead", "lookahead"),
+    ("--stanley-gain", "stanley_gain"), ("--lqr-weights", "lqr_weights"),
 ) + tuple(("--" + keyword.replace("_", "-"), keyword) for keyword in NAMED_ERRORS)
 
 
@@ -351,11 +353,14 @@ class _Sweep:
     def __init__(self, fn=None, zeta=None, error_size=None, error=0, error_values=(), curve=1,
                  curve_params=None, theory=False, jobs=None, tables=None, *, rear_wheels=None,
                  front_wheel=None, drift=None, wheelbase_tread=None, slip=None, seed=None,
-                 mirror=False, scenario=None, seeds=None):
+                 mirror=False, controller="fnzeta", lookahead=None, stanley_gain=None,
+                 lqr_weights=None, scenario=None, seeds=None):
         self.base = conditions(error, error_values, curve, curve_params, seed=seed,
                                mirror=mirror, scenario=scenario, rear_wheels=rear_wheels,
                                front_wheel=front_wheel, drift=drift,
-                               wheelbase_tread=wheelbase_tread, slip=slip)
+                               wheelbase_tread=wheelbase_tread, slip=slip,
+                               controller=controller, lookahead=lookahead,
+                               stanley_gain=stanley_gain, lqr_weights=lqr_weights)
         # A scenario's design is the grid's unless an axis is given.
         self.axes = {"fn": _axis("fn", "--fn", self.base.fn if fn is None else fn),
                      "zeta": _axis("zeta", "--zeta", self.base.zeta if zeta is None else zeta)}
@@ -453,7 +458,8 @@ class _Sweep:
 def sweep(fn=None, zeta=None, error_size=None, error=0, error_values=(), curve=1,
           curve_params=None, theory=False, jobs=None, client=None, shards=None,
           progress=False, tables=None, *, rear_wheels=None, front_wheel=None, drift=None,
-          wheelbase_tread=None, slip=None, seed=None, mirror=False, scenario=None, seeds=None):
+          wheelbase_tread=None, slip=None, seed=None, mirror=False, controller="fnzeta",
+          lookahead=None, stanley_gain=None, lqr_weights=None, scenario=None, seeds=None):
     """Runs the simulator over a grid of feedback designs and error sizes.
 
     Each of ``fn`` [Hz], ``zeta`` and ``error_size`` (percent, degrees for error 3; it
@@ -462,8 +468,9 @@ def sweep(fn=None, zeta=None, error_size=None, error=0, error_values=(), curve=1
     two of them may have several values. ``fn`` and ``zeta`` default to those of
     ``scenario``, else 1 Hz and 1. ``error``, ``error_values``, ``curve``,
     ``curve_params``, ``tables`` and the keywords ``rear_wheels``, ``front_wheel``,
-    ``drift``, ``wheelbase_tread``, ``slip``, ``seed``, ``mirror`` and ``scenario`` are the
-    conditions of ``run()``, with its checks; ``theory=True`` adds the linear theory's
+    ``drift``, ``wheelbase_tread``, ``slip``, ``seed``, ``mirror``, ``controller``,
+    ``lookahead``, ``stanley_gain``, ``lqr_weights`` and ``scenario`` are the conditions of
+    ``run()``, with its checks (one law per sweep); ``theory=True`` adds the linear theory's
     columns. ``seeds`` ("A:B", a range or a sequence of consecutive seeds) runs every grid
     point with the slip for each seed, followed by the mean, standard deviation and worst
     value over them (the ``seed`` column says which row is which). Every grid point starts
@@ -498,7 +505,8 @@ def sweep(fn=None, zeta=None, error_size=None, error=0, error_values=(), curve=1
 def sweep_shard(shard, shards, fn=None, zeta=None, error_size=None, error=0, error_values=(),
                 curve=1, curve_params=None, theory=False, jobs=None, tables=None, *,
                 rear_wheels=None, front_wheel=None, drift=None, wheelbase_tread=None, slip=None,
-                seed=None, mirror=False, scenario=None, seeds=None):
+                seed=None, mirror=False, controller="fnzeta", lookahead=None, stanley_gain=None,
+                lqr_weights=None, scenario=None, seeds=None):
     """The table of shard ``shard`` of ``shards`` of the sweep the other arguments describe
     (as for ``sweep()``), with the line that says which shard of which grid it holds: what
     ``agvsim-sweep --shard K/N --csv`` writes. This is what a Dask worker runs."""
