@@ -80,6 +80,10 @@ CALLS = {
     "grid": [lambda v: agvsim.sweep(fn=(1, 2)).grid("fbc_max_dd", v),
              lambda v: agvsim.sweep(fn=(1, 2)).grid(v, 1)],
     "SweepTable": [agvsim.SweepTable],
+    "Scenario": _each(agvsim.Scenario, ("error", "drift", "seed", "mirror", "controller"))
+    + [agvsim.Scenario.from_text],
+    "Theory": [lambda v: agvsim.theory().root_locus(v),
+               lambda v: agvsim.theory().frequency_response(v)],
 }
 
 

@@ -87,7 +87,7 @@ def test_a_run_out_of_records_is_an_outcome_with_the_types_before_it():
 
 def test_catalogue_matches_what_run_accepts():
     by_number = {c.number: c for c in agvsim.curves()}
-    assert sorted(by_number) == [1, 2, 3, 4, 11, 12, 13, 14, 15, 16, 21]
+    assert sorted(by_number) == [1, 2, 3, 4, 11, 12, 13, 14, 15, 16, 21] == sorted(agvsim.Curve)
     assert [c.name for c in by_number[21].constants] == ["L", "r"]
     circle = by_number[15]
     assert [c.name for c in circle.constants] == ["R", "n"]

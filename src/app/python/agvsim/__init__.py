@@ -46,7 +46,9 @@ start-up values, all lengths in metres)
     and B; 12 Archimedean spiral growing A per turn over n turns; 13 cardioid
     r = A(1.2 - cos β); 14 rose r = A sin(nβ); 15 circle arc of radius R over n turns;
     16 wavy circle r = R + A cos(nβ) with the fixed radius R = 2 m, amplitude A and n
-    waves per turn.
+    waves per turn; 21 square of side L with corners rounded to radius r, centred on the
+    origin, started in the middle of its right side (docs/calibration.md; the steered
+    types 2 and 3 cannot follow the curvature's steps, the benchmark drives type 1).
 
 Columns of a run (``COLUMNS``; ``run[type].<column>`` is a NumPy array)
     ``t`` [s]; for each of ``theory``, ``nofbc``, ``fbc`` and ``ref`` (the path point the
@@ -75,6 +77,7 @@ from ._agvsim import error_catalog as _error_catalog
 from ._arguments import CONTROLLERS, Curve, Error, PathTooLong, Refused
 from ._arguments import conditions as _conditions
 from ._arguments import conditions_of_text as _conditions_of_text
+from ._arguments import sequence as _sequence
 from ._arguments import tables_folder as _tables_folder
 from ._arguments import write as _write
 from ._arguments import xarray_module as _xarray_module
@@ -126,6 +129,9 @@ COLUMNS = (
     "nofbc_dd", "nofbc_dth", "fbc_dd", "fbc_dth",
 )
 assert len(COLUMNS) == _SAMPLE_COLUMNS
+
+#: Most frequencies a root locus or a frequency response takes at once.
+_MOST_FREQUENCIES = 1000000
 
 #: The vehicle types by number.
 VEHICLE_TYPES = {1: "2DW1C", 2: "1FDW1FS", 3: "1RDW1FS"}
@@ -458,9 +464,12 @@ class Theory(dict):
         """
         import numpy
 
-        fns = numpy.geomspace(0.1, 10.0, 200) if fn is None else numpy.atleast_1d(fn)
-        fns = numpy.asarray(fns, dtype=float)
-        if fns.ndim != 1 or not numpy.all(numpy.isfinite(fns)) or numpy.any(fns == 0):
+        if fn is None:
+            fns = numpy.geomspace(0.1, 10.0, 200)
+        else:
+            # Real numbers only: a complex or boolean value is refused, never cast.
+            fns = numpy.array(_sequence("fn", fn, _MOST_FREQUENCIES), dtype=float)
+        if numpy.any(fns == 0):
             raise ValueError("fn must be finite, non-zero natural frequencies in Hz")
         loci = self._computation.root_locus(fns.tolist())
         types = {
@@ -477,9 +486,7 @@ class Theory(dict):
         """
         import numpy
 
-        omegas = numpy.asarray(numpy.atleast_1d(omega), dtype=float)
-        if omegas.ndim != 1 or not numpy.all(numpy.isfinite(omegas)):
-            raise ValueError("omega must be finite angular frequencies in rad/s")
+        omegas = numpy.array(_sequence("omega", omega, _MOST_FREQUENCIES), dtype=float)
         responses = self._computation.heading_rate_response(omegas.tolist())
         return dict(zip(VEHICLE_TYPES, responses))
 
@@ -524,7 +531,8 @@ class MechanismError:
 
 
 def curves():
-    """The ten path curves with their constants and start-up values (lengths in metres)."""
+    """The path curves with their constants and start-up values (lengths in metres): the
+    console's ten and the rounded square (21)."""
     return [CurveInfo(*entry) for entry in _curve_catalog()]
 
 

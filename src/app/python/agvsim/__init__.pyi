@@ -47,6 +47,7 @@ class Curve(enum.IntEnum):
     ROSE: int
     CIRCLE_ARC: int
     WAVY_CIRCLE: int
+    ROUNDED_SQUARE: int
 
 class Samples:
     vehicle_type: int

@@ -66,6 +66,7 @@ class Curve(enum.IntEnum):
     ROSE = 14
     CIRCLE_ARC = 15
     WAVY_CIRCLE = 16
+    ROUNDED_SQUARE = 21
 
 
 def _refused(field, reason, message=_SET_AGAIN):
