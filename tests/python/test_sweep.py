@@ -187,3 +187,27 @@ def test_shards_on_a_dask_cluster_merge_into_the_local_table(sweep_program, tmp_
         agvsim.merge_shards(shards[:2])
     # The refusal names the tables given, not the temporary files they were written to.
     assert refused.value.field == "tables" and "agvsim-shards-" not in str(refused.value)
+
+
+def test_a_scheduler_with_two_worker_processes_gives_the_local_table(tmp_path):
+    distributed = pytest.importorskip("distributed")
+    # As on a real cluster: a scheduler and two workers started on their own, here on this
+    # host's loopback address.
+    address = tmp_path / "scheduler.json"
+    common = ["--host", "127.0.0.1", "--no-dashboard"]
+    processes = [subprocess.Popen([sys.executable, "-m", "distributed.cli.dask_scheduler",
+                                   "--port", "0", "--scheduler-file", str(address), *common],
+                                  stderr=subprocess.DEVNULL)]
+    try:
+        processes += [subprocess.Popen([sys.executable, "-m", "distributed.cli.dask_worker",
+                                        "--scheduler-file", str(address), "--nthreads", "1",
+                                        *common], stderr=subprocess.DEVNULL) for _ in range(2)]
+        with distributed.Client(scheduler_file=str(address), timeout=60) as client:
+            client.wait_for_workers(2, timeout=120)
+            remote = agvsim.sweep(client=client, **GRID)
+        assert remote.csv() == agvsim.sweep(**GRID).csv()
+    finally:
+        for process in processes:
+            process.terminate()
+        for process in processes:
+            process.wait(timeout=60)
