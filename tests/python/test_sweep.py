@@ -128,6 +128,7 @@ def test_progress_is_reported_and_ctrl_c_stops_the_sweep_with_no_thread_left(tmp
     seen = []
     agvsim.sweep(fn="0.5:2:4", progress=lambda done, total: seen.append((done, total)))
     assert seen[-1] == (4, 4) and all(total == 4 for _, total in seen)
+    assert len(set(seen)) == len(seen)  # each count once
     # Hours of grid: only Ctrl-C ends it before the test's time-out.
     script = tmp_path / "long_sweep.py"
     script.write_text(textwrap.dedent("""

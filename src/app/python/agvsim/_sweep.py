@@ -291,8 +291,13 @@ class _Progress:
         elif progress is not False and progress is not None:
             raise TypeError(f"progress takes True, False or a function(done, total), not {progress!r:.60}")
         self._done = 0
+        self._reported = False
 
     def __call__(self, done, total=None):
+        # The computation reports now and then, also when nothing more is done.
+        if done == self._done and self._reported:
+            return
+        self._reported = True
         if total is not None and total != self._total:
             self._total = total
             if self._bar is not None:
