@@ -78,6 +78,15 @@ const UI = {
     labCaption: (b, a) => `終点のずれ（x, y [mm]）．E_max,syst：補正前 ${b} mm${a === null ? '' : `，補正後 ${a} mm（下の図：補正後だけを拡大）`}．`,
     labAfter: '補正後の終点のずれ（拡大）', lawLine: (law, p) => `(4-3) 制御則 ${law}${p ? `  ${p}` : ''}`,
     compute: '計算', cancel: '計算を中止', share: 'この計算のリンク', csv: 'CSV保存', png: 'PNG保存',
+    pin: 'この計算を固定して比べる', unpin: '固定を外す', pinnedRun: '固定した計算', currentRun: '今回の計算',
+    sameConditions: '同じ条件', pinRefused: (m) => `固定した計算：${m}`,
+    compareCaption: (k) => `固定した計算と今回の計算（タイプ${k} ${TYPE_NAMES[k - 1]}）`,
+    compareCols: ['量', '固定', '今回', '差（今回−固定）'],
+    compareRows: { finalDdNoFbc: '終点 dd FBCなし [m]', finalDthNoFbc: '終点 dth FBCなし [°]', finalDdFbc: '終点 dd FBCあり [m]',
+                   finalDthFbc: '終点 dth FBCあり [°]', peakDdNoFbc: '最大 |dd| FBCなし [m]', peakDthNoFbc: '最大 |dth| FBCなし [°]',
+                   peakDdFbc: '最大 |dd| FBCあり [m]', peakDthFbc: '最大 |dth| FBCあり [°]',
+                   settlingTime: 'dd の2%整定時間 FBCあり 予測 [秒]', endTime: '終了時刻 [秒]' },
+    noFigure: '—',
     report: '設定した条件', summary: '計算結果の要約', play: '再生', pause: '停止',
     notNumber: '数値を入力　設定し直し', computing: '只今計算中．．．', cancelled: '計算を中止した．前の計算を表示している',
     slider: '記録番号（運動の時刻）', picture: 'AGVの軌道と誤差の図', keysLabel: '図の操作',
@@ -158,6 +167,15 @@ const UI = {
     labCaption: (b, a) => `Return position errors (x, y [mm]). E_max,syst: ${b} mm before${a === null ? '' : `, ${a} mm after the correction (below: after it alone, enlarged)`}.`,
     labAfter: 'Return position errors after the correction, enlarged', lawLine: (law, p) => `(4-3) feedback law: ${law}${p ? `, ${p}` : ''}`,
     compute: 'Compute', cancel: 'Cancel computation', share: 'Link to this run', csv: 'Save CSV', png: 'Save PNG',
+    pin: 'Pin this run to compare', unpin: 'Unpin', pinnedRun: 'pinned', currentRun: 'current',
+    sameConditions: 'the same conditions', pinRefused: (m) => `Pinned run: ${m}`,
+    compareCaption: (k) => `Pinned and current run (type ${k} ${TYPE_NAMES[k - 1]})`,
+    compareCols: ['Quantity', 'Pinned', 'Current', 'Difference (current \u2212 pinned)'],
+    compareRows: { finalDdNoFbc: 'Final dd without FBC [m]', finalDthNoFbc: 'Final dth without FBC [°]', finalDdFbc: 'Final dd with FBC [m]',
+                   finalDthFbc: 'Final dth with FBC [°]', peakDdNoFbc: 'Largest |dd| without FBC [m]', peakDthNoFbc: 'Largest |dth| without FBC [°]',
+                   peakDdFbc: 'Largest |dd| with FBC [m]', peakDthFbc: 'Largest |dth| with FBC [°]',
+                   settlingTime: '2 % settling time of dd with FBC, predicted [s]', endTime: 'End time [s]' },
+    noFigure: '\u2014',
     report: 'Conditions', summary: 'Summary of the run', play: 'Play', pause: 'Pause',
     notNumber: 'Not a number: enter a number.', computing: 'Computing ...', cancelled: 'Computation cancelled; the previous run is on show.',
     slider: 'Record (time of the motion)', picture: 'Picture of the AGV trajectories and errors', keysLabel: 'Picture controls',
@@ -514,6 +532,7 @@ let running = null;   // {core} of the computation in progress
 let run = null;       // what is on show: {form, numbers, report, facts, type}
 let picture = null;   // the last picture: {numbers, texts, state}
 let view = { zoom: 0, x: 0, y: 0 };  // presses of w, X, Y since the run was computed
+let pin = null;       // the run pinned for comparison: {scenario, form, compare}
 
 function takeSpare() {
   const core = spare || new Core();
@@ -523,7 +542,11 @@ function takeSpare() {
 // The next computation's core loads while the page has nothing else to do: after the first
 // picture, so that it never delays the page's start.
 function refillSpare() {
-  const load = () => { if (!spare) spare = new Core(); };
+  const load = () => {
+    if (spare) return;
+    spare = new Core();
+    if (pin) pinOn(spare).catch(() => {});
+  };
   if (spare) return;
   if (document.body.dataset.ready !== 'true') { pageReady.then(refillSpare); return; }
   if (window.requestIdleCallback) window.requestIdleCallback(load, { timeout: 2000 }); else setTimeout(load, 0);
@@ -562,8 +585,9 @@ async function compute(viewArgs, fromForm = false, overlay = false) {
   showStatus('computing');
   $('compute').setAttribute('aria-busy', 'true');
   $('cancel').hidden = false;
-  let out;
+  let out, pinned;
   try {
+    pinned = await pinOn(job.core);
     out = await job.core.call('run', scenarioTextOf(form));
     if (out.picture && viewArgs) out = Object.assign(out, await job.core.call('view', viewArgs));
     if (out.picture && overlay) out = Object.assign(out, await job.core.call('key', 't'));
@@ -575,6 +599,13 @@ async function compute(viewArgs, fromForm = false, overlay = false) {
       $('cancel').hidden = true;
       $('compute').removeAttribute('aria-busy');
     }
+  }
+  // A pinned run that the core refuses (a link's) is dropped, with the reason.
+  if (pin && pinned && !pinned.reply.ok && !pinned.reply.facts) {
+    const m = messageOf(pinned.reply);
+    showMessage('all', { ja: UI.ja.pinRefused(m.ja), en: UI.en.pinRefused(m.en) });
+    pin = null;
+    job.core.pinning = null;
   }
   const reply = out.reply;
   if (!reply.ok && !out.picture) {
@@ -596,6 +627,7 @@ async function compute(viewArgs, fromForm = false, overlay = false) {
   showPicture(out.picture);
   showRun();
   showTheory();
+  refreshCompare();
   writeAddress(Boolean(viewArgs) || overlay, fromForm);
   // A diverged run: shown up to where it left the path, with the reason (the status, a live
   // region, says that the computation finished).
@@ -632,6 +664,111 @@ function cancel(say = true) {
   $('compute').removeAttribute('aria-busy');
   refillSpare();
   showStatus(say ? 'cancelled' : '');
+}
+
+// ---- a pinned run -----------------------------------------------------------------------
+
+// The pinned run in a core: computed there once per pin (the reply of its computation), or
+// dropped there when nothing is pinned.
+function pinOn(core) {
+  if (!pin) {
+    if (!core.pinning) return Promise.resolve(null);
+    core.pinning = null;
+    return core.call('unpin');
+  }
+  if (!core.pinning || core.pinning.text !== pin.scenario) core.pinning = { text: pin.scenario, reply: core.call('pin', pin.scenario) };
+  return core.pinning.reply;
+}
+
+let pinBusy = 0;
+// Pins the run on show, or unpins; the next computation's core gets the pin meanwhile.
+async function setPin(on) {
+  if (on && !run) return;
+  stopPlay();
+  pin = on ? { scenario: run.scenario } : null;
+  const core = shown;
+  pinBusy += 1;
+  try {
+    if (spare) pinOn(spare).catch(() => {});
+    const out = await pinOn(core);
+    if (core === shown && out && out.picture) showPicture(out.picture);
+  } catch (e) { /* the run was replaced */ }
+  pinBusy -= 1;
+  showCompare();
+  await refreshCompare();
+  writeAddress();
+  $(on ? 'unpin' : 'pin').focus();
+}
+
+// The conditions of a scenario (as the core reads it) as short tokens, to name what differs
+// between two runs.
+function conditionTokens(f) {
+  const params = { 'pure-pursuit': [f.lookahead], stanley: [f.stanleyGain], lqr: f.lqrWeights }[f.controller];
+  return [...(f.errors.length ? f.errors.map((e) => `${ERROR_FIELDS[e.n]}=${e.values.join(',')}`) : [ERRORS[0][lang]]),
+          `curve=${f.curve}:${f.constants.join(',')}`, `fn=${f.fn} Hz`, `\u03b6=${f.zeta}`,
+          ...(f.seed !== null ? [`seed=${f.seed}`] : []), ...(f.mirror ? ['mirror'] : []),
+          `controller=${f.controller}${params ? `:${params.join(',')}` : ''}`];
+}
+function differing(a, b) {
+  const other = new Set(conditionTokens(b));
+  const own = conditionTokens(a).filter((t) => !other.has(t));
+  return own.length ? own.join(', ') : UI[lang].sameConditions;
+}
+
+// The figures of both runs for the type on show, and the conditions of each.
+let compareSerial = 0;
+let compareBusy = 0;
+async function refreshCompare() {
+  const serial = ++compareSerial, core = shown, p = pin, r = run;
+  if (!p || !core || !r) { showCompare(); return; }
+  compareBusy += 1;
+  try {
+    const out = await core.call('compare');
+    if (!p.form) p.form = (await core.call('scenario', p.scenario)).reply.form;
+    if (!r.coreForm) r.coreForm = (await core.call('scenario', r.scenario)).reply.form;
+    if (serial === compareSerial && core === shown && p === pin) p.compare = out.compare;
+  } catch (e) { /* the run was replaced */ }
+  compareBusy -= 1;
+  showCompare();
+}
+
+// The legend of the two runs and the table of their figures (the core's numbers; angles
+// shown in degrees, as the summary shows them).
+function showCompare() {
+  const T = UI[lang];
+  $('pin').hidden = Boolean(pin);
+  $('unpin').hidden = !pin;
+  $('pin').disabled = !run;
+  const c = pin && pin.compare;
+  $('compare').hidden = !(c && c.pinned && run && run.coreForm);
+  if ($('compare').hidden) return;
+  const entry = (cls, label, text) => {
+    const li = document.createElement('li'), mark = document.createElement('span');
+    mark.className = cls;
+    mark.setAttribute('aria-hidden', 'true');
+    li.append(mark, `${label}: ${text}`);
+    return li;
+  };
+  $('pinLegend').replaceChildren(entry('swatch pinned', T.pinnedRun, differing(pin.form, run.coreForm)),
+                                 entry('swatch', T.currentRun, differing(run.coreForm, pin.form)));
+  $('compareCaption').textContent = T.compareCaption(c.type);
+  const head = document.createElement('tr');
+  head.append(...T.compareCols.map((text) => Object.assign(document.createElement('th'), { scope: 'col', textContent: text })));
+  $('compareTable').tHead.replaceChildren(head);
+  $('compareTable').tBodies[0].replaceChildren(...c.figures.map((f) => {
+    const tr = document.createElement('tr');
+    tr.dataset.q = f.name;
+    const unit = f.name.includes('Dth') ? DEG : 1;
+    const cell = (v, signed) => {
+      const td = document.createElement('td');
+      td.dataset.value = v === null ? '' : String(v);
+      td.textContent = v === null ? T.noFigure : `${signed && v > 0 ? '+' : ''}${sig(v * unit)}`;
+      return td;
+    };
+    tr.append(Object.assign(document.createElement('th'), { scope: 'row', textContent: T.compareRows[f.name] }),
+              cell(f.pinned, false), cell(f.current, false), cell(f.difference, true));
+    return tr;
+  }));
 }
 
 // ---- the run on show --------------------------------------------------------------------
@@ -1105,10 +1242,12 @@ function runLink(withView) {
   if (run && view.overlay) q.set('t', '1');
   if (lang !== 'ja') q.set('lang', lang);
   // The run's scenario text, URL-encoded but for '=', ',' and ':' (allowed in a query, and
-  // easier to read); spaces as '+'.
-  const text = run ? `s=${encodeURIComponent(run.scenario).replace(/%3D/g, '=').replace(/%2C/g, ',')
-    .replace(/%3A/g, ':').replace(/%20/g, '+')}` : '';
-  return `${location.pathname}?${[text, q.toString()].filter(Boolean).join('&')}`;
+  // easier to read); spaces as '+'. A pinned run's follows it.
+  const encoded = (t) => encodeURIComponent(t).replace(/%3D/g, '=').replace(/%2C/g, ',')
+    .replace(/%3A/g, ':').replace(/%20/g, '+');
+  const text = run ? `s=${encoded(run.scenario)}` : '';
+  const pinned = run && pin ? `pin=${encoded(pin.scenario)}` : '';
+  return `${location.pathname}?${[text, pinned, q.toString()].filter(Boolean).join('&')}`;
 }
 
 let viewChanged = false;
@@ -1341,6 +1480,7 @@ function showPicture(pic) {
   if (typeChanged && run) {
     $('summary').textContent = summaryText(run);
     refreshReport();
+    if (pin) refreshCompare();
   }
   paintMs = performance.now() - t0;
 }
@@ -1465,6 +1605,7 @@ function applyLanguage() {
   showStatus($('status').dataset.key);
   showRun();
   showTheory();
+  showCompare();
   showLab();
   noteStale();
   writeAddress();
@@ -1736,9 +1877,12 @@ function listen() {
     const refusal = await applyLink(q);
     clearMessages();
     restoring = false;
+    pin = linkedPin(q);
     if (refusal) refusal(); else await compute(linkedView(q.get('v')), false, q.get('t') === '1');
   });
   $('cancel').addEventListener('click', () => cancel());
+  $('pin').addEventListener('click', () => setPin(true));
+  $('unpin').addEventListener('click', () => setPin(false));
   $('lang').addEventListener('change', () => { lang = $('lang').value; applyLanguage(); });
   $('csv').addEventListener('click', async () => {
     if (run) download(fileName('csv'), new Blob([await csvText()], { type: 'text/csv' }));
@@ -1770,8 +1914,12 @@ function listen() {
   listenLab();
 }
 
+// A link's pinned run: recomputed from its scenario text like the run on show.
+const linkedPin = (q) => (q.has('pin') ? { scenario: q.get('pin') } : null);
+
 async function start() {
   const q = new URLSearchParams(location.search);
+  pin = linkedPin(q);
   const refusal = await applyLink(q);
   applyLanguage();
   listen();
@@ -1779,7 +1927,7 @@ async function start() {
   if (refusal) refusal();
   else await compute(linkedView(q.get('v')), false, q.get('t') === '1');
   window.agvsim = { csv: csvText, state: () => picture && picture.state, texts: () => picture && picture.texts, readyMs: performance.now(),
-                    pressKey, pictureCanvas, paintMs: () => paintMs, computing: () => Boolean(running), busy: () => Boolean(running || viewBusy || reportBusy),
+                    pressKey, pictureCanvas, paintMs: () => paintMs, computing: () => Boolean(running), busy: () => Boolean(running || viewBusy || reportBusy || pinBusy || compareBusy),
                     lab: () => lab && lab.result };
   document.body.dataset.ready = 'true';
   signalReady();

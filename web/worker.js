@@ -1,6 +1,7 @@
 // The simulator's WebAssembly module in a worker: one computed run, its checks, keys and
 // pictures. The page keeps one worker for the run on show and starts another for each
-// computation, so that a long computation never blocks the page or the picture on show.
+// computation, so that a long computation never blocks the page or the picture on show; a
+// pinned run is computed in each worker that draws it.
 // Messages: {id, op, args}; every reply is {id, ...} and carries the picture after a change.
 'use strict';
 importScripts('agvsim.js');
@@ -47,6 +48,13 @@ const OPS = {
     // A diverged run has its facts and is shown up to where it left the path.
     return reply.ok || reply.facts ? { reply, picture: picture(), theory: theory() } : { reply };
   },
+  // A run pinned for comparison: the picture then draws it over the run on show.
+  pin: (text) => {
+    const reply = JSON.parse(mod.ccall('agv_pin_text', 'string', ['string'], [text]));
+    return { reply, picture: picture() };
+  },
+  unpin: () => { mod.ccall('agv_unpin', null, [], []); return { picture: picture() }; },
+  compare: () => ({ compare: JSON.parse(mod.ccall('agv_compare', 'string', [], [])) }),
   key: (k) => {
     const action = mod.ccall('agv_key', 'number', ['number'], [k.charCodeAt(0)]);
     return action === 1 ? { picture: picture() } : { state: state() };

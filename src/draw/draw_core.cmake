@@ -11,6 +11,7 @@ add_library(agv_draw_core STATIC
   draw/theory_overlay.cpp
   draw/vehicle_figure.cpp
   draw/frame.cpp
+  draw/pinned_overlay.cpp
   draw/window_keys.cpp
   draw/recording_backend.cpp)
 # Include root: src, for "draw/..."; the layering test keeps app/ out of it.

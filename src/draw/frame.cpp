@@ -4,6 +4,7 @@
 
 #include "draw/captions.h"
 #include "draw/colors.h"
+#include "draw/pinned_overlay.h"
 #include "draw/plots.h"
 #include "draw/primitives.h"
 #include "draw/scene.h"
@@ -63,7 +64,7 @@ int shownRecord(const Scene& scene, int t) {
     return std::clamp(scene.view.motionIndex, 0, last);
 }
 
-void drawFrame(const Scene& scene, DrawBackend& b) {
+void drawFrame(const Scene& scene, DrawBackend& b, const TrajectoryStore* pinned) {
     b.clear();
 
     drawTitle(b);
@@ -89,6 +90,7 @@ void drawFrame(const Scene& scene, DrawBackend& b) {
             drawVehicle(b, scene, r[kPoseX], r[kPoseY], r[kPoseTheta], r[kPosePhi], colors[k]);
         }
         drawTrajectory(b, scene, store.theoryTraj[t].data(), last, theoryWidth, colorRed);
+        if (pinned) drawPinnedTrajectories(b, scene, *pinned);
         if (store.diverged[t]) drawDivergedCaption(b);
     }
 
@@ -103,6 +105,7 @@ void drawFrame(const Scene& scene, DrawBackend& b) {
     fillRect(b, {view.yPanelOrigin[0] - kPanelMargin, view.yPanelOrigin[1] - kPanelDrop},
              kPanelBackWidth, kPanelBackHeight, 0.0, colorWhite);
     drawPlots(b, scene, type, view.motionIndex);
+    if (pinned) drawPinnedPlots(b, scene, *pinned);
 }
 
 }  // namespace agv

@@ -11,6 +11,7 @@ namespace agv {
 
 class DrawBackend;
 struct Scene;
+struct TrajectoryStore;
 
 /// Width of the blue and green trajectories, as a multiple of the initial view scale.
 inline constexpr double kErrorTrajectoryWidthFactor = 0.08;
@@ -26,7 +27,8 @@ std::vector<Vec2> trajectoryPoints(const Scene& scene, const std::array<double, 
 /// The record the animation stands at for type index t, held to 0..recordCount.
 int shownRecord(const Scene& scene, int t);
 
-/// Draws the whole picture of the scene through the backend, starting with a clear.
-void drawFrame(const Scene& scene, DrawBackend& b);
+/// Draws the whole picture of the scene through the backend, starting with a clear; a
+/// pinned run, when given, is drawn over it (see pinned_overlay.h).
+void drawFrame(const Scene& scene, DrawBackend& b, const TrajectoryStore* pinned = nullptr);
 
 }  // namespace agv

@@ -1,7 +1,8 @@
 // The page in headless Chromium: the default run's picture against the desktop picture of
 // agvsim-batch, the keys, refusals in both languages, links and the address, a failing run
 // and a long one beside the picture on show, downloads, the layout on three screens, the
-// theory panel, axe-core's accessibility rules, and no errors in the page's console.
+// theory panel, a pinned run beside the current one, axe-core's accessibility rules, and no
+// errors in the page's console.
 //   node browser_test.js <site folder> <agvsim-batch> <agvsim-calibrate>   (X display for the batch)
 'use strict';
 const assert = require('assert');
@@ -307,6 +308,85 @@ async function mendedFaults(browser, base, errors) {
   const pdf = Buffer.from(await h.pdf({ format: 'A4' })).toString('latin1');
   assert.strictEqual((pdf.match(/\/Type\s*\/Page[^s]/g) || []).length, 1, 'one A4 page');
   await h.close();
+}
+
+// A pinned run beside the current one: drawn over the picture in its own colours, both runs'
+// figures as agvsim-batch --summary gives them with their difference, both in the address,
+// and gone with Unpin; two laws compare too.
+async function pinnedRuns(browser, base, errors) {
+  const figures = (p) => p.evaluate(() => {
+    const out = {};
+    document.querySelectorAll('#compareTable tbody tr').forEach((tr) => { out[tr.dataset.q] = [...tr.cells].slice(1).map((c) => c.dataset.value); });
+    return out;
+  });
+  // Pixels of the pinned run's blue and green (the core's colours at 8 bits).
+  const pinnedPixels = (p) => p.evaluate(() => {
+    const d = t.pixels();
+    let n = 0;
+    for (let i = 0; i < d.length; i += 4) {
+      if ((Math.abs(d[i] - 77) < 12 && Math.abs(d[i + 1] - 128) < 12 && d[i + 2] > 240)
+          || (Math.abs(d[i] - 51) < 12 && Math.abs(d[i + 1] - 166) < 12 && Math.abs(d[i + 2] - 51) < 12)) n++;
+    }
+    return n;
+  });
+  // max|dd| and max|dth| of type 1 without and with feedback, as agvsim-batch prints them.
+  const summary = (args) => {
+    const out = execFileSync(batch, [...args, '--summary'], { stdio: ['ignore', 'pipe', 'ignore'] }).toString();
+    const block = out.slice(0, out.indexOf('type 2'));
+    const row = (name) => block.split('\n').find((l) => l.trim().startsWith(name)).trim().split(/\s+/).slice(-2).map(Number);
+    const [ddNo, dthNo] = row('no FBC'), [dd, dth] = row('FBC (green)');
+    return { peakDdNoFbc: ddNo, peakDthNoFbc: dthNo, peakDdFbc: dd, peakDthFbc: dth };
+  };
+  const page = await open(browser, `${base}?s=rear-wheels=1,-1`, errors);
+  const single = await page.evaluate(() => t.hash());
+  assert.strictEqual(await pinnedPixels(page), 0);
+  await page.focus('#pin');
+  await page.keyboard.press('Enter');
+  await settle(page);
+  assert.strictEqual(await page.evaluate(() => document.activeElement.id), 'unpin', 'the focus on Unpin');
+  assert.ok(new URL(page.url()).searchParams.get('pin') === 'rear-wheels=1,-1', page.url());
+  await setField(page, 'fn', '2');
+  await page.click('#compute');
+  await settle(page);
+  assert.ok(await pinnedPixels(page) > 200, 'the pinned run drawn');
+  const f = await figures(page);
+  const pinned = summary(['--rear-wheels', '1,-1']), current = summary(['--rear-wheels', '1,-1', '--fn', '2']);
+  for (const q of Object.keys(pinned)) {
+    const [p, c, d] = f[q].map(Number);
+    assert.ok(Math.abs(p - pinned[q]) < 2e-6 && Math.abs(c - current[q]) < 2e-6, `${q}: ${f[q]} against ${pinned[q]}, ${current[q]}`);
+    assert.ok(Math.abs(d - (c - p)) <= 1e-15, `${q}: difference`);
+  }
+  assert.notStrictEqual(f.peakDdFbc[0], f.peakDdFbc[1], 'fn changes the figures with feedback');
+  const legend = await text(page, '#pinLegend');
+  assert.match(legend, /固定した計算: fn=1 Hz.*今回の計算: fn=2 Hz/);
+  await noSeriousViolations(page, 'with a pinned run');
+  await page.setViewport({ width: 390, height: 844 });
+  assert.ok(await page.evaluate(() => document.documentElement.scrollWidth) <= 390, 'no horizontal scroll');
+  await page.setViewport({ width: 1700, height: 1000 });
+  // The address reopens both runs.
+  const both = await page.evaluate(() => t.hash());
+  const reopened = await open(browser, page.url(), errors);
+  assert.strictEqual(await reopened.evaluate(() => t.hash()), both, 'the link draws both runs');
+  assert.deepStrictEqual(await figures(reopened), f, 'the link gives both runs\u2019 figures');
+  // Two laws in English: the legend names each.
+  await reopened.select('#lang', 'en');
+  await reopened.select('#controller', 'stanley');
+  await reopened.click('#compute');
+  await settle(reopened);
+  assert.match(await text(reopened, '#pinLegend'), /pinned: .*controller=fnzeta.*current: .*controller=stanley/);
+  assert.doesNotMatch(await reopened.$eval('#compare', (el) => el.innerText), JAPANESE);
+  assert.ok((await figures(reopened)).settlingTime.every((v, k) => (k === 0) === (v !== '')), 'settling predicted for fn/ζ only');
+  await reopened.close();
+  // Unpin: the picture of the current run alone, and the address without the pin.
+  await page.click('#unpin');
+  await settle(page);
+  assert.ok(await page.$eval('#compare', (el) => el.hidden));
+  assert.strictEqual(new URL(page.url()).searchParams.has('pin'), false);
+  const alone = await open(browser, `${base}?s=rear-wheels=1,-1+fn=2`, errors);
+  assert.strictEqual(await page.evaluate(() => t.hash()), await alone.evaluate(() => t.hash()), 'no overlay after Unpin');
+  assert.notStrictEqual(await alone.evaluate(() => t.hash()), single);
+  await alone.close();
+  await page.close();
 }
 
 async function main() {
@@ -625,6 +705,7 @@ async function main() {
 
     await lawsAndLab(browser, base, errors, batchCsv);
     await mendedFaults(browser, base, errors);
+    await pinnedRuns(browser, base, errors);
 
     assert.deepStrictEqual(errors, [], 'no errors in the page console');
     console.log(`browser checks passed (desktop agreement ${agreeDefault.toFixed(3)}, ${agreeKeyed.toFixed(3)})`);

@@ -49,6 +49,10 @@ struct WebSession {
     /// the first benchmark).
     std::unique_ptr<agv::Model> labModel;
     std::unique_ptr<agv::RunData> labData;
+    /// The run pinned for comparison, drawn over the run on show (made at the first pin).
+    std::unique_ptr<AgvContext> pinned;
+    /// True while pinned holds a computed run.
+    bool pinnedComputed = false;
     /// Storage of the strings handed to the page; valid until the next call.
     std::string reply;
     std::string texts;
@@ -511,6 +515,79 @@ Outcome benchmarkRefused(const agv::BenchmarkRefusal& r) {
     return outcome;
 }
 
+/// Checks, applies and computes a scenario text in ctx as the dialogue does (see
+/// agv_run_text); computed says afterwards whether its store holds a run to show.
+const char* runText(AgvContext& ctx, bool& computed, const char* text) {
+    WebSession& s = session();
+    agv::Scenario scenario;
+    agv::ScenarioTextError bad;
+    if (!scenarioOf(text, scenario, bad)) return replyWith(unparsed(bad));
+    const agv::Refusal refusal = agv::useScenario(ctx, scenario);
+    if (!refusal.accepted()) return replyWith(refused(refusal));
+
+    std::ostringstream report;
+    ctx.out = &report;
+    agv::printConditions(ctx);
+    ctx.out = &agv::discardedText();
+
+    // Every run starts the slip noise afresh, as agvsim-batch does, so that a link always
+    // gives the same numbers whatever was computed before.
+    ctx.data.noise.rngState = agv::SlipNoise{}.rngState;
+    computed = false;
+    const agv::RunOutcome outcome = agv::computeTrajectories(ctx);
+    const std::string named = ",\"scenario\":" + jsonString(agv::scenarioText(scenario));
+    if (!outcome.done()) {
+        const bool overflow = outcome.status == agv::RunStatus::kStoreOverflow;
+        // A diverged run is shown up to where it left the path: it has its facts. Those of
+        // an overflow or a stopped run are incomplete.
+        const bool kept = outcome.status == agv::RunStatus::kDiverged;
+        computed = kept;
+        Outcome failed;
+        failed.ok = false;
+        failed.section = overflow ? "curve" : "all";
+        failed.message = trimmed(agv::dialogueRetryText(outcome));
+        failed.reason = agv::outcomeReason(outcome);
+        replyWith(failed, report.str(), kept ? runFacts(ctx) : "null");
+    } else {
+        computed = true;
+        replyWith({}, report.str(), runFacts(ctx));
+    }
+    s.reply.insert(s.reply.size() - 1, named);
+    return s.reply.c_str();
+}
+
+/// One figure of a run for the comparison of two runs.
+struct Figure {
+    const char* name;
+    double value;
+};
+
+/// The figures of vehicleType (1..3) that the page compares: final and largest |dd| [m] and
+/// |dth| [rad] without and with feedback, the end time [s], and the predicted 2 % settling
+/// time of dd with feedback [s] (the fn/ζ law's linear theory; not finite where it has
+/// none).
+std::vector<Figure> compareFigures(const AgvContext& ctx, int vehicleType) {
+    const int k = vehicleType - 1;
+    const agv::TrajectoryStore& store = *ctx.data.store;
+    const agv::TypeSummary t = agv::summariseTrajectories(store)[static_cast<size_t>(k)];
+    const int n = t.lastRecord;
+    double settling = std::nan("");
+    if (ctx.model.settings.controller == agv::ControllerKind::kFnZeta) {
+        const agv::TypeTheory theory = agv::runTheory(ctx.model).types[static_cast<size_t>(k)];
+        if (theory.stable() && theory.figuresOfRunError) settling = theory.figures.settlingTime;
+    }
+    return {{"finalDdNoFbc", store.noFbcErr[k][n][0]},
+            {"finalDthNoFbc", store.noFbcErr[k][n][1]},
+            {"finalDdFbc", store.fbcErr[k][n][0]},
+            {"finalDthFbc", store.fbcErr[k][n][1]},
+            {"peakDdNoFbc", t.maxDdNoFbc},
+            {"peakDthNoFbc", t.maxDthNoFbc},
+            {"peakDdFbc", t.maxDdFbc},
+            {"peakDthFbc", t.maxDthFbc},
+            {"settlingTime", settling},
+            {"endTime", t.endTime}};
+}
+
 }  // namespace
 
 extern "C" {
@@ -551,41 +628,49 @@ EMSCRIPTEN_KEEPALIVE const char* agv_check_text(const char* text) {
 /// text of the run)}. A refused scenario leaves the previous one and its results.
 EMSCRIPTEN_KEEPALIVE const char* agv_run_text(const char* text) {
     WebSession& s = session();
-    AgvContext& ctx = s.ctx;
-    agv::Scenario scenario;
-    agv::ScenarioTextError bad;
-    if (!scenarioOf(text, scenario, bad)) return replyWith(unparsed(bad));
-    const agv::Refusal refusal = agv::useScenario(ctx, scenario);
-    if (!refusal.accepted()) return replyWith(refused(refusal));
+    return runText(s.ctx, s.computed, text);
+}
 
-    std::ostringstream report;
-    ctx.out = &report;
-    agv::printConditions(ctx);
-    ctx.out = &agv::discardedText();
-
-    // Every run starts the slip noise afresh, as agvsim-batch does, so that a link always
-    // gives the same numbers whatever was computed before.
-    ctx.data.noise.rngState = agv::SlipNoise{}.rngState;
-    s.computed = false;
-    const agv::RunOutcome outcome = agv::computeTrajectories(ctx);
-    const std::string named = ",\"scenario\":" + jsonString(agv::scenarioText(scenario));
-    if (!outcome.done()) {
-        const bool overflow = outcome.status == agv::RunStatus::kStoreOverflow;
-        // A diverged run is shown up to where it left the path: it has its facts. Those of
-        // an overflow or a stopped run are incomplete.
-        const bool kept = outcome.status == agv::RunStatus::kDiverged;
-        s.computed = kept;
-        Outcome failed;
-        failed.ok = false;
-        failed.section = overflow ? "curve" : "all";
-        failed.message = trimmed(agv::dialogueRetryText(outcome));
-        failed.reason = agv::outcomeReason(outcome);
-        replyWith(failed, report.str(), kept ? runFacts(ctx) : "null");
-    } else {
-        s.computed = true;
-        replyWith({}, report.str(), runFacts(ctx));
+/// Pins a run for comparison: a scenario text computed beside the run on show, as
+/// agv_run_text computes it and with its reply; the pictures then draw it over the run on
+/// show. A text refused leaves nothing pinned.
+EMSCRIPTEN_KEEPALIVE const char* agv_pin_text(const char* text) {
+    WebSession& s = session();
+    s.pinnedComputed = false;
+    if (!s.pinned) {
+        s.pinned = std::make_unique<AgvContext>();
+        s.pinned->out = &agv::discardedText();
+        s.pinned->model.tables = s.ctx.model.tables;
+        agv::initialiseRun(*s.pinned);
     }
-    s.reply.insert(s.reply.size() - 1, named);
+    return runText(*s.pinned, s.pinnedComputed, text);
+}
+
+/// Leaves nothing pinned.
+EMSCRIPTEN_KEEPALIVE void agv_unpin() {
+    session().pinnedComputed = false;
+}
+
+/// The figures of the pinned run and the run on show for the vehicle type on show, and their
+/// difference (current - pinned): JSON {pinned, type, figures: [{name, pinned, current,
+/// difference}]} (see compareFigures); pinned is false when no run is pinned.
+EMSCRIPTEN_KEEPALIVE const char* agv_compare() {
+    WebSession& s = session();
+    const bool both = s.computed && s.pinned && s.pinnedComputed;
+    const int type = s.ctx.view.vehicleType;
+    s.reply = "{\"pinned\":" + std::string(both ? "true" : "false") +
+              ",\"type\":" + std::to_string(type) + ",\"figures\":[";
+    if (both && type >= 1 && type <= agv::kVehicleTypeCount) {
+        const auto current = compareFigures(s.ctx, type);
+        const auto pinned = compareFigures(*s.pinned, type);
+        for (size_t i = 0; i < current.size(); ++i) {
+            s.reply += std::string(i > 0 ? "," : "") + "{\"name\":" + jsonString(current[i].name) +
+                       ",\"pinned\":" + jsonNumber(pinned[i].value) +
+                       ",\"current\":" + jsonNumber(current[i].value) +
+                       ",\"difference\":" + jsonNumber(current[i].value - pinned[i].value) + "}";
+        }
+    }
+    s.reply += "]}";
     return s.reply.c_str();
 }
 
@@ -742,7 +827,8 @@ EMSCRIPTEN_KEEPALIVE int agv_draw() {
     WebSession& s = session();
     s.picture.reset();
     if (!s.computed) return 0;
-    agv::drawFrame(sceneOf(s.ctx), s.picture);
+    agv::drawFrame(sceneOf(s.ctx), s.picture,
+                   s.pinned && s.pinnedComputed ? s.pinned->data.store.get() : nullptr);
     s.texts.clear();
     for (const std::string& t : s.picture.texts())
         s.texts += t + '\n';
