@@ -837,7 +837,7 @@ function summaryText(r) {
 }
 
 function showRun() {
-  $('csv').disabled = $('png').disabled = !run;
+  $('csv').disabled = $('png').disabled = $('pin').disabled = !run;
   $('share').hidden = !run;
   if (!run) return;
   $('report').textContent = lang === 'ja'
