@@ -339,7 +339,7 @@ async function pinnedRuns(browser, base, errors) {
   };
   const page = await open(browser, `${base}?s=rear-wheels=1,-1`, errors);
   const single = await page.evaluate(() => t.hash());
-  assert.strictEqual(await pinnedPixels(page), 0);
+  const unpinned = await pinnedPixels(page);  // a few edge pixels blend to these colours
   await page.focus('#pin');
   await page.keyboard.press('Enter');
   await settle(page);
@@ -348,7 +348,7 @@ async function pinnedRuns(browser, base, errors) {
   await setField(page, 'fn', '2');
   await page.click('#compute');
   await settle(page);
-  assert.ok(await pinnedPixels(page) > 200, 'the pinned run drawn');
+  assert.ok(await pinnedPixels(page) > unpinned + 200, 'the pinned run drawn');
   const f = await figures(page);
   const pinned = summary(['--rear-wheels', '1,-1']), current = summary(['--rear-wheels', '1,-1', '--fn', '2']);
   for (const q of Object.keys(pinned)) {
