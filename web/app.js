@@ -589,6 +589,11 @@ async function compute(viewArgs, fromForm = false, overlay = false) {
   try {
     pinned = await pinOn(job.core);
     out = await job.core.call('run', scenarioTextOf(form));
+    // A pin or Unpin pressed while the run computed applies to it too.
+    if (out.picture && (job.core.pinning ? job.core.pinning.text : null) !== (pin ? pin.scenario : null)) {
+      pinned = await pinOn(job.core);
+      if (pinned && pinned.picture) out.picture = pinned.picture;
+    }
     if (out.picture && viewArgs) out = Object.assign(out, await job.core.call('view', viewArgs));
     if (out.picture && overlay) out = Object.assign(out, await job.core.call('key', 't'));
   } catch (e) {
