@@ -102,6 +102,7 @@ bool parseAxisValues(const std::string& flag, const std::string& text, std::vect
 
 std::array<std::size_t, kSweepAxisCount> SweepGrid::position(std::size_t index) const {
     std::array<std::size_t, kSweepAxisCount> at{};
+    index /= lawCount();
     for (int axis = kSweepAxisCount - 1; axis >= 0; --axis) {
         at[axis] = index % axes[axis].size();
         index /= axes[axis].size();
@@ -115,6 +116,7 @@ GridValues SweepGrid::at(std::size_t index) const {
     values.fn = axes[kAxisFn][p[kAxisFn]];
     values.zeta = axes[kAxisZeta][p[kAxisZeta]];
     values.errorSize = axes[kAxisErrorSize][p[kAxisErrorSize]];
+    if (!laws.empty()) values.law = laws[index % laws.size()];
     return values;
 }
 

@@ -23,14 +23,22 @@ inline constexpr std::size_t kMaxGridPoints = 1000000;
 bool parseAxisValues(const std::string& flag, const std::string& text, std::vector<double>& values,
                      std::string& error);
 
-/// Values of the three quantities; one with a single value is not swept.
+/// Values of the three quantities; one with a single value is not swept. A sweep that
+/// compares laws runs each of them at every grid point, one after another.
 struct SweepGrid {
     std::array<std::vector<double>, kSweepAxisCount> axes{{{1.0}, {1.0}, {0.0}}};
+    /// The laws run at every grid point, in order (empty: the scenario's one law).
+    std::vector<LawVariant> laws;
 
-    std::size_t size() const { return axes[0].size() * axes[1].size() * axes[2].size(); }
-    /// The values of grid point i; the error size varies fastest, fn slowest.
+    /// Grid points: combinations of the three quantities.
+    std::size_t points() const { return axes[0].size() * axes[1].size() * axes[2].size(); }
+    /// Runs of a law at a grid point (the grid points when no laws are compared); the unit
+    /// of the grid's order and of its shards.
+    std::size_t size() const { return points() * lawCount(); }
+    std::size_t lawCount() const { return laws.empty() ? 1 : laws.size(); }
+    /// The values of run i; the law varies fastest, then the error size, fn slowest.
     GridValues at(std::size_t index) const;
-    /// Position of grid point i along each axis.
+    /// Position of the grid point of run i along each axis.
     std::array<std::size_t, kSweepAxisCount> position(std::size_t index) const;
     /// The swept quantities in nesting order (the first is the map's horizontal axis).
     std::vector<int> swept() const;

@@ -46,9 +46,7 @@ int merge(const agv::SweepOptions& options) {
 /// The lines on standard error that say why runs of a point are not done.
 void reportReasons(agv::SweepProgress& progress, const agv::GridValues& values,
                    const agv::PointResult& result) {
-    const std::string point = std::string(kProgramName) + ": fn=" + agv::shortestNumber(values.fn) +
-                              " zeta=" + agv::shortestNumber(values.zeta) +
-                              " error_size=" + agv::shortestNumber(values.errorSize);
+    const std::string point = std::string(kProgramName) + ": " + agv::sweepRunText(values);
     const bool same = result[0].outcome == result[1].outcome &&
                       result[1].outcome == result[2].outcome &&
                       result[0].reason == result[1].reason && result[1].reason == result[2].reason;

@@ -1,5 +1,6 @@
 #include "app/sweep/options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <set>
@@ -37,8 +38,92 @@ bool isBaseScenarioFlag(const std::string& flag) {
     return flag == "--error" || flag == "--error-values" || flag == "--curve" ||
            flag == "--curve-params" || flag == "--rear-wheels" || flag == "--front-wheel" ||
            flag == "--drift" || flag == "--wheelbase-tread" || flag == "--slip" ||
-           flag == "--seed" || flag == "--scenario" || flag == "--controller" ||
-           flag == "--lookahead" || flag == "--stanley-gain" || flag == "--lqr-weights";
+           flag == "--seed" || flag == "--scenario" || flag == "--lqr-weights";
+}
+
+/// Reads --controller's comma list of laws, each once, in the order given.
+bool parseControllers(const std::string& text, std::vector<ControllerKind>& laws,
+                      std::string& error) {
+    laws.clear();
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        const std::string name =
+            text.substr(start, comma == std::string::npos ? comma : comma - start);
+        ControllerKind kind = ControllerKind::kFnZeta;
+        if (!controllerOfName(name.c_str(), kind)) {
+            error =
+                "--controller must be fnzeta, pure-pursuit, stanley or lqr (or a comma list "
+                "of them), not " +
+                quoted(name);
+            return false;
+        }
+        if (std::find(laws.begin(), laws.end(), kind) != laws.end()) {
+            error = "--controller: " + quoted(name) + " given twice";
+            return false;
+        }
+        laws.push_back(kind);
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
+}
+
+std::string lawList(const std::vector<ControllerKind>& laws) {
+    std::string text;
+    for (const ControllerKind kind : laws)
+        text += (text.empty() ? "" : ",") + std::string(controllerName(kind));
+    return text;
+}
+
+/// The laws of the sweep (--controller's, else the scenario's) with their parameters (the
+/// flags', else the scenario's). Several laws, or several values of a law's parameter, make
+/// a sweep that compares laws: each grid point runs every law with every value of its
+/// parameter, in the order given.
+bool resolveLaws(SweepOptions& options, std::string& error) {
+    Scenario& scenario = options.scenario;
+    ControllerParams& params = scenario.controllerParams;
+    const bool lookaheadGiven = !options.lookaheads.empty();
+    const bool gainGiven = !options.stanleyGains.empty();
+    if (options.controllers.empty()) options.controllers = {scenario.controller};
+    if (!lookaheadGiven) options.lookaheads = {params.lookahead};
+    if (!gainGiven) options.stanleyGains = {params.stanleyGain};
+    // A single value is the scenario's own, as in agvsim-batch.
+    if (options.lookaheads.size() == 1) params.lookahead = options.lookaheads[0];
+    if (options.stanleyGains.size() == 1) params.stanleyGain = options.stanleyGains[0];
+    const bool compared = options.controllers.size() > 1 || options.lookaheads.size() > 1 ||
+                          options.stanleyGains.size() > 1;
+    if (!compared) {
+        scenario.controller = options.controllers[0];
+        return true;
+    }
+    const auto runs = [&](ControllerKind kind) {
+        return std::find(options.controllers.begin(), options.controllers.end(), kind) !=
+               options.controllers.end();
+    };
+    // A parameter belongs to one law: among laws without it, it would change nothing.
+    if (lookaheadGiven && !runs(ControllerKind::kPurePursuit)) {
+        error = "--lookahead belongs to pure-pursuit, which this sweep does not run (laws: " +
+                lawList(options.controllers) + ")";
+        return false;
+    }
+    if (gainGiven && !runs(ControllerKind::kStanley)) {
+        error = "--stanley-gain belongs to stanley, which this sweep does not run (laws: " +
+                lawList(options.controllers) + ")";
+        return false;
+    }
+    for (const ControllerKind kind : options.controllers) {
+        const std::vector<double>* values =
+            kind == ControllerKind::kPurePursuit ? &options.lookaheads
+            : kind == ControllerKind::kStanley   ? &options.stanleyGains
+                                                 : nullptr;
+        if (values == nullptr) {
+            options.grid.laws.push_back(LawVariant{kind, 0.0});
+            continue;
+        }
+        for (const double value : *values)
+            options.grid.laws.push_back(LawVariant{kind, value});
+    }
+    return true;
 }
 
 /// Most seeds a grid point may be run for.
@@ -85,6 +170,11 @@ bool applyOption(const std::string& flag, const std::string& value, SweepOptions
         return true;
     }
     if (flag == "--seeds") return parseSeedRange(value, options, error);
+    if (flag == "--controller") return parseControllers(value, options.controllers, error);
+    if (flag == "--lookahead" || flag == "--stanley-gain") {
+        return parseAxisValues(
+            flag, value, flag == "--lookahead" ? options.lookaheads : options.stanleyGains, error);
+    }
     if (flag == "--jobs") {
         int jobs = 0;
         if (!parseInteger(flag, value, jobs, error) || jobs < 1 || jobs > kMaxJobs) {
@@ -202,6 +292,7 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
     }
     Scenario& scenario = options.scenario;
     scenario = scenarioOf(base);
+    if (!resolveLaws(options, error)) return false;
     // A scenario text's design is the grid's unless an axis is given.
     if (seen.count("--fn") == 0) options.grid.axes[kAxisFn] = {scenario.fn};
     if (seen.count("--zeta") == 0) options.grid.axes[kAxisZeta] = {scenario.zeta};
@@ -229,19 +320,36 @@ bool parseSweepOptions(int argc, const char* const* argv, SweepOptions& options,
     } else {
         options.grid.axes[kAxisErrorSize] = {baseErrorSize(scenario)};
     }
-    if (options.grid.swept().size() > 2) {
-        error = "at most two of --fn, --zeta and --error-size may have more than one value";
+    // The parameters of two laws are never varied together: at most one counts per law.
+    const bool lawAxis = options.lookaheads.size() > 1 || options.stanleyGains.size() > 1;
+    if (options.grid.swept().size() + (lawAxis ? 1 : 0) > 2) {
+        error = lawAxis ? "at most two of --fn, --zeta, --error-size and the laws' parameters "
+                          "(--lookahead, --stanley-gain: one axis together) may have more than "
+                          "one value"
+                        : "at most two of --fn, --zeta and --error-size may have more than one "
+                          "value";
         return false;
     }
+    const bool laws = !options.grid.laws.empty();
     if (options.grid.size() > kMaxGridPoints / options.seedCount()) {
         error = "the grid has more than " + std::to_string(kMaxGridPoints) +
-                (options.seeded ? " runs with its seeds" : " points");
+                (options.seeded ? " runs with its seeds"
+                 : laws         ? " runs of its laws"
+                                : " points");
         return false;
     }
     // A shard without grid points would be a table of nothing.
     if (options.shard.count > options.grid.size()) {
         error = "--shard: " + std::to_string(options.shard.count) + " shards of a grid of " +
-                std::to_string(options.grid.size()) + " points: at most one shard per point";
+                std::to_string(options.grid.size()) +
+                (laws ? " runs of a law at a grid point: at most one shard per run"
+                      : " points: at most one shard per point");
+        return false;
+    }
+    if (laws && !options.mapPath.empty()) {
+        error =
+            "--map draws one law: give --controller one law with single parameter values, "
+            "or leave out --map";
         return false;
     }
     if (options.csvPath.empty() && options.mapPath.empty()) {
@@ -271,14 +379,23 @@ Conditions (as agvsim-batch):
   --rear-wheels L,R  --front-wheel P  --drift DEG  --wheelbase-tread WB,TR  --slip P
                          each error on its own, combinable (as agvsim-batch)
   --seed N  --mirror     the slip's seed; the path reflected (clockwise)
-  --controller NAME  --lookahead M  --stanley-gain K  --lqr-weights QD,QTH,QPHI,R
-                         the feedback law and its parameters, one law per sweep
-                         (docs/controllers.md)
-  --scenario TEXT        all the conditions as one scenario text (its fn and zeta are the
-                         grid's unless --fn or --zeta is given)
+  --lqr-weights QD,QTH,QPHI,R  the LQR law's weights (docs/controllers.md)
+  --scenario TEXT        all the conditions as one scenario text (its fn and zeta, its
+                         law and the law's parameters are the grid's unless --fn, --zeta,
+                         --controller, --lookahead or --stanley-gain is given)
+
+Laws (docs/controllers.md):
+  --controller NAME,...  the feedback law (fnzeta, pure-pursuit, stanley, lqr); several
+                         are compared: every grid point runs each of them, in this order
+  --lookahead M...       pure pursuit's look-ahead in m (default 1), one value or an axis
+  --stanley-gain K...    the Stanley gain in 1/s (default 2), one value or an axis
+                         Several laws or a parameter axis add the columns controller,
+                         lookahead and stanley_gain after error_size; a parameter belongs
+                         to its law and is refused in a comparison without it
 
 Axes: one value, a comma list of increasing values, or START:STOP:COUNT (COUNT values
-evenly spaced from START to STOP, both included). At most two axes have several values.
+evenly spaced from START to STOP, both included). At most two axes have several values;
+--lookahead and --stanley-gain count as one axis together (each varies its own law).
   --fn F...              natural frequency of the feedback system in Hz (default 1)
   --zeta Z...            damping ratio (default 1)
   --error-size S...      size of the chosen error in percent (degrees for error 3); it
@@ -298,10 +415,12 @@ Output:
                          beyond_linear (1: the predicted response reaches a steering or
                          correction limit); for a law other than fnzeta its own theory
                          (docs/controllers.md), no settling time and beyond_linear 0
-  --map PATH             heat map of one column as SVG, one panel per type
+  --map PATH             heat map of one column as SVG, one panel per type (one law
+                         with single parameter values only)
   --metric NAME          the column of the map (default fbc_max_dd)
   --jobs N               worker threads (default: one per core)
-  --shard K/N            compute only every N-th grid point starting at K (0 <= K < N);
+  --shard K/N            compute only every N-th grid point (with laws compared: run of
+                         a law at a grid point) starting at K (0 <= K < N);
                          the table says on its first line which shard of which grid
   --merge FILE...        merge the tables of all shards into the table of the whole grid;
                          refused unless they are every shard of one grid, once, intact

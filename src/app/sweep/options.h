@@ -16,6 +16,11 @@ struct SweepOptions {
     Scenario scenario;
     /// fn, ζ and error size: given single values or swept axes.
     SweepGrid grid;
+    /// The laws run at every grid point (several: compared, row by row) and the values of
+    /// pure pursuit's look-ahead [m] and of the Stanley gain [1/s]; a parameter with several
+    /// values is an axis of its law.
+    std::vector<ControllerKind> controllers;
+    std::vector<double> lookaheads, stanleyGains;
     /// Table of rows to write ("-": standard output; empty: none).
     std::string csvPath;
     /// Heat map to write as SVG (empty: none).

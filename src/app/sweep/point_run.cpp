@@ -137,6 +137,14 @@ bool SweepRunner::prepare(const Scenario& scenario, const GridValues& values, Ce
     point.fn = values.fn;
     point.zeta = values.zeta;
     if (values.seed) point.seed = values.seed;
+    if (values.law) {
+        point.controller = values.law->kind;
+        if (values.law->kind == ControllerKind::kPurePursuit) {
+            point.controllerParams.lookahead = values.law->parameter;
+        } else if (values.law->kind == ControllerKind::kStanley) {
+            point.controllerParams.stanleyGain = values.law->parameter;
+        }
+    }
     const Refusal refusal = useScenario(ctx, point);
     if (refusal.accepted()) return true;
     reason = refusalReason(refusal);

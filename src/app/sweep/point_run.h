@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "noise/random_tables.h"
+#include "sim/controller.h"
 #include "sim/scenario.h"
 
 namespace agv {
@@ -27,6 +28,14 @@ enum class SeedStatistic { kNone, kMean, kSd, kWorst };
 /// statistic over seeds of which only some ran to the end).
 const char* outcomeName(CellOutcome outcome);
 
+/// One of the laws a sweep compares at every grid point, with its parameter.
+struct LawVariant {
+    ControllerKind kind = ControllerKind::kFnZeta;
+    /// Pure pursuit's look-ahead [m] or the Stanley law's gain [1/s]; unused by the
+    /// other laws.
+    double parameter = 0.0;
+};
+
 /// The swept quantities of one grid point.
 struct GridValues {
     /// Natural frequency of the feedback system [Hz].
@@ -36,6 +45,8 @@ struct GridValues {
     /// Size of the mechanism error (percent; degrees for error 3); replaces the first
     /// error value.
     double errorSize = 0.0;
+    /// In a sweep that compares laws: the law of this run, replacing the scenario's.
+    std::optional<LawVariant> law;
     /// With --seeds: the seed of the slip of this run.
     std::optional<std::uint32_t> seed;
     /// With --seeds: the statistic over the seeds that a row of figures is.

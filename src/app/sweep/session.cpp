@@ -18,6 +18,17 @@ constexpr int kStatusUsage = 2;
 
 const char* const kAxisFlags[kSweepAxisCount] = {"--fn", "--zeta", "--error-size"};
 
+/// The flag of a law's parameter when it is an axis of the sweep; nullptr otherwise.
+const char* lawParameterFlag(const SweepOptions& options, ControllerKind kind) {
+    if (kind == ControllerKind::kPurePursuit && options.lookaheads.size() > 1) {
+        return "--lookahead";
+    }
+    if (kind == ControllerKind::kStanley && options.stanleyGains.size() > 1) {
+        return "--stanley-gain";
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 SweepSession::SweepSession() = default;
@@ -56,17 +67,25 @@ int SweepSession::checkAxes(std::string& message) const {
     }
     SweepRunner& runner = *runners_.front();
     std::string reason;
-    const auto check = [&](int axis, double value) {
+    const auto check = [&](int axis, double value, const LawVariant* law = nullptr) {
         double v[kSweepAxisCount] = {reference[0], reference[1], reference[2]};
         if (axis >= 0) v[axis] = value;
         GridValues values;
         values.fn = v[0];
         values.zeta = v[1];
         values.errorSize = v[2];
+        if (law != nullptr) values.law = *law;
         const int status = runner.check(options.scenario, values, reason);
         if (status == 0) return 0;
+        const char* lawFlag = law == nullptr ? nullptr : lawParameterFlag(options, law->kind);
         if (status == kScenarioTooLong) {
             message = "path refused: " + reason;
+        } else if (lawFlag != nullptr) {
+            message =
+                std::string(lawFlag) + " " + shortestNumber(law->parameter) + " refused: " + reason;
+        } else if (law != nullptr) {
+            message =
+                std::string("--controller ") + controllerName(law->kind) + " refused: " + reason;
         } else if (axis < 0 || grid.axes[axis].size() == 1) {
             message = "conditions refused: " + reason;
         } else {
@@ -76,6 +95,9 @@ int SweepSession::checkAxes(std::string& message) const {
         return status == kScenarioTooLong ? status : kStatusUsage;
     };
     if (const int status = check(-1, 0.0); status != 0) return status;
+    for (const LawVariant& law : grid.laws) {
+        if (const int status = check(-1, 0.0, &law); status != 0) return status;
+    }
     for (const int axis : grid.swept()) {
         for (const double value : grid.axes[axis]) {
             if (const int status = check(axis, value); status != 0) return status;
@@ -92,7 +114,7 @@ std::string SweepSession::tableHead() const {
     const SweepOptions& options = *options_;
     std::string head;
     if (options.sharded) head = shardLine(options.shard, gridIdentity(options)) + "\n";
-    return head + sweepCsvHeader(options.theory, options.seeded) + "\n";
+    return head + sweepCsvHeader(options.theory, options.seeded, !options.grid.laws.empty()) + "\n";
 }
 
 std::string SweepSession::tableEnd(const ShardSeal& seal) const {

@@ -4,6 +4,7 @@
 
 #include "app/common/number_format.h"
 #include "path/curve_catalog.h"
+#include "sim/controller.h"
 #include "sim/mechanism_error.h"
 #include "sim/scenario_text.h"
 
@@ -53,6 +54,28 @@ std::string gridIdentity(const SweepOptions& options) {
         text += std::string(axis > 0 ? " " : "") + kAxisFlags[axis] + " " +
                 axisText(options.grid.axes[axis]);
     }
+    Scenario base = options.scenario;
+    if (!options.grid.laws.empty()) {
+        // The laws compared, each parameter of a law among them in full; the base scenario
+        // keeps only what the laws do not replace.
+        std::string laws;
+        bool purePursuit = false, stanley = false;
+        for (const ControllerKind kind : options.controllers) {
+            laws += (laws.empty() ? "" : ",") + std::string(controllerName(kind));
+            purePursuit = purePursuit || kind == ControllerKind::kPurePursuit;
+            stanley = stanley || kind == ControllerKind::kStanley;
+        }
+        text += " --controller " + laws;
+        base.controller = Scenario{}.controller;
+        if (purePursuit) {
+            text += " --lookahead " + axisText(options.lookaheads);
+            base.controllerParams.lookahead = ControllerParams{}.lookahead;
+        }
+        if (stanley) {
+            text += " --stanley-gain " + axisText(options.stanleyGains);
+            base.controllerParams.stanleyGain = ControllerParams{}.stanleyGain;
+        }
+    }
     if (options.seeded) {
         text += " --seeds " + std::to_string(options.firstSeed) + ":" +
                 std::to_string(options.lastSeed);
@@ -60,7 +83,6 @@ std::string gridIdentity(const SweepOptions& options) {
     // The theory's columns make another table of the same grid.
     if (options.theory) text += " --theory";
     // The base conditions as their scenario text; the design is the axes'.
-    Scenario base = options.scenario;
     base.fn = Scenario{}.fn;
     base.zeta = Scenario{}.zeta;
     return text + kScenarioSeparator + scenarioText(base);

@@ -34,7 +34,8 @@ constexpr int kMergeRefused = 2;
 /// Longest first line of a shard table [bytes]: three axes written out in full from the
 /// longest command line a system passes.
 constexpr std::size_t kMaxShardLineBytes = 1 << 20;
-/// Longest row [bytes]: four keys, an outcome and nine numbers of at most 24 characters.
+/// Longest row [bytes]: seven keys (a law's name among them), an outcome and the numbers,
+/// each of at most 24 characters.
 constexpr std::size_t kMaxRowBytes = 512;
 /// Columns of a row, the figures after the records column, and the theory's columns.
 constexpr std::size_t kRowColumns = 14;
@@ -165,11 +166,8 @@ std::vector<std::string> rowLabels(const SweepOptions& grid) {
 /// out; false with the reason when they are not the rows of that point.
 bool takePointRows(ShardFile& shard, const GridValues& values, const SweepOptions& grid,
                    const std::vector<std::string>& labels, std::string& out, std::string& error) {
-    const std::string key = shortestNumber(values.fn) + ',' + shortestNumber(values.zeta) + ',' +
-                            shortestNumber(values.errorSize) + ',';
-    const std::string point = "fn=" + shortestNumber(values.fn) +
-                              " zeta=" + shortestNumber(values.zeta) +
-                              " error_size=" + shortestNumber(values.errorSize);
+    const std::string key = sweepRowKey(values);
+    const std::string point = sweepRunText(values);
     std::string line;
     for (std::size_t l = 0; l < labels.size(); ++l) {
         const std::string& label = labels[l];
@@ -234,7 +232,7 @@ int openShard(ShardFile& shard, SweepOptions& grid, std::string& identity, std::
     }
     identity = line.substr(line.find(": ") + 2);
     shard.seal->add(line + '\n', 0);
-    const std::string header = sweepCsvHeader(grid.theory, grid.seeded);
+    const std::string header = sweepCsvHeader(grid.theory, grid.seeded, !grid.grid.laws.empty());
     if (readLine(shard.file.get(), kMaxRowBytes, line) != LineRead::kLine || line != header) {
         error = name + ":2: not the header of a sweep table";
         return kMergeRefused;
@@ -475,9 +473,7 @@ int verifyRows(const SweepOptions& grid, const std::vector<ShardFile>& shards,
                 const std::string& label = labels[row / 3];
                 error = shownArgument(shards[s].path) + ":" +
                         std::to_string(chosen[s].lines[j] + static_cast<long>(row)) +
-                        ": the row of fn=" + shortestNumber(values.fn) +
-                        " zeta=" + shortestNumber(values.zeta) +
-                        " error_size=" + shortestNumber(values.errorSize) +
+                        ": the row of " + sweepRunText(values) +
                         (label.empty() ? "" : " " + label) + " type " +
                         std::to_string(row % 3 + 1) + " is not what the computation gives";
                 status = kMergeRefused;
@@ -544,7 +540,7 @@ int mergeShardTables(const std::vector<std::string>& paths, const std::string& o
             out.write(text);
         }
     };
-    put(sweepCsvHeader(grid.theory, grid.seeded) + "\n");
+    put(sweepCsvHeader(grid.theory, grid.seeded, !grid.grid.laws.empty()) + "\n");
     std::string rows;
     for (std::size_t i = 0; i < grid.grid.size(); ++i) {
         const std::size_t s = i % shards.size();

@@ -11,6 +11,8 @@ const char* const kSweepCsvHeader =
 const char* const kSweepTheoryColumns =
     ",max_pole_real,settling_time,theory_steady_dd,step_stable,beyond_linear";
 
+const char* const kSweepLawColumns = ",controller,lookahead,stanley_gain";
+
 namespace {
 
 const char* const kMetricNames[] = {"nofbc_max_dd", "nofbc_max_dth", "fbc_max_dd",   "fbc_max_dth",
@@ -18,10 +20,37 @@ const char* const kMetricNames[] = {"nofbc_max_dd", "nofbc_max_dth", "fbc_max_dd
 constexpr int kMetricCount = sizeof kMetricNames / sizeof kMetricNames[0];
 }  // namespace
 
-std::string sweepCsvHeader(bool theory, bool seeded) {
+std::string sweepCsvHeader(bool theory, bool seeded, bool laws) {
     std::string header = kSweepCsvHeader;
     if (seeded) header.insert(header.find(",type,"), ",seed");
+    if (laws) header.insert(header.find(seeded ? ",seed," : ",type,"), kSweepLawColumns);
     return header + (theory ? kSweepTheoryColumns : "");
+}
+
+std::string sweepRowKey(const GridValues& values) {
+    std::string key = shortestNumber(values.fn) + ',' + shortestNumber(values.zeta) + ',' +
+                      shortestNumber(values.errorSize) + ',';
+    if (!values.law) return key;
+    const ControllerKind kind = values.law->kind;
+    const std::string parameter = shortestNumber(values.law->parameter);
+    key += std::string(controllerName(kind)) + ',';
+    key += (kind == ControllerKind::kPurePursuit ? parameter : std::string()) + ',';
+    key += (kind == ControllerKind::kStanley ? parameter : std::string()) + ',';
+    return key;
+}
+
+std::string sweepRunText(const GridValues& values) {
+    std::string text = "fn=" + shortestNumber(values.fn) + " zeta=" + shortestNumber(values.zeta) +
+                       " error_size=" + shortestNumber(values.errorSize);
+    if (!values.law) return text;
+    const ControllerKind kind = values.law->kind;
+    text += std::string(" controller=") + controllerName(kind);
+    if (kind == ControllerKind::kPurePursuit) {
+        text += " lookahead=" + shortestNumber(values.law->parameter);
+    } else if (kind == ControllerKind::kStanley) {
+        text += " stanley_gain=" + shortestNumber(values.law->parameter);
+    }
+    return text;
 }
 
 int sweepMetricColumn(const std::string& name) {
@@ -48,8 +77,7 @@ bool sweepMetricValue(const MechanismResult& r, int column, double& value) {
 
 void appendSweepRows(std::string& out, const GridValues& values, const PointResult& result,
                      bool theory) {
-    std::string point = shortestNumber(values.fn) + ',' + shortestNumber(values.zeta) + ',' +
-                        shortestNumber(values.errorSize) + ',';
+    std::string point = sweepRowKey(values);
     const bool statistic = values.statistic != SeedStatistic::kNone;
     if (values.seed) point += std::to_string(*values.seed) + ',';
     if (statistic) {

@@ -15,9 +15,22 @@ extern const char* const kSweepCsvHeader;
 /// The columns --theory adds at the end of the header.
 extern const char* const kSweepTheoryColumns;
 
-/// The header line of a table (without the line break): with --seeds a seed column follows
-/// error_size, with --theory the theory's columns end it.
-std::string sweepCsvHeader(bool theory, bool seeded);
+/// The columns of a sweep that compares laws, after error_size: the law's name, pure
+/// pursuit's look-ahead [m] and the Stanley gain [1/s] (each empty for the other laws).
+extern const char* const kSweepLawColumns;
+
+/// The header line of a table (without the line break): when laws are compared their
+/// columns follow error_size, with --seeds a seed column follows, with --theory the
+/// theory's columns end it.
+std::string sweepCsvHeader(bool theory, bool seeded, bool laws = false);
+
+/// The first fields of every row of a run, each followed by a comma: fn, zeta, error_size
+/// and, when laws are compared, the law's columns.
+std::string sweepRowKey(const GridValues& values);
+
+/// A run named in messages: "fn=1 zeta=0.7 error_size=2", then the law and its parameter
+/// when laws are compared.
+std::string sweepRunText(const GridValues& values);
 
 /// Index of a figure column among the metrics (nofbc_max_dd ... fbc_final_dth); -1 when the
 /// name is none of them.
