@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the web page into ${WEB_BUILD_DIR:-build-web}/site with Emscripten: the
-# simulator's sources compiled to WebAssembly, and the page's static files.
+# simulator's sources compiled to WebAssembly, and the page's static files; the module and
+# its loader also precompressed (.gz, .br) for a static host to send as they are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${WEB_BUILD_DIR:-build-web}
@@ -15,3 +16,11 @@ if ! output=$(emcmake cmake -S . -B "$build_dir" "${options[@]}" 2>&1); then
   exit 1
 fi
 cmake --build "$build_dir" -j"$(nproc)" "$@"
+
+# Reproducible: gzip without the name and time stamp, brotli's format has neither.
+site="$build_dir/site"
+for file in "$site"/agvsim.wasm "$site"/agvsim.js; do
+  [ -f "$file" ] || continue
+  gzip -9 -n -c "$file" >"$file.gz.tmp" && mv "$file.gz.tmp" "$file.gz"
+  brotli -q 11 -f -o "$file.br.tmp" "$file" && mv "$file.br.tmp" "$file.br"
+done

@@ -12,15 +12,15 @@ packages=(
   libssl-dev
 )
 
-# The web page's build and tests (tools/web.sh, tools/test.sh): Emscripten, and headless
-# Chromium with Japanese fonts.
+# The web page's build and tests (tools/web.sh, tools/test.sh): Emscripten, brotli for the
+# precompressed files, and headless Chromium with Japanese fonts.
 # The Python module and its tests, notebooks and Dask sweeps (tools/test.sh): Debian's own
 # Python packages.
 # The fuzzing harness (tools/fuzz.sh): clang and libFuzzer.
 for option in "$@"; do
   case "$option" in
     --web)
-      packages+=(emscripten chromium fonts-noto-cjk)
+      packages+=(emscripten brotli chromium fonts-noto-cjk)
       command -v npm >/dev/null || packages+=(npm)
       ;;
     --python)

@@ -1,10 +1,14 @@
 #include "draw/captions.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "draw/number_text.h"
 #include "draw/primitives.h"
+#include "path/curve_params.h"
 #include "sim/model.h"
+#include "sim/scenario_text.h"
 
 namespace agv {
 
@@ -12,6 +16,11 @@ namespace {
 
 /// Radians added to the drift before conversion, so that an entry of 5° shows 05.
 constexpr double kDriftBias = 0.01;
+/// The settings hold a percentage times this ratio.
+constexpr double kRatioPerPercent = 0.01;
+/// Significant digits of a size read back from the settings: enough for any size entered
+/// by hand, few enough to undo the rounding of its conversion to a ratio or to radians.
+constexpr int kReadBackDigits = 15;
 /// Last curve number the label templates cover.
 constexpr int kLastLabelledCurve = 20;
 
@@ -64,6 +73,26 @@ std::string driftText(double radians) {
     return signedTwoDigits(negative, tens, units) + "[deg]";
 }
 
+std::string exactSizeText(double size) {
+    if (!std::isfinite(size)) return " --";
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%.*g", kReadBackDigits, size);
+    return (size < 0.0 ? "" : " ") + shortestDecimal(std::strtod(digits, nullptr));
+}
+
+std::string exactPercentPairText(double v1, double v2) {
+    return "(" + exactSizeText(v1 / kRatioPerPercent) + "," + exactSizeText(v2 / kRatioPerPercent) +
+           ")%";
+}
+
+std::string exactPercentText(double v) {
+    return exactSizeText(v / kRatioPerPercent) + "%";
+}
+
+std::string exactDriftText(double radians) {
+    return exactSizeText(radians / kRadPerDeg) + "[deg]";
+}
+
 std::string curveLabel(int curveNumber) {
     if (curveNumber < 0 || curveNumber > kLastLabelledCurve) return {};
     return "I=" + wholeNumberText(curveNumber);
@@ -85,35 +114,40 @@ const char* vehicleTypeCaption(int vehicleType) {
 /// Where the numbers of combined errors start after their caption [window units].
 constexpr float kCombinedValueOffset = 0.5f;
 
-bool errorCaption(const SimulationSettings& s, ErrorCaption& out) {
+bool errorCaption(const SimulationSettings& s, ErrorCaption& out, CaptionFormat format) {
     out = ErrorCaption{};
+    const bool exact = format == CaptionFormat::kExact;
+    const auto pair = [exact](double v1, double v2) {
+        return exact ? exactPercentPairText(v1, v2) : percentPairText(v1, v2);
+    };
     switch (s.errorNumber) {
         case MechanismError::kNone:
             out.caption = "(0) No AGV Error";
             return true;
         case MechanismError::kRearWheels:
             out.caption = "(1) Rear Wheel Radius Error(L,R)=";
-            out.value = percentPairText(s.rearWheelErrL, s.rearWheelErrR);
+            out.value = pair(s.rearWheelErrL, s.rearWheelErrR);
             out.valueX = kCaptionX + 0.7f;
             return true;
         case MechanismError::kFrontWheel:
             out.caption = "(2) Front Wheel Radius Error=";
-            out.value = percentText(s.frontWheelErr, true);
+            out.value =
+                exact ? exactPercentText(s.frontWheelErr) : percentText(s.frontWheelErr, true);
             out.valueX = kCaptionX + 0.61f;
             return true;
         case MechanismError::kSteerDrift:
             out.caption = "(3) Steering Angle Drift Error=";
-            out.value = driftText(s.steerDrift);
+            out.value = exact ? exactDriftText(s.steerDrift) : driftText(s.steerDrift);
             out.valueX = kCaptionX + 0.62f;
             return true;
         case MechanismError::kWheelBaseTread:
             out.caption = "(4) WheelBase and Tread Error=";
-            out.value = percentPairText(s.WBerr, s.TRerr);
+            out.value = pair(s.WBerr, s.TRerr);
             out.valueX = kCaptionX + 0.65f;
             return true;
         case MechanismError::kSlip:
             out.caption = "(5) Drive Wheel Slip Error=";
-            out.value = percentText(s.SLIP, false);
+            out.value = exact ? exactPercentText(s.SLIP) : percentText(s.SLIP, false);
             out.valueX = kCaptionX + 0.61f;
             return true;
         case MechanismError::kCombined: {
@@ -137,12 +171,13 @@ void drawTitle(DrawBackend& b) {
     drawText(b, kTitleX, kTitleY, Font::kHelvetica18, "AGV Error and AGV Motion Error");
 }
 
-void drawConditions(DrawBackend& b, const SimulationSettings& s, int vehicleType) {
+void drawConditions(DrawBackend& b, const SimulationSettings& s, int vehicleType,
+                    CaptionFormat format) {
     if (const char* type = vehicleTypeCaption(vehicleType)) {
         drawText(b, kCaptionX, kTypeY, Font::kHelvetica18, type);
     }
     ErrorCaption error;
-    if (errorCaption(s, error)) {
+    if (errorCaption(s, error, format)) {
         drawText(b, kCaptionX, kErrorY, Font::kHelvetica18, error.caption);
         if (!error.value.empty()) {
             drawText(b, error.valueX, kErrorY, Font::kHelvetica18, error.value.c_str());

@@ -1,9 +1,11 @@
 // Captions of the top left corner: title, vehicle type, mechanism error with its size,
-// curve number, colour legend and grid size. Numbers are written digit by digit into
-// fixed templates such as " 01%".
+// curve number, colour legend and grid size. The window writes numbers digit by digit into
+// fixed templates such as " 01%"; exported pictures write error sizes in full.
 #pragma once
 
 #include <string>
+
+#include "draw/caption_format.h"
 
 namespace agv {
 
@@ -24,6 +26,15 @@ std::string percentPairText(double v1, double v2);
 std::string percentText(double v, bool withSign);
 /// The template " 01[deg]" filled with a steering drift given in radians.
 std::string driftText(double radians);
+/// An error size as entered (percent or degrees) in its shortest decimal form, with a
+/// blank in the sign position when not negative (" 0.5", "-1.25"); " --" when not finite.
+std::string exactSizeText(double size);
+/// The exact counterparts of the templates: "( 0.5,-1)%", " 2.5%", " 0.5[deg]" from a
+/// ratio or a drift in radians.
+std::string exactPercentPairText(double v1, double v2);
+std::string exactPercentText(double v);
+std::string exactDriftText(double radians);
+
 /// "I=2" or "I=13" filled with the curve number; empty for a number outside 0..20.
 std::string curveLabel(int curveNumber);
 /// "(1) 2DW1C AGV" and so on; nullptr for an unknown type.
@@ -36,7 +47,8 @@ struct ErrorCaption {
     float valueX = 0.0f;
 };
 /// False when errorNumber names no error (unset before the first dialogue).
-bool errorCaption(const SimulationSettings& settings, ErrorCaption& out);
+bool errorCaption(const SimulationSettings& settings, ErrorCaption& out,
+                  CaptionFormat format = CaptionFormat::kWindow);
 
 /// The lines under the legend for a type whose FBC vehicle left the path: two, so that the
 /// plot panel beside the legend does not cover the end of one.
@@ -44,7 +56,8 @@ inline constexpr const char* kDivergedCaption = "Design diverged: FBC AGV left t
 inline constexpr const char* kDivergedCaptionMore = "motion shown up to there";
 
 void drawTitle(DrawBackend& b);
-void drawConditions(DrawBackend& b, const SimulationSettings& settings, int vehicleType);
+void drawConditions(DrawBackend& b, const SimulationSettings& settings, int vehicleType,
+                    CaptionFormat format = CaptionFormat::kWindow);
 /// kDivergedCaption and kDivergedCaptionMore under the legend.
 void drawDivergedCaption(DrawBackend& b);
 

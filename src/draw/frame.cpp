@@ -68,7 +68,7 @@ void drawFrame(const Scene& scene, DrawBackend& b, const TrajectoryStore* pinned
     b.clear();
 
     drawTitle(b);
-    drawConditions(b, scene.settings, scene.view.vehicleType);
+    drawConditions(b, scene.settings, scene.view.vehicleType, scene.captions);
 
     const ViewState& view = scene.view;
     drawGrid(b, windowPoint(view, 0.0, 0.0), 0.0, kGridHalfCount, view.viewScale, view.viewScale);

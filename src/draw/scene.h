@@ -2,6 +2,7 @@
 // program fills these from its own run data; drawing sees nothing else.
 #pragma once
 
+#include "draw/caption_format.h"
 #include "draw/view_state.h"
 #include "path/path_types.h"
 #include "sim/model.h"
@@ -20,6 +21,8 @@ struct Scene {
     /// The recorded trajectories.
     const TrajectoryStore& store;
     const ViewState& view;
+    /// How the captions write the error sizes: the window's templates, or in full.
+    CaptionFormat captions = CaptionFormat::kWindow;
 };
 
 /// What the window keys act on.

@@ -15,12 +15,14 @@ int exportPictures(AgvContext& ctx, const PictureRequest& request, std::string& 
     PictureRequest withFiles = request;
     if (!withFiles.writeFile) withFiles.writeFile = writeWholeFile;
     if (request.framesDir.empty())
-        return exportPictures(controlOf(ctx), sceneOf(ctx), withFiles, error);
+        return exportPictures(controlOf(ctx), sceneOf(ctx, CaptionFormat::kExact), withFiles,
+                              error);
     // The frames of one run replace those of another only when all of them are written.
     StagedFolder frames;
     if (!frames.open(request.framesDir, error)) return 1;
     withFiles.framesDir = frames.path();
-    const int status = exportPictures(controlOf(ctx), sceneOf(ctx), withFiles, error);
+    const int status =
+        exportPictures(controlOf(ctx), sceneOf(ctx, CaptionFormat::kExact), withFiles, error);
     if (status != 0 || !frames.commit(isFrameFileName, error)) {
         error = frames.named(error);
         return status != 0 ? status : 1;

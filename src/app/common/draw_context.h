@@ -14,8 +14,11 @@
 
 namespace agv {
 
-inline Scene sceneOf(const AgvContext& ctx) {
-    return Scene{ctx.model.settings, ctx.model.gains, ctx.model.path, *ctx.data.store, ctx.view};
+/// The scene of the context's run; the window keeps its fixed caption templates, pictures
+/// written to files take the error sizes in full.
+inline Scene sceneOf(const AgvContext& ctx, CaptionFormat captions = CaptionFormat::kWindow) {
+    return Scene{ctx.model.settings, ctx.model.gains, ctx.model.path,
+                 *ctx.data.store,    ctx.view,        captions};
 }
 
 inline ViewControl controlOf(AgvContext& ctx) {

@@ -228,8 +228,9 @@ Outcome unparsed(const agv::ScenarioTextError& bad) {
 
 /// The scene of the session's run, and what its keys act on.
 agv::Scene sceneOf(const AgvContext& ctx) {
-    return agv::Scene{ctx.model.settings, ctx.model.gains, ctx.model.path, *ctx.data.store,
-                      ctx.view};
+    // The page's picture is a handout's: error sizes in full.
+    return agv::Scene{ctx.model.settings, ctx.model.gains, ctx.model.path,
+                      *ctx.data.store,    ctx.view,        agv::CaptionFormat::kExact};
 }
 
 agv::KeyAction applyKey(AgvContext& ctx, unsigned char key) {
