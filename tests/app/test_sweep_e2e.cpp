@@ -520,6 +520,106 @@ TEST_F(SweepRun, SlipHasNoSteadyOffsetAndTheStepLimitIsSaid) {
         << beyond.out;
 }
 
+TEST_F(SweepRun, LawsComparedRowByRowAreTheirOwnSweepsAndBatchRuns) {
+    const std::vector<std::string> base = {"--drift", "2", "--fn", "1,2", "--theory", "--csv", "-"};
+    const auto with = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), base.begin(), base.end());
+        return sweep(more);
+    };
+    // Two laws, one of them with a parameter axis: each grid point's rows, law after law,
+    // are those of the sweeps of one law with a single value, the law's columns aside.
+    const RunResult compared = with({"--controller", "stanley,pure-pursuit", "--lookahead",
+                                     "0.4:0.8:2", "--stanley-gain", "3"});
+    ASSERT_EQ(compared.status, 0) << compared.err;
+    const std::vector<std::string> rows = lines(compared.out);
+    ASSERT_EQ(rows.size(), 1u + 2 * 3 * 3);
+    EXPECT_EQ(rows[0].rfind("fn,zeta,error_size,controller,lookahead,stanley_gain,type,", 0), 0u);
+    const std::vector<std::vector<std::string>> singles = {
+        {"--controller", "stanley", "--stanley-gain", "3"},
+        {"--controller", "pure-pursuit", "--lookahead", "0.4"},
+        {"--controller", "pure-pursuit", "--lookahead", "0.8"}};
+    const char* const lawColumns[] = {"stanley,,3,", "pure-pursuit,0.4,,", "pure-pursuit,0.8,,"};
+    for (std::size_t law = 0; law < singles.size(); ++law) {
+        const RunResult single = with(singles[law]);
+        ASSERT_EQ(single.status, 0) << single.err;
+        const std::vector<std::string> own = lines(single.out);
+        ASSERT_EQ(own.size(), 1u + 2 * 3);
+        for (std::size_t point = 0; point < 2; ++point) {
+            for (std::size_t type = 0; type < 3; ++type) {
+                std::string row = rows[1 + point * 9 + law * 3 + type];
+                const std::size_t key = row.find(lawColumns[law]);
+                ASSERT_NE(key, std::string::npos) << row;
+                row.erase(key, std::string(lawColumns[law]).size());
+                EXPECT_EQ(row, own[1 + point * 3 + type]);
+            }
+        }
+    }
+
+    // The row of a look-ahead on the axis is the batch run with that look-ahead.
+    const RunResult batch = run(kBatchBinary, {"--drift", "2", "--fn", "2", "--controller",
+                                               "pure-pursuit", "--lookahead", "0.8", "--summary"});
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    std::istringstream summary(batch.out);
+    std::string line;
+    int type = 0;
+    while (std::getline(summary, line)) {
+        if (line.rfind("  FBC (green)", 0) != 0) continue;
+        // Its last two numbers: the largest |dd| and |dth| with feedback.
+        std::istringstream words(line);
+        std::vector<std::string> printed;
+        for (std::string word; words >> word;)
+            printed.push_back(word);
+        const std::vector<std::string> fields = split(rows[1 + 9 + 6 + type], ',');
+        for (int i = 0; i < 2; ++i) {
+            char figure[32];
+            std::snprintf(figure, sizeof figure, "%.6f",
+                          std::strtod(fields[12 + static_cast<std::size_t>(i)].c_str(), nullptr));
+            EXPECT_EQ(printed[printed.size() - 2 + static_cast<std::size_t>(i)], figure) << line;
+        }
+        ++type;
+    }
+    EXPECT_EQ(type, 3);
+
+    // Shards of the comparison merge to the whole table.
+    std::vector<std::string> args = {"--drift",
+                                     "2",
+                                     "--fn",
+                                     "1,2",
+                                     "--theory",
+                                     "--controller",
+                                     "stanley,pure-pursuit",
+                                     "--lookahead",
+                                     "0.4:0.8:2",
+                                     "--stanley-gain",
+                                     "3"};
+    for (const char* shard : {"0/4", "1/4", "2/4", "3/4"}) {
+        std::vector<std::string> sharded = args;
+        sharded.insert(sharded.end(),
+                       {"--shard", shard, "--csv", std::string("s") + shard[0] + ".csv"});
+        ASSERT_EQ(sweep(sharded).status, 0);
+    }
+    const RunResult merged =
+        sweep({"--merge", "s3.csv", "s1.csv", "s0.csv", "s2.csv", "--verify", "2"});
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(merged.out, compared.out);
+
+    // A parameter belongs to its law; a law once; the map draws one law.
+    for (const auto& [bad, reason] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--controller", "stanley", "--lookahead", "0.5:2:4"}, "--lookahead belongs to"},
+             {{"--controller", "fnzeta,stanley", "--lookahead", "2"}, "--lookahead belongs to"},
+             {{"--controller", "lqr", "--stanley-gain", "1,2"}, "--stanley-gain belongs to"},
+             {{"--controller", "lqr,stanley,lqr"}, "'lqr' given twice"},
+             {{"--controller", "fnzeta,bang-bang"}, "not 'bang-bang'"},
+             {{"--controller", "pure-pursuit", "--lookahead", "0,1"}, "--lookahead 0 refused"},
+             {{"--controller", "pure-pursuit", "--lookahead", "1,2", "--zeta", "1,2"},
+              "at most two"},
+             {{"--controller", "fnzeta,lqr", "--map", "m.svg"}, "--map draws one law"}}) {
+        const RunResult refused = with(bad);
+        EXPECT_EQ(refused.status, 2) << reason;
+        EXPECT_NE(refused.err.find(reason), std::string::npos) << refused.err;
+    }
+}
+
 TEST_F(SweepRun, RefusalsInTheGridAreMarkedAndBadArgumentsStopBeforeAnyRun) {
     // Each value alone passes the dialogue's checks; together they give no finite gains.
     const RunResult grid = sweep({"--fn", "1,1e60", "--zeta", "1,1e260", "--csv", "-"});

@@ -23,6 +23,7 @@
 #include "app/console/dialogue.h"
 #include "app/console/path_dialogue.h"
 #include "draw/frame.h"
+#include "draw/gl_backend.h"
 #include "draw/gl_window.h"
 #include "path/arc_length.h"
 #include "path/curve_catalog.h"
@@ -132,9 +133,10 @@ inline std::vector<std::uint8_t> readPngFile(const std::string& file, int& width
     return rgb;
 }
 
-inline Picture renderFrame(const agv::AgvContext& ctx) {
+inline Picture renderFrame(const agv::AgvContext& ctx,
+                           agv::CaptionFormat captions = agv::CaptionFormat::kWindow) {
     useDrawingWindow();
-    agv::drawFrame(ctx);
+    agv::drawFrameGl(agv::sceneOf(ctx, captions));
     return Picture(agv::readBackBuffer(agv::kWindowSize, agv::kWindowSize));
 }
 

@@ -60,6 +60,25 @@ TEST(CaptionTemplates, DriftIsShownInWholeDegrees) {
     EXPECT_EQ(agv::driftText(std::numeric_limits<double>::infinity()), " --[deg]");
 }
 
+TEST(CaptionTemplates, ExactFormatWritesTheSizesAsEntered) {
+    agv::SimulationSettings s;
+    s.errorNumber = agv::MechanismError::kRearWheels;
+    s.rearWheelErrL = 5 * 0.01;
+    s.rearWheelErrR = -12.5 * 0.01;
+    agv::ErrorCaption window, exact;
+    ASSERT_TRUE(agv::errorCaption(s, window));
+    ASSERT_TRUE(agv::errorCaption(s, exact, agv::CaptionFormat::kExact));
+    EXPECT_EQ(window.value, "( 05,-12)%");
+    EXPECT_EQ(exact.value, "( 5,-12.5)%");
+    EXPECT_EQ(exact.valueX, window.valueX);
+    s.errorNumber = agv::MechanismError::kSlip;
+    s.SLIP = 0.3 * 0.01;
+    ASSERT_TRUE(agv::errorCaption(s, exact, agv::CaptionFormat::kExact));
+    EXPECT_EQ(exact.value, " 0.3%");
+    EXPECT_EQ(agv::exactDriftText(-0.1 * agv::kRadPerDeg), "-0.1[deg]");
+    EXPECT_EQ(agv::exactPercentText(std::numeric_limits<double>::quiet_NaN()), " --%");
+}
+
 TEST(CaptionTemplates, CurveLabelAndTypeCaption) {
     EXPECT_EQ(agv::curveLabel(1), "I=1");
     EXPECT_EQ(agv::curveLabel(4), "I=4");

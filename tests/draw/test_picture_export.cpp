@@ -16,7 +16,9 @@
 
 #include "app/common/output_target.h"
 #include "app/console/window.h"
+#include "draw/frame.h"
 #include "draw/picture_export.h"
+#include "draw/recording_backend.h"
 #include "draw/render_support.h"
 
 namespace {
@@ -60,11 +62,32 @@ TEST_F(PictureExport, PngHoldsTheWindowPictureOfTheRequestedView) {
     for (unsigned char key : {'2', 'w', 'w', 'X', 'X', 'X', 'y'})
         agv::applyWindowKey(*keyed, key);
     keyed->view.motionIndex = keyed->data.store->recordCount[1];
-    const Picture expected = renderFrame(*keyed);
+    const Picture expected = renderFrame(*keyed, agv::CaptionFormat::kExact);
     const Picture written = picture(request.pngPath);
     EXPECT_EQ(written.hash(), expected.hash());
     // Orientation: the title is at the top.
     EXPECT_GT(written.count(kBlack, -0.99, 0.95, -0.4, 0.99), 300);
+}
+
+TEST_F(PictureExport, CaptionStatesTheErrorSizeWithItsDecimals) {
+    // The window's template truncates 0.5° and 1° alike to " 01".
+    for (const double degrees : {0.5, 1.0}) {
+        auto ctx = computedContext('3', degrees, 0.0);
+        agv::PictureRequest request;
+        request.pngPath = (dir_ / "drift.png").string();
+        std::string error;
+        ASSERT_EQ(agv::exportPictures(*ctx, request, error), 0) << error;
+        EXPECT_EQ(picture(request.pngPath).hash(),
+                  renderFrame(*ctx, agv::CaptionFormat::kExact).hash());
+        agv::RecordingBackend exported, window;
+        agv::drawFrame(agv::sceneOf(*ctx, agv::CaptionFormat::kExact), exported);
+        agv::drawFrame(agv::sceneOf(*ctx), window);
+        const auto says = [](const agv::RecordingBackend& b, const std::string& text) {
+            return std::find(b.texts().begin(), b.texts().end(), text) != b.texts().end();
+        };
+        EXPECT_TRUE(says(exported, degrees == 0.5 ? " 0.5[deg]" : " 1[deg]")) << degrees;
+        EXPECT_TRUE(says(window, " 01[deg]")) << degrees;
+    }
 }
 
 TEST_F(PictureExport, FramesRunFromTheFirstRecordToTheLast) {
@@ -226,9 +249,9 @@ TEST_F(PictureExport, GifHoldsTheFramesWithTheTimeOfTheirRecords) {
     EXPECT_EQ(gif.frames.back().hash(), picture(request.pngPath).hash());
     auto keyed = computedContext('3', 4.0, 0.0);
     agv::applyWindowKey(*keyed, '2');
-    EXPECT_EQ(gif.frames.front().hash(), renderFrame(*keyed).hash());
+    EXPECT_EQ(gif.frames.front().hash(), renderFrame(*keyed, agv::CaptionFormat::kExact).hash());
     keyed->view.motionIndex = kEvery;
-    EXPECT_EQ(gif.frames[1].hash(), renderFrame(*keyed).hash());
+    EXPECT_EQ(gif.frames[1].hash(), renderFrame(*keyed, agv::CaptionFormat::kExact).hash());
     for (const auto& entry : fs::directory_iterator(dir_))
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
 }
