@@ -544,6 +544,10 @@ async function main() {
     sameCsv(combCsv, batchCsv(combined), 'combined errors');
     assert.match(await comb.$eval('#report', (el) => el.textContent), /\(2-1\)[^]*\(2-4-2\)[^]*時計回り/);
     assert.ok((await comb.evaluate(() => window.agvsim.texts())).includes('(1+4)'), 'caption of errors 1 and 4');
+    // The picture states an error size with its decimals, as a handout needs it.
+    const half = await open(browser, `${base}?e=3&ev=0.5`, errors);
+    assert.ok((await half.evaluate(() => window.agvsim.texts())).includes(' 0.5[deg]'), 'caption of a 0.5° drift');
+    await half.close();
     const printed = execFileSync(batch, [...combined, '--print-scenario']).toString().trim();
     assert.strictEqual(new URL(comb.url()).searchParams.get('s'), printed);
     const reopened = await open(browser, comb.url(), errors);
