@@ -380,9 +380,9 @@ Conditions (as agvsim-batch):
                          each error on its own, combinable (as agvsim-batch)
   --seed N  --mirror     the slip's seed; the path reflected (clockwise)
   --lqr-weights QD,QTH,QPHI,R  the LQR law's weights (docs/controllers.md)
-  --scenario TEXT        all the conditions as one scenario text (its fn and zeta, its
-                         law and the law's parameters are the grid's unless --fn, --zeta,
-                         --controller, --lookahead or --stanley-gain is given)
+  --scenario TEXT        all the conditions as one scenario text; --fn, --zeta,
+                         --controller, --lookahead and --stanley-gain, when given, replace
+                         its own values
 
 Laws (docs/controllers.md):
   --controller NAME,...  the feedback law (fnzeta, pure-pursuit, stanley, lqr); several
