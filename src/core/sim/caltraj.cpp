@@ -212,18 +212,21 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k,
     return outcome;
 }
 
+void drawSlipNoise(const Model& model, RunData& data) {
+    if (!hasError(model.settings.errorsGiven, MechanismError::kSlip)) return;
+    SlipNoise& noise = data.noise;
+    if (model.settings.slipSeeded) noise.rngState = model.settings.slipGeneratorStart;
+    noise.slipNoise1.resize(kSlipNoiseLength);
+    noise.slipNoise2.resize(kSlipNoiseLength);
+    makeSlipNoise(model.tables, model.settings.dt, noise.rngState,
+                  static_cast<int>(noise.slipNoise1.size()), noise.slipNoise1.data());
+    makeSlipNoise(model.tables, model.settings.dt, noise.rngState,
+                  static_cast<int>(noise.slipNoise2.size()), noise.slipNoise2.data());
+}
+
 RunOutcome caltraj(const Model& model, RunData& data, TypeScheduling scheduling,
                    const std::function<void(int)>& typeDone, const std::atomic<bool>* stop) {
-    if (hasError(model.settings.errorsGiven, MechanismError::kSlip)) {
-        SlipNoise& noise = data.noise;
-        if (model.settings.slipSeeded) noise.rngState = model.settings.slipGeneratorStart;
-        noise.slipNoise1.resize(kSlipNoiseLength);
-        noise.slipNoise2.resize(kSlipNoiseLength);
-        makeSlipNoise(model.tables, model.settings.dt, noise.rngState,
-                      static_cast<int>(noise.slipNoise1.size()), noise.slipNoise1.data());
-        makeSlipNoise(model.tables, model.settings.dt, noise.rngState,
-                      static_cast<int>(noise.slipNoise2.size()), noise.slipNoise2.data());
-    }
+    drawSlipNoise(model, data);
     RunOutcome outcomes[kVehicleTypeCount];
     if (scheduling == TypeScheduling::kConcurrent && kThreadsAvailable) {
         // The types share only what they read (the model and the slip noise) and write

@@ -26,6 +26,10 @@ enum class TypeScheduling {
     kOneAfterAnother,  ///< 1, 2, 3 in the calling thread, stopping at an overflow
 };
 
+/// Draws the slip noise into data.noise when the slip is given (from its seed when there is
+/// one), as caltraj does before the types; computeMechanism after it computes one type alone.
+void drawSlipNoise(const Model& model, RunData& data);
+
 /// Computes all three types for the model's path and mechanism errors: draws the slip
 /// noise (when the slip is given; from its seed when there is one), then the types. The outcome is
 /// stopped when stop (optional, set by another thread) ended a type, else that of the first type

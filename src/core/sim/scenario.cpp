@@ -227,12 +227,16 @@ Refusal checkScenario(const Model& model, const Scenario& scenario) {
     return r;
 }
 
+void applySeed(Model& model, std::optional<std::uint32_t> seed) {
+    model.settings.slipSeeded = seed.has_value();
+    model.settings.slipGeneratorStart = seed ? generatorStateOf(*seed) : 0;
+}
+
 void applyScenario(Model& model, const Scenario& scenario) {
     SimulationSettings& s = model.settings;
     s.stepLength = s.Vw * s.dt;
     applyError(s, scenario.errors);
-    s.slipSeeded = scenario.seed.has_value();
-    s.slipGeneratorStart = scenario.seed ? generatorStateOf(*scenario.seed) : 0;
+    applySeed(model, scenario.seed);
     s.controller = scenario.controller;
     s.correction = scenario.correction;
     s.controllerParams = scenario.controllerParams;

@@ -102,5 +102,8 @@ Refusal checkScenario(const Model& model, const Scenario& scenario);
 /// with the derived values, the path set-up with its length and arc table, fn, ζ, ωn and the gains.
 /// The scenario is to have passed checkScenario.
 void applyScenario(Model& model, const Scenario& scenario);
+/// Writes only the slip's seed of a scenario, as applyScenario does: runs that differ in
+/// nothing else keep the path set-up, arc table and gains.
+void applySeed(Model& model, std::optional<std::uint32_t> seed);
 
 }  // namespace agv
