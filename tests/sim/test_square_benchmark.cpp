@@ -118,5 +118,23 @@ TEST(SquareBenchmark, RefusesNoRunsATightCornerAndNoSide) {
     EXPECT_EQ(r.scenario.kind, RefusalKind::kZeroConstant);
 }
 
+TEST(SquareBenchmark, BoundsSlipRunsByTheSquaresLengthOnly) {
+    Lab lab;
+    Scenario s = squareWith(0.0, 1.0, 0.0);
+    // Noise-free, every run of a direction is the first: any number is accepted.
+    EXPECT_TRUE(checkBenchmark(*lab.model, s, 1000000).accepted());
+    giveError(s.errors, MechanismError::kSlip, 2.0);
+    const BenchmarkRefusal r = checkBenchmark(*lab.model, s, 1000000);
+    ASSERT_EQ(r.kind, BenchmarkRefusalKind::kTooManySlipRuns);
+    EXPECT_NEAR(r.value3, 4.0 * 3.0 + kTwoPi * 0.5, 1e-9);
+    const int most = static_cast<int>(r.value2);
+    EXPECT_GE(most, kDefaultBenchmarkRuns);
+    EXPECT_TRUE(checkBenchmark(*lab.model, s, most).accepted());
+    EXPECT_FALSE(checkBenchmark(*lab.model, s, most + 1).accepted());
+    // A longer square allows fewer runs.
+    s.curve.squareL = 8.0;
+    EXPECT_LT(checkBenchmark(*lab.model, s, 1000000).value2, most);
+}
+
 }  // namespace
 }  // namespace agv

@@ -39,6 +39,11 @@ std::string benchmarkRefusalReason(const agv::BenchmarkRefusal& r) {
                 "--square: a corner radius of %g m is too small for the vehicle: its inner "
                 "wheel would run backwards below half the WheelBase, %g m",
                 r.value, r.value2);
+        case agv::BenchmarkRefusalKind::kTooManySlipRuns:
+            return agv::formatText(
+                "--runs: %g runs each way with the slip; the %g m square allows at most %g "
+                "(a second's work; a smaller --square allows more)",
+                r.value, r.value3, r.value2);
         case agv::BenchmarkRefusalKind::kScenario: {
             // The square's constants are --square's; the rest are the error options'.
             const agv::ScenarioField f = r.scenario.field;

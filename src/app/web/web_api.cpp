@@ -503,6 +503,16 @@ Outcome benchmarkRefused(const agv::BenchmarkRefusal& r) {
                 "backwards below half the WheelBase, %g m",
                 r.value, r.value2);
             return outcome;
+        case agv::BenchmarkRefusalKind::kTooManySlipRuns:
+            outcome.section = "runs";
+            outcome.message = agv::formatText(
+                "すべりありの往復回数 n=%g は一周 %g m の正方形では %g 以下　設定し直し", r.value,
+                r.value3, r.value2);
+            outcome.reason = agv::formatText(
+                "%g runs each way with the slip: the %g m square allows at most %g (a second's "
+                "work)",
+                r.value, r.value3, r.value2);
+            return outcome;
         case agv::BenchmarkRefusalKind::kScenario:
             break;
     }

@@ -186,6 +186,12 @@ Refusal checkScenarioController(const Model& model, const Scenario& scenario) {
     return checkControllerParams(model, scenario.controller, scenario.controllerParams);
 }
 
+double scenarioPathLength(const Model& model, const Scenario& scenario) {
+    SimulationSettings settings = model.settings;
+    settings.curve = curveOf(scenario);
+    return checkedPathLength(settings, scenario.curveNumber);
+}
+
 Refusal checkScenarioPath(const Model& model, const Scenario& scenario) {
     SimulationSettings settings = model.settings;
     settings.curve = curveOf(scenario);

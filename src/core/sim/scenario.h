@@ -90,6 +90,9 @@ Refusal checkScenarioDesign(const Model& model, const Scenario& scenario);
 /// The laws' parameters (each refused when it makes no sense, whichever law is chosen) and,
 /// for the LQR law, that its Riccati equation has a stabilising solution.
 Refusal checkScenarioController(const Model& model, const Scenario& scenario);
+/// The length of the scenario's path [m] as the path check finds it (after the curve check):
+/// NaN for no curve, at most a lower bound beyond what the store holds.
+double scenarioPathLength(const Model& model, const Scenario& scenario);
 /// The path's length against what the trajectory store holds (after the curve check).
 Refusal checkScenarioPath(const Model& model, const Scenario& scenario);
 

@@ -80,6 +80,18 @@ BenchmarkRefusal checkBenchmark(const Model& model, const Scenario& scenario, in
         r.kind = BenchmarkRefusalKind::kCornerTooTight;
         r.value = scenario.curve.squareR;
         r.value2 = limit;
+        return r;
+    }
+    // Only slip runs cost time in proportion to their number and the square's length.
+    if (!scenario.errors.unset && hasError(scenario.errors.given, MechanismError::kSlip)) {
+        const double length = scenarioPathLength(model, squareScenario(scenario, false));
+        const double allowed = std::floor(kMaxSlipRunsWork / (length + kSlipDrawPath));
+        if (!(runs <= allowed)) {
+            r.kind = BenchmarkRefusalKind::kTooManySlipRuns;
+            r.value = runs;
+            r.value2 = allowed;
+            r.value3 = length;
+        }
     }
     return r;
 }

@@ -20,17 +20,27 @@ inline constexpr int kDefaultBenchmarkRuns = 5;
 /// Seed of the first run's slip when the scenario names none.
 inline constexpr std::uint32_t kDefaultBenchmarkSeed = 1;
 
+/// Work the slip runs of one direction may take in one benchmark, runs × (square length +
+/// kSlipDrawPath) [m]: the lab runs the benchmark three times each way, and this keeps it
+/// within a second. Without the slip every run of a direction is the first, so any number
+/// of runs is cheap.
+inline constexpr double kMaxSlipRunsWork = 700.0;
+/// Drawing a run's slip noise costs about as much as driving this much path [m].
+inline constexpr double kSlipDrawPath = 15.0;
+
 /// What the benchmark refuses before it runs.
 enum class BenchmarkRefusalKind {
     kNone,
-    kNoRuns,          ///< fewer than one run each way (value: the runs asked for)
-    kCornerTooTight,  ///< a corner radius below half the WheelBase (value: r, value2: limit [m])
-    kScenario,        ///< the scenario itself (scenario: its refusal)
+    kNoRuns,           ///< fewer than one run each way (value: the runs asked for)
+    kCornerTooTight,   ///< a corner radius below half the WheelBase (value: r, value2: limit [m])
+    kScenario,         ///< the scenario itself (scenario: its refusal)
+    kTooManySlipRuns,  ///< slip runs beyond kMaxSlipRunsWork (value: the runs asked for,
+                       ///< value2: the most this square allows, value3: its length [m])
 };
 
 struct BenchmarkRefusal {
     BenchmarkRefusalKind kind = BenchmarkRefusalKind::kNone;
-    double value = 0.0, value2 = 0.0;
+    double value = 0.0, value2 = 0.0, value3 = 0.0;
     Refusal scenario;
 
     bool accepted() const { return kind == BenchmarkRefusalKind::kNone; }
