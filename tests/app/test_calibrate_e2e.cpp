@@ -95,11 +95,13 @@ TEST(CalibrateProgram, RefusalsNameTheOption) {
         const char* args;
         const char* says;
     };
-    for (const Case& c : {Case{"--square 0,0.5", "--square: L = 0"},
-                          Case{"--square -4,0.5", "--square: L = -4 is negative"},
-                          Case{"--square 4,0.3", "too small for the vehicle"},
-                          Case{"--square 2,1.5", "--square: these constants"},
-                          Case{"--runs 0", "--runs: 0 runs"}, Case{"--bogus", "unknown option"}}) {
+    for (const Case& c :
+         {Case{"--square 0,0.5", "--square: L = 0"},
+          Case{"--square -4,0.5", "--square: L = -4 is negative"},
+          Case{"--square 4,0.3", "too small for the vehicle"},
+          Case{"--square 2,1.5", "--square: these constants"}, Case{"--runs 0", "--runs: 0 runs"},
+          Case{"--slip 2 --runs 100", "--runs: 100 runs each way with the slip"},
+          Case{"--bogus", "unknown option"}}) {
         const RunResult r = run(c.args);
         EXPECT_EQ(r.status, 2) << c.args;
         EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << ": " << r.out;

@@ -118,7 +118,10 @@ The true errors (the console's units; any combination):
 The benchmark:
   --square L,r           side L and corner radius r of the square [m] (default 4,0.5);
                          L > 0, r at least half the WheelBase (0.5 m) and 2r <= L
-  --runs N               runs each way, N >= 1 (default 5)
+  --runs N               runs each way, N >= 1 (default 5); with the slip at most
+                         700 m / (square length + 15 m), which keeps the lab within a
+                         second: 23 on the default square (without the slip every run
+                         of a direction is the same, and any N is quick)
 
 Output:
   --json                 one JSON object instead of the table: ed_true, eb_true,
@@ -136,7 +139,8 @@ Exit status:
   0  the benchmark ran before and after the correction
   1  it could not run: the random tables, a run that did not end, an output not written
   2  usage: an unknown option, a value that does not read, or a refusal (L <= 0, r too
-     small for the vehicle or too large for L, N < 1, error values the vehicle cannot take)
+     small for the vehicle or too large for L, N < 1 or too many runs with the slip, error
+     values the vehicle cannot take)
 )";
 }
 
