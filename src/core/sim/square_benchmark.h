@@ -126,7 +126,7 @@ struct Calibration {
     double ed = 1.0, eb = 1.0;
     OdometryCorrection correction;
     /// The benchmark with the refined correction. A benchmark that did not end leaves the
-    /// ones after it empty (its outcome says why).
+    /// ones after it empty (its outcome says why, and so does after's).
     BenchmarkRuns after;
 };
 
