@@ -35,3 +35,15 @@ def sweep_program():
         return done.returncode, done.stdout, done.stderr.decode()
 
     return run
+
+
+@pytest.fixture(scope="session")
+def calibrate_program():
+    """Runs agvsim-calibrate with the given arguments; returns (status, stdout bytes, stderr)."""
+    program = _program("AGVSIM_CALIBRATE")
+
+    def run(*args):
+        done = subprocess.run([program, *args], capture_output=True)
+        return done.returncode, done.stdout, done.stderr.decode()
+
+    return run

@@ -22,6 +22,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/calibrate/calibration_report.h"
 #include "app/common/computation.h"
 #include "app/common/context.h"
 #include "app/common/outcome_text.h"
@@ -36,10 +37,12 @@
 #include "path/curve_catalog.h"
 #include "sim/controller.h"
 #include "sim/controller_theory.h"
+#include "sim/following_figures.h"
 #include "sim/linear_theory.h"
 #include "sim/mechanism_error.h"
 #include "sim/scenario.h"
 #include "sim/scenario_text.h"
+#include "sim/square_benchmark.h"
 
 namespace py = pybind11;
 
@@ -384,6 +387,28 @@ class Computation {
         return types;
     }
 
+    /// How closely each type's vehicle with feedback followed the path (docs/controllers.md,
+    /// "Comparing the laws"): per type a dict, or None for a type without its records.
+    py::list followingFigures() const {
+        py::list types;
+        for (int k = 0; k < agv::kVehicleTypeCount; ++k) {
+            if (!recorded(k)) {
+                types.append(py::none());
+                continue;
+            }
+            const agv::FollowingFigures f =
+                agv::followingFigures(*ctx_->data.store, k, ctx_->model.settings.dt);
+            py::dict type;
+            type["peak_dd"] = f.peakDd;
+            type["rms_dd"] = f.rmsDd;
+            type["steady_dd"] = f.steadyDd;
+            type["settling_time"] = f.settlingTime;
+            type["correction_integral"] = f.correctionIntegral;
+            types.append(type);
+        }
+        return types;
+    }
+
     /// The poles of each type's design over the natural frequencies fns [Hz] at the
     /// settings' ζ (docs/theory.md, section 7): per type (lateral [n, 3], along-path [n, 2]).
     py::list rootLocus(const std::vector<double>& fns) const {
@@ -584,6 +609,79 @@ py::list errorCatalog() {
     return errors;
 }
 
+/// The square-path benchmark of agvsim-calibrate (docs/calibration.md) for the true errors
+/// given by their keywords, the slip's first seed, the square's side and corner radius [m]
+/// (None: the program's defaults) and the runs each way: ("", "", "", JSON, SVG) with the
+/// program's --json object and --svg picture, or (argument, reason, Japanese message, "",
+/// "") of a refusal. A run that does not end raises RuntimeError with its reason.
+py::tuple umbmark(const NamedErrors& named, std::optional<std::uint32_t> seed,
+                  std::optional<double> side, std::optional<double> cornerRadius, int runs,
+                  const std::string& tables) {
+    agv::Scenario scenario;
+    for (const auto& [number, value1, value2] : named)
+        agv::giveError(scenario.errors, agv::mechanismErrorOf(number), value1, value2);
+    scenario.seed = seed;
+    if (side) scenario.curve.squareL = *side;
+    if (cornerRadius) scenario.curve.squareR = *cornerRadius;
+    auto model = std::make_unique<agv::Model>();
+    model->tables = tablesFrom(tables);
+    const agv::BenchmarkRefusal refusal = agv::checkBenchmark(*model, scenario, runs);
+    const auto refused = [](const char* argument, const std::string& reason,
+                            const std::string& message) {
+        return py::make_tuple(argument, reason, message, "", "");
+    };
+    switch (refusal.kind) {
+        case agv::BenchmarkRefusalKind::kNone:
+            break;
+        case agv::BenchmarkRefusalKind::kNoRuns:
+            return refused("runs", agv::formatText("%d runs each way; at least 1 is needed", runs),
+                           "走行回数が1未満では測れない　設定し直し");
+        case agv::BenchmarkRefusalKind::kCornerTooTight:
+            return refused("corner_radius",
+                           agv::formatText("a corner radius of %g m is too small for the "
+                                           "vehicle: its inner wheel would run backwards below "
+                                           "half the WheelBase, %g m",
+                                           refusal.value, refusal.value2),
+                           "角の半径が小さすぎて内側の車輪が逆転する　設定し直し");
+        case agv::BenchmarkRefusalKind::kScenario: {
+            const agv::Refusal& r = refusal.scenario;
+            const char* argument = keywordOf(r.error);
+            if (r.field == agv::ScenarioField::kCurveConstant ||
+                r.field == agv::ScenarioField::kPathLength) {
+                argument = r.constantIndex == 1 ? "corner_radius" : "square_side";
+            } else if (r.field == agv::ScenarioField::kCurveConstants) {
+                argument = "corner_radius";
+            } else if (r.field != agv::ScenarioField::kErrorValue1 &&
+                       r.field != agv::ScenarioField::kErrorValue2) {
+                argument = argumentOf(r.field);
+            }
+            std::string message = agv::refusalText(r);
+            const auto first = message.find_first_not_of(" \n");
+            return refused(argument, agv::refusalReason(r),
+                           first == std::string::npos ? std::string() : message.substr(first));
+        }
+    }
+    std::string json;
+    std::string svg;
+    std::string failure;
+    {
+        py::gil_scoped_release release;
+        auto data = std::make_unique<agv::RunData>();
+        const agv::Calibration c = agv::runCalibration(*model, *data, scenario, runs);
+        for (const agv::BenchmarkRuns* benchmark : {&c.before, &c.after}) {
+            if (!benchmark->outcome.done() && failure.empty())
+                failure = agv::outcomeReason(benchmark->outcome);
+        }
+        if (failure.empty()) {
+            json = agv::calibrationJson(c, scenario, runs);
+            svg = agv::returnPositionsSvg(c);
+        }
+    }
+    if (!failure.empty())
+        throw std::runtime_error("a run of the benchmark did not end: " + failure);
+    return py::make_tuple("", "", "", json, svg);
+}
+
 /// agvsim-sweep's table for its options (without --csv, --map, --merge): (status, table,
 /// message) with the tool's exit status. The grid runs with the GIL released; every tenth
 /// of a second the calling thread takes it back to call progress(done, total) (when not
@@ -691,6 +789,7 @@ PYBIND11_MODULE(_agvsim, m) {
         .def("samples", &Computation::samples, py::arg("type"))
         .def("csv", &Computation::csv)
         .def("summary", &Computation::summary)
+        .def("following_figures", &Computation::followingFigures)
         .def("theory", &Computation::theory)
         .def("root_locus", &Computation::rootLocus, py::arg("fns"))
         .def("heading_rate_response", &Computation::headingRateResponse, py::arg("omegas"));
@@ -706,5 +805,7 @@ PYBIND11_MODULE(_agvsim, m) {
     m.def("merge_tables", &mergeTables, py::arg("paths"), py::arg("output"));
     m.def("error_catalog", &errorCatalog);
     m.def("controller_names", &controllerNames);
+    m.def("umbmark", &umbmark, py::arg("named_errors"), py::arg("seed"), py::arg("side"),
+          py::arg("corner_radius"), py::arg("runs"), py::arg("tables"));
     m.attr("SAMPLE_COLUMNS") = kSampleColumns;
 }

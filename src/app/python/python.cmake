@@ -17,7 +17,7 @@ endif()
 if(pybind11_FOUND)
   set(agv_python_package ${PROJECT_BINARY_DIR}/python/agvsim)
   pybind11_add_module(_agvsim ${CMAKE_CURRENT_LIST_DIR}/module.cpp)
-  target_link_libraries(_agvsim PRIVATE agv_common agv_sweep)
+  target_link_libraries(_agvsim PRIVATE agv_common agv_sweep agv_calibrate)
   set_target_properties(_agvsim PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${agv_python_package})
   file(GLOB agv_python_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/agvsim/*)
   # The random tables travel with the package: a run never reads them from the working

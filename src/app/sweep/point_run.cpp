@@ -11,6 +11,7 @@
 #include "app/common/trajectory_csv.h"
 #include "sim/caltraj.h"
 #include "sim/controller_theory.h"
+#include "sim/following_figures.h"
 #include "sim/linear_theory.h"
 
 namespace agv {
@@ -27,12 +28,7 @@ void takeFigures(const TrajectoryStore& store, const TypeSummary& summary, int k
     result.nofbcMaxDth = summary.maxDthNoFbc;
     result.fbcMaxDd = summary.maxDdFbc;
     result.fbcMaxDth = summary.maxDthFbc;
-    double sumSquares = 0.0;
-    for (int n = 0; n <= last; ++n) {
-        const double dd = store.fbcErr[k][n][0];
-        sumSquares = sumSquares + dd * dd;
-    }
-    result.fbcRmsDd = std::sqrt(sumSquares / (last + 1));
+    result.fbcRmsDd = rmsFbcDd(store, k, last);
     result.fbcFinalDd = store.fbcErr[k][last][0];
     result.fbcFinalDth = store.fbcErr[k][last][1];
 }

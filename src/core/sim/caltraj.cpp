@@ -114,6 +114,7 @@ void recordSample(TrajectoryStore& store, int k, int n, const MotionState& state
     }
     store.noFbcErr[k][n] = {run.errors.ddNoFbc, run.errors.dthNoFbc};
     store.fbcErr[k][n] = {run.errors.ddFbc, run.errors.dthFbc};
+    store.correctionIntegral[k] = run.correctionIntegral;
 }
 
 RunOutcome computeMechanism(const Model& model, RunData& data, int k,
@@ -163,6 +164,7 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k,
             return diverged(model, store, k, n, (m - 1) * h);
         }
         if (newState.theory.s > sf - set.Vw * h) break;
+        run.correctionIntegral = run.correctionIntegral + std::fabs(run.stepStartCorrection) * h;
         if (m % kSubSteps == 0) {
             if (stopRequested(stop)) return stopped(model, store, k, n);
             ++n;
@@ -189,6 +191,8 @@ RunOutcome computeMechanism(const Model& model, RunData& data, int k,
         if (run.leftPath || run.workLeft < 0 || !stepIsFinite(newState, run.errors)) {
             return diverged(model, store, k, n, (m - 1) * h + i * hPart);
         }
+        run.correctionIntegral =
+            run.correctionIntegral + std::fabs(run.stepStartCorrection) * hPart;
     }
     // The end record takes the next index; one past the store counts as an overflow.
     if (n + 1 >= kMaxRecords) return overflow(model, k, n + 1);

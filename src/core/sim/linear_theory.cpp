@@ -622,21 +622,21 @@ ResponseFigures responseFigures(const double* t, const double* dd, int n, double
             f.overshoot = std::max(f.overshoot, -dd[i] / peakValue);
     }
     const double band = kSettlingBand * (steady != 0.0 ? std::fabs(steady) : f.peak);
+    f.settlingTime = settlingTime(t, dd, n, steady, band);
+    return f;
+}
+
+double settlingTime(const double* t, const double* dd, int n, double steady, double band) {
     int last = -1;  // the last sample outside the band
     for (int i = 0; i < n; ++i) {
         if (!(std::fabs(dd[i] - steady) <= band)) last = i;
     }
-    if (last < 0) {
-        f.settlingTime = 0.0;
-    } else if (last == n - 1) {
-        f.settlingTime = kInfinity;
-    } else {
-        // Where |dd − steady| falls to the band between the two samples.
-        const double outside = std::fabs(dd[last] - steady);
-        const double inside = std::fabs(dd[last + 1] - steady);
-        f.settlingTime = t[last] + (t[last + 1] - t[last]) * (outside - band) / (outside - inside);
-    }
-    return f;
+    if (last < 0) return 0.0;
+    if (last == n - 1) return kInfinity;
+    // Where |dd − steady| falls to the band between the two samples.
+    const double outside = std::fabs(dd[last] - steady);
+    const double inside = std::fabs(dd[last + 1] - steady);
+    return t[last] + (t[last + 1] - t[last]) * (outside - band) / (outside - inside);
 }
 
 PeriodicOffset lastPeriod(const double* t, const double* dd, int n, double omega) {

@@ -104,6 +104,11 @@ struct ResponseFigures {
 /// The figures of the samples (t[i], dd[i]), i < n, that settle at `steady`.
 ResponseFigures responseFigures(const double* t, const double* dd, int n, double steady);
 
+/// The time [s] from which the samples (t[i], dd[i]), i < n, stay within `band` [m] of
+/// `steady`, interpolated between the last sample outside and the next; 0 when none is
+/// outside, +inf when the last one is.
+double settlingTime(const double* t, const double* dd, int n, double steady, double band);
+
 /// The steady dd on a path of periodic curvature: a mean plus a sinusoid at the path's
 /// frequency (section 6).
 struct PeriodicOffset {

@@ -97,6 +97,7 @@ void stepOn(const Model& model, MechanismRun& run, double h, MotionState& state,
 
     MotionRates rates = motionRates(model, run, state);
     if (run.leftPath) return;
+    run.stepStartCorrection = run.lateralCorrection;
     gillStage<1>(h, state, rates, y1, q);
     finishStage<I>(1, model, run, h, state, y1, qErr);
 

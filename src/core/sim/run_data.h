@@ -87,6 +87,13 @@ struct MechanismRun {
     bool leftPath = false;
     /// Work the searches of this type may still spend (see kWorkPerType); negative once spent.
     long workLeft = kWorkPerType;
+    /// The FBC vehicle's lateral correction at the last evaluation: u_ω of type 1, u_φ of
+    /// types 2 and 3 [rad/s].
+    double lateralCorrection = 0.0;
+    /// The lateral correction at the start of the last sub-step [rad/s].
+    double stepStartCorrection = 0.0;
+    /// ∫|lateral correction| dt over the sub-steps kept so far, each taken at its start [rad].
+    double correctionIntegral = 0.0;
 };
 
 /// Everything a computation writes.

@@ -40,6 +40,9 @@ struct TrajectoryStore {
     bool diverged[3] = {false, false, false};
     /// Per type that diverged: start of the step in which it left the path [s].
     double divergedTime[3] = {0.0, 0.0, 0.0};
+    /// Per type: ∫|lateral correction| dt of the FBC vehicle up to the last record, u_ω of
+    /// type 1 and u_φ of types 2 and 3 taken at the start of each sub-step [rad].
+    double correctionIntegral[3] = {0.0, 0.0, 0.0};
 
     /// Every type with one record of zeros, record 0.
     TrajectoryStore();

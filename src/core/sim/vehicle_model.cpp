@@ -137,6 +137,7 @@ MotionRates rates2DW1C(const Model& model, MechanismRun& run, MotionState& y) {
     const Corrections u = model.controlLaw(model, run, y);
     const double us = u.speed;
     const double uOmega = u.headingRate;
+    run.lateralCorrection = uOmega;
     if (!correctionHolds(us, kSpeedCorrectionLimit) ||
         !correctionHolds(uOmega, kHeadingRateCorrectionLimit)) {
         run.leftPath = true;
@@ -188,6 +189,7 @@ MotionRates rates1FDW1FS(const Model& model, MechanismRun& run, const MotionStat
 
     // With FBC: the front wheel's speed and the steering rate corrected by the feedback.
     const Corrections u = model.controlLaw(model, run, y);
+    run.lateralCorrection = u.steerRate;
     const double us = u.speed;
     if (!correctionHolds(us, kSpeedCorrectionLimit)) run.leftPath = true;
     const double vFA = (1.0 + e.front) * V - us;
@@ -236,6 +238,7 @@ MotionRates rates1RDW1FS(const Model& model, MechanismRun& run, const MotionStat
 
     // With FBC: speed and steering rate corrected by the feedback.
     const Corrections u = model.controlLaw(model, run, y);
+    run.lateralCorrection = u.steerRate;
     const double us = u.speed;
     if (!correctionHolds(us, kSpeedCorrectionLimit)) run.leftPath = true;
     const double vA = vC - us;

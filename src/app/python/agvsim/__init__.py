@@ -81,6 +81,8 @@ from ._arguments import sequence as _sequence
 from ._arguments import tables_folder as _tables_folder
 from ._arguments import write as _write
 from ._arguments import xarray_module as _xarray_module
+from ._compare import COMPARE_COLUMNS, ComparisonTable, compare
+from ._umbmark import Calibration, umbmark
 from ._sweep import (
     SWEEP_COLUMNS,
     THEORY_COLUMNS,
@@ -94,7 +96,10 @@ from ._sweep import (
 
 __all__ = [
     "COLUMNS",
+    "COMPARE_COLUMNS",
     "CONTROLLERS",
+    "Calibration",
+    "ComparisonTable",
     "Curve",
     "CurveInfo",
     "Error",
@@ -109,6 +114,7 @@ __all__ = [
     "THEORY_COLUMNS",
     "Theory",
     "VEHICLE_TYPES",
+    "compare",
     "curves",
     "errors",
     "merge_shards",
@@ -117,6 +123,7 @@ __all__ = [
     "sweep_on_dask",
     "sweep_shard",
     "theory",
+    "umbmark",
 ]
 
 #: Names of the sample columns, as in the header of agvsim-batch's CSV (after type, record).

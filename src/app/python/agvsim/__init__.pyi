@@ -16,6 +16,7 @@ _Seeds = Union[str, range, Sequence[_Whole], numpy.typing.NDArray[Any]]
 
 COLUMNS: Tuple[str, ...]
 CONTROLLERS: Tuple[str, ...]
+COMPARE_COLUMNS: Tuple[str, ...]
 SWEEP_COLUMNS: Tuple[str, ...]
 THEORY_COLUMNS: Tuple[str, ...]
 VEHICLE_TYPES: Dict[int, str]
@@ -277,3 +278,63 @@ def merge_shards(tables: Sequence[bytes]) -> SweepTable: ...
 def sweep_on_dask(
     client: Any, shards: Optional[int] = ..., progress: _Progress = ..., **arguments: Any
 ) -> SweepTable: ...
+
+class ComparisonTable:
+    runs: Dict[str, Run]
+    controller: numpy.typing.NDArray[numpy.str_]
+    type: numpy.typing.NDArray[numpy.int64]
+    outcome: numpy.typing.NDArray[numpy.str_]
+    peak_dd: _FloatArray
+    rms_dd: _FloatArray
+    steady_dd: _FloatArray
+    settling_time: _FloatArray
+    correction_integral: _FloatArray
+    def __init__(self, runs: Dict[str, Run], figures: Dict[str, Dict[int, Any]]) -> None: ...
+    def __len__(self) -> int: ...
+    def __getitem__(self, name: str) -> numpy.typing.NDArray[Any]: ...
+    @property
+    def columns(self) -> Tuple[str, ...]: ...
+    def row(self, controller: str, vehicle_type: int) -> Dict[str, Any]: ...
+    def frame(self) -> Any: ...
+
+def compare(
+    controllers: Union[str, Sequence[str]] = ...,
+    *,
+    tables: Optional[_Folder] = ...,
+    error: _Whole = ...,
+    error_values: _Numbers = ...,
+    curve: _Whole = ...,
+    curve_params: Optional[_Numbers] = ...,
+    fn: _Number = ...,
+    zeta: _Number = ...,
+    rear_wheels: Optional[_Numbers] = ...,
+    front_wheel: Optional[_Number] = ...,
+    drift: Optional[_Number] = ...,
+    wheelbase_tread: Optional[_Numbers] = ...,
+    slip: Optional[_Number] = ...,
+    seed: Optional[_Whole] = ...,
+    mirror: bool = ...,
+    lookahead: Optional[_Number] = ...,
+    stanley_gain: Optional[_Number] = ...,
+    lqr_weights: Optional[_Numbers] = ...,
+    scenario: Optional[Union[Scenario, str]] = ...,
+) -> ComparisonTable: ...
+
+class Calibration(Dict[str, Any]):
+    RETURN_POSITIONS: Tuple[str, ...]
+    def __init__(self, text: str, svg: str) -> None: ...
+    def svg(self) -> str: ...
+
+def umbmark(
+    rear_wheels: Optional[_Numbers] = ...,
+    wheelbase_tread: Optional[_Numbers] = ...,
+    slip: Optional[_Number] = ...,
+    *,
+    front_wheel: Optional[_Number] = ...,
+    drift: Optional[_Number] = ...,
+    seed: Optional[_Whole] = ...,
+    square_side: Optional[_Number] = ...,
+    corner_radius: Optional[_Number] = ...,
+    runs: _Whole = ...,
+    tables: Optional[_Folder] = ...,
+) -> Calibration: ...
