@@ -49,6 +49,19 @@ def test_figures_are_those_of_agvsim_batch_records(batch):
         table.peak_dd[0] = 0.0
 
 
+def test_agvsim_batch_summary_prints_the_same_figures(batch):
+    table = agvsim.compare(("stanley",), **STRAIGHT)
+    status, out, err = batch("--controller", "stanley", "--curve", "1", "--curve-params",
+                             "0,2,10", "--drift", "2", "--rear-wheels", "0.5,-0.5", "--summary")
+    assert status == 0, err
+    rows = out.decode().split("following of the FBC")[1].splitlines()[2:5]
+    for vehicle_type, row in zip((1, 2, 3), rows):
+        printed = [float(v) for v in row.split()[1:]]
+        figures = table.row("stanley", vehicle_type)
+        assert printed == pytest.approx([figures[name] for name in agvsim.COMPARE_COLUMNS[3:]],
+                                        rel=1e-8, abs=1e-15)
+
+
 def test_figures_show_which_law_removes_an_offset():
     table = agvsim.compare(**STRAIGHT)
     for law in agvsim.CONTROLLERS:

@@ -217,6 +217,8 @@ int run(int argc, char** argv) {
         std::ostream& out = tableOut;
         if (options.theory) out << '\n';
         agv::writeSummary(out, agv::summariseTrajectories(store));
+        out << '\n';
+        agv::writeFollowingFigures(out, store, ctx.model.settings.dt);
         out.flush();
         if (!out) {
             std::cerr << kProgramName << ": cannot write the summary\n";

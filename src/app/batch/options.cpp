@@ -421,8 +421,11 @@ Conditions (the console's units):
 Output (PATH: a file, replaced only when complete and followed through a symbolic link;
 a FIFO or character device, written in place; '-' for standard output):
   --csv PATH             every recorded sample of the three types as CSV
-  --summary              record count, end time, final poses and largest errors per type
-                         (on standard output; on standard error with --csv - or --png -)
+  --summary              record count, end time, final poses and largest errors per type,
+                         then the following figures of the FBC vehicles (peak and RMS
+                         |dd|, steady dd, settling time, integral of |correction| dt;
+                         docs/controllers.md) (on standard output; on standard error
+                         with --csv - or --png -)
   --theory               the linear theory (docs/theory.md; docs/controllers.md for the
                          laws other than fnzeta) per type: poles, overshoot,
                          settling time, predicted steady dd and dth beside the last

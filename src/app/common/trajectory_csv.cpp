@@ -9,6 +9,7 @@
 #include "app/common/outcome_text.h"
 #include "app/common/output_target.h"
 #include "app/common/text_output.h"
+#include "sim/following_figures.h"
 
 namespace agv {
 
@@ -156,6 +157,21 @@ void printPoseRow(std::ostream& out, const char* vehicle, const PoseRecord& pose
 }
 
 }  // namespace
+
+void writeFollowingFigures(std::ostream& out, const TrajectoryStore& store, double dt) {
+    printText(out, "following of the FBC (green) vehicles (docs/controllers.md, section 7):\n");
+    printText(out, "  %-10s%16s%16s%16s%16s%20s\n", "type", "peak|dd| [m]", "rms|dd| [m]",
+              "steady dd [m]", "settling [s]", "int|corr|dt [rad]");
+    for (int k = 0; k < 3; ++k) {
+        if (store.diverged[k]) {
+            printText(out, "  %-10d%s\n", k + 1, "left the path: no figures");
+            continue;
+        }
+        const FollowingFigures f = followingFigures(store, k, dt);
+        printText(out, "  %-10d%16.9g%16.9g%16.9g%16.9g%20.9g\n", k + 1, f.peakDd, f.rmsDd,
+                  f.steadyDd, f.settlingTime, f.correctionIntegral);
+    }
+}
 
 void writeSummary(std::ostream& out, const std::array<TypeSummary, 3>& summary) {
     for (int k = 0; k < 3; ++k) {

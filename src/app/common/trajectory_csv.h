@@ -56,4 +56,8 @@ std::array<TypeSummary, 3> summariseTrajectories(const TrajectoryStore& store);
 /// Prints the figures as an aligned table, one block per type.
 void writeSummary(std::ostream& out, const std::array<TypeSummary, 3>& summary);
 
+/// Prints the following figures of each type's FBC vehicle (sim/following_figures.h) as a
+/// table, records every dt [s]; a type whose FBC vehicle left the path has none.
+void writeFollowingFigures(std::ostream& out, const TrajectoryStore& store, double dt);
+
 }  // namespace agv
