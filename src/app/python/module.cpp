@@ -643,6 +643,13 @@ py::tuple umbmark(const NamedErrors& named, std::optional<std::uint32_t> seed,
                                            "half the WheelBase, %g m",
                                            refusal.value, refusal.value2),
                            "角の半径が小さすぎて内側の車輪が逆転する　設定し直し");
+        case agv::BenchmarkRefusalKind::kTooManySlipRuns:
+            return refused("runs",
+                           agv::formatText("%g runs each way with the slip; the %g m square "
+                                           "allows at most %g (a second's work; a smaller "
+                                           "square_side allows more)",
+                                           refusal.value, refusal.value3, refusal.value2),
+                           "スリップありの走行回数が多すぎる　設定し直し");
         case agv::BenchmarkRefusalKind::kScenario: {
             const agv::Refusal& r = refusal.scenario;
             const char* argument = keywordOf(r.error);
