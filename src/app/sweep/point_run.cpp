@@ -155,20 +155,21 @@ int SweepRunner::check(const Scenario& scenario, const GridValues& values, std::
     return outcome == CellOutcome::kTooLong ? kScenarioTooLong : kScenarioRefused;
 }
 
-PointResult SweepRunner::run(const Scenario& scenario, const GridValues& values) {
+PointResult SweepRunner::run(const Scenario& scenario, const GridValues& values,
+                             const std::atomic<bool>* stop) {
     CellOutcome cell = CellOutcome::kDone;
     std::string reason;
     if (!prepare(scenario, values, cell, reason)) return allWith(cell, reason);
-    PointResult result = computeRun();
+    PointResult result = computeRun(stop);
     if (theory_) addTheory(ctx_->model, result);
     return result;
 }
 
-PointResult SweepRunner::computeRun() {
+PointResult SweepRunner::computeRun(const std::atomic<bool>* stop) {
     AgvContext& ctx = *ctx_;
     const TrajectoryStore& store = *ctx.data.store;
     // The sweep runs its grid points side by side already: the types one after another.
-    const RunOutcome outcome = computeTrajectories(ctx, TypeScheduling::kOneAfterAnother);
+    const RunOutcome outcome = computeTrajectories(ctx, TypeScheduling::kOneAfterAnother, {}, stop);
     PointResult result;
     if (outcome.status == RunStatus::kStoreOverflow) {
         // Types are computed in order and the first one out of records ends the run.

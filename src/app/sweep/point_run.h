@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -115,8 +116,10 @@ class SweepRunner {
     SweepRunner& operator=(const SweepRunner&) = delete;
 
     /// Runs all three mechanisms at one grid point; the same results as agvsim-batch with
-    /// these conditions, whatever ran before on this runner.
-    PointResult run(const Scenario& scenario, const GridValues& values);
+    /// these conditions, whatever ran before on this runner. When stop is set while it
+    /// computes, the run ends early and its result is not to be used.
+    PointResult run(const Scenario& scenario, const GridValues& values,
+                    const std::atomic<bool>* stop = nullptr);
 
     /// The dialogue's checks of the scenario with these values, without computing: 0 when
     /// they pass, else kScenarioRefused or kScenarioTooLong with a one-line reason.
@@ -130,7 +133,7 @@ class SweepRunner {
     bool prepare(const Scenario& scenario, const GridValues& values, CellOutcome& outcome,
                  std::string& reason);
     /// The run of the prepared conditions.
-    PointResult computeRun();
+    PointResult computeRun(const std::atomic<bool>* stop);
 
     const SweepModel& model_;
     std::unique_ptr<AgvContext> ctx_;

@@ -32,7 +32,9 @@ bool runSweepPoints(const std::vector<std::unique_ptr<SweepRunner>>& runners,
         while (!stopping.load()) {
             const std::size_t i = next.fetch_add(1);
             if (i >= total) return;
-            auto result = std::make_unique<PointResult>(runner.run(scenario, valuesOf(i)));
+            // A stop also ends the run in hand: its result is never delivered.
+            auto result =
+                std::make_unique<PointResult>(runner.run(scenario, valuesOf(i), &stopping));
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 slots[i] = std::move(result);
