@@ -1101,6 +1101,19 @@ function drawTheory() {
 }
 
 let theoryOpened = false;
+
+/** The s-plane's legend: one mark per vehicle type, then what the shapes mean. */
+function paintSplaneLegend(T) {
+  $('splaneLegend').replaceChildren(...[1, 2, 3].map((k) => {
+    const li = document.createElement('li'), mark = document.createElement('span');
+    mark.textContent = k === 3 ? '\u25cf' : '\u25cb';
+    mark.style.color = TYPE_STYLE[k - 1].color;
+    mark.setAttribute('aria-hidden', 'true');
+    li.append(mark, ` ${T.type(k)}`);
+    return li;
+  }), Object.assign(document.createElement('li'), { textContent: T.legendShape }));
+}
+
 function showTheory() {
   const th = run && run.theory;
   $('theory').hidden = !th;
@@ -1127,14 +1140,7 @@ function showTheory() {
   $('theoryVerdict').textContent = verdicts.join(' ');
   $('theoryVerdict').classList.toggle('alarm', bad.length + stepBad.length + beyond.length > 0);
   $('splane').setAttribute('aria-label', T.splane);
-  $('splaneLegend').replaceChildren(...[1, 2, 3].map((k) => {
-    const li = document.createElement('li'), mark = document.createElement('span');
-    mark.textContent = k === 3 ? '\u25cf' : '\u25cb';
-    mark.style.color = TYPE_STYLE[k - 1].color;
-    mark.setAttribute('aria-hidden', 'true');
-    li.append(mark, ` ${T.type(k)}`);
-    return li;
-  }), Object.assign(document.createElement('li'), { textContent: T.legendShape }));
+  paintSplaneLegend(T);
   const list = (ps) => ps.map(poleText).join(', ');
   const sentences = (parts) => parts.join(T.stop).trim() + T.stop.trim();
   $('splaneText').textContent = sentences([T.splane, ...th.types.map((t) => T.poles(t.type, list(t.lateralPoles), list(t.alongPathPoles)))]);
@@ -1202,14 +1208,7 @@ function showLawTheory(th, T) {
   $('theoryVerdict').classList.toggle('alarm', bad.length > 0);
   const name = lawEntry(th.controller)[lang];
   $('splane').setAttribute('aria-label', T.splane);
-  $('splaneLegend').replaceChildren(...[1, 2, 3].map((k) => {
-    const li = document.createElement('li'), mark = document.createElement('span');
-    mark.textContent = k === 3 ? '\u25cf' : '\u25cb';
-    mark.style.color = TYPE_STYLE[k - 1].color;
-    mark.setAttribute('aria-hidden', 'true');
-    li.append(mark, ` ${T.type(k)}`);
-    return li;
-  }), Object.assign(document.createElement('li'), { textContent: T.legendShape }));
+  paintSplaneLegend(T);
   const list = (ps) => ps.map(poleText).join(', ');
   $('splaneText').textContent = [T.law(name), ...th.types.map((t) => T.poles(t.type, list(t.lateralPoles), list(t.alongPathPoles)))]
     .join(T.stop).trim() + T.stop.trim();
