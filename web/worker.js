@@ -70,6 +70,8 @@ const OPS = {
   csv: () => ({ csv: mod.ccall('agv_csv', 'string', [], []) }),
   report: () => ({ report: mod.ccall('agv_report', 'string', [], []) }),
   // The calibration lab: [scenario text, runs each way].
+  // What the form's menus list.
+  catalogue: () => ({ catalogue: JSON.parse(mod.ccall('agv_catalogue', 'string', [], [])) }),
   calibrate: ([text, runs]) => ({ reply: JSON.parse(mod.ccall('agv_calibrate', 'string', ['string', 'number'], [text, runs])) }),
 };
 

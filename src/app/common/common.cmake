@@ -25,6 +25,7 @@ target_compile_definitions(agv_text PRIVATE AGV_DATA_DIR="${PROJECT_SOURCE_DIR}/
 add_library(agv_common STATIC
   ${CMAKE_CURRENT_LIST_DIR}/computation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/menu_names.cpp
   ${CMAKE_CURRENT_LIST_DIR}/trajectory_csv.cpp
   ${CMAKE_CURRENT_LIST_DIR}/option_reading.cpp
   ${CMAKE_CURRENT_LIST_DIR}/output_clash.cpp)

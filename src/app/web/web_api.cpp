@@ -17,6 +17,7 @@
 #include "app/calibrate/calibration_report.h"
 #include "app/common/computation.h"
 #include "app/common/context.h"
+#include "app/common/menu_names.h"
 #include "app/common/outcome_text.h"
 #include "app/common/random_table_file.h"
 #include "app/common/report.h"
@@ -30,6 +31,7 @@
 #include "sim/controller.h"
 #include "sim/controller_theory.h"
 #include "sim/linear_theory.h"
+#include "sim/model.h"
 #include "sim/run_data.h"
 #include "sim/scenario.h"
 #include "sim/scenario_text.h"
@@ -599,6 +601,74 @@ std::vector<Figure> compareFigures(const AgvContext& ctx, int vehicleType) {
             {"endTime", t.endTime}};
 }
 
+/// Percent in a ratio.
+constexpr double kRatioToPercent = 100.0;
+
+/// What the page's menus list, from the catalogues the programs use: each error with its
+/// scenario-text field, unit and values (symbol and start-up value), each curve with its menu
+/// name and constants, each feedback law with its parameters' field and defaults. Numbers as
+/// text in their shortest form, as the form shows them.
+std::string catalogueJson() {
+    const agv::Scenario start = agv::startupScenario();
+    std::string errors = "[";
+    for (int n = 0; n <= agv::kMaxErrorNumber; ++n) {
+        const agv::MechanismError error = agv::mechanismErrorOf(n);
+        const agv::MechanismErrorInfo& info = *agv::mechanismErrorInfo(error);
+        double values[2];
+        agv::errorValuesOf(start.errors, error, values);
+        // No error is chosen at start; the slip shows the model's start-up value.
+        if (error == agv::MechanismError::kSlip)
+            values[0] = agv::SimulationSettings{}.SLIP * kRatioToPercent;
+        const char* field = agv::errorFieldName(error);
+        std::string list;
+        for (int k = 0; k < info.valueCount; ++k) {
+            list += std::string(k ? "," : "") +
+                    "{\"symbol\":" + jsonString(agv::errorValueSymbol(error, k)) +
+                    ",\"start\":" + jsonString(agv::shortestDecimal(values[k])) + "}";
+        }
+        const char* unit = info.unit == agv::ErrorUnit::kDegrees   ? "deg"
+                           : info.unit == agv::ErrorUnit::kPercent ? "%"
+                                                                   : "";
+        errors += std::string(n ? "," : "") + "{\"n\":" + std::to_string(n) +
+                  ",\"field\":" + (field ? jsonString(field) : "null") +
+                  ",\"unit\":" + jsonString(unit) + ",\"values\":[" + list + "]}";
+    }
+    std::string curves = "[";
+    for (const agv::CurveInfo& info : agv::kCurveCatalog) {
+        double constants[agv::kMaxCurveConstants] = {};
+        agv::curveConstantsOf(start, info.number, constants);
+        std::string list;
+        for (int k = 0; k < info.constantCount; ++k) {
+            list += std::string(k ? "," : "") + "{\"name\":" + jsonString(info.constants[k].name) +
+                    ",\"start\":" + jsonString(agv::shortestDecimal(constants[k])) + "}";
+        }
+        curves += std::string(curves.size() > 1 ? "," : "") +
+                  "{\"I\":" + std::to_string(info.number) +
+                  ",\"ja\":" + jsonString(agv::curveMenuName(info.number)) + ",\"constants\":[" +
+                  list + "]}";
+    }
+    const agv::ControllerParams p = start.controllerParams;
+    const struct {
+        agv::ControllerKind kind;
+        std::vector<double> defaults;
+    } laws[] = {{agv::ControllerKind::kFnZeta, {}},
+                {agv::ControllerKind::kPurePursuit, {p.lookahead}},
+                {agv::ControllerKind::kStanley, {p.stanleyGain}},
+                {agv::ControllerKind::kLqr, {p.lqrOffset, p.lqrHeading, p.lqrThird, p.lqrInput}}};
+    std::string lawList = "[";
+    for (const auto& law : laws) {
+        const char* field = agv::lawParamsFieldName(law.kind);
+        std::string list;
+        for (double v : law.defaults)
+            list += (list.empty() ? "" : ",") + jsonString(agv::shortestDecimal(v));
+        lawList += std::string(lawList.size() > 1 ? "," : "") +
+                   "{\"name\":" + jsonString(agv::controllerName(law.kind)) +
+                   ",\"field\":" + (field ? jsonString(field) : "null") + ",\"defaults\":[" + list +
+                   "]}";
+    }
+    return "{\"errors\":" + errors + "],\"curves\":" + curves + "],\"laws\":" + lawList + "]}";
+}
+
 }  // namespace
 
 extern "C" {
@@ -787,6 +857,13 @@ EMSCRIPTEN_KEEPALIVE const char* agv_theory() {
     WebSession& s = session();
     s.reply = s.ctx.model.settings.controller == agv::ControllerKind::kFnZeta ? theoryJson(s)
                                                                               : lawTheoryJson(s);
+    return s.reply.c_str();
+}
+
+/// The page's menus: JSON {errors, curves, laws} (see catalogueJson).
+EMSCRIPTEN_KEEPALIVE const char* agv_catalogue() {
+    WebSession& s = session();
+    s.reply = catalogueJson();
     return s.reply.c_str();
 }
 

@@ -125,6 +125,26 @@ std::string shortestDecimal(double value) {
     return text;
 }
 
+const char* errorFieldName(MechanismError error) {
+    for (const ErrorField& f : kErrorFields) {
+        if (f.error == error) return f.name;
+    }
+    return nullptr;
+}
+
+const char* lawParamsFieldName(ControllerKind kind) {
+    switch (kind) {
+        case ControllerKind::kPurePursuit:
+            return "lookahead";
+        case ControllerKind::kStanley:
+            return "stanley-gain";
+        case ControllerKind::kLqr:
+            return "lqr-weights";
+        default:
+            return nullptr;
+    }
+}
+
 std::string scenarioText(const Scenario& s) {
     std::vector<std::string> fields;
     for (const ErrorField& f : kErrorFields) {

@@ -36,6 +36,13 @@ struct ScenarioTextError {
 /// unspecified. Only the form is checked here: checkScenario judges the values.
 bool parseScenarioText(const std::string& text, Scenario& scenario, ScenarioTextError& error);
 
+/// The name a scenario text gives error number 1 to 5 ("rear-wheels"); nullptr for others.
+const char* errorFieldName(MechanismError error);
+
+/// The field of a scenario text that holds a law's parameters ("lookahead"); nullptr for
+/// the fn/ζ law, which has none.
+const char* lawParamsFieldName(ControllerKind kind);
+
 /// Reads a seed: decimal digits only, 0 to 4294967295. False for anything else.
 bool readSeed(const std::string& text, std::uint32_t& seed);
 
