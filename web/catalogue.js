@@ -10,7 +10,7 @@ import { CURVE_WORDS, ERROR_WORDS, LAW_WORDS } from './texts.js';
 export const catalogue = { errors: [], curves: [], laws: [] };
 
 /** The form's id of a law's parameter k: its field's name, or the law's name and k. */
-export function paramId(law, k) {
+function paramId(law, k) {
   if (law.defaults.length > 1) return `${law.name}${k}`;
   return law.field.replace(/-(\w)/g, (_, c) => c.toUpperCase());
 }

@@ -46,7 +46,7 @@ export async function setPin(on) {
 
 // The conditions of a scenario (as the core reads it) as short tokens, to name what differs
 // between two runs.
-export function conditionTokens(f) {
+function conditionTokens(f) {
   const params = { 'pure-pursuit': [f.lookahead], stanley: [f.stanleyGain], lqr: f.lqrWeights }[f.controller];
   return [...(f.errors.length ? f.errors.map((e) => `${catalogue.errors[e.n].field}=${e.values.join(',')}`) : [catalogue.errors[0][language.current]]),
           `curve=${f.curve}:${f.constants.join(',')}`, `fn=${f.fn} Hz`, `\u03b6=${f.zeta}`,

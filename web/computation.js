@@ -115,7 +115,7 @@ export async function compute(viewArgs, fromForm = false, overlay = false) {
 
 // The layout of the style sheet: the form beside the picture (wide screens and tablets held
 // across), else one column.
-export const TWO_COLUMNS = '(min-width: 760px) and (orientation: landscape), (min-width: 1100px)';
+const TWO_COLUMNS = '(min-width: 760px) and (orientation: landscape), (min-width: 1100px)';
 export const twoColumns = () => window.matchMedia(TWO_COLUMNS).matches;
 
 // The condition report of the type on show (the core writes it for its view's type).
@@ -143,21 +143,21 @@ export function cancel(say = true) {
 
 // ---- the run on show --------------------------------------------------------------------
 
-export function sameForm(a, b) { return JSON.stringify(a) === JSON.stringify(b); }
+function sameForm(a, b) { return JSON.stringify(a) === JSON.stringify(b); }
 
 export function noteStale() {
   $('stale').hidden = !onShow.run || sameForm(formState(), onShow.run.form);
   $('stale').textContent = UI[language.current].stale;
 }
 
-export function curveLine(n, l) {
+function curveLine(n, l) {
   const entry = curveEntry(n.c);
   return `I=${entry.I}: ${entry[l]}, ` + entry.names.map((name, k) => `${name} = ${readable(n.cp[k], 2)}`).join(', ') +
     (n.mirror ? `, ${UI[l].mirror}` : '');
 }
 
 // Every error given, with its values (and the slip's seed).
-export function errorLine(n, l) {
+function errorLine(n, l) {
   if (!n.errors.length) return catalogue.errors[0][l];
   return n.errors.map(({ e, values }) => {
     const entry = catalogue.errors[e];
@@ -167,7 +167,7 @@ export function errorLine(n, l) {
 }
 
 // The condition report in English, from the run's own numbers.
-export function englishReport(r) {
+function englishReport(r) {
   const f = r.facts, n = r.numbers, t = drawn.picture ? drawn.picture.state.type : r.type;
   const lines = ['Conditions of the run', `(1-1) vehicle type ${t}: ${TYPE_NAMES[t - 1]}`];
   if (t === 1) lines.push(`(1-2) travel speed Vw = ${readable(f.Vw, 2)} m/s, constant`);
@@ -182,7 +182,7 @@ export function englishReport(r) {
 }
 
 // The feedback law and its parameters (the fn/ζ law has none to say).
-export function lawLine(n, l) {
+function lawLine(n, l) {
   const entry = lawEntry(n.law);
   return UI[l].lawLine(entry[l], entry.params.map((p, k) => `${p[l]} = ${sig(n.lp[k])}`).join(', '));
 }

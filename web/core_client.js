@@ -66,7 +66,7 @@ export function refillSpare() {
 }
 let signalReady;
 /** Settled once the page has shown its first picture. */
-export const pageReady = new Promise((resolve) => { signalReady = resolve; });
+const pageReady = new Promise((resolve) => { signalReady = resolve; });
 export function markReady() { signalReady(); }
 
 // The core that answers checks: the one on show, or else one that is loaded.

@@ -6,7 +6,7 @@ import { $ } from './dom.js';
 import { showMessage } from './messages.js';
 import { UI, language, messageOf } from './texts.js';
 
-export function numberField(id, label, value) {
+function numberField(id, label, value) {
   const div = document.createElement('div');
   div.className = 'field';
   div.innerHTML = `<label for="${id}"></label><input id="${id}" inputmode="decimal" autocomplete="off" aria-describedby="msg-${id}"><span class="message" id="msg-${id}"></span>`;
@@ -117,7 +117,7 @@ export function fieldValues(prefix) {
 
 // Every law's parameters as last typed (the hidden laws' too), each as text by field id.
 export const lawValues = {};
-export function keepLawValues() {
+function keepLawValues() {
   for (const input of $('lawParams').querySelectorAll('input')) lawValues[input.id] = input.value;
 }
 
@@ -130,7 +130,7 @@ export function buildLawParams() {
 }
 
 // Every law's parameters from a scenario as the core reads it (its defaults where not given).
-export function setLawValues(f) {
+function setLawValues(f) {
   lawValues.lookahead = f.lookahead;
   lawValues.stanleyGain = f.stanleyGain;
   f.lqrWeights.forEach((v, k) => { lawValues[`lqr${k}`] = v; });
@@ -195,7 +195,7 @@ export function readNumbers(state) {
 
 // Places the core's message next to the field it is about.
 // The form's place of each field of a scenario text.
-export const TEXT_FIELDS = { curve: 'curve', fn: 'fn', zeta: 'zeta', seed: 'seed', mirror: 'mirror' };
+const TEXT_FIELDS = { curve: 'curve', fn: 'fn', zeta: 'zeta', seed: 'seed', mirror: 'mirror' };
 export function placeRefusal(reply) {
   const msg = reply.message.trim(), m = messageOf(reply);
   if (reply.section === 'text') {

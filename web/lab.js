@@ -12,7 +12,7 @@ import { theoryContext } from './theory_panel.js';
 // The lab's benchmark runs in a worker of its own, beside the run on show.
 /** The lab's core, the last benchmark ({result: agvsim-calibrate's JSON, applied}) and the surprise seed while the true errors are hidden. */
 export const labState = { core: null, last: null, secret: null };
-export const labMessages = new Map();  // element id -> message
+const labMessages = new Map();  // element id -> message
 
 // Small true errors from a seed, for a student who is not to know them: rear wheel radius
 // errors within ±LAB_WHEEL_LIMIT %, a WheelBase error within ±LAB_BASE_LIMIT %, in hundredths.
@@ -28,14 +28,14 @@ export function surpriseErrors(seed) {
   return [pick(LAB_WHEEL_LIMIT), pick(LAB_WHEEL_LIMIT), pick(LAB_BASE_LIMIT)];
 }
 
-export function showLabMessage(id, m) {
+function showLabMessage(id, m) {
   labMessages.set(id, m);
   $(`msg-${id}`).textContent = messageText(m);
   if ($(id)) $(id).setAttribute('aria-invalid', 'true');
   announce(messageText(m));
 }
 
-export function clearLabMessages() {
+function clearLabMessages() {
   for (const id of labMessages.keys()) {
     $(`msg-${id}`).textContent = '';
     if ($(id)) $(id).removeAttribute('aria-invalid');
@@ -45,7 +45,7 @@ export function clearLabMessages() {
 
 // The lab's fields as a scenario text (the square is curve 21 with L and r), or null after a
 // message next to each field that does not read.
-export function labScenario() {
+function labScenario() {
   const v = Object.fromEntries(['labRear0', 'labRear1', 'labWb', 'labSlip', 'labSeed', 'labL', 'labR', 'labRuns']
     .map((id) => [id, halfWidth($(id).value).trim().replace(/^\+/, '')]));
   let ok = true;
@@ -62,7 +62,7 @@ export function labScenario() {
   return { text: fields.join(' '), runs: Number(v.labRuns) };
 }
 
-export function placeLabRefusal(reply) {
+function placeLabRefusal(reply) {
   let id = 'lab';
   if (reply.section === 'runs') id = 'labRuns';
   else if (reply.section === 'square') id = reply.valueIndex === 1 ? 'labR' : 'labL';
@@ -71,7 +71,7 @@ export function placeLabRefusal(reply) {
   showLabMessage(id, messageOf(reply));
 }
 
-export async function runLab() {
+async function runLab() {
   clearLabMessages();
   const asked = labScenario();
   if (!asked) return;
@@ -92,7 +92,7 @@ export async function runLab() {
   $('labStatus').textContent = UI[language.current].labDone;
 }
 
-export function applyLabCorrection() {
+function applyLabCorrection() {
   if (!labState.last) return;
   labState.last.applied = true;
   showLab();
@@ -144,7 +144,7 @@ export function showLab() {
 // The return positions [mm]: dots before the correction, rings after it, each cluster's
 // centroid as a double ring, on axes through the ideal stop; once the correction is applied,
 // the clusters after it again, enlarged to their own scale.
-export function drawLab() {
+function drawLab() {
   if (!labState.last || !$('labPanel').open || $('labFigure').hidden) return;
   const r = labState.last.result;
   const after = [[r.after.ccw, '#1f5fbf', true], [r.after.cw, '#c0392b', true]];
@@ -153,7 +153,7 @@ export function drawLab() {
   if (labState.last.applied) drawClusters($('labAfter'), after);
 }
 
-export function drawClusters(c, sets) {
+function drawClusters(c, sets) {
   const { g, w, h } = theoryContext(c);
   let extent = 0;
   for (const [cl] of sets) for (const [x, y] of cl.runs) extent = Math.max(extent, 1000 * Math.abs(x), 1000 * Math.abs(y));
@@ -204,7 +204,7 @@ export function drawClusters(c, sets) {
   }
 }
 
-export function surpriseLab() {
+function surpriseLab() {
   const seed = crypto.getRandomValues(new Uint32Array(1))[0];
   const [left, right, base] = surpriseErrors(seed);
   $('labRear0').value = String(left);

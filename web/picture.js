@@ -6,7 +6,7 @@ import { $ } from './dom.js';
 
 // Advance widths of Helvetica (1/1000 em) for ' ' to '~': text is held to the width GLUT's
 // bitmap Helvetica gives it, whatever sans-serif font the browser has.
-export const HELVETICA = [278, 278, 355, 556, 556, 889, 667, 222, 333, 333, 389, 584, 278, 333, 278, 278,
+const HELVETICA = [278, 278, 355, 556, 556, 889, 667, 222, 333, 333, 389, 584, 278, 333, 278, 278,
   556, 556, 556, 556, 556, 556, 556, 556, 556, 556, 278, 278, 584, 584, 584, 556, 1015, 667, 667,
   722, 722, 667, 611, 778, 722, 278, 500, 667, 556, 833, 722, 778, 667, 778, 722, 667, 611, 722,
   667, 944, 667, 667, 611, 278, 278, 278, 469, 556, 222, 556, 556, 500, 556, 556, 278, 556, 556,
@@ -18,16 +18,16 @@ export function helveticaWidth(text, size) {
   return (w * size) / 1000;
 }
 
-export const OP_CLEAR = 1, OP_LINES = 2, OP_SHAPE = 3, OP_TEXT = 4;
-export const px = (x) => (x + 1) * 400;
-export const py = (y) => (1 - y) * 400;
-export const rgb = (r, gg, b) => `rgb(${Math.round(r * 255)},${Math.round(gg * 255)},${Math.round(b * 255)})`;
+const OP_CLEAR = 1, OP_LINES = 2, OP_SHAPE = 3, OP_TEXT = 4;
+const px = (x) => (x + 1) * 400;
+const py = (y) => (1 - y) * 400;
+const rgb = (r, gg, b) => `rgb(${Math.round(r * 255)},${Math.round(gg * 255)},${Math.round(b * 255)})`;
 
 // Segments that continue one another are drawn as one polyline, and points closer than
 // MIN_STEP_PX to the last one drawn are passed over (a plot holds up to 14 records per
 // pixel): the same picture at a fraction of the canvas's stroking work.
-export const MIN_STEP_PX = 1;
-export function strokeSegments(g, a, start, n) {
+const MIN_STEP_PX = 1;
+function strokeSegments(g, a, start, n) {
   let lastX = NaN, lastY = NaN;  // last point drawn
   let endX = NaN, endY = NaN;    // end of the previous segment, in window units
   let pending = false, pendX = 0, pendY = 0;
@@ -57,7 +57,7 @@ export function strokeSegments(g, a, start, n) {
 }
 
 
-export const FONT = 'px Helvetica, Arial, "Liberation Sans", "DejaVu Sans", sans-serif';
+const FONT = 'px Helvetica, Arial, "Liberation Sans", "DejaVu Sans", sans-serif';
 
 // Paints a picture of the core (window units) on a 2D context whose side is 800·scale px.
 export function paint(g, pic, scale) {
@@ -113,7 +113,7 @@ export function paint(g, pic, scale) {
 
 // The canvas holds as many pixels as the screen shows of it, so the picture stays sharp; a
 // handout's, twice the desktop window's.
-export const PRINT_SIDE = 1600;
+const PRINT_SIDE = 1600;
 /** The last picture ({numbers, texts, state}), whether printing, its time in this script [ms]. */
 export const drawn = { picture: null, printing: false, paintMs: 0 };
 export function fitCanvas() {

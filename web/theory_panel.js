@@ -9,19 +9,19 @@ import { DEG, UI, language, sig } from './texts.js';
 
 // The types' marks in the theory's drawings: colour, mark size, dash of the response.
 // Orange, purple and brown: the picture's red, blue and green mean its three vehicles.
-export const TYPE_STYLE = [{ color: '#e07000', r: 9, dash: [] }, { color: '#7b2cbf', r: 6, dash: [7, 4] },
+const TYPE_STYLE = [{ color: '#e07000', r: 9, dash: [] }, { color: '#7b2cbf', r: 6, dash: [7, 4] },
                     { color: '#8b5a2b', r: 3, dash: [2, 3] }];
 
 /// Poles farther than this many times the largest lateral pole are drawn off-scale.
-export const OFF_SCALE = 3;
+const OFF_SCALE = 3;
 
 export const poleText = (p) => {
   const re = sig(p.re), im = Math.abs(p.im);
   return im < 1e-9 * Math.max(1, Math.abs(p.re)) ? re : `${re} ${p.im < 0 ? '\u2212' : '+'} ${sig(im)}i`;
 };
-export const unstableTypes = (th, verdict) => th.types.filter((t) => t.verdict === verdict).map((t) => t.type);
+const unstableTypes = (th, verdict) => th.types.filter((t) => t.verdict === verdict).map((t) => t.type);
 // The run's error drives dd in some type: its predicted dd(t) is drawn; else the unit response.
-export const ofRunError = (th) => th.types.some((t) => t.response.ofRunError);
+const ofRunError = (th) => th.types.some((t) => t.response.ofRunError);
 
 // A canvas sized to its box at the screen's pixel ratio; returns its context in CSS pixels.
 export function theoryContext(c) {
@@ -101,7 +101,7 @@ export function drawSPlane(th) {
 
 // The predicted response of each type: dd(t) of the run's error over the run, or the unit
 // heading-rate disturbance's over its horizon.
-export function drawResponse(th) {
+function drawResponse(th) {
   const { g, w, h } = theoryContext($('response'));
   const ofRun = ofRunError(th);
   const curves = th.types.map((t) => {
@@ -142,7 +142,7 @@ export function drawResponse(th) {
 
 // The Bode plot of dd/u for a heading-rate disturbance: |G| (log) above, its phase below,
 // ω on a log scale, the path's ω marked on a path of periodic curvature.
-export function drawBode(th) {
+function drawBode(th) {
   const { g, w, h } = theoryContext($('bode'));
   const series = th.types.map((t) => t.bode);
   const omegas = series[0].omega;
@@ -200,7 +200,7 @@ export function drawBode(th) {
 
 // The root locus over fn in the plane of h·λ, where the integration step's stability
 // region |R(h·λ)| ≤ 1 is a fixed shape: its boundary drawn, each type's poles as fn rises.
-export function drawLocus(th) {
+function drawLocus(th) {
   const { g, w, h } = theoryContext($('locus'));
   const step = th.types[0].step;
   const re0 = -3.2, re1 = 0.4, im1 = ((re1 - re0) * (h / w)) / 2;
@@ -257,7 +257,7 @@ export function drawTheory() {
 const panel = { opened: false };
 
 /** The s-plane's legend: one mark per vehicle type, then what the shapes mean. */
-export function paintSplaneLegend(T) {
+function paintSplaneLegend(T) {
   $('splaneLegend').replaceChildren(...[1, 2, 3].map((k) => {
     const li = document.createElement('li'), mark = document.createElement('span');
     mark.textContent = k === 3 ? '\u25cf' : '\u25cb';
@@ -354,7 +354,7 @@ export function showTheory() {
 
 // The theory of a law other than fn/ζ: its lateral poles (the speed law's along the path),
 // its verdict and its steady values beside the run's, as agvsim-batch --theory gives them.
-export function showLawTheory(th, T) {
+function showLawTheory(th, T) {
   const bad = unstableTypes(th, 'rightHalfPlane');
   const verdicts = [bad.length ? T.lawUnstable(bad) : T.lawStable];
   if (th.path !== 'straight') verdicts.push(T.lawBends);

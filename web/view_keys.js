@@ -11,7 +11,7 @@ import { UI, language } from './texts.js';
 
 export const VIEW_KEYS = '123s0xXyYwWt';
 export const FORM_KEYS = { c: 'sec-path', e: 'sec-error', f: 'sec-feedback' };
-export const VIEW_COUNT = { w: ['zoom', 1], W: ['zoom', -1], X: ['x', 1], x: ['x', -1], Y: ['y', 1], y: ['y', -1] };
+const VIEW_COUNT = { w: ['zoom', 1], W: ['zoom', -1], X: ['x', 1], x: ['x', -1], Y: ['y', 1], y: ['y', -1] };
 
 // View requests go one at a time; keys pressed meanwhile wait and are sent together in order.
 /** View requests waiting and one in flight; the Play in progress ({due, inFlight}). */
@@ -49,7 +49,7 @@ export function pressKey(key) {
 }
 
 // 3 records per 0.06 s in real time, as holding 's' down does; one picture per frame.
-export const PLAY_PERIOD_MS = 60;
+const PLAY_PERIOD_MS = 60;
 export function startPlay() {
   if (!cores.shown || viewing.playing || !drawn.picture) return;
   const job = { due: performance.now(), inFlight: false };

@@ -614,7 +614,7 @@ std::string catalogueJson() {
     for (int n = 0; n <= agv::kMaxErrorNumber; ++n) {
         const agv::MechanismError error = agv::mechanismErrorOf(n);
         const agv::MechanismErrorInfo& info = *agv::mechanismErrorInfo(error);
-        double values[2];
+        double values[2] = {};
         agv::errorValuesOf(start.errors, error, values);
         // No error is chosen at start; the slip shows the model's start-up value.
         if (error == agv::MechanismError::kSlip)
