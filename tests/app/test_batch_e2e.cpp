@@ -388,3 +388,48 @@ TEST_F(BatchRun, ScenarioTextAndNamedErrorsRunTheSameBytesAsTheOptions) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each exercise of docs/exercises.md fails with its start values and passes with an answer
+// kept here; an answer that changes a fixed field is refused.
+TEST_F(BatchRun, DocumentedExercisesFailAtTheStartAndPassWithAnAnswer) {
+    const std::string docs = readFile(AGV_SOURCE_DIR "/docs/exercises.md");
+    const std::regex quotedExercise("--exercise '([^']+)'\n");
+    std::vector<std::string> exercises;
+    for (std::sregex_iterator m(docs.begin(), docs.end(), quotedExercise), end; m != end; ++m)
+        exercises.push_back((*m)[1]);
+    const std::vector<std::string> answers = {
+        "drift=8 curve=16 fn=3 zeta=0.7",
+        "drift=2 curve=11 fn=4.2",
+        "drift=5 controller=lqr lqr-weights=1e6,100,100,1",
+    };
+    ASSERT_EQ(exercises.size(), answers.size());
+    for (std::size_t i = 0; i < exercises.size(); ++i) {
+        SCOPED_TRACE(exercises[i]);
+        const RunResult start = run({"--exercise", exercises[i]});
+        EXPECT_EQ(start.status, 5) << start.err;
+        EXPECT_NE(start.out.find("verdict: FAIL"), std::string::npos) << start.out;
+        const RunResult answered = run({"--exercise", exercises[i], "--scenario", answers[i]});
+        EXPECT_EQ(answered.status, 0) << answered.err;
+        EXPECT_EQ(answered.out.find("FAIL"), std::string::npos) << answered.out;
+        EXPECT_NE(answered.out.find("verdict: PASS"), std::string::npos) << answered.out;
+    }
+
+    // The measured value is the summary's figure.
+    const RunResult both = run({"--exercise", exercises[0], "--summary"});
+    std::smatch peak;
+    ASSERT_TRUE(std::regex_search(both.out, peak, std::regex("\n  2 +([0-9.e+-]+) "))) << both.out;
+    EXPECT_NE(both.out.find("peak-dd type 2      <= 0.01 m         " + peak[1].str() + " m"),
+              std::string::npos)
+        << both.out;
+
+    const RunResult changed = run({"--exercise", exercises[0], "--drift", "7", "--curve", "16"});
+    EXPECT_EQ(changed.status, 2);
+    EXPECT_NE(changed.err.find("changes drift, which the exercise fixes at drift=8"),
+              std::string::npos)
+        << changed.err;
+    EXPECT_EQ(changed.out, "");
+}
+
+}  // namespace

@@ -4,10 +4,14 @@
 // libraries' last-bit differences grow with the swing); and a diverged run ends with the
 // same records and the same outcome lines.
 // The calibration lab's benchmark gives the figures of agvsim-calibrate --json.
+// The exercises of docs/exercises.md get the verdicts and measured values of
+// agvsim-batch --exercise.
 //   node same_numbers.js <agvsim-node.js> <agvsim-batch> <agvsim-calibrate>
 'use strict';
 const assert = require('assert');
 const { execFileSync } = require('child_process');
+const fs = require('fs');
+const path = require('path');
 
 const [moduleFile, batch, calibrate] = process.argv.slice(2);
 const TOLERANCE = 1e-9;
@@ -135,4 +139,56 @@ require(moduleFile)().then((m) => {
     assert.ok(reply.ok, reply.reason);
     sameJson(reply.calibration, JSON.parse(execFileSync(calibrate, ['--json', ...args]).toString()), text);
   }
+
+  // Exercises: the same verdict and measured values as agvsim-batch --exercise (printed to
+  // 9 significant digits), for the start values and for an answer; a changed fixed field
+  // is refused by name.
+  const docs = fs.readFileSync(path.join(__dirname, '..', '..', 'docs', 'exercises.md'), 'utf8');
+  const exercises = [...docs.matchAll(/--exercise '([^']+)'\n/g)].map((x) => x[1]);
+  assert.strictEqual(exercises.length, 3);
+  const nativeVerdict = (exercise, answer) => {
+    const args = ['--exercise', exercise, ...(answer ? ['--scenario', answer] : [])];
+    let out;
+    try {
+      out = execFileSync(batch, args, { stdio: ['ignore', 'pipe', 'ignore'] }).toString();
+    } catch (err) {
+      assert.strictEqual(err.status, 5, exercise);
+      out = err.stdout.toString();
+    }
+    return out.split('\n').filter((l) => /(PASS|FAIL)$/.test(l) && !l.startsWith('verdict')).map((l) => {
+      const measured = l.slice(40, 70).trim().split(' ')[0];
+      return { pass: l.endsWith('PASS'), measured: measured === 'stable' || measured === 'left' ? null : Number(measured) };
+    });
+  };
+  const webVerdict = (exercise, answer) => {
+    const read = JSON.parse(m.ccall('agv_exercise', 'string', ['string'], [exercise]));
+    assert.ok(read.ok, read.message);
+    const run = JSON.parse(m.ccall('agv_run_text', 'string', ['string'], [answer || read.exercise.form.text]));
+    assert.ok(run.ok, run.message);
+    return JSON.parse(m.ccall('agv_exercise_check', 'string', ['string'], [exercise]));
+  };
+  const sameVerdict = (exercise, answer) => {
+    const web = webVerdict(exercise, answer);
+    const native = nativeVerdict(exercise, answer);
+    assert.strictEqual(web.targets.length, native.length, exercise);
+    web.targets.forEach((t, i) => {
+      assert.strictEqual(t.pass, native[i].pass, `${exercise}: target ${i + 1}`);
+      if (native[i].measured === null) assert.strictEqual(t.measured, null);
+      else assert.ok(Math.abs(t.measured - native[i].measured) <= 1e-8 * Math.abs(native[i].measured),
+        `${exercise}: target ${i + 1}: ${t.measured} vs ${native[i].measured}`);
+    });
+    return web;
+  };
+  for (const exercise of exercises) assert.strictEqual(sameVerdict(exercise).pass, false, exercise);
+  const answered = sameVerdict(exercises[0], 'drift=8 curve=16 fn=3 zeta=0.7');
+  assert.strictEqual(answered.pass, true);
+  const series = m.ccall('agv_dd_series', 'number', ['number'], [2]);
+  const numbers = m.HEAPF64.subarray(m.ccall('agv_dd_series_numbers', 'number', [], []) / 8).slice(0, 2 * series);
+  const peak = Math.max(...numbers.filter((v, i) => i % 2 === 1).map(Math.abs));
+  assert.strictEqual(peak, answered.targets[0].measured);
+  const refusedAnswer = webVerdict(exercises[0], 'drift=7 curve=16 fn=3 zeta=0.7');
+  assert.deepStrictEqual(refusedAnswer.refused, { field: 'drift', fixed: 'drift=8' });
+  const badTarget = JSON.parse(m.ccall('agv_exercise', 'string', ['string'], ['drift=1 target=stable:1 target=settling:4<=1']));
+  assert.strictEqual(badTarget.exerciseField, 'target');
+  assert.strictEqual(badTarget.targetIndex, 1);
 }).catch((err) => { console.error(err.message || err); process.exit(1); });

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "app/batch/exercise_report.h"
 #include "app/batch/law_theory_report.h"
 #include "app/batch/options.h"
 #include "app/batch/theory_report.h"
@@ -32,6 +33,7 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitPathTooLong = 3;
 constexpr int kExitDiverged = 4;
+constexpr int kExitTargetMissed = 5;
 
 /// A computation still running after this long gets a progress line.
 constexpr std::chrono::milliseconds kProgressDelay{1000};
@@ -129,8 +131,26 @@ int run(int argc, char** argv) {
     std::cerr << "\nランダム変換表読み込み完了";
     agv::initialiseRun(ctx);
 
+    // An exercise without an answer is answered by its own start values.
+    const agv::Scenario answer = options.exerciseGiven && !options.conditionsGiven
+                                     ? options.exercise.conditions
+                                     : agv::scenarioOf(options);
+    if (options.exerciseGiven) {
+        agv::ExerciseError bad;
+        agv::Refusal conditions;
+        if (!agv::checkExercise(ctx.model, options.exercise, bad, conditions)) {
+            std::string why = agv::exerciseErrorText(bad);
+            if (!conditions.accepted()) why += ": " + agv::refusalReason(conditions);
+            return usageError("--exercise: " + why, "\n");
+        }
+        const agv::AnswerRefusal changed = agv::checkAnswer(options.exercise, answer);
+        if (changed.refused) {
+            return usageError("--exercise refused: " + agv::answerRefusalText(changed), "\n");
+        }
+    }
+
     // Arguments the dialogue would refuse are refused here, before anything is computed.
-    const agv::Refusal refusal = agv::useScenario(ctx, agv::scenarioOf(options));
+    const agv::Refusal refusal = agv::useScenario(ctx, answer);
     if (refusal.field == agv::ScenarioField::kPathLength) {
         std::cerr << '\n'
                   << kProgramName << ": " << agv::refusalReason(refusal) << "; nothing written\n";
@@ -225,6 +245,19 @@ int run(int argc, char** argv) {
             return kExitFailure;
         }
     }
+    bool targetMissed = false;
+    if (options.exerciseGiven) {
+        const agv::ExerciseVerdict verdict =
+            agv::judgeExercise(options.exercise, store, ctx.model.settings.dt);
+        if (options.summary || options.theory) tableOut << '\n';
+        agv::writeExerciseVerdict(tableOut, verdict);
+        tableOut.flush();
+        if (!tableOut) {
+            std::cerr << kProgramName << ": cannot write the verdict\n";
+            return kExitFailure;
+        }
+        targetMissed = !verdict.pass;
+    }
     // A run that diverged is written as far as it went, and says so last.
     if (outcome.status == agv::RunStatus::kDiverged) {
         for (int k = 0; k < 3; ++k) {
@@ -233,9 +266,9 @@ int run(int argc, char** argv) {
                       << agv::divergenceReason(k + 1, store.recordCount[k], store.divergedTime[k])
                       << "; the records up to there are kept\n";
         }
-        return kExitDiverged;
+        return targetMissed ? kExitTargetMissed : kExitDiverged;
     }
-    return kExitOk;
+    return targetMissed ? kExitTargetMissed : kExitOk;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/batch/exercise_report.h"
 #include "app/common/option_reading.h"
 #include "app/common/output_clash.h"
 #include "path/curve_catalog.h"
@@ -138,6 +139,13 @@ bool applyOption(const std::string& flag, const std::string& value, BatchOptions
             return false;
         }
         options.scenarioGiven = true;
+    } else if (flag == "--exercise") {
+        ExerciseError bad;
+        if (!parseExerciseText(value, options.exercise, bad)) {
+            error = "--exercise: " + exerciseErrorText(bad);
+            return false;
+        }
+        options.exerciseGiven = true;
     } else if (flag == "--curve") {
         if (!parseInteger(flag, value, options.curveNumber, error)) return false;
         if (curveConstantCount(options.curveNumber) == 0) {
@@ -211,7 +219,7 @@ bool isValueOption(const std::string& flag) {
         "--seed",         "--scenario",     "--rear-wheels",
         "--front-wheel",  "--drift",        "--wheelbase-tread",
         "--slip",         "--controller",   "--lookahead",
-        "--stanley-gain", "--lqr-weights"};
+        "--stanley-gain", "--lqr-weights",  "--exercise"};
     for (const char* name : kValueOptions) {
         if (flag == name) return true;
     }
@@ -308,6 +316,9 @@ bool parseArguments(int argc, const char* const* argv, BatchOptions& options, st
         }
         return false;
     }
+    for (const std::string& flag : seen)
+        options.conditionsGiven = options.conditionsGiven || isConditionOption(flag);
+    options.conditionsGiven = options.conditionsGiven || options.scenarioGiven;
     if (options.scenarioGiven) {
         for (const std::string& flag : seen) {
             if (isConditionOption(flag)) {
@@ -417,6 +428,10 @@ Conditions (the console's units):
                          curve=16:0.3,5 fn=2 zeta=0.7 seed=3 mirror)
   --print-scenario       print the scenario text of the conditions given and compute
                          nothing
+  --exercise TEXT        judge the run on an exercise's targets (docs/exercises.md): the
+                         conditions above are the answer, and without any of them the
+                         exercise's start values; an answer that changes a field the
+                         exercise fixes is refused as a bad argument
 
 Output (PATH: a file, replaced only when complete and followed through a symbolic link;
 a FIFO or character device, written in place; '-' for standard output):
@@ -446,8 +461,9 @@ Options take their value as '--flag value' or '--flag=value'; each may be given 
 Exit status: 0 done; 1 random tables unreadable, or an output not writable or a write
 failed (an existing file is then left as it was); 2 bad arguments or no X display for
 pictures; 3 path too long (refused by the length check, or the computation ran out of its
-3000 records); 4 the computation diverged (a vehicle with feedback left the path):
-nothing written.
+3000 records); 4 the computation diverged (a vehicle with feedback left the path): what
+was computed is written all the same; 5 with --exercise, the answer misses a target (it
+takes the place of 4).
 )";
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/common/option_reading.h"
+#include "sim/exercise.h"
 #include "sim/scenario.h"
 
 namespace agv {
@@ -31,6 +32,12 @@ struct BatchOptions {
     /// The whole scenario as one text (--scenario), instead of the condition options.
     bool scenarioGiven = false;
     Scenario scenario;
+    /// A condition option or --scenario was given.
+    bool conditionsGiven = false;
+    /// The exercise the run answers (--exercise): its targets are judged on the run of
+    /// --scenario or the condition options, or without them of its own start values.
+    bool exerciseGiven = false;
+    Exercise exercise;
     /// Print the scenario's text and compute nothing (--print-scenario).
     bool printScenario = false;
 

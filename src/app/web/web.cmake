@@ -6,7 +6,8 @@ target_compile_options(agv_text PRIVATE -include ${CMAKE_CURRENT_LIST_DIR}/charc
 
 set(AGV_WEB_EXPORTS
   _agv_init _agv_scenario _agv_check_text _agv_run_text _agv_csv _agv_key _agv_set_view _agv_set_index _agv_state
-  _agv_draw _agv_picture_numbers _agv_picture_texts _agv_theory _agv_calibrate _agv_report _agv_catalogue)
+  _agv_draw _agv_picture_numbers _agv_picture_texts _agv_theory _agv_calibrate _agv_report _agv_catalogue
+  _agv_exercise _agv_exercise_check _agv_dd_series _agv_dd_series_numbers)
 list(JOIN AGV_WEB_EXPORTS "," agv_web_exports)
 
 set(agv_web_link_options

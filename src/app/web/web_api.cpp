@@ -30,6 +30,8 @@
 #include "path/curve_catalog.h"
 #include "sim/controller.h"
 #include "sim/controller_theory.h"
+#include "sim/exercise.h"
+#include "sim/following_figures.h"
 #include "sim/linear_theory.h"
 #include "sim/model.h"
 #include "sim/run_data.h"
@@ -55,6 +57,8 @@ struct WebSession {
     std::unique_ptr<AgvContext> pinned;
     /// True while pinned holds a computed run.
     bool pinnedComputed = false;
+    /// Time [s] and dd with feedback [m] of one type's records, in pairs (agv_dd_series).
+    std::vector<double> ddSeries;
     /// Storage of the strings handed to the page; valid until the next call.
     std::string reply;
     std::string texts;
@@ -569,6 +573,51 @@ const char* runText(AgvContext& ctx, bool& computed, const char* text) {
     return s.reply.c_str();
 }
 
+/// An exercise text that does not parse or is refused: the field at fault (a scenario
+/// field, "free", "target" or "conditions"), the target's index (-1: none) and why, with
+/// the dialogue's words for refused fixed conditions.
+const char* exerciseRefused(const agv::ExerciseError& bad, const agv::Refusal& refusal) {
+    Outcome outcome = refusal.accepted() ? Outcome{} : refused(refusal);
+    outcome.ok = false;
+    if (refusal.accepted()) {
+        outcome.section = "exercise";
+        outcome.field = bad.field;
+        outcome.message = bad.field + ": " + bad.message;
+        outcome.reason = bad.field + " " + bad.message;
+    }
+    std::string& r = session().reply;
+    replyWith(outcome);
+    r.insert(r.size() - 1, ",\"exerciseField\":" + jsonString(bad.field) +
+                               ",\"targetIndex\":" + std::to_string(bad.targetIndex));
+    return r.c_str();
+}
+
+/// A target as the page shows it: its figure, type, comparison ("<=", ">=", "" for stable),
+/// limit and unit, and its text.
+std::string targetJson(const agv::ExerciseTarget& t) {
+    const bool stable = t.figure == agv::ExerciseFigure::kStable;
+    return "{\"figure\":" + jsonString(agv::figureName(t.figure)) +
+           ",\"type\":" + std::to_string(t.vehicleType) + ",\"comparison\":" +
+           jsonString(stable                                     ? ""
+                      : t.comparison == agv::Comparison::kAtMost ? "<="
+                                                                 : ">=") +
+           ",\"limit\":" + (stable ? "null" : jsonNumber(t.limit)) +
+           ",\"unit\":" + jsonString(agv::figureUnit(t.figure)) +
+           ",\"text\":" + jsonString(agv::targetText(t)) + "}";
+}
+
+/// Reads and checks an exercise text; false (with the reply written) when it is refused.
+bool readExercise(const char* text, agv::Exercise& exercise) {
+    agv::ExerciseError bad;
+    agv::Refusal refusal;
+    if (!agv::parseExerciseText(text ? text : "", exercise, bad) ||
+        !agv::checkExercise(session().ctx.model, exercise, bad, refusal)) {
+        exerciseRefused(bad, refusal);
+        return false;
+    }
+    return true;
+}
+
 /// One figure of a run for the comparison of two runs.
 struct Figure {
     const char* name;
@@ -930,6 +979,84 @@ EMSCRIPTEN_KEEPALIVE const double* agv_picture_numbers() {
 /// The texts of the picture, each ended by a line break.
 EMSCRIPTEN_KEEPALIVE const char* agv_picture_texts() {
     return session().texts.c_str();
+}
+
+/// An exercise text read and checked: JSON {ok, section, message, reason, errorNumber,
+/// valueIndex, field, exerciseField, targetIndex} of its first fault, or {ok: true,
+/// exercise: {text (canonical), form (the fixed conditions as agv_scenario's form), free
+/// (field names), targets [{figure, type, comparison, limit, unit, text}]}}.
+EMSCRIPTEN_KEEPALIVE const char* agv_exercise(const char* text) {
+    agv::Exercise exercise;
+    if (!readExercise(text, exercise)) return session().reply.c_str();
+    std::string free = "[";
+    for (int n = 0; n < agv::kTextFieldCount; ++n) {
+        const auto field = static_cast<agv::TextField>(n);
+        if (agv::hasField(exercise.free, field))
+            free += (free.size() > 1 ? "," : "") + jsonString(agv::textFieldName(field));
+    }
+    std::string targets = "[";
+    for (const agv::ExerciseTarget& t : exercise.targets)
+        targets += (targets.size() > 1 ? "," : "") + targetJson(t);
+    std::string& r = session().reply;
+    replyWith({});
+    r.insert(r.size() - 1, ",\"exercise\":{\"text\":" + jsonString(agv::exerciseText(exercise)) +
+                               ",\"form\":" + formJson(exercise.conditions) + ",\"free\":" + free +
+                               "],\"targets\":" + targets + "]}");
+    return r.c_str();
+}
+
+/// The exercise's verdict on the run on show: JSON {ok, computed, answer (the run's
+/// scenario text), refused (null, or {field, fixed: the text of its fixed value, "" for the
+/// default}), pass, targets [{target, pass, measured (null for stable or a type that left the
+/// path), diverged, divergedTime [s]}]}; an exercise text refused answers as agv_exercise.
+EMSCRIPTEN_KEEPALIVE const char* agv_exercise_check(const char* text) {
+    WebSession& s = session();
+    agv::Exercise exercise;
+    if (!readExercise(text, exercise)) return s.reply.c_str();
+    std::string& r = s.reply;
+    r = "{\"ok\":true,\"computed\":" + std::string(s.computed ? "true" : "false");
+    if (!s.computed) return (r += ",\"refused\":null,\"pass\":false,\"targets\":[]}").c_str();
+    r += ",\"answer\":" + jsonString(agv::scenarioText(s.ctx.scenario));
+    const agv::AnswerRefusal changed = agv::checkAnswer(exercise, s.ctx.scenario);
+    if (changed.refused) {
+        r += ",\"refused\":{\"field\":" + jsonString(agv::textFieldName(changed.field)) +
+             ",\"fixed\":" + jsonString(changed.fixedText) + "},\"pass\":false,\"targets\":[]}";
+        return r.c_str();
+    }
+    const agv::ExerciseVerdict verdict =
+        agv::judgeExercise(exercise, *s.ctx.data.store, s.ctx.model.settings.dt);
+    r += ",\"refused\":null,\"pass\":" + std::string(verdict.pass ? "true" : "false") +
+         ",\"targets\":[";
+    for (std::size_t i = 0; i < verdict.targets.size(); ++i) {
+        const agv::TargetVerdict& v = verdict.targets[i];
+        r += std::string(i > 0 ? "," : "") + "{\"target\":" + targetJson(v.target) +
+             ",\"pass\":" + (v.pass ? "true" : "false") +
+             ",\"measured\":" + jsonNumber(v.measured) +
+             ",\"diverged\":" + (v.diverged ? "true" : "false") +
+             ",\"divergedTime\":" + jsonNumber(v.divergedTime) + "}";
+    }
+    r += "]}";
+    return r.c_str();
+}
+
+/// Type's (1-3) dd with feedback for the target band plot: returns how many records it has
+/// (0 before a computation); agv_dd_series_numbers hands over their time [s] and dd [m] in
+/// pairs.
+EMSCRIPTEN_KEEPALIVE int agv_dd_series(int type) {
+    WebSession& s = session();
+    s.ddSeries.clear();
+    if (!s.computed || type < 1 || type > agv::kVehicleTypeCount) return 0;
+    const agv::TrajectoryStore& store = *s.ctx.data.store;
+    const int k = type - 1;
+    for (int n = 0; n <= store.recordCount[k]; ++n) {
+        s.ddSeries.push_back(agv::recordTime(store, k, n, s.ctx.model.settings.dt));
+        s.ddSeries.push_back(store.fbcErr[k][n][0]);
+    }
+    return store.recordCount[k] + 1;
+}
+
+EMSCRIPTEN_KEEPALIVE const double* agv_dd_series_numbers() {
+    return session().ddSeries.data();
 }
 
 }  // extern "C"

@@ -17,6 +17,10 @@ double rmsFbcDd(const TrajectoryStore& store, int k, int last) {
     return std::sqrt(sumSquares / (last + 1));
 }
 
+double recordTime(const TrajectoryStore& store, int k, int n, double dt) {
+    return n == store.recordCount[k] ? store.endTime[k] : n * dt;
+}
+
 FollowingFigures followingFigures(const TrajectoryStore& store, int k, double dt) {
     FollowingFigures f;
     const int last = store.recordCount[k];
@@ -24,7 +28,7 @@ FollowingFigures followingFigures(const TrajectoryStore& store, int k, double dt
     std::vector<double> t(static_cast<size_t>(count));
     std::vector<double> dd(static_cast<size_t>(count));
     for (int n = 0; n <= last; ++n) {
-        t[static_cast<size_t>(n)] = n == last ? store.endTime[k] : n * dt;
+        t[static_cast<size_t>(n)] = recordTime(store, k, n, dt);
         dd[static_cast<size_t>(n)] = store.fbcErr[k][n][0];
         f.peakDd = std::fmax(f.peakDd, std::fabs(dd[static_cast<size_t>(n)]));
     }

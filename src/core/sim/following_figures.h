@@ -27,6 +27,10 @@ struct FollowingFigures {
 /// with the last one at store.endTime[k].
 FollowingFigures followingFigures(const TrajectoryStore& store, int k, double dt);
 
+/// The time of type index k's record n, recorded every dt [s]: n·dt, the last one at
+/// store.endTime[k] [s].
+double recordTime(const TrajectoryStore& store, int k, int n, double dt);
+
 /// The root mean square of type index k's dd with feedback over records 0 to last [m].
 double rmsFbcDd(const TrajectoryStore& store, int k, int last);
 
