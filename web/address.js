@@ -5,6 +5,7 @@ import { comparison } from './compare.js';
 import { onShow } from './computation.js';
 import { checker } from './core_client.js';
 import { $ } from './dom.js';
+import { exerciseParams } from './exercise_view.js';
 import { buildCurveParams, buildErrorValues, buildLawParams, buildMoreErrors, fillForm, fillSelects, lawValues, placeRefusal } from './form.js';
 import { showMessage } from './messages.js';
 import { drawn } from './picture.js';
@@ -28,7 +29,7 @@ export function runLink(withView) {
     .replace(/%3A/g, ':').replace(/%20/g, '+');
   const text = onShow.run ? `s=${encoded(onShow.run.scenario)}` : '';
   const pinned = onShow.run && comparison.pin ? `pin=${encoded(comparison.pin.scenario)}` : '';
-  return `${location.pathname}?${[text, pinned, q.toString()].filter(Boolean).join('&')}`;
+  return `${location.pathname}?${[exerciseParams(), text, pinned, q.toString()].filter(Boolean).join('&')}`;
 }
 
 /** The address's own state: the view changed since the run, the pending write, a restore. */

@@ -45,6 +45,10 @@ function applyLocks() {
   for (const name of locked) {
     for (const id of idsOfField(name)) if ($(id)) Object.assign($(id), { disabled: true }).dataset.locked = name;
   }
+  // With every error locked, no other error may be chosen either.
+  if (catalogue.errors.length > 1 && catalogue.errors.slice(1).every((e) => locked.has(e.field))) {
+    Object.assign($('errorNumber'), { disabled: true }).dataset.locked = 'errors';
+  }
 }
 
 export function buildErrorValues(values) {

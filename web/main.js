@@ -9,6 +9,7 @@ import { cancel, check, compute, noteStale, onShow, showRun } from './computatio
 import { Core, checker, cores, markReady } from './core_client.js';
 import { $ } from './dom.js';
 import { csvText, download, fileName } from './downloads.js';
+import { exerciseState, listenExercise, readExerciseLink, showExercise } from './exercise_view.js';
 import { buildCurveParams, buildErrorValues, buildLawParams, buildMoreErrors, fieldValues, fillSelects, moreValues } from './form.js';
 import { labState, listenLab, showLab } from './lab.js';
 import { clearMessages, showStatus, shownMessages } from './messages.js';
@@ -59,6 +60,7 @@ function applyLanguage() {
   showTheory();
   showCompare();
   showLab();
+  showExercise();
   noteStale();
   writeAddress();
 }
@@ -134,7 +136,11 @@ async function start() {
     return;
   }
   comparison.pin = linkedPin(q);
+  // An exercise's link fills the form with its answer, or else with its fixed conditions.
+  const start = await readExerciseLink(q);
+  if (start !== null) q.set('s', start);
   const refusal = await applyLink(q);
+  listenExercise();
   applyLanguage();
   listen();
   fitCanvas();
@@ -142,7 +148,7 @@ async function start() {
   else await compute(linkedView(q.get('v')), false, q.get('t') === '1');
   window.agvsim = { csv: csvText, state: () => drawn.picture && drawn.picture.state, texts: () => drawn.picture && drawn.picture.texts, readyMs: performance.now(),
                     pressKey, pictureCanvas, paintMs: () => drawn.paintMs, computing: () => Boolean(cores.running), busy: () => Boolean(cores.running || viewing.busy || onShow.reportBusy || comparison.pinBusy || comparison.busy),
-                    lab: () => labState.last && labState.last.result };
+                    lab: () => labState.last && labState.last.result, exercise: () => exerciseState };
   document.body.dataset.ready = 'true';
   markReady();
 }

@@ -72,6 +72,15 @@ const OPS = {
   // The calibration lab: [scenario text, runs each way].
   // What the form's menus list.
   catalogue: () => ({ catalogue: JSON.parse(mod.ccall('agv_catalogue', 'string', [], [])) }),
+  // Exercises: a text read and checked, the run on show judged against one, and a type's dd
+  // with feedback for the band plot (time and dd in pairs).
+  exercise: (text) => ({ reply: JSON.parse(mod.ccall('agv_exercise', 'string', ['string'], [text])) }),
+  exerciseCheck: (text) => ({ reply: JSON.parse(mod.ccall('agv_exercise_check', 'string', ['string'], [text])) }),
+  ddSeries: (type) => {
+    const count = mod.ccall('agv_dd_series', 'number', ['number'], [type]);
+    const ptr = mod.ccall('agv_dd_series_numbers', 'number', [], []);
+    return { series: Array.from(new Float64Array(mod.HEAPF64.buffer, ptr, 2 * count)) };
+  },
   calibrate: ([text, runs]) => ({ reply: JSON.parse(mod.ccall('agv_calibrate', 'string', ['string', 'number'], [text, runs])) }),
 };
 

@@ -1,8 +1,8 @@
 // The page in headless Chromium: the default run's picture against the desktop picture of
 // agvsim-batch, the keys, refusals in both languages, links and the address, a failing run
 // and a long one beside the picture on show, downloads, the layout on three screens, the
-// theory panel, a pinned run beside the current one, axe-core's accessibility rules, and no
-// errors in the page's console.
+// theory panel, a pinned run beside the current one, exercises for a teacher and a student,
+// axe-core's accessibility rules, and no errors in the page's console.
 //   node browser_test.js <site folder> <agvsim-batch> <agvsim-calibrate>   (X display for the batch)
 'use strict';
 const assert = require('assert');
@@ -313,6 +313,134 @@ async function mendedFaults(browser, base, errors) {
 // A pinned run beside the current one: drawn over the picture in its own colours, both runs'
 // figures as agvsim-batch --summary gives them with their difference, both in the address,
 // and gone with Unpin; two laws compare too.
+// Exercises: a teacher writes a link from the form, a student opens it with the fixed fields
+// locked and sees each target judged as agvsim-batch --exercise judges it, a submission link
+// reopens to the recomputed verdict, tampered links get the refusal or the recomputed verdict,
+// and the band plot shows the target's band at its scale.
+async function exercises(browser, base, errors) {
+  const EXERCISE = 'drift=8 curve=16 free=fn,zeta target=peak-dd:2<=0.01 target=settling:2<=2 target=stable:2';
+  const nativeMeasured = (answer) => {
+    let out;
+    try {
+      out = execFileSync(batch, ['--exercise', EXERCISE, '--scenario', answer], { stdio: ['ignore', 'pipe', 'ignore'] }).toString();
+    } catch (err) { out = err.stdout.toString(); }
+    return out.split('\n').filter((l) => / type \d/.test(l)).map((l) => {
+      const m = l.slice(40, 70).trim().split(' ')[0];
+      return { pass: l.endsWith('PASS'), measured: m === 'stable' ? null : Number(m) };
+    });
+  };
+  const verdict = (p) => p.evaluate(() => ({
+    rows: [...document.querySelectorAll('#exerciseTable tbody tr')].map((tr) => ({ pass: tr.dataset.pass === 'true', text: tr.textContent })),
+    measured: (window.agvsim.exercise().check || { targets: [] }).targets.map((v) => v.measured),
+    tableShown: !document.getElementById('exerciseTable').hidden,
+    refused: document.getElementById('exerciseRefused').hidden ? '' : document.getElementById('exerciseRefused').textContent,
+    claim: document.getElementById('exerciseClaim').hidden ? '' : document.getElementById('exerciseClaim').textContent,
+    submit: document.getElementById('exerciseSubmit').hidden ? '' : document.getElementById('exerciseSubmit').href,
+  }));
+  const sameAsNative = (v, answer) => {
+    const native = nativeMeasured(answer);
+    assert.deepStrictEqual(v.rows.map((r) => r.pass), native.map((n) => n.pass), `verdicts of ${answer}`);
+    native.forEach((n, i) => {
+      if (n.measured === null) assert.strictEqual(v.measured[i], null);
+      else assert.ok(Math.abs(v.measured[i] - n.measured) <= 1e-8 * n.measured, `${answer}: ${v.measured[i]} vs ${n.measured}`);
+    });
+  };
+
+  // The teacher: the form's conditions, fn and ζ free, three targets; a bad limit is named at its row.
+  const teacher = await open(browser, `${base}?s=drift=8+curve=16&lang=en`, errors);
+  await teacher.$eval('#exerciseMaker', (d) => { d.open = true; });
+  await teacher.click('#free-fn');
+  await teacher.click('#free-zeta');
+  await teacher.type('#taskJa', 'fn と ζ を選べ');
+  await teacher.click('#addTarget');
+  await teacher.select('#targetRows .target-row:nth-child(2) .t-figure', 'settling');
+  await setField(teacher, 'targetValue1', '-2');
+  await teacher.click('#addTarget');
+  await teacher.select('#targetRows .target-row:nth-child(3) .t-figure', 'stable');
+  await teacher.click('#writeExercise');
+  await teacher.waitForFunction(() => document.getElementById('msg-target1').textContent !== '');
+  assert.match(await teacher.$eval('#msg-target1', (el) => el.textContent), /limit of 0 or more/);
+  await setField(teacher, 'targetValue1', '2');
+  await teacher.click('#writeExercise');
+  await teacher.waitForFunction(() => document.getElementById('exerciseLinkOut').value !== '');
+  const link = await teacher.$eval('#exerciseLinkOut', (el) => el.value);
+  assert.strictEqual(new URL(link).searchParams.get('x'), EXERCISE);
+  assert.ok(!new URL(link).searchParams.has('s'), 'no answer in the exercise link');
+  await noSeriousViolations(teacher, 'of the exercise maker');
+  await teacher.close();
+
+  // The student: the fixed fields locked, the start values fail as agvsim-batch says.
+  const student = await open(browser, link, errors);
+  await settle(student);
+  await student.waitForFunction(() => document.querySelectorAll('#exerciseTable tbody tr').length === 3);
+  assert.strictEqual(await student.$eval('#exerciseTask', (el) => el.textContent), 'fn と ζ を選べ');
+  const disabled = await student.evaluate(() => ['fn', 'zeta', 'curve', 'cp0', 'errorNumber', 'ev0', 'mirror', 'controller', 'seed', 'with1']
+    .map((id) => document.getElementById(id).disabled));
+  assert.deepStrictEqual(disabled, [false, false, true, true, true, true, true, true, true, true], 'locked fields');
+  assert.match(await student.$eval('#exerciseFree', (el) => el.textContent), /fn，ζ/);
+  const failed = await verdict(student);
+  assert.deepStrictEqual(failed.rows.map((r) => r.pass), [false, false, true]);
+  assert.match(failed.rows[0].text, /✗ 不合格/);
+  sameAsNative(failed, 'drift=8 curve=16');
+  await student.waitForFunction(() => /不合格/.test(document.getElementById('announce').textContent));
+  // A passing answer.
+  await setField(student, 'fn', '3');
+  await setField(student, 'zeta', '0.7');
+  await student.click('#compute');
+  await settle(student);
+  await student.waitForFunction(() => [...document.querySelectorAll('#exerciseTable tbody tr')].every((tr) => tr.dataset.pass === 'true'));
+  const passed = await verdict(student);
+  sameAsNative(passed, 'drift=8 curve=16 fn=3 zeta=0.7');
+  assert.match(passed.rows[0].text, /✓ 合格/);
+  // The band plot: the band fills the middle half of the plot, the green dd inside it.
+  const plot = await student.evaluate(() => {
+    const c = document.getElementById('exercisePlot'), d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    const col = c.width - 20, band = [];
+    let green = 0;
+    for (let r = 0; r < c.height; r++) {
+      const i = (r * c.width + col) * 4;
+      if (d[i] === 255 && d[i + 1] === 226 && d[i + 2] === 160) band.push(r);
+    }
+    for (let i = 0; i < d.length; i += 4) if (d[i] < 40 && d[i + 1] > 120 && d[i + 2] < 40) green++;
+    return { band: [band[0], band[band.length - 1]], green, text: document.getElementById('exercisePlotText').textContent };
+  });
+  assert.ok(Math.abs(plot.band[0] - 41) <= 2 && Math.abs(plot.band[1] - 105) <= 2, `band rows ${plot.band}`);
+  assert.ok(plot.green > 100, `dd drawn: ${plot.green} pixels`);
+  assert.match(plot.text, /±10 mm/);
+  await noSeriousViolations(student, 'of an exercise');
+
+  // The submission link reopens to the same verdict, recomputed.
+  const submitted = passed.submit;
+  assert.match(submitted, /claim=pass/);
+  const reopened = await open(browser, submitted, errors);
+  await settle(reopened);
+  await reopened.waitForFunction(() => document.querySelectorAll('#exerciseTable tbody tr').length === 3);
+  const again = await verdict(reopened);
+  assert.deepStrictEqual(again.measured, passed.measured);
+  assert.match(again.claim, /判定と同じ/);
+  await reopened.close();
+  // Tampered: a fixed field changed is refused; a claimed PASS on a failing answer shows FAIL.
+  const changed = await open(browser, submitted.replace('s=drift=8', 's=drift=7'), errors);
+  await settle(changed);
+  await changed.waitForFunction(() => !document.getElementById('exerciseRefused').hidden);
+  const refused = await verdict(changed);
+  assert.match(refused.refused, /drift.*drift=8/);
+  assert.strictEqual(refused.tableShown, false);
+  await changed.close();
+  const claimed = await open(browser, submitted.replace(/fn=3/, 'fn=1').replace(/zeta=0\.7/, 'zeta=1') + '&lang=en', errors);
+  await settle(claimed);
+  await claimed.waitForFunction(() => document.querySelectorAll('#exerciseTable tbody tr').length === 3);
+  const recomputed = await verdict(claimed);
+  assert.deepStrictEqual(recomputed.rows.map((r) => r.pass), [false, false, true]);
+  assert.match(recomputed.claim, /claims PASS, but the recomputed verdict is FAIL/);
+  await claimed.close();
+  const bad = await open(browser, `${base}?x=target=speed:1&lang=en`, errors);
+  await settle(bad);
+  assert.match(await bad.$eval('#exerciseBad', (el) => (el.hidden ? '' : el.textContent)), /cannot be read: Target takes/);
+  await bad.close();
+  await student.close();
+}
+
 async function pinnedRuns(browser, base, errors) {
   const figures = (p) => p.evaluate(() => {
     const out = {};
@@ -710,6 +838,7 @@ async function main() {
     await lawsAndLab(browser, base, errors, batchCsv);
     await mendedFaults(browser, base, errors);
     await pinnedRuns(browser, base, errors);
+    await exercises(browser, base, errors);
 
     assert.deepStrictEqual(errors, [], 'no errors in the page console');
     console.log(`browser checks passed (desktop agreement ${agreeDefault.toFixed(3)}, ${agreeKeyed.toFixed(3)})`);

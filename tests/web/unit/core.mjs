@@ -14,3 +14,6 @@ setCatalogue(JSON.parse(mod.ccall('agv_catalogue', 'string', [], [])));
 
 /** The core's reading of a scenario text: {ok, form, ...}. */
 export const scenario = (text) => JSON.parse(mod.ccall('agv_scenario', 'string', ['string'], [text]));
+
+/** The core's reading and check of an exercise text: {ok, exercise, ...}. */
+export const exercise = (text) => JSON.parse(mod.ccall('agv_exercise', 'string', ['string'], [text]));
