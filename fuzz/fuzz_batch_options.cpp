@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/batch/options.h"
+#include "sim/exercise.h"
 
 namespace {
 
@@ -54,5 +55,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(std::abs(options.zoomSteps) <= 1000 && std::abs(options.shiftX) <= 1000 &&
                 std::abs(options.shiftY) <= 1000,
             "key presses out of range");
+    if (options.exerciseGiven) {
+        for (const agv::ExerciseTarget& t : options.exercise.targets)
+            require(std::isfinite(t.limit), "a non-finite target limit");
+        // The canonical text of an exercise reads back to itself.
+        const std::string text = agv::exerciseText(options.exercise);
+        agv::Exercise again;
+        agv::ExerciseError bad;
+        require(agv::parseExerciseText(text, again, bad) && agv::exerciseText(again) == text,
+                "an exercise text that does not read back");
+    }
     return 0;
 }

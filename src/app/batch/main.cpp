@@ -115,8 +115,12 @@ int run(int argc, char** argv) {
         std::cout << agv::batchUsage() << std::flush;
         return std::cout ? kExitOk : kExitFailure;
     }
+    // An exercise without an answer is answered by its own start values.
+    const agv::Scenario answer = options.exerciseGiven && !options.conditionsGiven
+                                     ? options.exercise.conditions
+                                     : agv::scenarioOf(options);
     if (options.printScenario) {
-        std::cout << agv::scenarioText(agv::scenarioOf(options)) << '\n' << std::flush;
+        std::cout << agv::scenarioText(answer) << '\n' << std::flush;
         return std::cout ? kExitOk : kExitFailure;
     }
 
@@ -131,10 +135,6 @@ int run(int argc, char** argv) {
     std::cerr << "\nランダム変換表読み込み完了";
     agv::initialiseRun(ctx);
 
-    // An exercise without an answer is answered by its own start values.
-    const agv::Scenario answer = options.exerciseGiven && !options.conditionsGiven
-                                     ? options.exercise.conditions
-                                     : agv::scenarioOf(options);
     if (options.exerciseGiven) {
         agv::ExerciseError bad;
         agv::Refusal conditions;
