@@ -22,7 +22,7 @@ const WORDS = {
     claimAgrees: (c) => `リンクの主張（${c}）は再計算の判定と同じ．`,
     claimDiffers: (c, r) => `リンクは ${c} と主張しているが，再計算の判定は ${r}．`,
     refusedAnswer: (f, fixed) => `この解答は課題で固定された ${f} を変えている（課題の値：${fixed || '既定値'}）．判定しない．`,
-    badLink: (m) => `課題のリンクを読めない：${m}`, noRun: '計算できなかったので判定はない．',
+    restart: '課題の初期値からやり直す', badLink: (m) => `課題のリンクを読めない：${m}`, noRun: '計算できなかったので判定はない．',
     plot: (k, band) => `タイプ${k} の FBCあり dd [mm] と時刻 [秒]${band === null ? '' : `，目標の帯 ±${band} mm`}`,
   },
   en: {
@@ -35,7 +35,7 @@ const WORDS = {
     claimAgrees: (c) => `The link\u2019s claim (${c}) agrees with the recomputed verdict.`,
     claimDiffers: (c, r) => `The link claims ${c}, but the recomputed verdict is ${r}.`,
     refusedAnswer: (f, fixed) => `This answer changes ${f}, which the exercise fixes (at ${fixed || 'its default'}): no verdict.`,
-    badLink: (m) => `The exercise link cannot be read: ${m}`, noRun: 'The run could not be computed: no verdict.',
+    restart: 'Start again from the exercise\u2019s values', badLink: (m) => `The exercise link cannot be read: ${m}`, noRun: 'The run could not be computed: no verdict.',
     plot: (k, band) => `dd [mm] of type ${k} with feedback over time [s]${band === null ? '' : `, target band ±${band} mm`}`,
   },
 };
@@ -115,6 +115,10 @@ function showVerdict() {
   $('exerciseRefused').hidden = !refused;
   $('exerciseRefused').textContent = refused
     ? w.refusedAnswer(`${exWords().fields[refused.field] || refused.field} (${refused.field})`, refused.fixed) : '';
+  // Fixed fields hold the refused answer's values: the exercise's own link starts afresh.
+  $('exerciseRestart').hidden = !refused;
+  $('exerciseRestart').textContent = w.restart;
+  $('exerciseRestart').href = exerciseLink(location.pathname, exerciseState.link);
   $('exerciseNoRun').hidden = Boolean(check) || !onShow.run;
   $('exerciseNoRun').textContent = w.noRun;
   const table = $('exerciseTable');

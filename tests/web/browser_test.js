@@ -426,6 +426,7 @@ async function exercises(browser, base, errors) {
   const refused = await verdict(changed);
   assert.match(refused.refused, /drift.*drift=8/);
   assert.strictEqual(refused.tableShown, false);
+  assert.ok(!new URL(await changed.$eval('#exerciseRestart', (a) => a.href)).searchParams.has('s'), 'a way back to the start values');
   await changed.close();
   const claimed = await open(browser, submitted.replace(/fn=3/, 'fn=1').replace(/zeta=0\.7/, 'zeta=1') + '&lang=en', errors);
   await settle(claimed);

@@ -1,4 +1,5 @@
 import assert from 'node:assert/strict';
+import fs from 'node:fs';
 import test from 'node:test';
 import { bandScale, exerciseLink, exerciseOfQuery, exerciseTextOf, plottedType, taskText, targetWords, verdictSummary,
   verdictWords } from '../../../web/exercise.js';
@@ -18,6 +19,17 @@ test('an exercise link and a submission link read back to the same exercise, ans
   assert.equal(exerciseOfQuery(new URLSearchParams('x=target=stable:1&claim=maybe')).claim, null);
   assert.equal(taskText(ex, 'en'), ex.ja, 'a task missing in one language shows the other');
   assert.equal(taskText({ ja: '', en: '' }, 'ja'), '');
+});
+
+test('the links of docs/exercises.md open their exercise with the task in both languages', () => {
+  const docs = fs.readFileSync(new URL('../../../docs/exercises.md', import.meta.url), 'utf8');
+  const links = [...docs.matchAll(/^ {4}index\.html(\?\S+)$/gm)].map((m) => exerciseOfQuery(new URLSearchParams(m[1])));
+  const texts = [...docs.matchAll(/--exercise '([^']+)'\n/g)].map((m) => m[1]);
+  assert.equal(links.length, 3);
+  links.forEach((x, k) => {
+    assert.equal(exercise(x.text).exercise.text, texts[k]);
+    assert.ok(x.ja && x.en && x.answer === null, x.text);
+  });
 });
 
 test('a teacher\'s rows make a text the core reads back with the same targets', () => {
