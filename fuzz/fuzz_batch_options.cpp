@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/batch/options.h"
-#include "sim/exercise.h"
+#include "sim/exercise_text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "app/common/random_table_file.h"
 #include "sim/caltraj.h"
-#include "sim/exercise.h"
+#include "sim/exercise_text.h"
 #include "sim/following_figures.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "app/common/option_reading.h"
 #include "app/common/output_clash.h"
 #include "path/curve_catalog.h"
+#include "sim/exercise_text.h"
 #include "sim/mechanism_error.h"
 #include "sim/scenario_text.h"
 

@@ -30,7 +30,7 @@
 #include "path/curve_catalog.h"
 #include "sim/controller.h"
 #include "sim/controller_theory.h"
-#include "sim/exercise.h"
+#include "sim/exercise_text.h"
 #include "sim/following_figures.h"
 #include "sim/linear_theory.h"
 #include "sim/model.h"

@@ -1,18 +1,7 @@
-// An exercise: fixed conditions, the fields a student may change, and targets on the
-// figures of the run. As one line of text, the scenario text of the fixed conditions
-// followed by the exercise's own fields, each at most once except target:
-//
-//   <scenario text> free=NAME,NAME,... target=FIGURE:TYPE<=LIMIT target=stable:TYPE ...
-//
-// free names scenario text fields (rear-wheels, front-wheel, drift, wheelbase-tread, slip,
-// seed, curve, fn, zeta, controller, lookahead, stanley-gain, lqr-weights, mirror), written
-// in that order; without it nothing may change. FIGURE is one of peak-dd [m], rms-dd [m],
-// steady-dd (|steady offset|) [m], settling [s], correction (∫|correction| dt) [rad] of the
-// vehicle with feedback of TYPE 1-3, compared with <= or >= against LIMIT in that unit;
-// stable:TYPE asks that the type's run ends without leaving the path. Targets are written
-// in the order given, their limits in the shortest form that reads back.
-//
-// The text carries no answer: the fixed conditions are the student's start values.
+// An exercise: fixed conditions (also the student's start values), the fields of the
+// scenario text a student may change, and targets on figures of one vehicle type's run; an
+// answer checked against the fixed fields and a finished run judged on the targets. Its one
+// line of text is sim/exercise_text.h.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +9,6 @@
 #include <vector>
 
 #include "sim/scenario.h"
-#include "sim/scenario_text.h"
 #include "sim/trajectory_store.h"
 
 namespace agv {
@@ -68,6 +56,8 @@ enum class ExerciseFigure : int {
 /// A figure's name in the text ("peak-dd") and its unit ("m"; "" for stable).
 const char* figureName(ExerciseFigure figure);
 const char* figureUnit(ExerciseFigure figure);
+/// The figure of a name; false for a name that is none.
+bool figureOfName(const std::string& name, ExerciseFigure& figure);
 
 enum class Comparison { kAtMost, kAtLeast };
 
@@ -88,11 +78,6 @@ struct Exercise {
     std::vector<ExerciseTarget> targets;
 };
 
-/// The canonical text of an exercise.
-std::string exerciseText(const Exercise& exercise);
-/// One target as written after "target=" ("peak-dd:2<=0.01").
-std::string targetText(const ExerciseTarget& target);
-
 /// Why a text or an exercise is refused: the field at fault as written ("free", "target",
 /// or a scenario field), for a target its index among the targets (else -1), and what is
 /// wrong.
@@ -101,9 +86,6 @@ struct ExerciseError {
     int targetIndex = -1;
     std::string message;
 };
-
-/// Reads an exercise text; only the form is checked (checkExercise judges the values).
-bool parseExerciseText(const std::string& text, Exercise& exercise, ExerciseError& error);
 
 /// The first fault of an exercise: a target's type outside 1-3, a limit that is negative or
 /// no number, no targets, then fixed conditions that checkScenario refuses (refusal holds
