@@ -37,6 +37,19 @@ export function theoryContext(c) {
   return { g, w, h };
 }
 
+// The real and imaginary axes through the origin, the real one named at its right end.
+// Leaves the labels' colour set, right-aligned.
+function drawAxes(g, w, h, x, y, reName) {
+  g.strokeStyle = '#555';
+  g.lineWidth = 1;
+  g.beginPath();
+  g.moveTo(0, y(0)); g.lineTo(w, y(0)); g.moveTo(x(0), 0); g.lineTo(x(0), h);
+  g.stroke();
+  g.fillStyle = '#222';
+  g.textAlign = 'right';
+  g.fillText(reName, w - 2, y(0) - 4);
+}
+
 // The s-plane: the stable half shaded, each type's lateral poles as circles and along-path
 // poles as squares, concentric where types share a pole.
 export function drawSPlane(th) {
@@ -57,14 +70,7 @@ export function drawSPlane(th) {
   const y = (im) => h / 2 - (im / im1) * (h / 2 - m);
   g.fillStyle = '#eeeeee';  // grey: green is the picture's vehicle with feedback
   g.fillRect(0, 0, x(0), h);
-  g.strokeStyle = '#555';
-  g.lineWidth = 1;
-  g.beginPath();
-  g.moveTo(0, y(0)); g.lineTo(w, y(0)); g.moveTo(x(0), 0); g.lineTo(x(0), h);
-  g.stroke();
-  g.fillStyle = '#222';
-  g.textAlign = 'right';
-  g.fillText('Re', w - 2, y(0) - 4);
+  drawAxes(g, w, h, x, y, 'Re');
   if (re1 > 0) g.fillText(sig(re1), w - 2, y(0) + 14);
   g.textAlign = 'left';
   g.fillText('Im', x(0) + 4, 11);
@@ -222,14 +228,7 @@ function drawLocus(th) {
       if (growth(re, im) <= 1) g.fillRect(px, py, 2, 2);
     }
   }
-  g.strokeStyle = '#555';
-  g.lineWidth = 1;
-  g.beginPath();
-  g.moveTo(0, y(0)); g.lineTo(w, y(0)); g.moveTo(x(0), 0); g.lineTo(x(0), h);
-  g.stroke();
-  g.fillStyle = '#222';
-  g.textAlign = 'right';
-  g.fillText('h\u00b7Re \u03bb', w - 2, y(0) - 4);
+  drawAxes(g, w, h, x, y, 'h\u00b7Re \u03bb');
   g.textAlign = 'left';
   g.fillText(`${sig(re0)}`, 2, y(0) + 12);
   th.types.forEach((t, k) => {
